@@ -1,0 +1,214 @@
+// The windows driven as a user drives them: clicks and typing on the real widgets, found by
+// object name, under the offscreen platform. A stray message box fails the test instead of
+// blocking it: the error reporter is replaced for every test.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+
+#include "ui/errors.h"
+#include "ui/form1.h"
+#include "ui/side_windows.h"
+
+namespace zeva::ui {
+namespace {
+
+class Windows : public testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale::c());
+        setErrorReporter([this](QWidget*, const QString& message) { errors.append(message); });
+        form = std::make_unique<Form1>();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void TearDown() override {
+        setErrorReporter({});
+        form.reset();
+        delete converterWindow().data();
+        delete webWindow().data();
+    }
+
+    template <class W = QLineEdit>
+    W* find(const char* name, QWidget* in = nullptr) {
+        W* widget = (in ? in : form.get())->findChild<W*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString text(const char* name) { return find(name)->text(); }
+    // An option button takes clicks on its mark and caption, at its left.
+    void click(const char* name, QWidget* in = nullptr) {
+        QAbstractButton* button = find<QAbstractButton>(name, in);
+        const QPoint at = qobject_cast<QRadioButton*>(button) != nullptr
+                              ? QPoint(6, button->height() / 2)
+                              : button->rect().center();
+        QTest::mouseClick(button, Qt::LeftButton, {}, at);
+    }
+    void type(const char* name, const QString& typed, QWidget* in = nullptr) {
+        QLineEdit* box = find(name, in);
+        box->clear();
+        QTest::keyClicks(box, typed);
+    }
+    void chooseDiameter(int row) { find<QListWidget>("List1")->setCurrentRow(row); }
+
+    std::unique_ptr<Form1> form;
+    QStringList errors;
+};
+
+TEST_F(Windows, opens_in_its_initial_state) {
+    EXPECT_EQ(form->windowTitle(), "ZEVA");
+    EXPECT_EQ(text("Text3"), "0");
+    EXPECT_EQ(text("Text6"), "1.0");
+    EXPECT_EQ(text("Text40"), QString::fromUtf8("英尺"));
+    EXPECT_TRUE(text("Text10").isEmpty());
+    EXPECT_FALSE(find("Text32")->isVisible());
+    EXPECT_EQ(find<QListWidget>("List1")->currentRow(), -1);
+    EXPECT_EQ(find<QListWidget>("List1")->count(), 22);
+    EXPECT_EQ(find<QListWidget>("List1")->item(11)->text(), "5/8         15.9mm ");
+    for (const char* option : {"Option1", "Option2", "Option3", "Option4"}) {
+        EXPECT_FALSE(find<QRadioButton>(option)->isChecked()) << option;
+    }
+    EXPECT_EQ(form->size(), QSize(592, 395));
+    EXPECT_EQ(find("Text10")->geometry(), QRect(96, 176, 73, 19));
+}
+
+TEST_F(Windows, typical_long_boom_design_in_feet_then_centimetres) {
+    click("Option3");
+    chooseDiameter(10);  // 1/2 inch
+    type("Text3", "144");
+    click("Command1");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(";").toStdString();
+    EXPECT_EQ(text("Text10"), "3.3118");
+    EXPECT_EQ(text("Text48"), "2.6791");
+    EXPECT_EQ(text("Text54"), "1.7350");
+    EXPECT_FALSE(find("Text32")->isVisible());
+    EXPECT_EQ(text("Text3"), "144");  // the raised frequency is not shown
+
+    click("Command2");
+    EXPECT_EQ(text("Text40"), QString::fromUtf8("厘米"));
+    EXPECT_EQ(text("Text10"), "100.94");
+    click("Command1");
+    EXPECT_EQ(text("Text40"), QString::fromUtf8("英尺"));
+    EXPECT_EQ(text("Text10"), "3.3118");
+}
+
+TEST_F(Windows, calculate_at_start_reports_and_changes_nothing) {
+    click("Command1");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QString::fromUtf8("频率必须大于零：输入频率"));
+    EXPECT_TRUE(text("Text10").isEmpty());
+    EXPECT_TRUE(find("Text32")->isVisible());  // the prompt follows the missing diameter
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(Windows, a_failed_calculate_keeps_the_centimetres_and_their_unit) {
+    click("Option1");
+    chooseDiameter(14);
+    type("Text3", "14.2");
+    click("Command1");
+    click("Command2");
+    const QString centimetres = text("Text10");
+    const DesignState before = form->design();
+    type("Text3", "abc");
+    click("Command1");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QString::fromUtf8("类型不匹配：输入频率"));
+    EXPECT_EQ(text("Text10"), centimetres);
+    EXPECT_EQ(text("Text40"), QString::fromUtf8("厘米"));
+    EXPECT_EQ(form->design(), before);
+}
+
+TEST_F(Windows, metric_before_any_calculate_keeps_feet) {
+    click("Command2");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(text("Text40"), QString::fromUtf8("英尺"));
+}
+
+TEST_F(Windows, a_zero_smallest_diameter_names_its_box) {
+    click("Option1");
+    type("Text3", "14.2");
+    type("Text7", "0");
+    click("Command1");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QString::fromUtf8("除数为零：最小直径"));
+}
+
+TEST_F(Windows, result_boxes_hold_six_characters_and_inputs_any) {
+    type("Text10", "123.4567");
+    EXPECT_EQ(text("Text10"), "123.45");
+    type("Text3", "14.200000001");
+    EXPECT_EQ(text("Text3"), "14.200000001");
+}
+
+TEST_F(Windows, option_buttons_form_one_group) {
+    click("Option1");
+    click("Option2");
+    EXPECT_TRUE(find<QRadioButton>("Option2")->isChecked());
+    EXPECT_FALSE(find<QRadioButton>("Option1")->isChecked());
+}
+
+TEST_F(Windows, converter_opens_once_and_converts) {
+    click("Command5");
+    click("Command5");
+    ASSERT_FALSE(converterWindow().isNull());
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                            [](QWidget* w) { return w->objectName() == "Form2"; }),
+              1);
+    Form2* converter = converterWindow().data();
+    EXPECT_EQ(converter->windowTitle(), QString::fromUtf8("计算"));
+    click("Command1", converter);
+    EXPECT_EQ(find("Text6", converter)->text(), "6.3359");
+    EXPECT_EQ(find("Text8", converter)->text(), "6    21/64");
+
+    type("Text2", "", converter);
+    click("Command1", converter);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QString::fromUtf8("类型不匹配：十进制英尺"));
+    EXPECT_EQ(find("Text6", converter)->text(), "6.3359");
+}
+
+TEST_F(Windows, converter_reopens_with_its_initial_texts) {
+    click("Command5");
+    QPointer<Form2> first = converterWindow();
+    type("Text2", "12.3456", first);
+    click("Command1", first);
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    click("Command5");
+    Form2* again = converterWindow().data();
+    EXPECT_EQ(find("Text2", again)->text(), "4.528");
+    EXPECT_EQ(find("Text4", again)->text(), "4");
+    EXPECT_EQ(find("Text6", again)->text(), "6.336");
+    EXPECT_EQ(find("Text8", again)->text(), "6  11/32");
+}
+
+TEST_F(Windows, web_window_shows_the_address_at_its_place) {
+    click("Command4");
+    ASSERT_FALSE(webWindow().isNull());
+    WebWindow* web = webWindow().data();
+    EXPECT_EQ(web->windowTitle(), QString::fromUtf8("主页链接"));
+    EXPECT_EQ(web->geometry(), QRect(142, 113, 221, 123));
+    auto* link = web->findChild<QLabel*>("lblWebPage");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->text(), kWebAddress);
+    EXPECT_EQ(link->cursor().hotSpot(), QPoint(13, 9));
+}
+
+}  // namespace
+}  // namespace zeva::ui
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

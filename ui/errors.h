@@ -1,0 +1,27 @@
+// How the windows tell the user that an operation failed: a message box in Chinese naming
+// the error and the box that caused it. Tests replace the reporter so nothing blocks.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "engine/numbers.h"
+#include "engine/result.h"
+
+class QWidget;
+
+namespace zeva::ui {
+
+using ErrorReporter = std::function<void(QWidget* window, const QString& message)>;
+
+// Replaces the reporter; an empty one restores the message box.
+void setErrorReporter(ErrorReporter reporter);
+void reportError(QWidget* window, const QString& message);
+
+// "类型不匹配：输入频率" and the like.
+[[nodiscard]] QString errorMessage(const Error& error);
+
+// The separators of the user's locale, for the engine's conversions.
+[[nodiscard]] NumberFormat localNumberFormat();
+
+}  // namespace zeva::ui
