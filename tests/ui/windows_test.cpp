@@ -9,6 +9,9 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <memory>
@@ -203,12 +206,66 @@ TEST_F(Windows, web_window_shows_the_address_at_its_place) {
     EXPECT_EQ(link->cursor().hotSpot(), QPoint(13, 9));
 }
 
+// A stand-in xdg-open first on PATH records each launch, slowly, so a click that waited for
+// it would show.
+class BrowserLaunch : public Windows {
+protected:
+    void SetUp() override {
+        Windows::SetUp();
+        savedPath = qgetenv("PATH");
+        ASSERT_TRUE(bin.isValid());
+        click("Command4");
+        link = webWindow()->findChild<QLabel*>("lblWebPage");
+        ASSERT_NE(link, nullptr);
+    }
+    void TearDown() override {
+        qputenv("PATH", savedPath);
+        Windows::TearDown();
+    }
+    void installStandIn() {
+        const QString script = bin.filePath("xdg-open");
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho \"$#:$1\" >> \"" + log().toUtf8() + "\"\nsleep 2\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", bin.path().toUtf8() + ":" + savedPath);
+    }
+    QString log() const { return bin.filePath("launches.txt"); }
+    void clickLink() { QTest::mouseClick(link, Qt::LeftButton); }
+
+    QTemporaryDir bin;
+    QByteArray savedPath;
+    QLabel* link = nullptr;
+};
+
+TEST_F(BrowserLaunch, each_click_opens_the_address_with_its_slash_without_waiting) {
+    installStandIn();
+    QElapsedTimer clicking;
+    clicking.start();
+    clickLink();
+    clickLink();
+    EXPECT_LT(clicking.elapsed(), 1500) << "the click waited for the browser";
+    EXPECT_TRUE(errors.isEmpty());
+    QStringList launches;
+    for (int i = 0; i < 50 && launches.size() < 2; ++i) {
+        QTest::qWait(100);
+        QFile file(log());
+        if (file.open(QIODevice::ReadOnly)) {
+            launches = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        }
+    }
+    const QString expected = QStringLiteral("1:") + kWebAddress + "/";
+    EXPECT_EQ(launches, QStringList({expected, expected}));
+}
+
+TEST_F(BrowserLaunch, without_xdg_open_says_so_and_runs_on) {
+    qputenv("PATH", bin.path().toUtf8());
+    clickLink();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QString::fromUtf8("无法打开浏览器")));
+    EXPECT_TRUE(webWindow()->isVisible());
+}
+
 }  // namespace
 }  // namespace zeva::ui
-
-int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
