@@ -92,6 +92,7 @@ QLabel* label(QWidget& window, QLabel* created, const char* name, int left, int 
     created->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
     created->setAlignment(align | Qt::AlignVCenter);
     created->setAutoFillBackground(true);
+    created->setWordWrap(true);  // long captions take a second line inside their box
     return created;
 }
 

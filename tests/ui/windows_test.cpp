@@ -150,6 +150,26 @@ TEST_F(Windows, result_boxes_hold_six_characters_and_inputs_any) {
     EXPECT_EQ(text("Text3"), "14.200000001");
 }
 
+TEST_F(Windows, focus_starts_on_calculate_and_tab_follows_the_tab_indices) {
+    QApplication::setActiveWindow(form.get());
+    ASSERT_NE(form->focusWidget(), nullptr);
+    EXPECT_EQ(form->focusWidget()->objectName(), "Command1");
+    // The option group is one stop, entered at its first button while none is selected;
+    // the captions are passed by.
+    const QStringList expected =
+        QString("Text3 Option1 List1 Text6 Text7 Text10 Text11 Text12 Text17 Text19 Text21 "
+                "Text23 Text24 Text25 Text26 Text27 Text33 Text34 Text35 Text36 Text41 Text42 "
+                "Text43 Text44 Text48 Text50 Text51 Text52 Text53 Text54 Command2 Command3 "
+                "Command4 Command5 Command1")
+            .split(' ');
+    QStringList visited;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, expected);
+}
+
 TEST_F(Windows, option_buttons_form_one_group) {
     click("Option1");
     click("Option2");
