@@ -170,6 +170,36 @@ TEST_F(Windows, focus_starts_on_calculate_and_tab_follows_the_tab_indices) {
     EXPECT_EQ(visited, expected);
 }
 
+TEST_F(Windows, resizing_and_editing_a_caption_move_and_change_nothing) {
+    click("Option1");
+    chooseDiameter(14);
+    type("Text3", "14.2");
+    click("Command1");
+    const QRect before = find("Text54")->geometry();
+    form->resize(800, 600);
+    EXPECT_EQ(find("Text54")->geometry(), before);
+    form->resize(300, 200);
+    EXPECT_EQ(find("Text54")->geometry(), before);
+    type("Text13", "x");
+    click("Command1");
+    EXPECT_EQ(text("Text10"), "34.047");
+    EXPECT_EQ(text("Text23"), "18.985");
+}
+
+TEST_F(Windows, the_prompt_shows_while_no_diameter_is_chosen) {
+    click("Option1");
+    type("Text3", "14.2");
+    click("Command1");
+    EXPECT_TRUE(find("Text32")->isVisible());
+    EXPECT_EQ(text("Text10"), "34.691");  // b = 0: the thinnest length factor
+    chooseDiameter(14);
+    EXPECT_TRUE(find("Text32")->isVisible());  // only the next Calculate hides it
+    EXPECT_EQ(text("Text10"), "34.691");
+    click("Command1");
+    EXPECT_FALSE(find("Text32")->isVisible());
+    EXPECT_EQ(text("Text10"), "34.047");
+}
+
 TEST_F(Windows, option_buttons_form_one_group) {
     click("Option1");
     click("Option2");
@@ -198,6 +228,30 @@ TEST_F(Windows, converter_opens_once_and_converts) {
     EXPECT_EQ(find("Text6", converter)->text(), "6.3359");
 }
 
+TEST_F(Windows, converter_shows_the_worked_readings) {
+    click("Command5");
+    Form2* converter = converterWindow().data();
+    const struct {
+        const char* input;
+        const char* feet;
+        const char* inches;
+        const char* fraction;
+    } readings[] = {
+        {"12.3456", "12", "4.1472", "4   9/64"}, {"-4.528", "-5", "5.6640", "5   43/64"},
+        {"5", "5", "0", "0"},                   {"4.5", "4", "6", "6"},
+        {"0.99999", "0", "11.999", "12"},       {"4.001", "4", "0.0119", "0   1/64"},
+        {"-1E-10", "-1", "12", "12"},           {"4.000001", "4", "0.0000", "0   1/64"},
+    };
+    for (const auto& r : readings) {
+        type("Text2", r.input, converter);
+        click("Command1", converter);
+        EXPECT_EQ(find("Text4", converter)->text(), r.feet) << r.input;
+        EXPECT_EQ(find("Text6", converter)->text(), r.inches) << r.input;
+        EXPECT_EQ(find("Text8", converter)->text(), r.fraction) << r.input;
+    }
+    EXPECT_TRUE(errors.isEmpty());
+}
+
 TEST_F(Windows, converter_reopens_with_its_initial_texts) {
     click("Command5");
     QPointer<Form2> first = converterWindow();
@@ -224,6 +278,16 @@ TEST_F(Windows, web_window_shows_the_address_at_its_place) {
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->text(), kWebAddress);
     EXPECT_EQ(link->cursor().hotSpot(), QPoint(13, 9));
+    EXPECT_EQ(link->cursor().bitmap().size(), QSize(32, 32));
+
+    web->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    click("Command4");
+    click("Command4");
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                            [](QWidget* w) { return w->objectName() == "web" && w->isVisible(); }),
+              1);
 }
 
 // A stand-in xdg-open first on PATH records each launch, slowly, so a click that waited for
