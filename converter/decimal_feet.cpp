@@ -7,6 +7,7 @@
 
 namespace zeva {
 
+// clang-format off
 const std::array<FractionBand, 65> FractionTable{{
     {0.0f, ""},           {0.023f, "   1/64"},  {0.039f, "   1/32"},   {0.055f, "   3/64"},
     {0.07f, "   1/16"},   {0.086f, "   5/64"},  {0.101f, "    3/32"},  {0.117f, "   7/64"},
@@ -26,6 +27,7 @@ const std::array<FractionBand, 65> FractionTable{{
     {0.945f, "   15/16"}, {0.961f, "    61/64"}, {0.976f, "   31/32"}, {0.992f, "    63/64"},
     {std::numeric_limits<float>::infinity(), ""},
 }};
+// clang-format on
 
 namespace {
 
@@ -58,8 +60,8 @@ std::string plainDecimal(const std::string& text, const NumberFormat& format) {
     pointAfter += std::stol(text.substr(e + 1));
     std::string plain = negative ? "-" : "";
     if (pointAfter <= 0) {
-        plain += "0" + format.decimal + std::string(static_cast<std::size_t>(-pointAfter), '0') +
-                 digits;
+        plain +=
+            "0" + format.decimal + std::string(static_cast<std::size_t>(-pointAfter), '0') + digits;
     } else if (static_cast<std::size_t>(pointAfter) >= digits.size()) {
         plain += digits + std::string(static_cast<std::size_t>(pointAfter) - digits.size(), '0');
     } else {

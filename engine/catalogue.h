@@ -14,6 +14,7 @@ struct DiameterEntry {
     float diameter;         // inches
 };
 
+// clang-format off
 inline constexpr std::array<DiameterEntry, 22> DiameterCatalogue{{
     {"AWG 18  1mm", 0.04f},
     {"AWG 14  1.6mm", 0.064f},
@@ -38,6 +39,7 @@ inline constexpr std::array<DiameterEntry, 22> DiameterCatalogue{{
     {"1 3/4      44.5mm", 1.75f},
     {"2             50.8mm", 2.0f},
 }};
+// clang-format on
 
 // Sets b to the diameter of the entry at the list's selected index; any other index (-1 when
 // nothing is selected) leaves b as it is.

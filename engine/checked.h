@@ -27,8 +27,8 @@ inline double add(double a, double b) { return verified(a + b); }
 inline double sub(double a, double b) { return verified(a - b); }
 
 inline double div(double a, double b) {
-    if (b == 0.0) fail(a == 0.0 || std::isnan(a) ? ErrorKind::InvalidOperation
-                                                 : ErrorKind::DivisionByZero);
+    if (b == 0.0)
+        fail(a == 0.0 || std::isnan(a) ? ErrorKind::InvalidOperation : ErrorKind::DivisionByZero);
     return verified(a / b);
 }
 

@@ -18,6 +18,7 @@ constexpr std::size_t column(ElementMode mode) { return static_cast<std::size_t>
 // Base values in feet × MHz, one column a mode: 2, 3, 4 elements, multi-element.
 // The irregular values (480.325 for the 2-element driven element, the two equal 4-element
 // directors, dir21 longer than dir19) are the tables' own.
+// clang-format off
 constexpr float kLengthBases[kRowCount][kModeCount] = {
     {505.25f, 507.85f, 504.95f, 511.88f},   // reflector
     {480.325f, 502.55f, 501.74f, 502.72f},  // driven element
@@ -33,10 +34,12 @@ constexpr float kLengthBases[kRowCount][kModeCount] = {
     {0, 0, 0, 411.8f},                      // directors 19 and 20
     {0, 0, 0, 414.09f},                     // director 21
 };
+// clang-format on
 
 // Spacing bases in the same units, for the rows that have a spacing (all but the driven
 // element), each from the element before it.
 constexpr std::size_t kSpacingCount = kRowCount - 1;
+// clang-format off
 constexpr float kSpacingBases[kSpacingCount][kModeCount] = {
     {195.6f, 269.589f, 239.03f, 261.63f},  // reflector to driven element
     {0, 147.275f, 200.72f, 172.32f},       // director 1
@@ -51,6 +54,7 @@ constexpr float kSpacingBases[kSpacingCount][kModeCount] = {
     {0, 0, 0, 236.81f},                    // directors 19 and 20
     {0, 0, 0, 251.0f},                     // director 21
 };
+// clang-format on
 
 // The long boom is built for a frequency a little above the one typed.
 constexpr double kMultiElementRaise = 1.00463;
@@ -67,19 +71,23 @@ struct Step {
 
 // The taper factor grows with the ratio of the largest to the smallest diameter; a ratio
 // equal to a threshold keeps the lower factor.
+// clang-format off
 constexpr Step kTaperSteps[] = {{1.0f, 1.01f},  {2.0f, 1.02f},  {2.5f, 1.03f}, {3.0f, 1.04f},
                                 {3.25f, 1.05f}, {3.75f, 1.06f}, {4.0f, 1.07f}};
+// clang-format on
 
 // The length factor grows as the element gets thinner against the wavelength, from the
 // largest threshold down; the last threshold above c decides. From 0.08 upwards the factor
 // is 0.85, which continues the steps of 0.014 (0.892, 0.878, 0.864).
 constexpr float kThickestLengthFactor = 0.85f;
+// clang-format off
 constexpr Step kLengthSteps[] = {
     {0.08f, 0.864f},   {0.06f, 0.878f},   {0.04f, 0.892f},   {0.02f, 0.906f},
     {0.01f, 0.92f},    {0.008f, 0.928f},  {0.006f, 0.936f},  {0.004f, 0.944f},
     {0.002f, 0.952f},  {0.001f, 0.96f},   {0.0008f, 0.962f}, {0.0006f, 0.964f},
     {0.0004f, 0.966f}, {0.0002f, 0.968f}, {0.0001f, 0.97f},
 };
+// clang-format on
 
 double widened(float value) { return static_cast<double>(value); }
 
@@ -180,8 +188,8 @@ Result<DesignFigures> calculate(DesignState& state, const CalculationInputs& inp
             blaming(ratioInput, [&] { return store(div(largest.value(), smallest.value())); });
         next.t = taperFactor(ratio);
         next.c = blaming(Input::Frequency, [&] {
-            const float wavelength = store(
-                mul(div(kWavelengthFeetMHz, widened(next.freq)), kInchesPerFoot));
+            const float wavelength =
+                store(mul(div(kWavelengthFeetMHz, widened(next.freq)), kInchesPerFoot));
             return store(div(widened(next.b), widened(wavelength)));
         });
         next.x = lengthFactor(next.c);
@@ -214,9 +222,9 @@ Result<DesignFigures> convertToMetric(const DesignState& state, const NumberForm
         return figuresOf(
             state,
             [&](float base) {
-                return centimetres(mul(div(mul(widened(base), widened(state.x)),
-                                           widened(state.freq)),
-                                       widened(state.t)));
+                return centimetres(
+                    mul(div(mul(widened(base), widened(state.x)), widened(state.freq)),
+                        widened(state.t)));
             },
             [&](float base) { return centimetres(div(widened(base), widened(state.freq))); });
     });

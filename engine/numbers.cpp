@@ -194,12 +194,18 @@ double integerPart(double value) { return std::floor(value); }
 
 std::string_view describe(ErrorKind kind) {
     switch (kind) {
-        case ErrorKind::TypeMismatch: return "类型不匹配";
-        case ErrorKind::Overflow: return "溢出";
-        case ErrorKind::DivisionByZero: return "除数为零";
-        case ErrorKind::InvalidOperation: return "无效的运算";
-        case ErrorKind::FrequencyNotPositive: return "频率必须大于零";
-        case ErrorKind::ResultNotDisplayable: return "结果超出显示范围";
+        case ErrorKind::TypeMismatch:
+            return "类型不匹配";
+        case ErrorKind::Overflow:
+            return "溢出";
+        case ErrorKind::DivisionByZero:
+            return "除数为零";
+        case ErrorKind::InvalidOperation:
+            return "无效的运算";
+        case ErrorKind::FrequencyNotPositive:
+            return "频率必须大于零";
+        case ErrorKind::ResultNotDisplayable:
+            return "结果超出显示范围";
     }
     return "未知错误";
 }

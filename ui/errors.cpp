@@ -15,12 +15,18 @@ ErrorReporter& reporter() {
 // The caption of the box an error came from, as the window labels it.
 const char* captionOf(Input input) {
     switch (input) {
-        case Input::Frequency: return "输入频率";
-        case Input::LargestDiameter: return "最大直径";
-        case Input::SmallestDiameter: return "最小直径";
-        case Input::TaperDiameters: return "最大和最小直径";
-        case Input::DecimalFeet: return "十进制英尺";
-        case Input::None: break;
+        case Input::Frequency:
+            return "输入频率";
+        case Input::LargestDiameter:
+            return "最大直径";
+        case Input::SmallestDiameter:
+            return "最小直径";
+        case Input::TaperDiameters:
+            return "最大和最小直径";
+        case Input::DecimalFeet:
+            return "十进制英尺";
+        case Input::None:
+            break;
     }
     return nullptr;
 }

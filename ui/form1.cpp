@@ -68,8 +68,8 @@ void Form1::calculate() {
     const std::string largest = box("Text6")->text().toStdString();
     const std::string smallest = box("Text7")->text().toStdString();
     const bool multiElement = findChild<QRadioButton*>(QStringLiteral("Option3"))->isChecked();
-    const Result<DesignFigures> figures = zeva::calculate(
-        state_, {frequency, largest, smallest, multiElement}, localNumberFormat());
+    const Result<DesignFigures> figures =
+        zeva::calculate(state_, {frequency, largest, smallest, multiElement}, localNumberFormat());
     if (!figures.ok()) return reportError(this, errorMessage(figures.error()));
     showFigures(figures.value(), "英尺");
 }
@@ -113,8 +113,6 @@ void Form1::print() {
     if (!painter.end()) reportError(this, QStringLiteral("无法打印：打印作业失败"));
 }
 
-QLineEdit* Form1::box(const char* name) const {
-    return findChild<QLineEdit*>(QLatin1String(name));
-}
+QLineEdit* Form1::box(const char* name) const { return findChild<QLineEdit*>(QLatin1String(name)); }
 
 }  // namespace zeva::ui

@@ -95,9 +95,18 @@ struct RowBoxes {
     const char* spacing;
 };
 inline constexpr std::array<RowBoxes, kRowCount> kRowBoxes{{
-    {"Text10", "Text23"}, {"Text11", nullptr}, {"Text12", "Text24"}, {"Text17", "Text25"},
-    {"Text19", "Text26"}, {"Text21", "Text27"}, {"Text33", "Text35"}, {"Text34", "Text36"},
-    {"Text41", "Text50"}, {"Text42", "Text51"}, {"Text43", "Text52"}, {"Text44", "Text53"},
+    {"Text10", "Text23"},
+    {"Text11", nullptr},
+    {"Text12", "Text24"},
+    {"Text17", "Text25"},
+    {"Text19", "Text26"},
+    {"Text21", "Text27"},
+    {"Text33", "Text35"},
+    {"Text34", "Text36"},
+    {"Text41", "Text50"},
+    {"Text42", "Text51"},
+    {"Text43", "Text52"},
+    {"Text44", "Text53"},
     {"Text48", "Text54"},
 }};
 

@@ -31,16 +31,18 @@ protected:
         option.text.clear();
         style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
         painter.setPen(palette().color(QPalette::ButtonText));
-        painter.drawText(rect().adjusted(3, 2, -3, -2),
-                         Qt::AlignCenter | Qt::TextWordWrap, text());
+        painter.drawText(rect().adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWordWrap, text());
     }
 };
 
 Qt::Alignment alignment(Align align) {
     switch (align) {
-        case Align::Centre: return Qt::AlignHCenter;
-        case Align::Right: return Qt::AlignRight;
-        case Align::Left: break;
+        case Align::Centre:
+            return Qt::AlignHCenter;
+        case Align::Right:
+            return Qt::AlignRight;
+        case Align::Left:
+            break;
     }
     return Qt::AlignLeft;
 }
@@ -69,13 +71,15 @@ QWidget* create(const Control& c, QWidget& window) {
             edit->document()->setDocumentMargin(1);
             return edit;
         }
-        case Kind::OptionButton: return new QRadioButton(text, &window);
+        case Kind::OptionButton:
+            return new QRadioButton(text, &window);
         case Kind::CommandButton: {
             auto* button = new WrappingButton(text, &window);
             button->setAutoDefault(false);
             return button;
         }
-        case Kind::ListBox: return new QListWidget(&window);
+        case Kind::ListBox:
+            return new QListWidget(&window);
         case Kind::Line: {
             auto* line = new QFrame(&window);
             line->setFrameShape(QFrame::NoFrame);
@@ -97,9 +101,14 @@ void style(QWidget& widget, const Control& c) {
         case Colour::Highlight:
             palette.setColor(textRole, palette.color(QPalette::Highlight));
             break;
-        case Colour::Blue: palette.setColor(textRole, QColor(0, 0, 255)); break;
-        case Colour::Red: palette.setColor(textRole, QColor(255, 0, 0)); break;
-        case Colour::Default: break;
+        case Colour::Blue:
+            palette.setColor(textRole, QColor(0, 0, 255));
+            break;
+        case Colour::Red:
+            palette.setColor(textRole, QColor(255, 0, 0));
+            break;
+        case Colour::Default:
+            break;
     }
     const bool caption = c.kind == Kind::LabelBox || c.kind == Kind::MultiLineLabel;
     if (caption || c.background == Background::Grey) palette.setColor(QPalette::Base, kGrey);

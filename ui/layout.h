@@ -14,9 +14,9 @@ enum class Kind {
     LabelBox,        // a text box used as a caption on the grey: no tab stop
     MultiLineLabel,  // the same, wrapping over several lines
     OptionButton,
-    CommandButton,   // its caption wraps inside the button when too long for one line
+    CommandButton,  // its caption wraps inside the button when too long for one line
     ListBox,
-    Line,            // a 1-pixel horizontal rule
+    Line,  // a 1-pixel horizontal rule
 };
 
 enum class Colour { Default, Highlight, Blue, Red };
@@ -32,7 +32,7 @@ struct Font {
 struct Control {
     const char* name;
     Kind kind;
-    const char* text;  // UTF-8
+    const char* text;              // UTF-8
     int left, top, width, height;  // twips
     int tabIndex;
     Align align = Align::Left;

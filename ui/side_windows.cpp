@@ -30,6 +30,7 @@ constexpr Control kForm2Controls[] = {
 
 // A white hand with a black outline, index finger up; '#' black, '.' white, ' ' clear.
 // The fingertip, the hot spot, is at column 13 of row 9.
+// clang-format off
 constexpr const char* kHandRows[] = {
     "             ##",
     "            #..#",
@@ -48,6 +49,7 @@ constexpr const char* kHandRows[] = {
     "            #........#",
     "            ##########",
 };
+// clang-format on
 constexpr int kHandTop = 9;
 constexpr int kCursorSize = 32;
 
@@ -120,7 +122,9 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
 }
 
 void Form2::convert() {
-    const auto box = [this](const char* name) { return findChild<QLineEdit*>(QLatin1String(name)); };
+    const auto box = [this](const char* name) {
+        return findChild<QLineEdit*>(QLatin1String(name));
+    };
     const Result<TapeReading> reading =
         ConvertDecimalFeet(box("Text2")->text().toStdString(), localNumberFormat());
     if (!reading.ok()) return reportError(this, errorMessage(reading.error()));

@@ -34,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         Reading{"initial_input", "4.528", "4", "6.3359988", "6    21/64"},
         Reading{"nine_sixty_fourths", "12.3456", "12", "4.1472012", "4   9/64"},
         Reading{"negative_feet_floor_below", "-4.528", "-5", "5.6640012", "5   43/64"},
-        Reading{"whole_feet", "5", "5", "0", "0"},
-        Reading{"half_a_foot", "4.5", "4", "6", "6"},
+        Reading{"whole_feet", "5", "5", "0", "0"}, Reading{"half_a_foot", "4.5", "4", "6", "6"},
         Reading{"carries_into_twelve_inches", "0.99999", "0", "11.99988", "12"},
         Reading{"tiny_remainder_is_a_sixty_fourth", "4.001", "4", "0.01199913", "0   1/64"},
         Reading{"negative_tiny_rounds_to_a_foot", "-1E-10", "-1", "12", "12"},
@@ -50,8 +49,7 @@ TEST(ConvertDecimalFeet, works_with_a_comma_separator) {
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value().decimalInches, "6,3359988");
     EXPECT_EQ(result.value().inchesAndFraction, "6    21/64");
-    EXPECT_EQ(ConvertDecimalFeet("4,000001", {",", "."}).value().decimalInches,
-              "0,0000114440916");
+    EXPECT_EQ(ConvertDecimalFeet("4,000001", {",", "."}).value().decimalInches, "0,0000114440916");
 }
 
 TEST(ConvertDecimalFeet, refuses_what_is_not_a_number) {
@@ -84,8 +82,7 @@ TEST(FractionTable, a_value_on_a_bound_belongs_to_the_band_below) {
     for (std::size_t band = 1; band < 64; ++band) {
         const float bound = FractionTable[band].upperBound;
         EXPECT_EQ(fractionText(bound), FractionTable[band].text) << band;
-        EXPECT_EQ(fractionText(std::nextafter(bound, 2.0f)), FractionTable[band + 1].text)
-            << band;
+        EXPECT_EQ(fractionText(std::nextafter(bound, 2.0f)), FractionTable[band + 1].text) << band;
     }
     EXPECT_EQ(fractionText(0.0f), "");
     EXPECT_EQ(fractionText(1e-30f), "   1/64");

@@ -28,30 +28,31 @@ class Formatting : public testing::TestWithParam<FormatCase> {};
 
 TEST_P(Formatting, writes_the_exact_text) {
     const FormatCase& c = GetParam();
-    const std::string text = c.single ? formatSingle(static_cast<float>(c.value))
-                                      : formatDouble(c.value);
+    const std::string text =
+        c.single ? formatSingle(static_cast<float>(c.value)) : formatDouble(c.value);
     EXPECT_EQ(text, c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Formatting,
-    testing::Values(
-        FormatCase{"zero", 0.0, true, "0"}, FormatCase{"negative_zero", -0.0, true, "0"},
-        FormatCase{"double_negative_zero", -0.0, false, "0"},
-        FormatCase{"one_hundred_thousandth", 1e-5, true, "1E-05"},
-        FormatCase{"one_ten_thousandth", 1e-4, true, "0.0001"},
-        FormatCase{"trailing_zeros_dropped", 2.5, true, "2.5"},
-        FormatCase{"point_without_digits_dropped", 100.0, true, "100"},
-        FormatCase{"seven_digits_plain", 1234567.0, true, "1234567"},
-        FormatCase{"eight_digits_exponent", 12345678.0, true, "1.234568E+07"},
-        FormatCase{"rounds_up_into_exponent", 9999999.5, true, "1E+07"},
-        FormatCase{"negative", -34.69116, true, "-34.69116"},
-        FormatCase{"single_widened_not_decimal", 4.528f - 4.0f, true, "0.5279999"},
-        FormatCase{"large_exponent", 3e38, true, "3E+38"},
-        FormatCase{"fifteen_digits_plain", 123456789012345.0, false, "123456789012345"},
-        FormatCase{"sixteen_digits_exponent", 1234567890123456.0, false, "1.23456789012346E+15"},
-        FormatCase{"double_small", 1.14440916e-05, false, "1.14440916E-05"},
-        FormatCase{"double_three_digit_exponent", 1e-300, false, "1E-300"}),
+    testing::Values(FormatCase{"zero", 0.0, true, "0"},
+                    FormatCase{"negative_zero", -0.0, true, "0"},
+                    FormatCase{"double_negative_zero", -0.0, false, "0"},
+                    FormatCase{"one_hundred_thousandth", 1e-5, true, "1E-05"},
+                    FormatCase{"one_ten_thousandth", 1e-4, true, "0.0001"},
+                    FormatCase{"trailing_zeros_dropped", 2.5, true, "2.5"},
+                    FormatCase{"point_without_digits_dropped", 100.0, true, "100"},
+                    FormatCase{"seven_digits_plain", 1234567.0, true, "1234567"},
+                    FormatCase{"eight_digits_exponent", 12345678.0, true, "1.234568E+07"},
+                    FormatCase{"rounds_up_into_exponent", 9999999.5, true, "1E+07"},
+                    FormatCase{"negative", -34.69116, true, "-34.69116"},
+                    FormatCase{"single_widened_not_decimal", 4.528f - 4.0f, true, "0.5279999"},
+                    FormatCase{"large_exponent", 3e38, true, "3E+38"},
+                    FormatCase{"fifteen_digits_plain", 123456789012345.0, false, "123456789012345"},
+                    FormatCase{"sixteen_digits_exponent", 1234567890123456.0, false,
+                               "1.23456789012346E+15"},
+                    FormatCase{"double_small", 1.14440916e-05, false, "1.14440916E-05"},
+                    FormatCase{"double_three_digit_exponent", 1e-300, false, "1E-300"}),
     testing_support::ByName{});
 
 TEST(Formatting, uses_the_decimal_separator_it_is_given) {
@@ -98,20 +99,18 @@ TEST_P(AcceptedText, reads_as_the_nearest_number) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AcceptedText,
-    testing::Values(ParseCase{"integer", "144", 144.0}, ParseCase{"fraction", "14.2", 14.2},
-                    ParseCase{"blanks_around", "  14.2\t ", 14.2},
-                    ParseCase{"leading_plus", "+5", 5.0}, ParseCase{"leading_minus", "-5", -5.0},
-                    ParseCase{"no_integer_digits", ".5", 0.5},
-                    ParseCase{"no_fraction_digits", "5.", 5.0},
-                    ParseCase{"exponent", "1e3", 1000.0},
-                    ParseCase{"signed_exponent", "1.5E+2", 150.0},
-                    ParseCase{"negative_exponent", "25e-2", 0.25},
-                    ParseCase{"grouped", "1,234.5", 1234.5},
-                    ParseCase{"grouped_twice", "-1,234,567", -1234567.0},
-                    ParseCase{"blank_between_sign_not_allowed_but_after_ok", "-1 ", -1.0},
-                    ParseCase{"underflow_is_zero", "1e-400", 0.0},
-                    ParseCase{"huge_negative_exponent", "1e-99999999999999999999", 0.0},
-                    ParseCase{"zeros_with_huge_exponent", "0e99999999999", 0.0}),
+    testing::Values(
+        ParseCase{"integer", "144", 144.0}, ParseCase{"fraction", "14.2", 14.2},
+        ParseCase{"blanks_around", "  14.2\t ", 14.2}, ParseCase{"leading_plus", "+5", 5.0},
+        ParseCase{"leading_minus", "-5", -5.0}, ParseCase{"no_integer_digits", ".5", 0.5},
+        ParseCase{"no_fraction_digits", "5.", 5.0}, ParseCase{"exponent", "1e3", 1000.0},
+        ParseCase{"signed_exponent", "1.5E+2", 150.0},
+        ParseCase{"negative_exponent", "25e-2", 0.25}, ParseCase{"grouped", "1,234.5", 1234.5},
+        ParseCase{"grouped_twice", "-1,234,567", -1234567.0},
+        ParseCase{"blank_between_sign_not_allowed_but_after_ok", "-1 ", -1.0},
+        ParseCase{"underflow_is_zero", "1e-400", 0.0},
+        ParseCase{"huge_negative_exponent", "1e-99999999999999999999", 0.0},
+        ParseCase{"zeros_with_huge_exponent", "0e99999999999", 0.0}),
     testing_support::ByName{});
 
 struct RejectCase {
@@ -141,8 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RejectCase{"blank_inside", "1 2"}, RejectCase{"infinity", "inf"},
                     RejectCase{"nan", "nan"}, RejectCase{"hexadecimal", "0x10"},
                     RejectCase{"short_group", "1,23"}, RejectCase{"long_group", "12,3456"},
-                    RejectCase{"long_first_group", "1234,567"},
-                    RejectCase{"leading_group", ",123"},
+                    RejectCase{"long_first_group", "1234,567"}, RejectCase{"leading_group", ",123"},
                     RejectCase{"group_in_fraction", "1.234,5"},
                     RejectCase{"trailing_letters", "14.2MHz"},
                     RejectCase{"comma_decimal_in_dot_locale", "14,2"}),
@@ -198,8 +196,8 @@ TEST(IntegerPart, rounds_towards_minus_infinity) {
 // The conversions chain as the converter uses them.
 TEST(Conversions, fraction_of_a_single_and_its_inches) {
     const float inp = parseSingle("4.528").value();
-    const std::string df = formatSingle(static_cast<float>(static_cast<double>(inp) -
-                                                           static_cast<double>(integerPart(inp))));
+    const std::string df = formatSingle(
+        static_cast<float>(static_cast<double>(inp) - static_cast<double>(integerPart(inp))));
     EXPECT_EQ(df, "0.5279999");
     EXPECT_EQ(formatDouble(parseDouble(df).value() * 12.0), "6.3359988");
 }

@@ -76,14 +76,13 @@ TEST_P(ParseVectors, every_line_rounds_correctly_in_both_precisions) {
             const bool singleOk =
                 v.single == kSingleInfinity
                     ? !single.ok() && single.error().kind == ErrorKind::Overflow
-                    : single.ok() && std::bit_cast<std::uint32_t>(single.value()) ==
-                                         (v.single | signBit32);
+                    : single.ok() &&
+                          std::bit_cast<std::uint32_t>(single.value()) == (v.single | signBit32);
             const Result<double> dual = parseDouble(text, dressing.format);
-            const bool doubleOk =
-                v.dual == kDoubleInfinity
-                    ? !dual.ok() && dual.error().kind == ErrorKind::Overflow
-                    : dual.ok() &&
-                          std::bit_cast<std::uint64_t>(dual.value()) == (v.dual | signBit64);
+            const bool doubleOk = v.dual == kDoubleInfinity
+                                      ? !dual.ok() && dual.error().kind == ErrorKind::Overflow
+                                      : dual.ok() && std::bit_cast<std::uint64_t>(dual.value()) ==
+                                                         (v.dual | signBit64);
             if ((!singleOk || !doubleOk) && ++failures <= 5) {
                 ADD_FAILURE() << dressing.name << ": \"" << text << "\" single "
                               << (singleOk ? "ok" : "wrong") << ", double "

@@ -27,9 +27,7 @@ protected:
     }
     void TearDown() override { setErrorReporter({}); }
 
-    void print() {
-        QTest::mouseClick(form.findChild<QPushButton*>("Command3"), Qt::LeftButton);
-    }
+    void print() { QTest::mouseClick(form.findChild<QPushButton*>("Command3"), Qt::LeftButton); }
 
     Form1 form;
     QStringList errors;

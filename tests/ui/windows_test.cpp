@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -157,10 +157,11 @@ TEST_F(Windows, focus_starts_on_calculate_and_tab_follows_the_tab_indices) {
     // The option group is one stop, entered at its first button while none is selected;
     // the captions are passed by.
     const QStringList expected =
-        QString("Text3 Option1 List1 Text6 Text7 Text10 Text11 Text12 Text17 Text19 Text21 "
-                "Text23 Text24 Text25 Text26 Text27 Text33 Text34 Text35 Text36 Text41 Text42 "
-                "Text43 Text44 Text48 Text50 Text51 Text52 Text53 Text54 Command2 Command3 "
-                "Command4 Command5 Command1")
+        QString(
+            "Text3 Option1 List1 Text6 Text7 Text10 Text11 Text12 Text17 Text19 Text21 "
+            "Text23 Text24 Text25 Text26 Text27 Text33 Text34 Text35 Text36 Text41 Text42 "
+            "Text43 Text44 Text48 Text50 Text51 Text52 Text53 Text54 Command2 Command3 "
+            "Command4 Command5 Command1")
             .split(' ');
     QStringList visited;
     for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -237,10 +238,14 @@ TEST_F(Windows, converter_shows_the_worked_readings) {
         const char* inches;
         const char* fraction;
     } readings[] = {
-        {"12.3456", "12", "4.1472", "4   9/64"}, {"-4.528", "-5", "5.6640", "5   43/64"},
-        {"5", "5", "0", "0"},                   {"4.5", "4", "6", "6"},
-        {"0.99999", "0", "11.999", "12"},       {"4.001", "4", "0.0119", "0   1/64"},
-        {"-1E-10", "-1", "12", "12"},           {"4.000001", "4", "0.0000", "0   1/64"},
+        {"12.3456", "12", "4.1472", "4   9/64"},
+        {"-4.528", "-5", "5.6640", "5   43/64"},
+        {"5", "5", "0", "0"},
+        {"4.5", "4", "6", "6"},
+        {"0.99999", "0", "11.999", "12"},
+        {"4.001", "4", "0.0119", "0   1/64"},
+        {"-1E-10", "-1", "12", "12"},
+        {"4.000001", "4", "0.0000", "0   1/64"},
     };
     for (const auto& r : readings) {
         type("Text2", r.input, converter);
