@@ -40,9 +40,8 @@ DesignState stateFor(ElementMode mode, float b) {
 }
 
 Result<DesignFigures> run(DesignState& state, const char* frequency, const char* largest = "1.0",
-                          const char* smallest = "1.0") {
-    return calculate(state, {frequency, largest, smallest,
-                             state.dir21 != 0.0f /* only the long boom has director 21 */});
+                          const char* smallest = "1.0", bool multiElement = false) {
+    return calculate(state, {frequency, largest, smallest, multiElement});
 }
 
 class WorkedRuns : public testing::TestWithParam<WorkedRun> {};
@@ -173,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, WorkedRuns,
 
 TEST(Calculate, raises_the_frequency_of_the_long_boom_only) {
     DesignState multi = stateFor(ElementMode::MultiElement, 0.5f);
-    ASSERT_TRUE(run(multi, "144").ok());
+    ASSERT_TRUE(run(multi, "144", "1.0", "1.0", true).ok());
     EXPECT_EQ(multi.freq, static_cast<float>(static_cast<double>(144.0f) * 1.00463));
     EXPECT_EQ(formatSingle(multi.freq), "144.6667");
 
@@ -301,7 +300,8 @@ TEST(Calculate, no_figure_is_refused_from_a_fiftieth_to_a_million_megahertz) {
         for (const char* frequency : {"0.02", "1.8", "144", "10000", "1000000"}) {
             for (const auto& entry : {DiameterCatalogue.front(), DiameterCatalogue.back()}) {
                 DesignState state = stateFor(mode, entry.diameter);
-                EXPECT_TRUE(run(state, frequency, "5", "1").ok()) << frequency;
+                EXPECT_TRUE(run(state, frequency, "5", "1", mode == ElementMode::MultiElement).ok())
+                    << frequency;
                 EXPECT_TRUE(convertToMetric(state).ok()) << frequency;
             }
         }
