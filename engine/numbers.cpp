@@ -155,18 +155,14 @@ Result<T> parse(std::string_view text, const NumberFormat& format) {
 
 std::string format(double value, int precision, const NumberFormat& numberFormat) {
     if (value == 0.0) return "0";
-    std::array<char, 64> buffer{};
+    std::array<char, 32> buffer;  // the longest text, -1.23456789012346E-308, has 22
     const auto [end, status] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                              std::chars_format::general, precision);
-    std::string text;
-    if (status != std::errc{}) return text;
-    text.reserve(static_cast<std::size_t>(end - buffer.data()) + numberFormat.decimal.size());
-    for (const char* p = buffer.data(); p != end; ++p) {
-        if (*p == '.') {
-            text += numberFormat.decimal;
-        } else {
-            text += *p == 'e' ? 'E' : *p;
-        }
+    if (status != std::errc{}) return {};
+    std::string text(buffer.data(), end);
+    if (const std::size_t e = text.find('e'); e != std::string::npos) text[e] = 'E';
+    if (const std::size_t point = text.find('.'); point != std::string::npos) {
+        text.replace(point, 1, numberFormat.decimal);
     }
     return text;
 }

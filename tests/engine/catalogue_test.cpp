@@ -11,8 +11,10 @@ TEST(DiameterCatalogue, texts_keep_every_blank) {
     EXPECT_EQ(DiameterCatalogue[0].text, "AWG 18  1mm");
     EXPECT_EQ(DiameterCatalogue[4].text, "AWG 8    3.2mm");
     EXPECT_EQ(DiameterCatalogue[11].text, "5/8         15.9mm ");
-    EXPECT_EQ(DiameterCatalogue[14].text, "1" + std::string(12, ' ') + "25.4mm");
-    EXPECT_EQ(DiameterCatalogue[21].text, "2" + std::string(13, ' ') + "50.8mm");
+    EXPECT_EQ(DiameterCatalogue[14].text, "1            25.4mm");  // 12 blanks
+    EXPECT_EQ(DiameterCatalogue[14].text.substr(1, 12), std::string(12, ' '));
+    EXPECT_EQ(DiameterCatalogue[21].text, "2             50.8mm");  // 13 blanks
+    EXPECT_EQ(DiameterCatalogue[21].text.substr(1, 13), std::string(13, ' '));
     const std::size_t lengths[] = {11, 13, 11, 13, 14, 16, 17, 16, 17, 17, 18,
                                    19, 16, 18, 19, 17, 17, 17, 17, 17, 17, 20};
     for (std::size_t i = 0; i < DiameterCatalogue.size(); ++i) {
