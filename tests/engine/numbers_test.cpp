@@ -61,21 +61,54 @@ TEST(Formatting, uses_the_decimal_separator_it_is_given) {
     EXPECT_EQ(formatSingle(1.5e-7f, kComma), "1,5E-07");
 }
 
-// The fast formatter must agree with C's %G to the character.
-TEST(Formatting, agrees_with_printf_over_random_values) {
-    std::mt19937_64 random(20261207);
+// The fast formatter must agree with C's %G to the character: over every bit pattern, over
+// the magnitudes a design produces, and next to the halfway points where rounding turns.
+void expectLikePrintf(float single) {
     char expected[64];
-    for (int i = 0; i < 300000; ++i) {
-        const auto bits = static_cast<std::uint32_t>(random());
-        const float single = std::bit_cast<float>(bits);
-        if (!std::isfinite(single) || single == 0.0f) continue;
-        std::snprintf(expected, sizeof expected, "%.7G", static_cast<double>(single));
-        ASSERT_EQ(formatSingle(single), expected) << bits;
+    std::snprintf(expected, sizeof expected, "%.7G", static_cast<double>(single));
+    ASSERT_EQ(formatSingle(single), expected) << std::bit_cast<std::uint32_t>(single);
+}
 
+void expectLikePrintf(double dual) {
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.15G", dual);
+    ASSERT_EQ(formatDouble(dual), expected) << std::bit_cast<std::uint64_t>(dual);
+}
+
+TEST(Formatting, agrees_with_printf_over_millions_of_random_values) {
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> decades(-7.0, 9.0);
+    for (int i = 0; i < 1000000; ++i) {
+        const float single = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+        if (std::isfinite(single) && single != 0.0f) expectLikePrintf(single);
         const double dual = std::bit_cast<double>(random());
-        if (!std::isfinite(dual) || dual == 0.0) continue;
-        std::snprintf(expected, sizeof expected, "%.15G", dual);
-        ASSERT_EQ(formatDouble(dual), expected);
+        if (std::isfinite(dual) && dual != 0.0) expectLikePrintf(dual);
+
+        const double typical = std::pow(10.0, decades(random)) * (i % 2 == 0 ? 1 : -1);
+        expectLikePrintf(static_cast<float>(typical));
+        expectLikePrintf(typical);
+    }
+    // Either side of every power of ten, where the count of digits changes.
+    for (int k = -8; k <= 16; ++k) {
+        const double power = std::pow(10.0, k);
+        for (const double near : {std::nextafter(power, 0.0), power, std::nextafter(power, 1e300),
+                                  power * (1 - 5e-8), power * (1 - 5e-16)}) {
+            expectLikePrintf(near);
+            expectLikePrintf(static_cast<float>(near));
+            expectLikePrintf(std::nextafter(static_cast<float>(near), 0.0f));
+        }
+    }
+    // Decimal halfway points such as 1.2345675 and 123.45678901234565, and their neighbours.
+    for (int i = 0; i < 200000; ++i) {
+        const double scale = std::pow(10.0, static_cast<int>(random() % 12) - 4);
+        const auto digits = static_cast<double>(random() % 90000000 + 10000000);
+        const double halfway = (digits * 10 + 5) * scale / 1e8;
+        expectLikePrintf(static_cast<float>(halfway));
+        expectLikePrintf(std::nextafter(static_cast<float>(halfway), 0.0f));
+        const auto longDigits = static_cast<double>(random() % 900000000000000 + 100000000000000);
+        const double longHalfway = (longDigits * 10 + 5) * scale / 1e15;
+        expectLikePrintf(longHalfway);
+        expectLikePrintf(std::nextafter(longHalfway, 0.0));
     }
 }
 
