@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Drives the built program under a real X server with real input events: the typical
+# long-boom design in the main window, one conversion in the converter window, and the main
+# window's client size and background read off a screenshot. Stops everything it started.
+# Usage: run.sh PATH/TO/zeva [FOLDER FOR THE SCREENSHOT]
+set -euo pipefail
+
+zeva=$1
+out=${2:-$(mktemp -d)}
+mkdir -p "$out"
+display=:${ZEVA_E2E_DISPLAY:-93}
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+expect() {  # what, expected, actual
+    if [ "$2" = "$3" ]; then echo "ok: $1 = \"$3\""; else fail "$1: expected \"$2\", got \"$3\""; fi
+}
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+
+"$zeva" >"$out/zeva.log" 2>&1 &
+pids+=($!)
+
+# The window with this exact title, once it is on the screen.
+window_named() {
+    timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+click_at() {  # window, x, y (logical pixels inside the window's client area)
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.2
+}
+type_into() {  # window, x, y, text
+    click_at "$1" "$2" "$3"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$4"
+    sleep 0.1
+}
+read_box() {  # window, x, y: the box's whole text, through the clipboard
+    click_at "$1" "$2" "$3"
+    xdotool key --clearmodifiers ctrl+a ctrl+c
+    sleep 0.3
+    timeout 5 xclip -o -selection clipboard 2>/dev/null || echo "<no clipboard>"
+}
+
+main=$(window_named ZEVA)
+[ -n "$main" ] || { fail "the main window did not appear"; exit 1; }
+sleep 0.5
+
+# The typical design: multi-element, 1/2 inch elements, 144 MHz.
+click_at "$main" 28 152          # Option3, 多元件
+click_at "$main" 308 86          # List1, then the keyboard down to its 11th entry, 1/2
+xdotool key Home
+for _ in $(seq 10); do xdotool key Down; done
+type_into "$main" 308 55 144     # Text3, the frequency
+click_at "$main" 480 140         # Command1, 计算
+expect "reflector length (Text10)" 3.3118 "$(read_box "$main" 132 185)"
+expect "reflector spacing (Text23)" 1.8085 "$(read_box "$main" 212 185)"
+expect "frequency box (Text3)" 144 "$(read_box "$main" 308 55)"
+
+# The window as drawn: its client size and the grey of its background.
+import -window root "$out/end-to-end.png"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+expect "main window client size" 592x395 "${WIDTH}x${HEIGHT}"
+grey=$(convert "$out/end-to-end.png" -format "%[pixel:p{$((X + 585)),$((Y + 390))}]" info:)
+expect "main window background" "srgb(224,224,224)" "$grey"
+
+# The converter window: 12.3456 feet.
+click_at "$main" 552 268         # Command5, 十进制英尺转英寸
+converter=$(window_named 计算)
+if [ -z "$converter" ]; then
+    fail "the converter window did not appear"
+else
+    sleep 0.5
+    type_into "$converter" 184 24 12.3456
+    click_at "$converter" 272 24   # its Command1, 计算
+    expect "whole feet (Text4)" 12 "$(read_box "$converter" 84 84)"
+    expect "decimal inches (Text6)" 4.1472 "$(read_box "$converter" 228 84)"
+    expect "inches and fraction (Text8)" "4   9/64" "$(read_box "$converter" 228 117)"
+fi
+
+kill -0 "${pids[1]}" 2>/dev/null || fail "the program ended during the run"
+if [ "$failures" -gt 0 ]; then
+    echo "end-to-end: $failures failure(s); screenshot and logs in $out" >&2
+    exit 1
+fi
+echo "end-to-end: all checks passed"
