@@ -1,0 +1,166 @@
+#include "sheet/cut_sheet.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "converter/decimal_feet.h"
+#include "engine/catalogue.h"
+
+namespace zeva::sheet {
+namespace {
+
+// A result box shows the first six characters of its text.
+constexpr std::size_t kResultBoxLength = 6;
+constexpr double kMetresPerCentimetre = 0.01;
+
+std::string shown(const std::string& text) { return text.substr(0, kResultBoxLength); }
+
+// How many directors each director row of the window stands for, from "引向器 1" down.
+constexpr std::array<int, kRowCount - 2> kDirectorsInRow = {1, 1, 1, 1, 2, 2, 3, 4, 3, 2, 1};
+
+std::size_t rowsUsed(ElementMode mode) {
+    switch (mode) {
+        case ElementMode::TwoElement:
+            return 2;
+        case ElementMode::ThreeElement:
+            return 3;
+        case ElementMode::FourElement:
+            return 4;
+        case ElementMode::MultiElement:
+            return kRowCount;
+    }
+    return kRowCount;
+}
+
+std::string elementName(std::size_t row, int director, Language language) {
+    const bool english = language == Language::English;
+    if (row == 0) return english ? "reflector" : "反射器";
+    if (row == 1) return english ? "driven element" : "驱动元件";
+    return (english ? "director " : "引向器 ") + std::to_string(director);
+}
+
+// The converter's reading as a tape shows it: whole feet, then inches and a fraction with
+// the table's padding blanks taken out ("6    21/64" becomes 6 21/64).
+std::string tapeReading(const TapeReading& reading) {
+    std::string inches;
+    for (const char ch : reading.inchesAndFraction) {
+        if (ch == ' ') {
+            if (!inches.empty() && inches.back() != ' ' && inches.back() != '/') inches += ' ';
+        } else {
+            inches += ch;
+        }
+    }
+    return reading.wholeFeet + "' " + inches + "\"";
+}
+
+double fullValue(const std::string& text) {
+    const Result<double> value = parseDouble(text);
+    return value.ok() ? value.value() : 0.0;
+}
+
+}  // namespace
+
+Micro microOf(const std::string& figure) {
+    Micro whole = 0;
+    Micro fraction = 0;
+    int fractionDigits = 0;
+    bool afterPoint = false;
+    for (const char ch : figure) {
+        if (ch == '.') {
+            afterPoint = true;
+        } else if (ch >= '0' && ch <= '9') {
+            if (!afterPoint) {
+                whole = whole * 10 + (ch - '0');
+            } else if (fractionDigits < 6) {
+                fraction = fraction * 10 + (ch - '0');
+                ++fractionDigits;
+            }
+        }
+    }
+    for (; fractionDigits < 6; ++fractionDigits) fraction *= 10;
+    return whole * 1'000'000 + fraction;
+}
+
+int decimalsOf(const std::string& figure) {
+    const std::size_t point = figure.find('.');
+    return point == std::string::npos ? 0 : static_cast<int>(figure.size() - point - 1);
+}
+
+std::string figureOf(Micro value, int decimals) {
+    std::string text = std::to_string(value / 1'000'000);
+    const std::string fraction = std::to_string(1'000'000 + value % 1'000'000).substr(1);
+    if (decimals > 0) text += "." + fraction.substr(0, static_cast<std::size_t>(decimals));
+    return text;
+}
+
+Result<CutSheet> makeCutSheet(const SheetOptions& options) {
+    CutSheet sheet;
+    sheet.options = options;
+    selectMode(sheet.state, options.mode);
+    selectDiameter(sheet.state, options.diameterIndex);
+    const bool multi = options.mode == ElementMode::MultiElement;
+    const Result<DesignFigures> feet = calculate(
+        sheet.state, {options.frequency, options.largestDiameter, options.smallestDiameter, multi});
+    if (!feet.ok()) return feet.error();
+    const Result<DesignFigures> metric = convertToMetric(sheet.state);
+    if (!metric.ok()) return metric.error();
+
+    const double largest = fullValue(options.largestDiameter);
+    const double smallest = fullValue(options.smallestDiameter);
+    sheet.diameterInches =
+        largest == smallest ? static_cast<double>(sheet.state.b) : (largest + smallest) / 2;
+
+    // Positions keep as many decimals as the finest spacing shown, so that they add up
+    // exactly; they are filled in once all the spacings are known.
+    std::vector<Micro> feetPositions;
+    std::vector<Micro> centimetrePositions;
+    int feetDecimals = 0;
+    int centimetreDecimals = 0;
+    Micro positionFeet = 0;
+    Micro positionCentimetres = 0;
+    double positionMetres = 0;
+    int director = 0;
+    const std::size_t rows = rowsUsed(options.mode);
+    for (std::size_t row = 0; row < rows; ++row) {
+        const int copies = row < 2 ? 1 : kDirectorsInRow[row - 2];
+        // The reflector's row holds the spacing from the reflector to the driven element.
+        const std::size_t spacingRow = row == 1 ? 0 : row;
+        for (int copy = 0; copy < copies; ++copy) {
+            SheetElement element;
+            if (row >= 2) ++director;
+            element.name = elementName(row, director, options.language);
+            element.feet = shown(feet.value()[row].length);
+            element.centimetres = shown(metric.value()[row].length);
+            const Result<TapeReading> tape = ConvertDecimalFeet(element.feet);
+            if (!tape.ok()) return tape.error();
+            element.tape = tapeReading(tape.value());
+            element.lengthMetres = fullValue(metric.value()[row].length) * kMetresPerCentimetre;
+            if (row != 0) {
+                element.spacingFeet = shown(feet.value()[spacingRow].spacing);
+                element.spacingCentimetres = shown(metric.value()[spacingRow].spacing);
+                positionFeet += microOf(element.spacingFeet);
+                positionCentimetres += microOf(element.spacingCentimetres);
+                feetDecimals = std::max(feetDecimals, decimalsOf(element.spacingFeet));
+                centimetreDecimals =
+                    std::max(centimetreDecimals, decimalsOf(element.spacingCentimetres));
+                positionMetres +=
+                    fullValue(metric.value()[spacingRow].spacing) * kMetresPerCentimetre;
+            }
+            feetPositions.push_back(positionFeet);
+            centimetrePositions.push_back(positionCentimetres);
+            element.positionMetres = positionMetres;
+            sheet.elements.push_back(std::move(element));
+        }
+    }
+    for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
+        sheet.elements[i].positionFeet = figureOf(feetPositions[i], feetDecimals);
+        sheet.elements[i].positionCentimetres =
+            figureOf(centimetrePositions[i], centimetreDecimals);
+    }
+    sheet.boomFeet = figureOf(positionFeet, feetDecimals);
+    sheet.boomCentimetres = figureOf(positionCentimetres, centimetreDecimals);
+    return sheet;
+}
+
+}  // namespace zeva::sheet

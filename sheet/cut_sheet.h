@@ -1,0 +1,48 @@
+// The cut sheet: every element of a design written out one by one, with the very figures
+// that the main window shows, the converter's tape reading, and positions along the boom.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/design.h"
+#include "engine/result.h"
+#include "sheet/options.h"
+
+namespace zeva::sheet {
+
+// A length as a whole number of millionths, so that sums of the shown figures are exact.
+using Micro = std::int64_t;
+
+struct SheetElement {
+    std::string name;  // "反射器", "引向器 5" (or "reflector", "director 5")
+    std::string feet;  // the main window's figure, six characters at most
+    std::string centimetres;
+    std::string tape;         // the converter's reading: 3' 3 47/64"
+    std::string spacingFeet;  // from the element before; empty for the reflector
+    std::string spacingCentimetres;
+    std::string positionFeet;  // from the reflector: the sum of the spacings shown
+    std::string positionCentimetres;
+    // Full precision, in metres, for the NEC-2 model.
+    double lengthMetres = 0;
+    double positionMetres = 0;
+};
+
+struct CutSheet {
+    SheetOptions options;
+    DesignState state;
+    std::vector<SheetElement> elements;
+    std::string boomFeet;
+    std::string boomCentimetres;
+    double diameterInches = 0;  // of the model's wires: b, or the taper's mean
+};
+
+// The sheet of a design; an engine error is returned as it is.
+[[nodiscard]] Result<CutSheet> makeCutSheet(const SheetOptions& options);
+
+// "1.8085" as 1808500 millionths, and back with a given count of decimals (at most 6).
+[[nodiscard]] Micro microOf(const std::string& figure);
+[[nodiscard]] std::string figureOf(Micro value, int decimals);
+
+}  // namespace zeva::sheet

@@ -1,0 +1,237 @@
+#include "sheet/options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <optional>
+
+#include "engine/catalogue.h"
+
+namespace zeva::sheet {
+namespace {
+
+// Lower case, runs of blanks as one, no blanks at the ends.
+std::string folded(std::string_view text) {
+    std::string out;
+    for (const char ch : text) {
+        if (ch == ' ' || ch == '\t') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        }
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+// The catalogue text without its millimetre label: "1 1/8      28.6mm" gives "1 1/8".
+std::string inchText(std::string_view entry) {
+    std::string text = folded(entry);
+    const std::size_t label = text.rfind(' ');
+    return label == std::string::npos ? text : text.substr(0, label);
+}
+
+std::optional<ElementMode> modeNamed(std::string_view name) {
+    if (name == "2") return ElementMode::TwoElement;
+    if (name == "3") return ElementMode::ThreeElement;
+    if (name == "4") return ElementMode::FourElement;
+    if (name == "multi") return ElementMode::MultiElement;
+    return std::nullopt;
+}
+
+struct Messages {
+    const char* unknownOption;
+    const char* missingValue;
+    const char* badMode;
+    const char* badDiameter;
+    const char* badFormat;
+    const char* badLanguage;
+    const char* noFrequency;
+    const char* noDiameter;
+    const char* unexpected;
+    const char* plotNeedsAnalysis;
+};
+
+// clang-format off
+const Messages kChinese{
+    "未知的选项：", "选项缺少值：", "元件数必须是 2、3、4 或 multi：",
+    "元件直径必须是 0 到 21 的目录序号或英寸文字（如 1/2）：", "输出格式必须是 text、csv 或 json：",
+    "语言必须是 zh 或 en：", "缺少频率（--frequency）", "缺少元件直径（--diameter）",
+    "多余的参数：", "--plot 需要 --analyse"};
+const Messages kEnglish{
+    "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
+    "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
+    "format must be text, csv or json: ", "language must be zh or en: ",
+    "no frequency given (--frequency)", "no element diameter given (--diameter)",
+    "unexpected argument: ", "--plot needs --analyse"};
+// clang-format on
+
+const Messages& messagesFor(Language language) {
+    return language == Language::English ? kEnglish : kChinese;
+}
+
+// A whole number is an index; an inch text may end in "in" or '"', which is how the whole
+// inches 1 and 2 are told from the indices 1 and 2.
+int diameterFrom(std::string_view text) {
+    for (const std::string_view unit : {std::string_view("in"), std::string_view("\"")}) {
+        if (text.ends_with(unit))
+            return diameterByInchText(text.substr(0, text.size() - unit.size()));
+    }
+    int index = -1;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (status == std::errc{} && end == text.data() + text.size()) {
+        return index >= 0 && static_cast<std::size_t>(index) < DiameterCatalogue.size() ? index
+                                                                                        : -1;
+    }
+    return diameterByInchText(text);
+}
+
+}  // namespace
+
+int diameterByInchText(std::string_view text) {
+    const std::string wanted = folded(text);
+    for (std::size_t i = 0; i < DiameterCatalogue.size(); ++i) {
+        if (inchText(DiameterCatalogue[i].text) == wanted) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_view>& arguments) {
+    SheetOptions options;
+    // The language decides the messages, so it is found first, wherever it stands.
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--lang=en" ||
+            (arguments[i] == "--lang" && i + 1 < arguments.size() && arguments[i + 1] == "en")) {
+            options.language = Language::English;
+        }
+    }
+    const Messages& say = messagesFor(options.language);
+    const auto error = [](const char* what, std::string_view detail = {}) {
+        return Failure{std::string(what) + std::string(detail)};
+    };
+
+    bool haveFrequency = false;
+    bool haveDiameter = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string_view name = arguments[i];
+        std::optional<std::string_view> inlineValue;
+        if (name.starts_with("--")) {
+            if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+                inlineValue = name.substr(equals + 1);
+                name = name.substr(0, equals);
+            }
+        }
+        const auto takesValue = [&](std::string_view longName, std::string_view shortName) {
+            return name == longName || (!shortName.empty() && name == shortName);
+        };
+        const auto value = [&]() -> std::optional<std::string_view> {
+            if (inlineValue) return inlineValue;
+            if (i + 1 < arguments.size()) return arguments[++i];
+            return std::nullopt;
+        };
+
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (name == "--analyse" || name == "--analyze" || name == "-a") {
+            options.analyse = true;
+            continue;
+        }
+        const bool known = takesValue("--elements", "-e") || takesValue("--frequency", "-f") ||
+                           takesValue("--diameter", "-d") || takesValue("--largest", "") ||
+                           takesValue("--smallest", "") || takesValue("--format", "") ||
+                           takesValue("--lang", "") || takesValue("--nec", "") ||
+                           takesValue("--plot", "");
+        if (!known) {
+            return name.starts_with("-") ? error(say.unknownOption, arguments[i])
+                                         : error(say.unexpected, arguments[i]);
+        }
+        const std::optional<std::string_view> given = value();
+        if (!given) return error(say.missingValue, name);
+        const std::string_view text = *given;
+
+        if (takesValue("--elements", "-e")) {
+            const auto mode = modeNamed(text);
+            if (!mode) return error(say.badMode, text);
+            options.mode = *mode;
+        } else if (takesValue("--frequency", "-f")) {
+            options.frequency = text;
+            haveFrequency = true;
+        } else if (takesValue("--diameter", "-d")) {
+            options.diameterIndex = diameterFrom(text);
+            if (options.diameterIndex < 0) return error(say.badDiameter, text);
+            haveDiameter = true;
+        } else if (name == "--largest") {
+            options.largestDiameter = text;
+        } else if (name == "--smallest") {
+            options.smallestDiameter = text;
+        } else if (name == "--format") {
+            if (text == "text") {
+                options.format = OutputFormat::Text;
+            } else if (text == "csv") {
+                options.format = OutputFormat::Csv;
+            } else if (text == "json") {
+                options.format = OutputFormat::Json;
+            } else {
+                return error(say.badFormat, text);
+            }
+        } else if (name == "--lang") {
+            if (text != "zh" && text != "en") return error(say.badLanguage, text);
+        } else if (name == "--nec") {
+            options.necFile = text;
+        } else if (name == "--plot") {
+            options.plotFile = text;
+        }
+    }
+    if (!haveFrequency) return error(say.noFrequency);
+    if (!haveDiameter) return error(say.noDiameter);
+    if (!options.plotFile.empty() && !options.analyse) return error(say.plotNeedsAnalysis);
+    return options;
+}
+
+std::string usage(Language language) {
+    if (language == Language::English) {
+        return R"(Usage: zeva-sheet --frequency MHZ --diameter D [OPTION]...
+The cut sheet of a Yagi-Uda antenna: every element's length (decimal feet, centimetres,
+feet-inches-64ths), its spacing from the element before it, its position from the
+reflector, and the boom length. Optionally a NEC-2 deck and an analysis with nec2c.
+
+  -e, --elements MODE    2, 3, 4 or multi (21 directors; the default)
+  -f, --frequency MHZ    design frequency in MHz
+  -d, --diameter D       element diameter: catalogue index 0 to 21, or its inch text
+                         (such as 1/2, "1 1/8", "AWG 14"; 1in and 2in for whole inches)
+      --largest IN       largest diameter of a tapered element, inches (default 1)
+      --smallest IN      smallest diameter of a tapered element, inches (default 1)
+      --format FORMAT    text (the default), csv or json
+      --lang LANG        zh (the default) or en
+      --nec FILE         write the design as a NEC-2 deck
+  -a, --analyse          run nec2c: gain, front-to-back ratio, impedance, SWR sweep
+      --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG
+  -h, --help             this text
+
+Tapered elements are modelled with the mean of the largest and smallest diameters.
+)";
+    }
+    return R"(用法：zeva-sheet --frequency MHZ --diameter D [选项]...
+八木天线下料表：每个元件的长度（十进制英尺、厘米、英尺-英寸-1/64）、与前一元件的间距、
+距反射器的位置，以及天线杆长度。可另写 NEC-2 模型文件并用 nec2c 分析。
+
+  -e, --elements MODE    2、3、4 或 multi（21 个引向器；默认）
+  -f, --frequency MHZ    设计频率（MHz）
+  -d, --diameter D       元件直径：目录序号 0 到 21，或英寸文字（如 1/2、"1 1/8"、"AWG 14"；
+                         整英寸写作 1in、2in）
+      --largest IN       锥形元件的最大直径（英寸，默认 1）
+      --smallest IN      锥形元件的最小直径（英寸，默认 1）
+      --format FORMAT    text（默认）、csv 或 json
+      --lang LANG        zh（默认）或 en
+      --nec FILE         把设计写成 NEC-2 模型文件
+  -a, --analyse          用 nec2c 分析：增益、前后比、馈点阻抗、驻波比扫描
+      --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG）
+  -h, --help             显示本说明
+
+锥形元件按最大和最小直径的平均值建模。
+)";
+}
+
+}  // namespace zeva::sheet

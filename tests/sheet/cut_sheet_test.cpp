@@ -1,0 +1,128 @@
+#include "sheet/cut_sheet.h"
+
+#include <gtest/gtest.h>
+
+namespace zeva::sheet {
+namespace {
+
+CutSheet sheetOf(ElementMode mode, const char* frequency, int diameter, Language language = {}) {
+    SheetOptions options;
+    options.mode = mode;
+    options.frequency = frequency;
+    options.diameterIndex = diameter;
+    options.language = language;
+    Result<CutSheet> sheet = makeCutSheet(options);
+    EXPECT_TRUE(sheet.ok());
+    return std::move(sheet).value();
+}
+
+// The long boom at 144 MHz with half-inch elements: the figures that the main window shows
+// in its result boxes for the same inputs.
+TEST(CutSheet, typical_long_boom_has_the_window_figures_element_by_element) {
+    const CutSheet sheet = sheetOf(ElementMode::MultiElement, "144", 10);
+    ASSERT_EQ(sheet.elements.size(), 23u);
+    const SheetElement& reflector = sheet.elements[0];
+    EXPECT_EQ(reflector.name, "反射器");
+    EXPECT_EQ(reflector.feet, "3.3118");
+    EXPECT_EQ(reflector.centimetres, "100.94");
+    EXPECT_EQ(reflector.spacingFeet, "");
+    EXPECT_EQ(reflector.positionFeet, "0.0000");
+
+    const SheetElement& driven = sheet.elements[1];
+    EXPECT_EQ(driven.name, "驱动元件");
+    EXPECT_EQ(driven.feet, "3.2526");
+    EXPECT_EQ(driven.spacingFeet, "1.8085");  // the window shows it in the reflector's row
+
+    EXPECT_EQ(sheet.elements[2].name, "引向器 1");
+    EXPECT_EQ(sheet.elements[2].feet, "3.0548");
+    EXPECT_EQ(sheet.elements[2].spacingFeet, "1.1911");
+    // Grouped directors are written out one by one with the group's figures.
+    for (int director = 12; director <= 15; ++director) {
+        const SheetElement& element = sheet.elements[static_cast<std::size_t>(director + 1)];
+        EXPECT_EQ(element.name, "引向器 " + std::to_string(director));
+        EXPECT_EQ(element.feet, "2.7236");
+        EXPECT_EQ(element.spacingFeet, "1.8721");
+    }
+    const SheetElement& last = sheet.elements.back();
+    EXPECT_EQ(last.name, "引向器 21");
+    EXPECT_EQ(last.feet, "2.6791");
+    EXPECT_EQ(last.spacingFeet, "1.7350");
+    EXPECT_EQ(sheet.boomFeet, "37.4851");
+    EXPECT_EQ(sheet.boomFeet, last.positionFeet);
+}
+
+TEST(CutSheet, positions_are_the_exact_sums_of_the_spacings_shown) {
+    for (const ElementMode mode : {ElementMode::TwoElement, ElementMode::ThreeElement,
+                                   ElementMode::FourElement, ElementMode::MultiElement}) {
+        const CutSheet sheet = sheetOf(mode, "50.1", 8);
+        for (std::size_t i = 1; i < sheet.elements.size(); ++i) {
+            const SheetElement& element = sheet.elements[i];
+            EXPECT_EQ(microOf(element.positionFeet),
+                      microOf(sheet.elements[i - 1].positionFeet) + microOf(element.spacingFeet))
+                << element.name;
+            EXPECT_EQ(microOf(element.positionCentimetres),
+                      microOf(sheet.elements[i - 1].positionCentimetres) +
+                          microOf(element.spacingCentimetres))
+                << element.name;
+            EXPECT_NEAR(element.positionMetres * 100,
+                        static_cast<double>(microOf(element.positionCentimetres)) / 1e6,
+                        0.01 * static_cast<double>(i));
+        }
+    }
+}
+
+TEST(CutSheet, counts_of_elements_follow_the_mode) {
+    EXPECT_EQ(sheetOf(ElementMode::TwoElement, "28.5", 10).elements.size(), 2u);
+    EXPECT_EQ(sheetOf(ElementMode::ThreeElement, "14.2", 14).elements.size(), 3u);
+    EXPECT_EQ(sheetOf(ElementMode::FourElement, "50.1", 8).elements.size(), 4u);
+    const CutSheet english = sheetOf(ElementMode::FourElement, "50.1", 8, Language::English);
+    EXPECT_EQ(english.elements[0].name, "reflector");
+    EXPECT_EQ(english.elements[1].name, "driven element");
+    EXPECT_EQ(english.elements[3].name, "director 2");
+}
+
+TEST(CutSheet, tape_readings_are_the_converters_without_its_padding) {
+    const CutSheet sheet = sheetOf(ElementMode::MultiElement, "144", 10);
+    EXPECT_EQ(sheet.elements[0].tape, "3' 3 47/64\"");  // 3.3118 ft
+    EXPECT_EQ(sheet.elements[2].tape, "3' 0 21/32\"");  // 3.0548 ft
+    // The 14.2 MHz reflector of 1-inch tube: 34.047 ft.
+    EXPECT_EQ(sheetOf(ElementMode::ThreeElement, "14.2", 14).elements[0].tape, "34' 0 9/16\"");
+}
+
+TEST(CutSheet, engine_errors_come_back_unchanged) {
+    SheetOptions options;
+    options.frequency = "0";
+    options.diameterIndex = 10;
+    const Result<CutSheet> zero = makeCutSheet(options);
+    ASSERT_FALSE(zero.ok());
+    EXPECT_EQ(zero.error(), (Error{ErrorKind::FrequencyNotPositive, Input::Frequency}));
+    options.frequency = "144";
+    options.smallestDiameter = "x";
+    const Result<CutSheet> lettered = makeCutSheet(options);
+    ASSERT_FALSE(lettered.ok());
+    EXPECT_EQ(lettered.error(), (Error{ErrorKind::TypeMismatch, Input::SmallestDiameter}));
+}
+
+TEST(CutSheet, the_model_diameter_is_the_element_or_the_mean_of_a_taper) {
+    EXPECT_DOUBLE_EQ(sheetOf(ElementMode::ThreeElement, "14.2", 10).diameterInches, 0.5);
+    SheetOptions options;
+    options.mode = ElementMode::ThreeElement;
+    options.frequency = "14.2";
+    options.diameterIndex = 10;
+    options.largestDiameter = "1.5";
+    options.smallestDiameter = "0.5";
+    EXPECT_DOUBLE_EQ(makeCutSheet(options).value().diameterInches, 1.0);
+}
+
+TEST(CutSheet, figures_in_millionths) {
+    EXPECT_EQ(microOf("1.8085"), 1'808'500);
+    EXPECT_EQ(microOf("12"), 12'000'000);
+    EXPECT_EQ(microOf("0.5"), 500'000);
+    EXPECT_EQ(figureOf(2'999'600, 4), "2.9996");
+    EXPECT_EQ(figureOf(1'142'570'000, 3), "1142.570");
+    EXPECT_EQ(figureOf(12'000'000, 0), "12");
+    EXPECT_EQ(figureOf(5'000, 4), "0.0050");
+}
+
+}  // namespace
+}  // namespace zeva::sheet

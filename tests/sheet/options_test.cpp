@@ -1,0 +1,95 @@
+#include "sheet/options.h"
+
+#include <gtest/gtest.h>
+
+namespace zeva::sheet {
+namespace {
+
+SheetOptions parsed(const std::vector<std::string_view>& arguments) {
+    const auto result = parseOptions(arguments);
+    if (const auto* failure = std::get_if<Failure>(&result)) {
+        ADD_FAILURE() << failure->message;
+        return {};
+    }
+    return std::get<SheetOptions>(result);
+}
+
+std::string refused(const std::vector<std::string_view>& arguments) {
+    const auto result = parseOptions(arguments);
+    if (const auto* failure = std::get_if<Failure>(&result)) return failure->message;
+    ADD_FAILURE() << "accepted";
+    return {};
+}
+
+TEST(Options, long_options_take_their_value_after_an_equals_sign_or_apart) {
+    const SheetOptions a = parsed({"--elements=3", "--frequency=14.2", "--diameter=14"});
+    const SheetOptions b = parsed({"-e", "3", "-f", "14.2", "-d", "14"});
+    for (const SheetOptions& options : {a, b}) {
+        EXPECT_EQ(options.mode, ElementMode::ThreeElement);
+        EXPECT_EQ(options.frequency, "14.2");
+        EXPECT_EQ(options.diameterIndex, 14);
+        EXPECT_EQ(options.largestDiameter, "1");
+        EXPECT_EQ(options.smallestDiameter, "1");
+        EXPECT_EQ(options.format, OutputFormat::Text);
+        EXPECT_EQ(options.language, Language::Chinese);
+    }
+}
+
+TEST(Options, the_rest_of_the_options) {
+    const SheetOptions options =
+        parsed({"-f", "144", "-d", "1/2", "--largest", "1.5", "--smallest=0.5", "--format", "json",
+                "--nec", "out.nec", "--analyse", "--plot=p.svg", "--lang", "en"});
+    EXPECT_EQ(options.mode, ElementMode::MultiElement);  // the default: the long boom
+    EXPECT_EQ(options.diameterIndex, 10);
+    EXPECT_EQ(options.largestDiameter, "1.5");
+    EXPECT_EQ(options.smallestDiameter, "0.5");
+    EXPECT_EQ(options.format, OutputFormat::Json);
+    EXPECT_EQ(options.necFile, "out.nec");
+    EXPECT_EQ(options.plotFile, "p.svg");
+    EXPECT_TRUE(options.analyse);
+    EXPECT_EQ(options.language, Language::English);
+    EXPECT_TRUE(parsed({"--help"}).help);
+}
+
+TEST(Options, diameters_by_their_inch_text) {
+    EXPECT_EQ(diameterByInchText("1/2"), 10);
+    EXPECT_EQ(diameterByInchText("1 1/8"), 15);
+    EXPECT_EQ(diameterByInchText("  1   1/8 "), 15);
+    EXPECT_EQ(diameterByInchText("5/8"), 11);  // its catalogue text ends in a blank
+    EXPECT_EQ(diameterByInchText("awg 14"), 1);
+    EXPECT_EQ(diameterByInchText("2"), 21);
+    EXPECT_EQ(diameterByInchText("1"), 14);
+    EXPECT_EQ(diameterByInchText("3"), -1);
+    EXPECT_EQ(diameterByInchText("12.7mm"), -1);
+}
+
+TEST(Options, whole_numbers_are_indices_and_a_unit_makes_an_inch_text) {
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1"}).diameterIndex, 1);  // AWG 14
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1in"}).diameterIndex, 14);
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "2\""}).diameterIndex, 21);
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1 1/4 in"}).diameterIndex, 16);
+}
+
+TEST(Options, mistakes_are_named_in_the_language_asked_for) {
+    EXPECT_EQ(refused({"-f", "144", "-d", "22"}),
+              "元件直径必须是 0 到 21 的目录序号或英寸文字（如 1/2）：22");
+    EXPECT_EQ(refused({"-f", "144", "-d", "-1", "--lang", "en"}),
+              "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: -1");
+    EXPECT_EQ(refused({"--lang=en", "-f", "144", "-d", "1", "-e", "5"}),
+              "element count must be 2, 3, 4 or multi: 5");
+    EXPECT_EQ(refused({"--lang=en", "-f", "144", "-d", "1", "--colour"}),
+              "unknown option: --colour");
+    EXPECT_EQ(refused({"--lang=en", "-f"}), "option needs a value: -f");
+    EXPECT_EQ(refused({"--lang=en", "-d", "1"}), "no frequency given (--frequency)");
+    EXPECT_EQ(refused({"--lang=en", "-f", "144"}), "no element diameter given (--diameter)");
+    EXPECT_EQ(refused({"--lang=en", "-f", "144", "-d", "1", "extra"}),
+              "unexpected argument: extra");
+    EXPECT_EQ(refused({"--lang=en", "-f", "144", "-d", "1", "--plot", "p.svg"}),
+              "--plot needs --analyse");
+    EXPECT_EQ(refused({"-f", "144", "-d", "1", "--format", "xml"}),
+              "输出格式必须是 text、csv 或 json：xml");
+    EXPECT_EQ(refused({"-f", "144", "-d", "1", "--lang", "fr"}), "语言必须是 zh 或 en：fr");
+}
+
+}  // namespace
+}  // namespace zeva::sheet
