@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <memory>
 
@@ -227,6 +229,29 @@ TEST_F(Windows, converter_opens_once_and_converts) {
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors[0], QString::fromUtf8("类型不匹配：十进制英尺"));
     EXPECT_EQ(find("Text6", converter)->text(), "6.3359");
+}
+
+// The program ends when its last window closes, not with the main window: run the event
+// loop as the program does, close the main window, then the converter.
+TEST_F(Windows, closing_the_main_window_leaves_an_open_side_window_open) {
+    click("Command5");
+    const QPointer<Form2> converter = converterWindow();
+    ASSERT_FALSE(converter.isNull());
+    bool lastWindowClosed = false;
+    bool converterOpenAfterMainClosed = false;
+    QObject watcher;
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &watcher,
+                     [&lastWindowClosed] { lastWindowClosed = true; });
+
+    QTimer::singleShot(0, &watcher, [&] { form->close(); });
+    QTimer::singleShot(50, &watcher, [&] {
+        converterOpenAfterMainClosed = !converter.isNull() && converter->isVisible();
+        if (converter) converter->close();
+    });
+    QTimer::singleShot(5000, &watcher, [] { QApplication::exit(1); });  // never hang
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(converterOpenAfterMainClosed);
+    EXPECT_TRUE(lastWindowClosed);
 }
 
 TEST_F(Windows, converter_shows_the_worked_readings) {
