@@ -92,9 +92,9 @@ int main(int argc, char* argv[]) {
             {deckOf(model, DeckPart::LowerSweep), deckOf(model, DeckPart::UpperSweepAndPatterns)},
             options.language);
         if (const auto* failure = std::get_if<Failure>(&output)) return fail(failure->message);
-        const auto read = parseNecOutput(std::get<std::string>(output));
+        const auto read = parseNecOutput(std::get<std::string>(output), options.language);
         if (const auto* failure = std::get_if<Failure>(&read)) return fail(failure->message);
-        const auto result = analyse(std::get<NecOutput>(read), model.frequency);
+        const auto result = analyse(std::get<NecOutput>(read), model.frequency, options.language);
         if (const auto* failure = std::get_if<Failure>(&result)) return fail(failure->message);
         analysis = std::get<Analysis>(result);
     }

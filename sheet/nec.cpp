@@ -125,7 +125,12 @@ std::string deckOf(const Model& model, DeckPart part) {
     return deck;
 }
 
-std::variant<NecOutput, Failure> parseNecOutput(std::string_view text) {
+std::variant<NecOutput, Failure> parseNecOutput(std::string_view text, Language language) {
+    const bool english = language == Language::English;
+    const auto unreadable = [english](const char* englishRow, const char* chineseRow,
+                                      std::string_view line) {
+        return Failure{std::string(english ? englishRow : chineseRow) + std::string(line)};
+    };
     NecOutput output;
     std::optional<double> frequency;
     enum class Section { None, Input, Pattern } section = Section::None;
@@ -165,19 +170,22 @@ std::variant<NecOutput, Failure> parseNecOutput(std::string_view text) {
             const auto resistance = fields.size() >= 8 ? numberIn(fields[6]) : std::nullopt;
             const auto reactance = fields.size() >= 8 ? numberIn(fields[7]) : std::nullopt;
             if (!resistance || !reactance || !frequency) {
-                return Failure{"nec2c: unreadable input-parameter row: " + std::string(line)};
+                return unreadable("unreadable input-parameter row in the nec2c output: ",
+                                  "无法读懂 nec2c 输出中的输入参数行：", line);
             }
             output.impedances.push_back({*frequency, *resistance, *reactance});
         } else {
             // THETA PHI VERTC HORIZ TOTAL AXIAL TILT [SENSE] E-THETA(2) E-PHI(2).
             if (fields.size() != 11 && fields.size() != 12) {
-                return Failure{"nec2c: unreadable pattern row: " + std::string(line)};
+                return unreadable("unreadable pattern row in the nec2c output: ",
+                                  "无法读懂 nec2c 输出中的方向图行：", line);
             }
             const auto theta = numberIn(fields[0]);
             const auto phi = numberIn(fields[1]);
             const auto total = numberIn(fields[4]);
             if (!theta || !phi || !total) {
-                return Failure{"nec2c: unreadable pattern row: " + std::string(line)};
+                return unreadable("unreadable pattern row in the nec2c output: ",
+                                  "无法读懂 nec2c 输出中的方向图行：", line);
             }
             output.patterns.back().push_back({*theta, *phi, *total});
         }
@@ -192,10 +200,13 @@ double swrAgainst50(double resistance, double reactance) {
                           : (1 + reflected) / (1 - reflected);
 }
 
-std::variant<Analysis, Failure> analyse(const NecOutput& output, double designFrequency) {
+std::variant<Analysis, Failure> analyse(const NecOutput& output, double designFrequency,
+                                        Language language) {
+    const bool english = language == Language::English;
     if (output.impedances.size() != static_cast<std::size_t>(kSweepSteps) ||
         output.patterns.size() < 2) {
-        return Failure{"nec2c: the output lacks the sweep or the patterns"};
+        return Failure{english ? "the nec2c output lacks the sweep or the patterns"
+                               : "nec2c 的输出缺少驻波比扫描或方向图"};
     }
     Analysis analysis;
     for (int i = 0; i < kSweepSteps; ++i) {
@@ -218,7 +229,10 @@ std::variant<Analysis, Failure> analyse(const NecOutput& output, double designFr
     };
     const auto forward = gainAt(0);
     const auto backward = gainAt(180);
-    if (!forward || !backward) return Failure{"nec2c: the pattern lacks 0 or 180 degrees"};
+    if (!forward || !backward) {
+        return Failure{english ? "the nec2c pattern lacks 0 or 180 degrees"
+                               : "nec2c 的方向图缺少 0 或 180 度"};
+    }
     analysis.forwardGain = *forward;
     analysis.frontToBack = *forward - *backward;
     return analysis;

@@ -63,7 +63,8 @@ struct NecOutput {
 
 // Reads nec2c's printed output: the input-parameter rows (impedance in their 7th and 8th
 // fields), each after the frequency it belongs to, and the radiation-pattern tables.
-[[nodiscard]] std::variant<NecOutput, Failure> parseNecOutput(std::string_view text);
+[[nodiscard]] std::variant<NecOutput, Failure> parseNecOutput(
+    std::string_view text, Language language = Language::English);
 
 struct SwrPoint {
     double frequency;
@@ -84,7 +85,8 @@ struct Analysis {
 
 // Gain, front-to-back ratio, impedance and SWR from the output of deckOf's model.
 [[nodiscard]] std::variant<Analysis, Failure> analyse(const NecOutput& output,
-                                                      double designFrequency);
+                                                      double designFrequency,
+                                                      Language language = Language::English);
 
 // Runs nec2c (found on PATH) on each deck, all at once, and returns their outputs joined in
 // order, or a message that says what failed: nec2c missing, ended by a signal or with an

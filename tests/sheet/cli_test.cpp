@@ -130,6 +130,38 @@ TEST_F(Cli, without_nec2c_the_analysis_says_so_and_writes_nothing) {
     EXPECT_FALSE(fs::exists(folder / "p.svg"));
 }
 
+// A stand-in nec2c first on PATH that runs the given shell lines; $out is its output file.
+void standIn(const fs::path& folder, const std::string& body) {
+    fs::create_directories(folder / "bin");
+    const fs::path script = folder / "bin" / "nec2c";
+    std::ofstream(script) << "#!/bin/sh\nout=${2#-o}\n" << body << "\n";
+    fs::permissions(script, fs::perms::owner_all);
+}
+
+TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
+    const std::string path = (folder / "bin").string() + ":/usr/bin:/bin";
+    const struct {
+        const char* body;
+        const char* message;
+    } cases[] = {
+        {"exit 3", "nec2c failed with exit status 3"},
+        {"kill -9 $$", "nec2c was ended by signal 9"},
+        {": > \"$out\"", "nec2c wrote no output"},
+        {"echo 'nothing like a NEC report' > \"$out\"",
+         "the nec2c output lacks the sweep or the patterns"},
+    };
+    for (const auto& c : cases) {
+        standIn(folder, c.body);
+        const Outcome result =
+            run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --plot p.svg --lang en", path);
+        EXPECT_EQ(result.status, 1) << c.body;
+        EXPECT_EQ(result.out, "") << c.body;
+        EXPECT_EQ(result.err, std::string("zeva-sheet: ") + c.message + "\n") << c.body;
+        EXPECT_FALSE(fs::exists(folder / "design.nec")) << c.body;
+        EXPECT_FALSE(fs::exists(folder / "p.svg")) << c.body;
+    }
+}
+
 TEST_F(Cli, the_analysis_and_its_plot) {
     if (std::system("command -v nec2c >/dev/null 2>&1") != 0) {
         if (std::getenv("CI") != nullptr) FAIL() << "nec2c is not installed";
