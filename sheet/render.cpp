@@ -294,9 +294,8 @@ std::string patternSvg(const Analysis& analysis, Language language) {
             const double r = radiusOf(gain);
             svg += "<circle cx=\"" + fixed(cx, 1) + "\" cy=\"" + fixed(cy, 1) + "\" r=\"" +
                    fixed(r, 1) + "\" fill=\"none\" stroke=\"#bbb\"/>\n";
-            // The scale reads just inside each ring, by the 90° spoke: clear of the main lobe
-            // and of the spokes' labels.
-            // On a pale box of its own, since the pattern may run under it.
+            // The scale reads just inside each ring, by the 90° spoke, clear of the main lobe
+            // and of the spokes' labels, on a pale box since the pattern may run under it.
             const std::string label = fixed(gain, 0) + " dBi";
             const double width = 7.0 * static_cast<double>(label.size()) + 4;
             scale += "<rect x=\"" + fixed(cx + 1, 1) + "\" y=\"" + fixed(cy - r + 2, 1) +
