@@ -74,6 +74,8 @@ TEST(NecDeck, the_two_halves_hold_the_whole_sweep_once) {
     EXPECT_NEAR(sweepFrequency(14.2, 20), 14.484, 1e-12);
 }
 
+// The output nec2c printed for the deck beside it, from its first frequency on: the echo of
+// the geometry before that is left out, since nothing is read from it.
 TEST(NecOutput, reads_a_captured_run_of_the_three_element_example) {
     const auto read = parseNecOutput(fixture("three_elements_14_2.out"));
     ASSERT_TRUE(std::holds_alternative<NecOutput>(read));
