@@ -166,12 +166,21 @@ TEST(Nec2cLive, three_element_worked_example_beams_forward) {
     EXPECT_EQ(analysis.hPlane.size(), 361u);
 }
 
-TEST(Nec2cLive, a_missing_nec2c_is_named) {
-    const char* path = std::getenv("PATH");
-    const std::string saved = path != nullptr ? path : "";
-    setenv("PATH", "/nonexistent", 1);
+// A PATH with nothing on it, put back after each test.
+class WithoutNec2c : public testing::Test {
+protected:
+    void SetUp() override {
+        const char* path = std::getenv("PATH");
+        saved = path != nullptr ? path : "";
+        setenv("PATH", "/nonexistent", 1);
+    }
+    void TearDown() override { setenv("PATH", saved.c_str(), 1); }
+
+    std::string saved;
+};
+
+TEST_F(WithoutNec2c, its_absence_is_named) {
     const auto output = runNec2c({"EN\n"}, Language::English);
-    setenv("PATH", saved.c_str(), 1);
     ASSERT_TRUE(std::holds_alternative<Failure>(output));
     EXPECT_EQ(std::get<Failure>(output).message,
               "nec2c not found: install the Debian package nec2c");
