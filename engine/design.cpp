@@ -91,14 +91,14 @@ constexpr Step kLengthSteps[] = {
 
 double widened(float value) { return static_cast<double>(value); }
 
-// A result box holds six characters: a figure fits when its text has no exponent (which the
-// cut would drop) and at most six digits before the decimal separator.
+// A figure fits a result box when its text has no exponent (which the cut would drop) and no
+// more digits before the decimal separator than the box holds.
 bool fitsResultBox(const std::string& text, const NumberFormat& format) {
     if (text.find('E') != std::string::npos) return false;
     const std::size_t point = text.find(format.decimal);
     const std::size_t integerEnd = point == std::string::npos ? text.size() : point;
     const std::size_t sign = text.starts_with('-') ? 1 : 0;
-    return integerEnd - sign <= 6;
+    return integerEnd - sign <= kResultBoxLength;
 }
 
 std::string displayable(std::string text, const NumberFormat& format) {

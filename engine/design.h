@@ -49,6 +49,9 @@ struct ElementRow {
 
 inline constexpr std::size_t kRowCount = 13;
 
+// A result box of the main window holds this many characters: the figures are written for it.
+inline constexpr std::size_t kResultBoxLength = 6;
+
 // The rows from the reflector down to director 21: the order in which the figures are
 // computed and written.
 inline constexpr std::array<ElementRow, kRowCount> kElementRows{{

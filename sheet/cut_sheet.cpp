@@ -10,10 +10,9 @@
 namespace zeva::sheet {
 namespace {
 
-// A result box shows the first six characters of its text.
-constexpr std::size_t kResultBoxLength = 6;
 constexpr double kMetresPerCentimetre = 0.01;
 
+// What a result box of the window shows of a text: its first characters.
 std::string shown(const std::string& text) { return text.substr(0, kResultBoxLength); }
 
 // How many directors each director row of the window stands for, from "引向器 1" down.
@@ -97,19 +96,20 @@ std::string figureOf(Micro value, int decimals) {
 Result<CutSheet> makeCutSheet(const SheetOptions& options) {
     CutSheet sheet;
     sheet.options = options;
-    selectMode(sheet.state, options.mode);
-    selectDiameter(sheet.state, options.diameterIndex);
+    DesignState state;
+    selectMode(state, options.mode);
+    selectDiameter(state, options.diameterIndex);
     const bool multi = options.mode == ElementMode::MultiElement;
     const Result<DesignFigures> feet = calculate(
-        sheet.state, {options.frequency, options.largestDiameter, options.smallestDiameter, multi});
+        state, {options.frequency, options.largestDiameter, options.smallestDiameter, multi});
     if (!feet.ok()) return feet.error();
-    const Result<DesignFigures> metric = convertToMetric(sheet.state);
+    const Result<DesignFigures> metric = convertToMetric(state);
     if (!metric.ok()) return metric.error();
 
     const double largest = fullValue(options.largestDiameter);
     const double smallest = fullValue(options.smallestDiameter);
     sheet.diameterInches =
-        largest == smallest ? static_cast<double>(sheet.state.b) : (largest + smallest) / 2;
+        largest == smallest ? static_cast<double>(state.b) : (largest + smallest) / 2;
 
     // Positions keep as many decimals as the finest spacing shown, so that they add up
     // exactly; they are filled in once all the spacings are known.

@@ -31,7 +31,6 @@ struct SheetElement {
 
 struct CutSheet {
     SheetOptions options;
-    DesignState state;
     std::vector<SheetElement> elements;
     std::string boomFeet;
     std::string boomCentimetres;

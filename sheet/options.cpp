@@ -12,15 +12,8 @@ namespace {
 
 // Lower case, runs of blanks as one, no blanks at the ends.
 std::string folded(std::string_view text) {
-    std::string out;
-    for (const char ch : text) {
-        if (ch == ' ' || ch == '\t') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        }
-    }
-    if (!out.empty() && out.back() == ' ') out.pop_back();
+    std::string out = withSingleBlanks(text);
+    for (char& ch : out) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     return out;
 }
 
@@ -70,12 +63,38 @@ const Messages& messagesFor(Language language) {
     return language == Language::English ? kEnglish : kChinese;
 }
 
+// The options that take a value, by their long and short names.
+enum class Takes {
+    Elements,
+    Frequency,
+    Diameter,
+    Largest,
+    Smallest,
+    Format,
+    Language,
+    NecFile,
+    PlotFile
+};
+struct ValueOption {
+    std::string_view longName;
+    std::string_view shortName;
+    Takes takes;
+};
+constexpr ValueOption kValueOptions[] = {
+    {"--elements", "-e", Takes::Elements}, {"--frequency", "-f", Takes::Frequency},
+    {"--diameter", "-d", Takes::Diameter}, {"--largest", "", Takes::Largest},
+    {"--smallest", "", Takes::Smallest},   {"--format", "", Takes::Format},
+    {"--lang", "", Takes::Language},       {"--nec", "", Takes::NecFile},
+    {"--plot", "", Takes::PlotFile},
+};
+
 // A whole number is an index; an inch text may end in "in" or '"', which is how the whole
 // inches 1 and 2 are told from the indices 1 and 2.
 int diameterFrom(std::string_view text) {
     for (const std::string_view unit : {std::string_view("in"), std::string_view("\"")}) {
-        if (text.ends_with(unit))
+        if (text.ends_with(unit)) {
             return diameterByInchText(text.substr(0, text.size() - unit.size()));
+        }
     }
     int index = -1;
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), index);
@@ -87,6 +106,19 @@ int diameterFrom(std::string_view text) {
 }
 
 }  // namespace
+
+std::string withSingleBlanks(std::string_view text) {
+    std::string out;
+    for (const char ch : text) {
+        if (ch == ' ' || ch == '\t') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += ch;
+        }
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
 
 int diameterByInchText(std::string_view text) {
     const std::string wanted = folded(text);
@@ -121,15 +153,6 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 name = name.substr(0, equals);
             }
         }
-        const auto takesValue = [&](std::string_view longName, std::string_view shortName) {
-            return name == longName || (!shortName.empty() && name == shortName);
-        };
-        const auto value = [&]() -> std::optional<std::string_view> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 < arguments.size()) return arguments[++i];
-            return std::nullopt;
-        };
-
         if (name == "--help" || name == "-h") {
             options.help = true;
             return options;
@@ -138,50 +161,62 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             options.analyse = true;
             continue;
         }
-        const bool known = takesValue("--elements", "-e") || takesValue("--frequency", "-f") ||
-                           takesValue("--diameter", "-d") || takesValue("--largest", "") ||
-                           takesValue("--smallest", "") || takesValue("--format", "") ||
-                           takesValue("--lang", "") || takesValue("--nec", "") ||
-                           takesValue("--plot", "");
-        if (!known) {
+        const auto option =
+            std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
+                         [name](const ValueOption& candidate) {
+                             return name == candidate.longName ||
+                                    (!candidate.shortName.empty() && name == candidate.shortName);
+                         });
+        if (option == std::end(kValueOptions)) {
             return name.starts_with("-") ? error(say.unknownOption, arguments[i])
                                          : error(say.unexpected, arguments[i]);
         }
-        const std::optional<std::string_view> given = value();
-        if (!given) return error(say.missingValue, name);
-        const std::string_view text = *given;
+        if (!inlineValue && i + 1 >= arguments.size()) return error(say.missingValue, name);
+        const std::string_view text = inlineValue ? *inlineValue : arguments[++i];
 
-        if (takesValue("--elements", "-e")) {
-            const auto mode = modeNamed(text);
-            if (!mode) return error(say.badMode, text);
-            options.mode = *mode;
-        } else if (takesValue("--frequency", "-f")) {
-            options.frequency = text;
-            haveFrequency = true;
-        } else if (takesValue("--diameter", "-d")) {
-            options.diameterIndex = diameterFrom(text);
-            if (options.diameterIndex < 0) return error(say.badDiameter, text);
-            haveDiameter = true;
-        } else if (name == "--largest") {
-            options.largestDiameter = text;
-        } else if (name == "--smallest") {
-            options.smallestDiameter = text;
-        } else if (name == "--format") {
-            if (text == "text") {
-                options.format = OutputFormat::Text;
-            } else if (text == "csv") {
-                options.format = OutputFormat::Csv;
-            } else if (text == "json") {
-                options.format = OutputFormat::Json;
-            } else {
-                return error(say.badFormat, text);
+        switch (option->takes) {
+            case Takes::Elements: {
+                const auto mode = modeNamed(text);
+                if (!mode) return error(say.badMode, text);
+                options.mode = *mode;
+                break;
             }
-        } else if (name == "--lang") {
-            if (text != "zh" && text != "en") return error(say.badLanguage, text);
-        } else if (name == "--nec") {
-            options.necFile = text;
-        } else if (name == "--plot") {
-            options.plotFile = text;
+            case Takes::Frequency:
+                options.frequency = text;
+                haveFrequency = true;
+                break;
+            case Takes::Diameter:
+                options.diameterIndex = diameterFrom(text);
+                if (options.diameterIndex < 0) return error(say.badDiameter, text);
+                haveDiameter = true;
+                break;
+            case Takes::Largest:
+                options.largestDiameter = text;
+                break;
+            case Takes::Smallest:
+                options.smallestDiameter = text;
+                break;
+            case Takes::Format:
+                if (text == "text") {
+                    options.format = OutputFormat::Text;
+                } else if (text == "csv") {
+                    options.format = OutputFormat::Csv;
+                } else if (text == "json") {
+                    options.format = OutputFormat::Json;
+                } else {
+                    return error(say.badFormat, text);
+                }
+                break;
+            case Takes::Language:
+                // Already applied above; only its value is checked here.
+                if (text != "zh" && text != "en") return error(say.badLanguage, text);
+                break;
+            case Takes::NecFile:
+                options.necFile = text;
+                break;
+            case Takes::PlotFile:
+                options.plotFile = text;
+                break;
         }
     }
     if (!haveFrequency) return error(say.noFrequency);

@@ -40,6 +40,9 @@ struct Failure {
 // "1/2", "1 1/8" or "AWG 14") matches, blanks and letter case aside; -1 when none does.
 [[nodiscard]] int diameterByInchText(std::string_view text);
 
+// Runs of blanks as one, none at the ends: the catalogue's padding lines up a list box only.
+[[nodiscard]] std::string withSingleBlanks(std::string_view text);
+
 [[nodiscard]] std::string usage(Language language);
 
 }  // namespace zeva::sheet

@@ -71,14 +71,7 @@ std::vector<std::string> cellsOf(const SheetElement& e) {
 
 std::string diameterText(const CutSheet& sheet) {
     const auto index = static_cast<std::size_t>(sheet.options.diameterIndex);
-    std::string text{DiameterCatalogue[index].text};
-    // The catalogue's padding blanks line up a list box, not a sheet.
-    std::string folded;
-    for (const char ch : text) {
-        if (ch != ' ' || (!folded.empty() && folded.back() != ' ')) folded += ch;
-    }
-    while (!folded.empty() && folded.back() == ' ') folded.pop_back();
-    return folded;
+    return withSingleBlanks(DiameterCatalogue[index].text);
 }
 
 std::string padded(const std::string& text, std::size_t width, bool right) {

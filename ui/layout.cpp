@@ -11,12 +11,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/design.h"
+
 namespace zeva::ui {
 namespace {
 
 const QColor kGrey(224, 224, 224);
 const QColor kLightYellow(255, 255, 192);
-constexpr int kResultBoxLength = 6;
 
 // A push button whose caption wraps onto further lines instead of being cut.
 class WrappingButton final : public QPushButton {
@@ -54,7 +55,7 @@ QWidget* create(const Control& c, QWidget& window) {
         case Kind::ResultBox:
         case Kind::LabelBox: {
             auto* edit = new QLineEdit(&window);
-            if (c.kind == Kind::ResultBox) edit->setMaxLength(kResultBoxLength);
+            if (c.kind == Kind::ResultBox) edit->setMaxLength(static_cast<int>(kResultBoxLength));
             edit->setText(text);
             edit->setAlignment(alignment(c.align) | Qt::AlignVCenter);
             edit->setCursorPosition(0);
