@@ -11,6 +11,7 @@ namespace zeva::sheet {
 namespace {
 
 constexpr double kMetresPerCentimetre = 0.01;
+constexpr double kMetresPerInch = 0.0254;
 
 // What a result box of the window shows of a text: its first characters.
 std::string shown(const std::string& text) { return text.substr(0, kResultBoxLength); }
@@ -91,6 +92,17 @@ std::string figureOf(Micro value, int decimals) {
     const std::string fraction = std::to_string(1'000'000 + value % 1'000'000).substr(1);
     if (decimals > 0) text += "." + fraction.substr(0, static_cast<std::size_t>(decimals));
     return text;
+}
+
+analysis::Antenna antennaOf(const CutSheet& sheet) {
+    analysis::Antenna antenna;
+    antenna.frequency = fullValue(sheet.options.frequency);
+    antenna.driven = 1;  // the driven element follows the reflector
+    for (const SheetElement& element : sheet.elements) {
+        antenna.elements.push_back({element.name, element.lengthMetres, element.positionMetres,
+                                    sheet.diameterInches * kMetresPerInch});
+    }
+    return antenna;
 }
 
 Result<CutSheet> makeCutSheet(const SheetOptions& options) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/geometry.h"
 #include "engine/design.h"
 #include "engine/result.h"
 #include "sheet/options.h"
@@ -39,6 +40,11 @@ struct CutSheet {
 
 // The sheet of a design; an engine error is returned as it is.
 [[nodiscard]] Result<CutSheet> makeCutSheet(const SheetOptions& options);
+
+// The design as the analysis models it: each element a straight wire of its full-precision
+// length at its position, of the model's diameter, fed at the driven element; at the
+// frequency typed.
+[[nodiscard]] analysis::Antenna antennaOf(const CutSheet& sheet);
 
 // "1.8085" as 1808500 millionths, and back with a given count of decimals (at most 6).
 [[nodiscard]] Micro microOf(const std::string& figure);

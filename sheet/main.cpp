@@ -1,12 +1,18 @@
 // zeva-sheet: the cut sheet of a design on standard output, optionally its NEC-2 deck, its
 // analysis by nec2c and a pattern plot. Errors go to standard error with a non-zero status.
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "analysis/analyser.h"
 #include "sheet/cut_sheet.h"
-#include "sheet/nec.h"
 #include "sheet/options.h"
 #include "sheet/render.h"
 
@@ -65,6 +71,45 @@ int fail(const std::string& message) {
     return 1;
 }
 
+// SIGINT and SIGTERM raise this flag; the runner then ends nec2c and removes its folder.
+std::atomic<bool> stopRequested{false};
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void requestStop(int signal) {
+    stopSignal = signal;
+    stopRequested.store(true);
+}
+
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Ends the process as the signal would have, once everything is cleaned up.
+[[noreturn]] void endBySignal() {
+    const int signal = stopSignal;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}
+
+std::variant<std::string, Failure> readFile(const std::string& path, Language language) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), {}};
+    if (!in && !in.eof()) {
+        return Failure{(language == Language::English ? "cannot read " : "无法读取 ") + path};
+    }
+    return text;
+}
+
+int processors() {
+    const unsigned count = std::thread::hardware_concurrency();
+    return count == 0 ? 1 : static_cast<int>(count);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -81,37 +126,52 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    const Result<CutSheet> sheet = makeCutSheet(options);
-    if (!sheet.ok()) return fail(engineMessage(sheet.error(), options.language));
-
-    const Model model = modelOf(sheet.value());
-    const std::string deck = deckOf(model);
-    std::optional<Analysis> analysis;
-    if (options.analyse) {
-        const auto output = runNec2c(
-            {deckOf(model, DeckPart::LowerSweep), deckOf(model, DeckPart::UpperSweepAndPatterns)},
-            options.language);
-        if (const auto* failure = std::get_if<Failure>(&output)) return fail(failure->message);
-        const auto read = parseNecOutput(std::get<std::string>(output), options.language);
+    std::optional<CutSheet> sheet;
+    analysis::Antenna antenna;
+    if (!options.geometryFile.empty()) {
+        const auto text = readFile(options.geometryFile, options.language);
+        if (const auto* failure = std::get_if<Failure>(&text)) return fail(failure->message);
+        auto read = analysis::readGeometry(std::get<std::string>(text), options.language);
         if (const auto* failure = std::get_if<Failure>(&read)) return fail(failure->message);
-        const auto result = analyse(std::get<NecOutput>(read), model.frequency, options.language);
-        if (const auto* failure = std::get_if<Failure>(&result)) return fail(failure->message);
-        analysis = std::get<Analysis>(result);
+        antenna = std::move(std::get<analysis::Antenna>(read));
+    } else {
+        Result<CutSheet> made = makeCutSheet(options);
+        if (!made.ok()) return fail(engineMessage(made.error(), options.language));
+        sheet = std::move(made.value());
+        antenna = antennaOf(*sheet);
     }
 
-    // Every file is written only once everything it depends on has succeeded.
+    std::optional<analysis::Analysis> result;
+    if (options.analyse) {
+        catchStopSignals();
+        analysis::ProcessRunner runner(options.language, options.timeLimit, &stopRequested);
+        auto analysed = analysis::analyse(antenna, runner, options.language, processors());
+        if (stopRequested.load()) endBySignal();
+        if (const auto* failure = std::get_if<Failure>(&analysed)) return fail(failure->message);
+        result = std::move(std::get<analysis::Analysis>(analysed));
+    }
+
+    // The files of one run are written together, and only once all they hold is known.
+    std::vector<OutputFile> files;
     if (!options.necFile.empty()) {
-        if (const auto failure = writeWhole(options.necFile, deck, options.language)) {
-            return fail(failure->message);
-        }
+        const analysis::Segmentation segmentation =
+            result ? result->segmentation : analysis::Segmentation{};
+        files.push_back({options.necFile,
+                         analysis::wholeDeck(
+                             antenna, segmentation,
+                             {"zeva-sheet: Yagi-Uda, " + std::to_string(antenna.elements.size()) +
+                                  " elements, " + options.frequency + " MHz",
+                              "one straight wire per element across the boom, "
+                              "metres, free space"})});
     }
     if (!options.plotFile.empty()) {
-        if (const auto failure = writeWhole(
-                options.plotFile, patternSvg(*analysis, options.language), options.language)) {
-            return fail(failure->message);
-        }
+        files.push_back(
+            {options.plotFile, patternSvg(*result, antenna.frequency, options.language)});
     }
-    const std::string text = render(sheet.value(), analysis);
+    if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
+
+    const std::string text =
+        render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr});
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

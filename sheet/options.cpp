@@ -43,6 +43,9 @@ struct Messages {
     const char* noDiameter;
     const char* unexpected;
     const char* plotNeedsAnalysis;
+    const char* notPositive;
+    const char* geometryAndDesign;
+    const char* badTimeLimit;
 };
 
 // clang-format off
@@ -50,13 +53,17 @@ const Messages kChinese{
     "未知的选项：", "选项缺少值：", "元件数必须是 2、3、4 或 multi：",
     "元件直径必须是 0 到 21 的目录序号或英寸文字（如 1/2）：", "输出格式必须是 text、csv 或 json：",
     "语言必须是 zh 或 en：", "缺少频率（--frequency）", "缺少元件直径（--diameter）",
-    "多余的参数：", "--plot 需要 --analyse"};
+    "多余的参数：", "--plot 需要 --analyse", "直径必须大于零：",
+    "--geometry 不能与 --elements、--frequency、--diameter、--largest、--smallest 同用",
+    "时间限制必须是大于零的秒数："};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
     "format must be text, csv or json: ", "language must be zh or en: ",
     "no frequency given (--frequency)", "no element diameter given (--diameter)",
-    "unexpected argument: ", "--plot needs --analyse"};
+    "unexpected argument: ", "--plot needs --analyse", "the diameter must be above zero: ",
+    "--geometry goes with none of --elements, --frequency, --diameter, --largest, --smallest",
+    "the time limit must be a number of seconds above zero: "};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -73,7 +80,9 @@ enum class Takes {
     Format,
     Language,
     NecFile,
-    PlotFile
+    PlotFile,
+    GeometryFile,
+    TimeLimit
 };
 struct ValueOption {
     std::string_view longName;
@@ -81,12 +90,21 @@ struct ValueOption {
     Takes takes;
 };
 constexpr ValueOption kValueOptions[] = {
-    {"--elements", "-e", Takes::Elements}, {"--frequency", "-f", Takes::Frequency},
-    {"--diameter", "-d", Takes::Diameter}, {"--largest", "", Takes::Largest},
-    {"--smallest", "", Takes::Smallest},   {"--format", "", Takes::Format},
-    {"--lang", "", Takes::Language},       {"--nec", "", Takes::NecFile},
-    {"--plot", "", Takes::PlotFile},
+    {"--elements", "-e", Takes::Elements},  {"--frequency", "-f", Takes::Frequency},
+    {"--diameter", "-d", Takes::Diameter},  {"--largest", "", Takes::Largest},
+    {"--smallest", "", Takes::Smallest},    {"--format", "", Takes::Format},
+    {"--lang", "", Takes::Language},        {"--nec", "", Takes::NecFile},
+    {"--plot", "", Takes::PlotFile},        {"--geometry", "-g", Takes::GeometryFile},
+    {"--time-limit", "", Takes::TimeLimit},
 };
+
+// A taper diameter that reads as a number must be above zero: the model's wires take it.
+// A text that is no number is left to the engine, which names it as such.
+bool readsAsNotPositive(std::string_view text) {
+    double value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return status == std::errc{} && end == text.data() + text.size() && !(value > 0);
+}
 
 // A whole number is an index; an inch text may end in "in" or '"', which is how the whole
 // inches 1 and 2 are told from the indices 1 and 2.
@@ -144,6 +162,7 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
 
     bool haveFrequency = false;
     bool haveDiameter = false;
+    bool haveDesign = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string_view name = arguments[i];
         std::optional<std::string_view> inlineValue;
@@ -173,6 +192,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
         }
         if (!inlineValue && i + 1 >= arguments.size()) return error(say.missingValue, name);
         const std::string_view text = inlineValue ? *inlineValue : arguments[++i];
+        haveDesign = haveDesign || option->takes == Takes::Elements ||
+                     option->takes == Takes::Frequency || option->takes == Takes::Diameter ||
+                     option->takes == Takes::Largest || option->takes == Takes::Smallest;
 
         switch (option->takes) {
             case Takes::Elements: {
@@ -191,9 +213,11 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 haveDiameter = true;
                 break;
             case Takes::Largest:
+                if (readsAsNotPositive(text)) return error(say.notPositive, "--largest");
                 options.largestDiameter = text;
                 break;
             case Takes::Smallest:
+                if (readsAsNotPositive(text)) return error(say.notPositive, "--smallest");
                 options.smallestDiameter = text;
                 break;
             case Takes::Format:
@@ -217,7 +241,25 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             case Takes::PlotFile:
                 options.plotFile = text;
                 break;
+            case Takes::GeometryFile:
+                options.geometryFile = text;
+                break;
+            case Takes::TimeLimit: {
+                double seconds = 0;
+                const auto [end, status] =
+                    std::from_chars(text.data(), text.data() + text.size(), seconds);
+                if (status != std::errc{} || end != text.data() + text.size() || !(seconds > 0)) {
+                    return error(say.badTimeLimit, text);
+                }
+                options.timeLimit = seconds;
+                break;
+            }
         }
+    }
+    if (!options.geometryFile.empty()) {
+        if (haveDesign) return error(say.geometryAndDesign);
+        if (!options.plotFile.empty() && !options.analyse) return error(say.plotNeedsAnalysis);
+        return options;
     }
     if (!haveFrequency) return error(say.noFrequency);
     if (!haveDiameter) return error(say.noDiameter);
@@ -240,12 +282,30 @@ reflector, and the boom length. Optionally a NEC-2 deck and an analysis with nec
       --smallest IN      smallest diameter of a tapered element, inches (default 1)
       --format FORMAT    text (the default), csv or json
       --lang LANG        zh (the default) or en
-      --nec FILE         write the design as a NEC-2 deck
-  -a, --analyse          run nec2c: gain, front-to-back ratio, impedance, SWR sweep
+  -g, --geometry FILE    analyse the antenna of a JSON file instead of a design: its
+                         frequency_mhz, unit (m, cm, mm, in, ft) and elements, each with
+                         name, length, position, diameter and, for one, "driven": true;
+                         the JSON that --format json writes reads back as it is
+      --nec FILE         write the NEC-2 deck (at the converged segmentation with --analyse)
+  -a, --analyse          run nec2c: gain (dBi, dBd), front-to-back and front-to-rear
+                         ratios, impedance, SWR, beamwidths, sidelobe, stacking distances,
+                         and gain, F/B and SWR across the design frequency +/-2 %
       --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG
+      --time-limit S     seconds one nec2c run may take (default 300)
   -h, --help             this text
 
-Tapered elements are modelled with the mean of the largest and smallest diameters.
+Every file of a run is written, or none. Tapered elements are modelled with the mean of the
+largest and smallest diameters.
+
+The analysis: each element one straight wire in free space, fed at its middle segment,
+NEC-2's extended thin-wire kernel. The segments are doubled from 25 a wavelength until a
+doubling moves R and X by less than 0.5 ohm and the gain by less than 0.02 dB; every figure
+comes from the segmentation so found. It refuses, with exit status 1:
+  - an element thicker than a thin-wire model allows (circumference over 0.1 wavelength);
+  - figures that would need segments shorter than two radii to converge (the extended
+    kernel's limit), or more than 800 segments a wavelength;
+  - elements that overlap;
+  - a design that is no beam: its strongest lobe more than 30 degrees off the directors.
 )";
     }
     return R"(用法：zeva-sheet --frequency MHZ --diameter D [选项]...
@@ -260,12 +320,26 @@ Tapered elements are modelled with the mean of the largest and smallest diameter
       --smallest IN      锥形元件的最小直径（英寸，默认 1）
       --format FORMAT    text（默认）、csv 或 json
       --lang LANG        zh（默认）或 en
-      --nec FILE         把设计写成 NEC-2 模型文件
-  -a, --analyse          用 nec2c 分析：增益、前后比、馈点阻抗、驻波比扫描
+  -g, --geometry FILE    分析 JSON 文件中的天线而不是设计：frequency_mhz、unit（m、cm、mm、
+                         in、ft）和 elements，每个元件有 name、length、position、diameter，
+                         驱动元件另有 "driven": true；--format json 写出的 JSON 可原样读回
+      --nec FILE         写出 NEC-2 模型文件（与 --analyse 同用时按收敛的分段）
+  -a, --analyse          用 nec2c 分析：增益（dBi、dBd）、前后比、整个后半空间的前后比、
+                         馈点阻抗、驻波比、波束宽度、旁瓣、叠放间距，以及设计频率 ±2 %
+                         内每一步的增益、前后比和驻波比
       --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG）
+      --time-limit S     每次运行 nec2c 的时间上限（秒，默认 300）
   -h, --help             显示本说明
 
-锥形元件按最大和最小直径的平均值建模。
+一次运行的所有文件要么全部写出，要么一个也不写。锥形元件按最大和最小直径的平均值建模。
+
+分析方法：每个元件是自由空间中的一根直导线，在中间一段馈电，使用 NEC-2 的扩展细线核。
+分段从每波长 25 段起逐次加倍，直到加倍后电阻和电抗的变化都小于 0.5 欧、增益的变化小于
+0.02 dB；所有数字都取自这样找到的分段。以下情况拒绝分析，退出状态为 1：
+  - 元件对细导线模型太粗（周长超过 0.1 波长）；
+  - 要收敛须使分段短于两倍半径（扩展细线核的限度），或超过每波长 800 段；
+  - 元件相互重叠；
+  - 设计不是定向天线：最强的波瓣偏离引向器方向超过 30 度。
 )";
 }
 

@@ -7,11 +7,13 @@
 #include <variant>
 #include <vector>
 
+#include "analysis/message.h"
 #include "engine/design.h"
 
 namespace zeva::sheet {
 
-enum class Language { Chinese, English };
+using analysis::Failure;
+using analysis::Language;
 enum class OutputFormat { Text, Csv, Json };
 
 struct SheetOptions {
@@ -22,15 +24,12 @@ struct SheetOptions {
     std::string smallestDiameter = "1";
     OutputFormat format = OutputFormat::Text;
     Language language = Language::Chinese;
-    std::string necFile;   // empty: no deck written
-    std::string plotFile;  // empty: no plot
+    std::string necFile;       // empty: no deck written
+    std::string plotFile;      // empty: no plot
+    std::string geometryFile;  // an antenna of the user's instead of a design
+    double timeLimit = 300;    // seconds that one nec2c run may take
     bool analyse = false;
     bool help = false;
-};
-
-// What went wrong, as a message for the user in the language asked for.
-struct Failure {
-    std::string message;
 };
 
 [[nodiscard]] std::variant<SheetOptions, Failure> parseOptions(

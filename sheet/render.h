@@ -1,25 +1,41 @@
-// The cut sheet and its analysis as an aligned text table, CSV or JSON, and the patterns as
-// an SVG plot; files are written whole or not at all.
+// The cut sheet or an antenna of the user's, with its analysis, as an aligned text table, CSV
+// or JSON; the patterns as an SVG plot; the files of one run written together.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "analysis/analyser.h"
 #include "sheet/cut_sheet.h"
-#include "sheet/nec.h"
 
 namespace zeva::sheet {
 
-[[nodiscard]] std::string render(const CutSheet& sheet, const std::optional<Analysis>& analysis);
+struct Report {
+    const SheetOptions& options;
+    const CutSheet* sheet;  // none for an antenna read from a geometry file
+    const analysis::Antenna& antenna;
+    const analysis::Analysis* analysis;  // none without --analyse
+};
 
-[[nodiscard]] std::string patternSvg(const Analysis& analysis, Language language);
+[[nodiscard]] std::string render(const Report& report);
+
+[[nodiscard]] std::string patternSvg(const analysis::Analysis& analysis, double frequency,
+                                     Language language);
 
 // Columns a text takes in a terminal: CJK characters take two.
 [[nodiscard]] std::size_t displayWidth(std::string_view text);
 
-// Writes a file beside its final name and renames it into place, so that a failure leaves
-// no half-written file; a message on failure.
-[[nodiscard]] std::optional<Failure> writeWhole(const std::string& path, const std::string& content,
-                                                Language language);
+struct OutputFile {
+    std::string path;
+    std::string content;
+};
+
+// Writes every file or none: each goes beside its final name first, and only when all are
+// written are they renamed into place. A target that exists and is no regular file (a FIFO,
+// a link such as /dev/stdout) is written in place once the others are ready. A message on
+// failure.
+[[nodiscard]] std::optional<Failure> writeAll(const std::vector<OutputFile>& files,
+                                              Language language);
 
 }  // namespace zeva::sheet

@@ -1,5 +1,8 @@
 // zeva-sheet as a user runs it: exit statuses, standard output and error, files written.
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -74,7 +77,7 @@ TEST_F(Cli, csv_and_json_hold_every_element) {
          at = json.out.find("\"name\"", at + 1)) {
         ++names;
     }
-    EXPECT_EQ(names, 23u);
+    EXPECT_EQ(names, 2 * 23u) << "each element in the sheet and in the geometry";
     EXPECT_NE(json.out.find("{\"name\": \"反射器\", \"length_ft\": 3.3118, \"length_cm\": 100.94, "
                             "\"tape\": \"3' 3 47/64\\\"\", \"spacing_ft\": null"),
               std::string::npos)
@@ -111,7 +114,13 @@ TEST_F(Cli, engine_errors_name_the_option) {
 TEST_F(Cli, writes_the_deck_whole) {
     const Outcome result = run("-e 3 -f 14.2 -d 14 --nec design.nec");
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(slurp(folder / "design.nec"), slurp(ZEVA_SHEET_DATA_DIR "/three_elements_14_2.nec"));
+    const std::string deck = slurp(folder / "design.nec");
+    EXPECT_EQ(deck.rfind("CM zeva-sheet: Yagi-Uda, 3 elements, 14.2 MHz\n", 0), 0u) << deck;
+    EXPECT_NE(deck.find("GW 3 23 8.94789744874 -4.67694152269 0 8.94789744874 4.67694152269 0 "
+                        "0.0127\n"),
+              std::string::npos)
+        << deck;
+    EXPECT_NE(deck.find("EX 0 2 13 0 1 0\n"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 3)
         << "only out.txt, err.txt and the deck";
 
@@ -125,7 +134,8 @@ TEST_F(Cli, without_nec2c_the_analysis_says_so_and_writes_nothing) {
         run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --plot p.svg", "/nonexistent");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "zeva-sheet: 找不到 nec2c：请安装 Debian 软件包 nec2c\n");
+    EXPECT_EQ(result.err,
+              "zeva-sheet: 找不到 nec2c：请安装 Debian 软件包 nec2c（sudo apt install nec2c）\n");
     EXPECT_FALSE(fs::exists(folder / "design.nec"));
     EXPECT_FALSE(fs::exists(folder / "p.svg"));
 }
@@ -148,7 +158,7 @@ TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
         {"kill -9 $$", "nec2c was ended by signal 9"},
         {": > \"$out\"", "nec2c wrote no output"},
         {"echo 'nothing like a NEC report' > \"$out\"",
-         "the nec2c output lacks the sweep or the patterns"},
+         "the nec2c output lacks the impedance or the patterns"},
     };
     for (const auto& c : cases) {
         standIn(folder, c.body);
@@ -162,22 +172,135 @@ TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
     }
 }
 
+bool haveNec2c() {
+    if (std::system("command -v nec2c >/dev/null 2>&1") == 0) return true;
+    if (std::getenv("CI") != nullptr) ADD_FAILURE() << "nec2c is not installed";
+    return false;
+}
+
 TEST_F(Cli, the_analysis_and_its_plot) {
-    if (std::system("command -v nec2c >/dev/null 2>&1") != 0) {
-        if (std::getenv("CI") != nullptr) FAIL() << "nec2c is not installed";
-        GTEST_SKIP() << "nec2c not installed";
-    }
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Outcome result = run("-e 3 -f 14.2 -d 14 --analyse --plot p.svg --lang en");
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.out.find("forward gain: 7.60 dBi"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("feed-point impedance: 47.76 + j9.70 ohm"), std::string::npos);
-    EXPECT_NE(result.out.find("      14.200 MHz  1.23\n"), std::string::npos);
+    for (const char* line :
+         {"forward gain: 7.64 dBi (5.49 dBd)\n", "feed-point impedance: 47.23 + j11.14 ohm\n",
+          "segments: 143, a wavelength 100 (extended thin-wire kernel)\n",
+          "  14.200  47.23  11.14  1.27      7.64"}) {
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
+    }
+    for (const char* label : {"front-to-rear ratio: ", "-3 dB beamwidth: E ",
+                              "strongest sidelobe: ", "stacking distance (DL6WU): side by side "}) {
+        EXPECT_NE(result.out.find(label), std::string::npos) << label;
+    }
     const std::string svg = slurp(folder / "p.svg");
     EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
+    EXPECT_NE(svg.find("'Noto Sans CJK SC', 'WenQuanYi Micro Hei'"), std::string::npos);
+    EXPECT_NE(svg.find(">Radiation patterns at 14.200 MHz<"), std::string::npos);
     EXPECT_NE(svg.find(">E-plane<"), std::string::npos);
     EXPECT_NE(svg.find(">H-plane<"), std::string::npos);
-    EXPECT_NE(svg.find(" dBi</text>"), std::string::npos);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+TEST_F(Cli, a_design_saved_as_json_is_analysed_again_from_its_geometry) {
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
+    const Outcome design = run("-e 3 -f 14.2 -d 14 --format json --analyse --lang en");
+    ASSERT_EQ(design.status, 0) << design.err;
+    std::ofstream(folder / "saved.json") << design.out;
+    const Outcome again = run("--geometry saved.json --format json --analyse --lang en");
+    ASSERT_EQ(again.status, 0) << again.err;
+    const auto analysisOf = [](const std::string& json) {
+        return json.substr(json.find("\"analysis\""));
+    };
+    EXPECT_EQ(analysisOf(again.out), analysisOf(design.out));
+
+    const Outcome text = run("-g saved.json --lang en");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("driven element *     10.2693      5.7867        25.40"),
+              std::string::npos)
+        << text.out;
+}
+
+TEST_F(Cli, bad_geometry_files_and_taper_diameters_are_named) {
+    std::ofstream(folder / "bad.json") << "{\n \"frequency_mhz\": 14.2,\n \"elements\": [\n";
+    const Outcome bad = run("--geometry bad.json --lang en");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "zeva-sheet: geometry file, line 4: not valid JSON\n");
+    const Outcome missing = run("--geometry none.json --lang en");
+    EXPECT_EQ(missing.err, "zeva-sheet: cannot read none.json\n");
+    const Outcome mixed = run("--geometry bad.json -f 14.2 --lang en");
+    EXPECT_EQ(mixed.status, 2);
+
+    for (const char* taper : {"--largest -1", "--largest=0", "--smallest -0.5"}) {
+        const Outcome refused = run(std::string("-e 3 -f 14.2 -d 14 --analyse --lang en ") + taper);
+        EXPECT_EQ(refused.status, 2) << taper;
+        EXPECT_NE(refused.err.find("the diameter must be above zero: --"), std::string::npos)
+            << refused.err;
+    }
+}
+
+TEST_F(Cli, the_files_of_a_run_are_written_together_or_not_at_all) {
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
+    const Outcome result =
+        run("-e 3 -f 14.2 -d 14 --analyse --nec design.nec --plot no/such/folder/p.svg --lang en");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "zeva-sheet: cannot write no/such/folder/p.svg\n");
+    EXPECT_FALSE(fs::exists(folder / "design.nec"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 2)
+        << "only out.txt and err.txt: no temporary file left behind";
+}
+
+TEST_F(Cli, a_target_that_is_no_regular_file_is_written_in_place) {
+    ASSERT_EQ(mkfifo((folder / "deck.fifo").c_str(), 0600), 0);
+    // A reader on the FIFO, so that the program's write can complete.
+    const std::string reader = "cat '" + (folder / "deck.fifo").string() + "' > '" +
+                               (folder / "read.nec").string() + "' &";
+    ASSERT_EQ(std::system(reader.c_str()), 0);
+    const Outcome result = run("-e 3 -f 14.2 -d 14 --nec deck.fifo");
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::system("wait");
+    for (int i = 0; i < 100 && slurp(folder / "read.nec").find("EN\n") == std::string::npos; ++i) {
+        usleep(20000);
+    }
+    EXPECT_TRUE(fs::is_fifo(folder / "deck.fifo")) << "still a FIFO, not replaced by a file";
+    EXPECT_NE(slurp(folder / "read.nec").find("GW 1 "), std::string::npos);
+
+    // Standard output a pipe: the deck, then the sheet.
+    const std::string piped = "'" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --nec /dev/stdout " +
+                              std::string("--format csv | cat > '") +
+                              (folder / "piped.txt").string() + "'";
+    EXPECT_EQ(std::system(piped.c_str()), 0);
+    const std::string out = slurp(folder / "piped.txt");
+    EXPECT_EQ(out.rfind("CM zeva-sheet", 0), 0u);
+    EXPECT_NE(out.find("EN\n元件,长度(英尺)"), std::string::npos) << out;
+    EXPECT_TRUE(fs::is_symlink("/dev/stdout")) << "the link itself is left alone";
+}
+
+// A stand-in nec2c that never finishes: the time limit, and a signal, stop it.
+TEST_F(Cli, a_slow_nec2c_is_stopped_and_an_interrupt_leaves_nothing_behind) {
+    standIn(folder, "echo $$ >> \"$(dirname \"$0\")/pids\"\nexec sleep 60");
+    const std::string path = (folder / "bin").string() + ":/usr/bin:/bin";
+    fs::create_directories(folder / "tmp");
+    const std::string temp = "TMPDIR='" + (folder / "tmp").string() + "' ";
+
+    const Outcome slow =
+        run("-e 3 -f 14.2 -d 14 --analyse --nec d.nec --time-limit 0.5 --lang en", path);
+    EXPECT_EQ(slow.status, 1);
+    EXPECT_EQ(slow.err, "zeva-sheet: nec2c ran past the time limit of 0 s and was stopped\n");
+    EXPECT_FALSE(fs::exists(folder / "d.nec"));
+
+    const std::string command = "cd '" + folder.string() + "'\n" + temp + "PATH='" + path +
+                                "' '" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --analyse " +
+                                "--nec d.nec >/dev/null 2>&1 &\npid=$!\nsleep 0.5\n" +
+                                "kill -TERM $pid\nwait $pid\necho $? > status";
+    std::ofstream(folder / "interrupt.sh") << command << "\n";
+    ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
+    EXPECT_EQ(slurp(folder / "status"), "143\n") << "ended by SIGTERM";
+    EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "the temporary folder is removed";
+    EXPECT_FALSE(fs::exists(folder / "d.nec"));
+    std::ifstream pids(folder / "bin" / "pids");
+    for (int pid = 0; pids >> pid;) {
+        EXPECT_NE(::kill(pid, 0), 0) << "nec2c " << pid << " still runs";
+    }
 }
 
 }  // namespace

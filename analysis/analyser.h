@@ -1,0 +1,109 @@
+// The whole analysis of an antenna: the limits of the model, a segmentation refined until the
+// figures at the design frequency stop moving, the sweep at that segmentation, the figures.
+//
+// The analyser runs nothing itself: it hands out the decks to run next and takes their
+// outputs, so the command line can wait on processes and a window can run them from its event
+// loop. analyse() drives it to the end with a runner.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "analysis/deck.h"
+#include "analysis/figures.h"
+#include "analysis/geometry.h"
+#include "analysis/nec_output.h"
+#include "analysis/runner.h"
+
+namespace zeva::analysis {
+
+// A segmentation is converged when doubling it moves R and X by less than this many ohms
+// each, and the forward gain by less than this many dB.
+inline constexpr double kConvergedOhms = 0.5;
+inline constexpr double kConvergedGain = 0.02;
+// The levels tried, segments a wavelength: each doubles the one before.
+inline constexpr int kLevels[] = {25, 50, 100, 200, 400, 800};
+// NEC-2's thin-wire model: the current is taken as uniform around the wire and axial, which
+// needs 2πa/λ well below 1; this program refuses beyond 0.1.
+inline constexpr double kMaxCircumference = 0.1;
+// The extended thin-wire kernel holds down to segments two radii long.
+inline constexpr double kMinSegmentOverRadius = 2.0;
+// A beam: its strongest direction lies this close to the boom, towards the directors.
+inline constexpr double kMaxBeamOffset = 30.0;
+
+struct SweepPoint {
+    double frequency = 0;  // MHz, as the deck gave it
+    Impedance feed;
+    double swr = 0;
+    double gain = 0;         // dBi towards the directors
+    double frontToBack = 0;  // dB
+};
+
+struct ConvergenceStep {
+    int perWavelength = 0;
+    int segments = 0;
+    Impedance feed;
+    double gain = 0;
+};
+
+struct Analysis {
+    PatternFigures pattern;  // at the design frequency
+    double gainDbd = 0;
+    Impedance feed;  // at the design frequency
+    double swr = 0;
+    double wavelength = 0;          // metres
+    double stackingSideBySide = 0;  // metres, from the E-plane beamwidth
+    double stackingAbove = 0;       // metres, from the H-plane beamwidth
+    Segmentation segmentation;
+    int segments = 0;
+    std::vector<ConvergenceStep> convergence;
+    std::vector<SweepPoint> sweep;
+    std::vector<PatternPoint> ePlane;  // phi 0 to 360, theta 90
+    std::vector<PatternPoint> hPlane;  // theta 0 to 360, phi 0
+};
+
+// Why an antenna is outside what the model can say, or nullopt-like empty message.
+[[nodiscard]] std::variant<std::monostate, Failure> checkLimits(const Antenna& antenna,
+                                                                Language language);
+
+class Analyser {
+public:
+    // processes: how many nec2c processes the sweep is shared among.
+    Analyser(Antenna antenna, Language language, int processes);
+
+    // The decks to run next, all at once; empty once finished.
+    [[nodiscard]] const std::vector<std::string>& decks() const { return decks_; }
+    // The outputs of decks(), in their order, or why they could not be had.
+    void accept(const Outputs& outputs);
+
+    [[nodiscard]] bool finished() const { return decks_.empty(); }
+    [[nodiscard]] const std::variant<Analysis, Failure>& result() const { return result_; }
+    [[nodiscard]] const Antenna& antenna() const { return antenna_; }
+
+private:
+    void converge(const std::vector<std::string>& outputs);
+    void sweep(const std::vector<std::string>& outputs);
+    void fail(Failure failure);
+    void runLevels(std::size_t first, std::size_t count);
+
+    Antenna antenna_;
+    Language language_;
+    int processes_;
+    std::vector<int> levels_;    // the levels the kernel allows
+    std::size_t nextLevel_ = 0;  // the first level not run yet
+    std::vector<double> sweepFrequencies_;
+    std::vector<std::string> decks_;
+    // The two pattern cuts of each level run, in the order of the convergence steps.
+    std::vector<std::pair<std::vector<PatternPoint>, std::vector<PatternPoint>>> patterns_;
+    bool sweeping_ = false;
+    Analysis analysis_;
+    std::variant<Analysis, Failure> result_;
+};
+
+// Runs an analyser to its end.
+[[nodiscard]] std::variant<Analysis, Failure> analyse(const Antenna& antenna, Runner& runner,
+                                                      Language language, int processes);
+
+}  // namespace zeva::analysis

@@ -1,0 +1,99 @@
+#include "analysis/figures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace zeva::analysis {
+namespace {
+
+constexpr double kReferenceOhms = 50.0;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A cut as gains by the angle from the forward direction, -180 to 179 degrees in whole
+// degrees; the forward direction is angle 0 and straight back is -180.
+struct Cut {
+    std::vector<double> gain = std::vector<double>(360, -999.99);
+    double at(int angle) const {
+        return gain[static_cast<std::size_t>(((angle % 360) + 540) % 360)];
+    }
+};
+
+Cut cutOf(const std::vector<PatternPoint>& points, bool ePlane) {
+    Cut cut;
+    for (const PatternPoint& p : points) {
+        const double angle = ePlane ? p.phi : 90 - p.theta;
+        const long whole = std::lround(angle);
+        cut.gain[static_cast<std::size_t>(((whole % 360) + 540) % 360)] = p.gain;
+    }
+    return cut;
+}
+
+// Degrees from the forward direction to the -3 dB point, walking one way (+1 or -1),
+// interpolated in dB between whole degrees.
+double halfPowerAngle(const Cut& cut, int way) {
+    const double level = cut.at(0) - 3;
+    for (int angle = 1; angle <= 180; ++angle) {
+        const double inside = cut.at(way * (angle - 1));
+        const double outside = cut.at(way * angle);
+        if (outside <= level) return angle - 1 + (inside - level) / (inside - outside);
+    }
+    return kNaN;
+}
+
+// The last angle of the main lobe going one way: where the gain stops falling.
+int lobeEdge(const Cut& cut, int way) {
+    int angle = 0;
+    while (angle < 180 && cut.at(way * (angle + 1)) <= cut.at(way * angle)) ++angle;
+    return angle;
+}
+
+}  // namespace
+
+PatternFigures patternFigures(const std::vector<PatternPoint>& ePlane,
+                              const std::vector<PatternPoint>& hPlane) {
+    const Cut e = cutOf(ePlane, true);
+    const Cut h = cutOf(hPlane, false);
+    PatternFigures figures;
+    figures.forwardGain = e.at(0);
+    figures.frontToBack = e.at(0) - e.at(180);
+    figures.beamwidthE = halfPowerAngle(e, 1) + halfPowerAngle(e, -1);
+    figures.beamwidthH = halfPowerAngle(h, 1) + halfPowerAngle(h, -1);
+
+    double rear = -std::numeric_limits<double>::infinity();
+    double other = rear;
+    // The forward direction counts as the strongest unless another is stronger by more than
+    // nec2c's printed resolution: a dipole's equal front and back stay a front.
+    double strongest = figures.forwardGain + 0.005;
+    for (const Cut* cut : {&e, &h}) {
+        const int upper = lobeEdge(*cut, 1);
+        const int lower = -lobeEdge(*cut, -1);
+        for (int angle = -180; angle < 180; ++angle) {
+            const double g = cut->at(angle);
+            if (std::abs(angle) >= 90) rear = std::max(rear, g);
+            if (angle > upper || angle < lower) other = std::max(other, g);
+            if (g > strongest) {
+                strongest = g;
+                figures.strongestAngle = std::abs(angle);
+            }
+        }
+    }
+    figures.frontToRear = figures.forwardGain - rear;
+    figures.sidelobe = figures.forwardGain - other;
+    return figures;
+}
+
+double stackingDistance(double wavelength, double beamwidthDegrees) {
+    if (!std::isfinite(beamwidthDegrees) || beamwidthDegrees <= 0) return kNaN;
+    return wavelength / (2 * std::sin(beamwidthDegrees / 2 * std::numbers::pi / 180));
+}
+
+double swrAgainst50(const Impedance& z) {
+    const double reflected = std::hypot(z.resistance - kReferenceOhms, z.reactance) /
+                             std::hypot(z.resistance + kReferenceOhms, z.reactance);
+    return reflected >= 1 ? std::numeric_limits<double>::infinity()
+                          : (1 + reflected) / (1 - reflected);
+}
+
+}  // namespace zeva::analysis

@@ -1,0 +1,31 @@
+// The figures a builder compares, from the two pattern cuts at the design frequency.
+#pragma once
+
+#include <vector>
+
+#include "analysis/nec_output.h"
+
+namespace zeva::analysis {
+
+inline constexpr double kDipoleGain = 2.15;  // dBi of a half-wave dipole: dBd = dBi - 2.15
+
+struct PatternFigures {
+    double forwardGain = 0;  // dBi, along the boom towards the directors
+    double frontToBack = 0;  // dB, against straight back
+    double frontToRear = 0;  // dB, against the strongest direction of the rear half
+    double beamwidthE = 0;   // degrees between the -3 dB points; NaN where none is found
+    double beamwidthH = 0;
+    double sidelobe = 0;        // dB below the forward gain of the strongest other lobe
+    double strongestAngle = 0;  // degrees between the strongest direction and the forward one
+};
+
+// E-plane points as theta 90, phi 0 to 360; H-plane points as phi 0, theta 0 to 360.
+[[nodiscard]] PatternFigures patternFigures(const std::vector<PatternPoint>& ePlane,
+                                            const std::vector<PatternPoint>& hPlane);
+
+// DL6WU's stacking distance for a -3 dB beamwidth in that plane: λ / (2 sin(θ / 2)).
+[[nodiscard]] double stackingDistance(double wavelength, double beamwidthDegrees);
+
+[[nodiscard]] double swrAgainst50(const Impedance& z);
+
+}  // namespace zeva::analysis

@@ -1,0 +1,151 @@
+#include "analysis/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+namespace zeva::analysis {
+namespace {
+
+using nlohmann::json;
+
+struct Unit {
+    const char* name;
+    double metres;
+};
+constexpr Unit kUnits[] = {{"m", 1.0}, {"cm", 0.01}, {"mm", 0.001}, {"in", 0.0254}, {"ft", 0.3048}};
+
+std::size_t lineOf(std::string_view text, std::size_t byte) {
+    const std::size_t end = std::min(byte, text.size());
+    return 1 + static_cast<std::size_t>(
+                   std::count(text.begin(), text.begin() + static_cast<long>(end), '\n'));
+}
+
+// The reading of one file: each fault a message that names where it is.
+class Reader {
+public:
+    explicit Reader(Language language) : language_(language) {}
+
+    Failure fault(const std::string& where, const char* chinese, const char* english) const {
+        return Failure{say(language_, "几何文件 ", "geometry file: ") + where +
+                       say(language_, "：", ": ") + say(language_, chinese, english)};
+    }
+
+    // A number above zero (or any finite one where zero and signs are allowed).
+    std::variant<double, Failure> number(const json& object, const std::string& key,
+                                         const std::string& where, bool positive) const {
+        const auto found = object.find(key);
+        if (found == object.end()) return fault(where + key, "缺少此项", "missing");
+        if (!found->is_number()) return fault(where + key, "必须是数", "must be a number");
+        const double value = found->get<double>();
+        if (!std::isfinite(value)) return fault(where + key, "必须是有限的数", "must be finite");
+        if (positive && value <= 0) return fault(where + key, "必须大于零", "must be above zero");
+        return value;
+    }
+
+    std::variant<Antenna, Failure> antenna(const json& root) const {
+        const json& geometry =
+            root.is_object() && root.contains("geometry") ? root["geometry"] : root;
+        const std::string prefix = root.is_object() && root.contains("geometry") ? "geometry." : "";
+        if (!geometry.is_object())
+            return fault(prefix.empty() ? "/" : "geometry", "必须是对象", "must be an object");
+
+        Antenna antenna;
+        const auto frequency = number(geometry, "frequency_mhz", prefix, true);
+        if (const auto* failure = std::get_if<Failure>(&frequency)) return *failure;
+        antenna.frequency = std::get<double>(frequency);
+
+        double scale = 1.0;
+        if (const auto unit = geometry.find("unit"); unit != geometry.end()) {
+            const auto known =
+                std::find_if(std::begin(kUnits), std::end(kUnits), [&](const Unit& u) {
+                    return unit->is_string() && unit->get<std::string>() == u.name;
+                });
+            if (known == std::end(kUnits)) {
+                return fault(prefix + "unit", "必须是 m、cm、mm、in 或 ft",
+                             "must be m, cm, mm, in or ft");
+            }
+            scale = known->metres;
+        }
+
+        const auto elements = geometry.find("elements");
+        if (elements == geometry.end() || !elements->is_array() || elements->empty()) {
+            return fault(prefix + "elements", "必须是非空的元件数组",
+                         "must be a non-empty array of elements");
+        }
+        int drivenCount = 0;
+        for (std::size_t i = 0; i < elements->size(); ++i) {
+            const json& item = (*elements)[i];
+            const std::string where = prefix + "elements[" + std::to_string(i) + "].";
+            if (!item.is_object())
+                return fault(where.substr(0, where.size() - 1), "必须是对象", "must be an object");
+            Element element;
+            if (const auto name = item.find("name"); name != item.end()) {
+                if (!name->is_string())
+                    return fault(where + "name", "必须是文字", "must be a text");
+                element.name = name->get<std::string>();
+            } else {
+                element.name = std::to_string(i + 1);
+            }
+            const auto length = number(item, "length", where, true);
+            const auto position = number(item, "position", where, false);
+            const auto diameter = number(item, "diameter", where, true);
+            for (const auto* value : {&length, &position, &diameter}) {
+                if (const auto* failure = std::get_if<Failure>(value)) return *failure;
+            }
+            element.length = std::get<double>(length) * scale;
+            element.position = std::get<double>(position) * scale;
+            element.diameter = std::get<double>(diameter) * scale;
+            if (const auto driven = item.find("driven"); driven != item.end()) {
+                if (!driven->is_boolean())
+                    return fault(where + "driven", "必须是 true 或 false", "must be true or false");
+                if (driven->get<bool>()) {
+                    antenna.driven = i;
+                    ++drivenCount;
+                }
+            }
+            antenna.elements.push_back(std::move(element));
+        }
+        if (drivenCount != 1) {
+            return fault(prefix + "elements", "必须恰有一个元件标为 \"driven\": true",
+                         "exactly one element must be marked \"driven\": true");
+        }
+        return antenna;
+    }
+
+private:
+    Language language_;
+};
+
+}  // namespace
+
+std::string geometryJson(const Antenna& antenna, int indent) {
+    using ordered = nlohmann::ordered_json;
+    ordered elements = ordered::array();
+    for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
+        const Element& e = antenna.elements[i];
+        ordered item = {{"name", e.name},
+                        {"length", e.length},
+                        {"position", e.position},
+                        {"diameter", e.diameter}};
+        if (i == antenna.driven) item["driven"] = true;
+        elements.push_back(std::move(item));
+    }
+    const ordered geometry = {
+        {"frequency_mhz", antenna.frequency}, {"unit", "m"}, {"elements", elements}};
+    return geometry.dump(indent);
+}
+
+std::variant<Antenna, Failure> readGeometry(std::string_view text, Language language) {
+    json root;
+    try {
+        root = json::parse(text);
+    } catch (const json::parse_error& error) {
+        return Failure{say(language, "几何文件第 ", "geometry file, line ") +
+                       std::to_string(lineOf(text, error.byte > 0 ? error.byte - 1 : 0)) +
+                       say(language, " 行：不是有效的 JSON", ": not valid JSON")};
+    }
+    return Reader(language).antenna(root);
+}
+
+}  // namespace zeva::analysis

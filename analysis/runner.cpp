@@ -1,0 +1,149 @@
+#include "analysis/runner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <thread>
+
+extern char** environ;
+
+namespace zeva::analysis {
+
+Failure nec2cMissing(Language language) {
+    return {say(language, "找不到 nec2c：请安装 Debian 软件包 nec2c（sudo apt install nec2c）",
+                "nec2c not found: install the Debian package nec2c (sudo apt install nec2c)")};
+}
+Failure nec2cSignalled(int signal, Language language) {
+    return {say(language, "nec2c 被信号终止：", "nec2c was ended by signal ") +
+            std::to_string(signal)};
+}
+Failure nec2cFailed(int status, Language language) {
+    return {say(language, "nec2c 失败，退出状态 ", "nec2c failed with exit status ") +
+            std::to_string(status)};
+}
+Failure nec2cSilent(Language language) {
+    return {say(language, "nec2c 没有输出", "nec2c wrote no output")};
+}
+Failure nec2cTooSlow(double seconds, Language language) {
+    return {say(language, "nec2c 超过时间限制 ", "nec2c ran past the time limit of ") +
+            std::to_string(static_cast<long>(seconds)) +
+            say(language, " 秒，已停止", " s and was stopped")};
+}
+Failure analysisStopped(Language language) {
+    return {say(language, "分析被中断", "the analysis was interrupted")};
+}
+
+ProcessRunner::ProcessRunner(Language language, double timeLimitSeconds,
+                             const std::atomic<bool>* stop)
+    : language_(language), timeLimit_(timeLimitSeconds), stop_(stop) {}
+
+Outputs ProcessRunner::run(const std::vector<std::string>& decks) {
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    std::string folder = (base / "zeva-nec2c-XXXXXX").string();
+    if (error || mkdtemp(folder.data()) == nullptr) {
+        return Failure{say(language_, "无法为 nec2c 建立临时文件夹",
+                           "cannot make a temporary folder for nec2c")};
+    }
+    struct Cleanup {
+        std::filesystem::path folder;
+        ~Cleanup() {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        }
+    } cleanup{folder};
+
+    struct Run {
+        std::string input;
+        std::string output;
+        pid_t pid = -1;
+        int status = 0;
+        bool reaped = false;
+    };
+    std::vector<Run> runs;
+    std::optional<Failure> failure;
+    for (std::size_t i = 0; i < decks.size() && !failure; ++i) {
+        Run run{folder + "/part" + std::to_string(i) + ".nec",
+                folder + "/part" + std::to_string(i) + ".out"};
+        std::ofstream out(run.input, std::ios::binary);
+        out << decks[i];
+        out.close();
+        if (!out) {
+            failure = Failure{
+                say(language_, "无法写出 nec2c 的模型文件", "cannot write the deck for nec2c")};
+            break;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        std::string inputArgument = "-i" + run.input;
+        std::string outputArgument = "-o" + run.output;
+        char program[] = "nec2c";
+        char* argv[] = {program, inputArgument.data(), outputArgument.data(), nullptr};
+        const int spawned = posix_spawnp(&run.pid, program, &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            failure = nec2cMissing(language_);
+            break;
+        }
+        runs.push_back(std::move(run));
+    }
+
+    // Every started process is reaped, whatever else fails; a stop or the time limit ends
+    // those still running.
+    const auto start = std::chrono::steady_clock::now();
+    bool killed = false;
+    for (;;) {
+        bool running = false;
+        for (Run& run : runs) {
+            if (run.reaped) continue;
+            const pid_t done = waitpid(run.pid, &run.status, WNOHANG);
+            if (done == run.pid || (done < 0 && errno != EINTR)) {
+                run.reaped = true;
+            } else {
+                running = true;
+            }
+        }
+        if (!running) break;
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const bool stopping = stop_ != nullptr && stop_->load();
+        if (!killed && (stopping || elapsed > timeLimit_ || failure)) {
+            if (!failure)
+                failure =
+                    stopping ? analysisStopped(language_) : nec2cTooSlow(timeLimit_, language_);
+            for (const Run& run : runs) {
+                if (!run.reaped) kill(run.pid, SIGKILL);
+            }
+            killed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (failure) return *failure;
+
+    std::vector<std::string> outputs;
+    for (const Run& run : runs) {
+        if (WIFSIGNALED(run.status)) return nec2cSignalled(WTERMSIG(run.status), language_);
+        if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != 0) {
+            return nec2cFailed(WEXITSTATUS(run.status), language_);
+        }
+        std::ifstream in(run.output, std::ios::binary);
+        std::string text{std::istreambuf_iterator<char>(in), {}};
+        if (text.empty()) return nec2cSilent(language_);
+        outputs.push_back(std::move(text));
+    }
+    return outputs;
+}
+
+}  // namespace zeva::analysis
