@@ -104,7 +104,8 @@ std::vector<Figure> figuresOf(const analysis::Analysis& a, const Labels& say) {
         {say.swr, fixed(a.swr, 2)},
         {say.beamwidth, std::string("E ") + fixed(a.pattern.beamwidthE, 1) + "°" + sep + "H " +
                             fixed(a.pattern.beamwidthH, 1) + "°"},
-        {say.sidelobe, fixed(a.pattern.sidelobe, 2) + " dB " + say.below},
+        {say.sidelobe, en ? fixed(a.pattern.sidelobe, 2) + " dB " + say.below
+                          : std::string(say.below) + " " + fixed(a.pattern.sidelobe, 2) + " dB"},
         {say.stacking, std::string(say.sideBySide) + " " + fixed(a.stackingSideBySide, 3) + " m" +
                            sep + say.above + " " + fixed(a.stackingAbove, 3) + " m"},
         {say.segments, std::to_string(a.segments) + sep + say.perWavelength + " " +
