@@ -7,12 +7,6 @@
 namespace zeva::analysis {
 namespace {
 
-std::string fixed(double value, int decimals) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
-
 // The shortest segment over its radius, for every element at this many segments a wavelength.
 double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength) {
     double shortest = INFINITY;
@@ -30,7 +24,7 @@ Failure refused(Language language, const std::string& chinese, const std::string
 
 }  // namespace
 
-std::variant<std::monostate, Failure> checkLimits(const Antenna& antenna, Language language) {
+std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
     if (!(antenna.frequency > 0) || !std::isfinite(antenna.frequency)) {
         return refused(language, "频率必须大于零", "the frequency must be above zero");
     }
@@ -66,14 +60,13 @@ std::variant<std::monostate, Failure> checkLimits(const Antenna& antenna, Langua
             }
         }
     }
-    return std::monostate{};
+    return std::nullopt;
 }
 
 Analyser::Analyser(Antenna antenna, Language language, int processes)
     : antenna_(std::move(antenna)), language_(language), processes_(std::max(1, processes)) {
-    const auto limits = checkLimits(antenna_, language_);
-    if (const auto* failure = std::get_if<Failure>(&limits)) {
-        result_ = *failure;
+    if (auto failure = checkLimits(antenna_, language_)) {
+        result_ = std::move(*failure);
         return;
     }
     for (const int level : kLevels) {
@@ -112,7 +105,7 @@ void Analyser::accept(const Outputs& outputs) {
     if (texts.size() != decks_.size()) {
         return fail({say(language_, "nec2c 的输出数目不对", "wrong number of nec2c outputs")});
     }
-    if (sweeping_) {
+    if (!sweepFrequencies_.empty()) {
         sweep(texts);
     } else {
         converge(texts);
@@ -187,8 +180,6 @@ void Analyser::converge(const std::vector<std::string>& outputs) {
 
     // The sweep at the segmentation found, shared among the processes in order; the design
     // frequency, the middle step, is the converged run itself.
-    sweeping_ = true;
-    sweepFrequencies_.clear();
     for (int step = 0; step < kSweepSteps; ++step) {
         if (step != kSweepSteps / 2)
             sweepFrequencies_.push_back(sweepFrequency(antenna_.frequency, step));

@@ -6,6 +6,7 @@
 // loop. analyse() drives it to the end with a runner.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -64,9 +65,8 @@ struct Analysis {
     std::vector<PatternPoint> hPlane;  // theta 0 to 360, phi 0
 };
 
-// Why an antenna is outside what the model can say, or nullopt-like empty message.
-[[nodiscard]] std::variant<std::monostate, Failure> checkLimits(const Antenna& antenna,
-                                                                Language language);
+// Why an antenna is outside what the model can say; nothing where it is inside.
+[[nodiscard]] std::optional<Failure> checkLimits(const Antenna& antenna, Language language);
 
 class Analyser {
 public:
@@ -80,7 +80,6 @@ public:
 
     [[nodiscard]] bool finished() const { return decks_.empty(); }
     [[nodiscard]] const std::variant<Analysis, Failure>& result() const { return result_; }
-    [[nodiscard]] const Antenna& antenna() const { return antenna_; }
 
 private:
     void converge(const std::vector<std::string>& outputs);
@@ -91,13 +90,12 @@ private:
     Antenna antenna_;
     Language language_;
     int processes_;
-    std::vector<int> levels_;    // the levels the kernel allows
-    std::size_t nextLevel_ = 0;  // the first level not run yet
-    std::vector<double> sweepFrequencies_;
+    std::vector<int> levels_;               // the levels the kernel allows
+    std::size_t nextLevel_ = 0;             // the first level not run yet
+    std::vector<double> sweepFrequencies_;  // filled once converged: the sweep has begun
     std::vector<std::string> decks_;
     // The two pattern cuts of each level run, in the order of the convergence steps.
     std::vector<std::pair<std::vector<PatternPoint>, std::vector<PatternPoint>>> patterns_;
-    bool sweeping_ = false;
     Analysis analysis_;
     std::variant<Analysis, Failure> result_;
 };

@@ -18,7 +18,9 @@
 extern char** environ;
 
 namespace zeva::analysis {
+namespace {
 
+// What nec2c's end means for the user: missing, ended by a signal, failed, silent, too slow.
 Failure nec2cMissing(Language language) {
     return {say(language, "找不到 nec2c：请安装 Debian 软件包 nec2c（sudo apt install nec2c）",
                 "nec2c not found: install the Debian package nec2c (sudo apt install nec2c)")};
@@ -42,6 +44,8 @@ Failure nec2cTooSlow(double seconds, Language language) {
 Failure analysisStopped(Language language) {
     return {say(language, "分析被中断", "the analysis was interrupted")};
 }
+
+}  // namespace
 
 ProcessRunner::ProcessRunner(Language language, double timeLimitSeconds,
                              const std::atomic<bool>* stop)

@@ -35,12 +35,4 @@ private:
     const std::atomic<bool>* stop_;
 };
 
-// What nec2c's exit means for the user: missing, ended by a signal, failed, silent.
-[[nodiscard]] Failure nec2cMissing(Language language);
-[[nodiscard]] Failure nec2cSignalled(int signal, Language language);
-[[nodiscard]] Failure nec2cFailed(int status, Language language);
-[[nodiscard]] Failure nec2cSilent(Language language);
-[[nodiscard]] Failure nec2cTooSlow(double seconds, Language language);
-[[nodiscard]] Failure analysisStopped(Language language);
-
 }  // namespace zeva::analysis

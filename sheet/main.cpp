@@ -1,6 +1,8 @@
-// zeva-sheet: the cut sheet of a design on standard output, optionally its NEC-2 deck, its
-// analysis by nec2c and a pattern plot. Errors go to standard error with a non-zero status.
+// zeva-sheet: the cut sheet of a design, or an antenna of the user's from a geometry file, on
+// standard output, optionally its NEC-2 deck, its analysis by nec2c and a pattern plot.
+// Errors go to standard error with a non-zero status.
 #include <atomic>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -105,6 +107,13 @@ std::variant<std::string, Failure> readFile(const std::string& path, Language la
     return text;
 }
 
+// The fewest digits that read back as the same double: 14.2 stays 14.2.
+std::string shortest(double value) {
+    char buffer[32];
+    const auto [end, status] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return status == std::errc{} ? std::string(buffer, end) : "?";
+}
+
 int processors() {
     const unsigned count = std::thread::hardware_concurrency();
     return count == 0 ? 1 : static_cast<int>(count);
@@ -160,7 +169,7 @@ int main(int argc, char* argv[]) {
                          analysis::wholeDeck(
                              antenna, segmentation,
                              {"zeva-sheet: Yagi-Uda, " + std::to_string(antenna.elements.size()) +
-                                  " elements, " + options.frequency + " MHz",
+                                  " elements, " + shortest(antenna.frequency) + " MHz",
                               "one straight wire per element across the boom, "
                               "metres, free space"})});
     }

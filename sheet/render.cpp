@@ -73,13 +73,7 @@ const Labels& labelsFor(Language language) {
     return language == Language::English ? kEnglish : kChinese;
 }
 
-std::string fixed(double value, int decimals) {
-    if (std::isinf(value)) return "inf";
-    if (std::isnan(value)) return "-";
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
+using analysis::fixed;
 
 std::string impedanceText(const analysis::Impedance& z) {
     return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
@@ -494,6 +488,9 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
     const auto cannot = [language](const std::string& path) {
         return Failure{(language == Language::English ? "cannot write " : "无法写入 ") + path};
     };
+    // Decided once, before anything is written: afterwards a renamed file is regular.
+    std::vector<bool> inPlace;
+    for (const OutputFile& file : files) inPlace.push_back(isOtherThanRegularFile(file.path));
     std::vector<std::string> temporaries(files.size());
     const auto removeTemporaries = [&temporaries] {
         for (const std::string& temporary : temporaries) {
@@ -502,7 +499,7 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
         }
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (isOtherThanRegularFile(files[i].path)) continue;  // written in place, last
+        if (inPlace[i]) continue;  // written in place, last
         temporaries[i] = files[i].path + ".partial-" + std::to_string(getpid());
         if (!writeFile(temporaries[i], files[i].content)) {
             removeTemporaries();
@@ -519,10 +516,8 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
         }
         temporaries[i].clear();
     }
-    for (const OutputFile& file : files) {
-        if (isOtherThanRegularFile(file.path) && !writeFile(file.path, file.content)) {
-            return cannot(file.path);
-        }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (inPlace[i] && !writeFile(files[i].path, files[i].content)) return cannot(files[i].path);
     }
     return std::nullopt;
 }

@@ -2,22 +2,17 @@
 // Bureau of Standards measured on a range, and a design that is no beam.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "analysis/analyser.h"
 #include "tests/case_name.h"
+#include "tests/have_nec2c.h"
 
 namespace zeva::analysis {
 namespace {
 
-// nec2c is a real program: these tests need it, and in CI its absence is a failure.
-bool haveNec2c() {
-    if (std::system("command -v nec2c >/dev/null 2>&1") == 0) return true;
-    if (std::getenv("CI") != nullptr) ADD_FAILURE() << "nec2c is not installed";
-    return false;
-}
+using testing_support::haveNec2c;
 
 std::variant<Analysis, Failure> analysedGeometry(const std::string& json) {
     const auto antenna = readGeometry(json, Language::English);

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/have_nec2c.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -172,11 +174,7 @@ TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
     }
 }
 
-bool haveNec2c() {
-    if (std::system("command -v nec2c >/dev/null 2>&1") == 0) return true;
-    if (std::getenv("CI") != nullptr) ADD_FAILURE() << "nec2c is not installed";
-    return false;
-}
+using zeva::testing_support::haveNec2c;
 
 TEST_F(Cli, the_analysis_and_its_plot) {
     if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";

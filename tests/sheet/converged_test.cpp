@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 
 #include "analysis/analyser.h"
 #include "sheet/cut_sheet.h"
 #include "tests/case_name.h"
+#include "tests/have_nec2c.h"
 
 namespace zeva::sheet {
 namespace {
@@ -26,10 +26,7 @@ struct Converged {
 class AgainstAConvergedModel : public testing::TestWithParam<Converged> {};
 
 TEST_P(AgainstAConvergedModel, impedance_and_gain_within_the_tolerances) {
-    if (std::system("command -v nec2c >/dev/null 2>&1") != 0) {
-        if (std::getenv("CI") != nullptr) FAIL() << "nec2c is not installed";
-        GTEST_SKIP() << "nec2c not installed";
-    }
+    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Converged& design = GetParam();
     SheetOptions options;
     options.mode = design.mode;
