@@ -167,6 +167,15 @@ Result<DesignFigures> calculate(DesignState& state, const CalculationInputs& inp
     if (!typed.ok()) return Error{typed.error().kind, Input::Frequency};
     if (!(typed.value() > 0.0f)) return Error{ErrorKind::FrequencyNotPositive, Input::Frequency};
 
+    // The long boom's raised frequency is stored before the taper boxes are read, so its
+    // overflow is reported even when a taper box is wrong too.
+    const Result<float> frequency = guarded([&] {
+        if (!inputs.multiElement) return typed.value();
+        return blaming(Input::Frequency,
+                       [&] { return store(mul(widened(typed.value()), kMultiElementRaise)); });
+    });
+    if (!frequency.ok()) return frequency.error();
+
     const Result<double> largest = parseDouble(inputs.largestDiameter, format);
     if (!largest.ok()) return Error{largest.error().kind, Input::LargestDiameter};
     const Result<double> smallest = parseDouble(inputs.smallestDiameter, format);
@@ -175,11 +184,7 @@ Result<DesignFigures> calculate(DesignState& state, const CalculationInputs& inp
     return guarded([&] {
         // Everything is computed into a copy, so that a failure leaves the state untouched.
         DesignState next = state;
-        next.freq = typed.value();
-        if (inputs.multiElement) {
-            next.freq = blaming(Input::Frequency,
-                                [&] { return store(mul(widened(next.freq), kMultiElementRaise)); });
-        }
+        next.freq = frequency.value();
         // A zero smallest diameter is that box's fault; a ratio too large for a single is
         // the fault of the two together.
         const Input ratioInput =

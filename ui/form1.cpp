@@ -32,7 +32,17 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     auto* list = findChild<QListWidget*>(QStringLiteral("List1"));
     for (const DiameterEntry& entry : DiameterCatalogue) list->addItem(text(entry.text));
     list->setCurrentRow(-1);
-    connect(list, &QListWidget::currentRowChanged, this, &Form1::chooseDiameter);
+    // Only a selection chooses a diameter: the list makes its first row current when it
+    // takes the focus, without selecting it. A selection cannot be taken away again (as
+    // with Ctrl and a click), so what the list shows and the diameter always agree.
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+        const QList<QListWidgetItem*> selected = list->selectedItems();
+        if (!selected.isEmpty()) {
+            chooseDiameter(list->row(selected.first()));
+        } else if (diameterRow_ >= 0) {
+            list->item(diameterRow_)->setSelected(true);
+        }
+    });
 
     const std::pair<const char*, ElementMode> modes[] = {
         {"Option4", ElementMode::TwoElement},
@@ -57,7 +67,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
 void Form1::chooseMode(ElementMode mode) { selectMode(state_, mode); }
 
-void Form1::chooseDiameter(int index) { selectDiameter(state_, index); }
+void Form1::chooseDiameter(int index) {
+    diameterRow_ = index;
+    selectDiameter(state_, index);
+}
 
 void Form1::calculate() {
     // The prompt beside the catalogue follows the selection even when the inputs are wrong.

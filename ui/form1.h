@@ -27,6 +27,7 @@ private:
     [[nodiscard]] QLineEdit* box(const char* name) const;
 
     DesignState state_;
+    int diameterRow_ = -1;  // the catalogue entry selected, -1 before the first
 };
 
 }  // namespace zeva::ui

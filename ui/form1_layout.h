@@ -12,7 +12,13 @@ namespace zeva::ui::form1 {
 inline constexpr int kClientWidth = 8880;  // twips
 inline constexpr int kClientHeight = 5925;
 
+// Where a caption's face is a size larger than its box holds with the stand-in face (whose
+// Chinese characters are a full em wide), the least step down that shows it whole at scale
+// 1 and 2: "大" (17 pixels wide) and its partner "小" 12 → 11.25 pt, and the two wrapping
+// captions 8.25 → 7.5 pt, so that each of their lines stays one line.
 inline constexpr Font kLabelFont{8.25, true};
+inline constexpr Font kLargeCaption{11.25, true};
+inline constexpr Font kSmallCaption{7.5};
 inline constexpr Font kNine{9};
 
 // clang-format off
@@ -31,10 +37,10 @@ inline constexpr Control kControls[] = {
     {"List1", Kind::ListBox, "", 3720, 1200, 1815, 1035, 8},
     {"Text32", Kind::LabelBox, "输入>>>", 2160, 1800, 1455, 285, 58, Align::Right, Colour::Red, Background::LightYellow, {12, true}, true},
     // Tapered elements.
-    {"Text5", Kind::MultiLineLabel, "如果使用了锥形元件, 请输入\n最大和最小直径(单位:英寸)，否则为  1 和 1\n", 5640, 600, 3135, 885, 9, Align::Centre},
+    {"Text5", Kind::MultiLineLabel, "如果使用了锥形元件, 请输入\n最大和最小直径(单位:英寸)，否则为  1 和 1\n", 5640, 600, 3135, 885, 9, Align::Centre, Colour::Default, Background::Default, kSmallCaption},
     {"Text6", Kind::TextBox, "1.0", 5760, 1440, 855, 375, 10, Align::Left, Colour::Default, Background::Default, {9.75, true}},
-    {"Text8", Kind::LabelBox, "大", 6720, 1440, 255, 285, 12, Align::Left, Colour::Highlight, Background::Grey, {12, true}},
-    {"Text9", Kind::LabelBox, "小", 7320, 1440, 375, 255, 13, Align::Right, Colour::Highlight, Background::Grey, {12, true}},
+    {"Text8", Kind::LabelBox, "大", 6720, 1440, 255, 285, 12, Align::Left, Colour::Highlight, Background::Grey, kLargeCaption},
+    {"Text9", Kind::LabelBox, "小", 7320, 1440, 375, 255, 13, Align::Right, Colour::Highlight, Background::Grey, kLargeCaption},
     {"Text7", Kind::TextBox, "1.0", 7800, 1440, 855, 375, 11, Align::Left, Colour::Default, Background::Default, {9.75, true}},
     {"Command1", Kind::CommandButton, "计算", 5760, 1920, 2895, 375, 0},
     {"Line1", Kind::Line, "", 0, 2520, 9600, 15, 60},
@@ -54,7 +60,7 @@ inline constexpr Control kControls[] = {
     {"Text21", Kind::ResultBox, "", 1440, 5040, 1095, 285, 26},
     {"Text33", Kind::ResultBox, "", 1440, 5520, 1095, 285, 37},
     {"Text23", Kind::ResultBox, "", 2640, 2640, 1095, 285, 28},
-    {"Text22", Kind::MultiLineLabel, "与前一元件的间距", 2520, 3120, 1335, 495, 27, Align::Centre},
+    {"Text22", Kind::MultiLineLabel, "与前一元件的间距", 2520, 3120, 1335, 495, 27, Align::Centre, Colour::Default, Background::Default, kSmallCaption},
     {"Text24", Kind::ResultBox, "", 2640, 3600, 1095, 285, 29},
     {"Text25", Kind::ResultBox, "", 2640, 4080, 1095, 285, 30},
     {"Text26", Kind::ResultBox, "", 2640, 4560, 1095, 285, 31},

@@ -59,6 +59,10 @@ QWidget* create(const Control& c, QWidget& window) {
             edit->setText(text);
             edit->setAlignment(alignment(c.align) | Qt::AlignVCenter);
             edit->setCursorPosition(0);
+            // A caption has no caret to leave room for: its text may use the whole box,
+            // without the 2 pixels Qt keeps free at either side, and reach the frame's
+            // lines in a box as low as its face ("引向器 7,8" is 13 pixels high).
+            if (c.kind == Kind::LabelBox) edit->setTextMargins(-2, -1, -2, -1);
             return edit;
         }
         case Kind::MultiLineLabel: {
@@ -70,6 +74,9 @@ QWidget* create(const Control& c, QWidget& window) {
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit->document()->setDocumentMargin(1);
+            // A caption like the one-line ones: Tab moves on, and a paste brings plain text.
+            edit->setTabChangesFocus(true);
+            edit->setAcceptRichText(false);
             return edit;
         }
         case Kind::OptionButton:

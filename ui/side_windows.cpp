@@ -54,8 +54,13 @@ constexpr int kHandTop = 9;
 constexpr int kCursorSize = 32;
 
 QCursor handCursor() {
+    // A bitmap's set bits are its black (colour1) ones: index 1 must be black in both
+    // images, or the hand comes out as a hole in a black square.
     QImage shape(kCursorSize, kCursorSize, QImage::Format_MonoLSB);
     QImage mask(kCursorSize, kCursorSize, QImage::Format_MonoLSB);
+    const QList<QRgb> whiteThenBlack{qRgb(255, 255, 255), qRgb(0, 0, 0)};
+    shape.setColorTable(whiteThenBlack);
+    mask.setColorTable(whiteThenBlack);
     shape.fill(0);
     mask.fill(0);
     int row = kHandTop;

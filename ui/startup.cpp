@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace zeva::ui {
 
@@ -13,6 +15,17 @@ void configureApplication() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(8.25);  // the classic default size of that face
     QApplication::setFont(font);
+    // Chinese whatever the user's locale: every other text of the program is.
+    loadQtTranslation(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+bool loadQtTranslation(const QString& folder) {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 }  // namespace zeva::ui

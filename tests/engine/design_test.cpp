@@ -211,6 +211,22 @@ TEST(Calculate, keeps_b_and_the_base_tables) {
     EXPECT_EQ(state, before);
 }
 
+// The long boom raises the frequency before the taper boxes are read: a raise that
+// overflows is the frequency's fault even when a taper box holds letters.
+TEST(Calculate, long_boom_overflow_comes_before_a_wrong_taper_box) {
+    DesignState state = stateFor(ElementMode::MultiElement, 0.5f);
+    const DesignState before = state;
+    for (const char* largest : {"x", "1.0"}) {
+        const Result<DesignFigures> result = run(state, "3.4E38", largest, "y", true);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.error(), (Error{ErrorKind::Overflow, Input::Frequency})) << largest;
+    }
+    EXPECT_EQ(state, before);
+    // Without the raise the same frequency fits a single, and the taper box is at fault.
+    EXPECT_EQ(run(state, "3.4E38", "x", "1.0", false).error(),
+              (Error{ErrorKind::TypeMismatch, Input::LargestDiameter}));
+}
+
 struct FailingRun {
     const char* name;
     const char* frequency;

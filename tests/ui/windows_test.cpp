@@ -4,23 +4,30 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
 
+#include "engine/catalogue.h"
 #include "ui/errors.h"
 #include "ui/form1.h"
 #include "ui/side_windows.h"
+#include "ui/startup.h"
 
 namespace zeva::ui {
 namespace {
@@ -203,6 +210,73 @@ TEST_F(Windows, the_prompt_shows_while_no_diameter_is_chosen) {
     EXPECT_EQ(text("Text10"), "34.047");
 }
 
+// Tabbing into the catalogue makes its first row current without selecting it: the
+// design must not change, and the prompt still asks for a diameter.
+TEST_F(Windows, focus_passing_through_the_catalogue_chooses_no_diameter) {
+    QApplication::setActiveWindow(form.get());
+    click("Option1");
+    auto* list = find<QListWidget>("List1");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), list);
+    type("Text3", "144");
+    click("Command1");
+    EXPECT_EQ(text("Text10"), "3.4209");  // b = 0, as without passing through the list
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_TRUE(find("Text32")->isVisible());
+
+    // Keys that move the selection choose; Ctrl and a click cannot take it away.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    const int row = list->row(list->selectedItems().first());
+    const QRect entry = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, entry.center());
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->row(list->selectedItems().first()), row);
+    EXPECT_EQ(form->design().b, DiameterCatalogue[static_cast<std::size_t>(row)].diameter);
+}
+
+// Qt's own texts are Chinese like the rest: the message box's button, the context menu.
+TEST_F(Windows, qt_speaks_chinese_and_starts_without_its_translation) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("ZEVA"), QStringLiteral("x"),
+                    QMessageBox::Ok);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QString::fromUtf8("确定"));
+    std::unique_ptr<QMenu> menu(find("Text3")->createStandardContextMenu());
+    QStringList entries;
+    for (const QAction* action : menu->actions()) entries << action->text();
+    EXPECT_TRUE(entries.join(' ').contains(QString::fromUtf8("粘贴")))
+        << entries.join(' ').toStdString();
+    EXPECT_FALSE(loadQtTranslation(QStringLiteral("/nonexistent")));
+}
+
+// The multi-line captions behave as the one-line ones: Tab moves on, a paste is plain.
+TEST_F(Windows, multi_line_captions_pass_tab_on_and_paste_plain_text) {
+    QApplication::setActiveWindow(form.get());
+    for (const char* name : {"Text4", "Text5", "Text22"}) {
+        auto* caption = find<QTextEdit>(name);
+        const QString before = caption->toPlainText();
+        QTest::mouseClick(caption->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
+        ASSERT_EQ(QApplication::focusWidget(), caption) << name;
+        QTest::keyClick(caption, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), caption) << name;
+        EXPECT_EQ(caption->toPlainText(), before) << name;
+    }
+    auto* caption = find<QTextEdit>("Text4");
+    auto* rich = new QMimeData;
+    rich->setHtml(QStringLiteral("<b style=\"color:red\">X</b>"));
+    rich->setText(QStringLiteral("X"));
+    QApplication::clipboard()->setMimeData(rich);
+    caption->setFocus();
+    caption->moveCursor(QTextCursor::End);
+    QTest::keyClick(caption, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(caption->toPlainText().endsWith('X'));
+    QTextCursor pasted = caption->textCursor();
+    EXPECT_NE(pasted.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_NE(pasted.charFormat().foreground().color(), QColor(Qt::red));
+}
+
 TEST_F(Windows, option_buttons_form_one_group) {
     click("Option1");
     click("Option2");
@@ -309,6 +383,23 @@ TEST_F(Windows, web_window_shows_the_address_at_its_place) {
     EXPECT_EQ(link->text(), kWebAddress);
     EXPECT_EQ(link->cursor().hotSpot(), QPoint(13, 9));
     EXPECT_EQ(link->cursor().bitmap().size(), QSize(32, 32));
+    // A white hand with a black outline on a clear ground: a bitmap's black pixels are its
+    // set bits; the mask's set bits are the drawn ones.
+    const QImage shape = link->cursor().bitmap().toImage();
+    const QImage mask = link->cursor().mask().toImage();
+    const auto black = [](const QImage& image, int x, int y) {
+        return image.pixelColor(x, y) == QColor(Qt::black);
+    };
+    EXPECT_TRUE(black(shape, 13, 9) && black(mask, 13, 9));     // the outline at the fingertip
+    EXPECT_TRUE(!black(shape, 13, 10) && black(mask, 13, 10));  // inside the finger: white
+    EXPECT_TRUE(!black(shape, 20, 20) && black(mask, 20, 20));  // the palm
+    int drawn = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) drawn += black(mask, x, y) ? 1 : 0;
+    }
+    EXPECT_FALSE(black(mask, 0, 0));
+    EXPECT_FALSE(black(mask, 31, 31));
+    EXPECT_LT(drawn, 32 * 32 / 3);  // the ground around the hand is clear
 
     web->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
