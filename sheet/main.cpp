@@ -134,6 +134,10 @@ int main(int argc, char* argv[]) {
         std::fputs(usage(options.language).c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts("zeva-sheet " ZEVA_VERSION);
+        return 0;
+    }
 
     std::optional<CutSheet> sheet;
     analysis::Antenna antenna;

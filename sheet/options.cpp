@@ -176,6 +176,10 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             options.help = true;
             return options;
         }
+        if (name == "--version") {
+            options.version = true;
+            return options;
+        }
         if (name == "--analyse" || name == "--analyze" || name == "-a") {
             options.analyse = true;
             continue;
@@ -293,6 +297,7 @@ reflector, and the boom length. Optionally a NEC-2 deck and an analysis with nec
       --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG
       --time-limit S     seconds one nec2c run may take (default 300)
   -h, --help             this text
+      --version          the program's name and version
 
 Every file of a run is written, or none. Tapered elements are modelled with the mean of the
 largest and smallest diameters.
@@ -330,6 +335,7 @@ comes from the segmentation so found. It refuses, with exit status 1:
       --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG）
       --time-limit S     每次运行 nec2c 的时间上限（秒，默认 300）
   -h, --help             显示本说明
+      --version          显示程序名称和版本
 
 一次运行的所有文件要么全部写出，要么一个也不写。锥形元件按最大和最小直径的平均值建模。
 

@@ -30,6 +30,7 @@ struct SheetOptions {
     double timeLimit = 300;    // seconds that one nec2c run may take
     bool analyse = false;
     bool help = false;
+    bool version = false;
 };
 
 [[nodiscard]] std::variant<SheetOptions, Failure> parseOptions(

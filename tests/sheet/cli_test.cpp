@@ -94,6 +94,9 @@ TEST_F(Cli, help_and_usage_mistakes) {
     EXPECT_NE(help.out.find("--frequency"), std::string::npos);
     const Outcome english = run("--help --lang en");
     EXPECT_EQ(english.out.rfind("Usage: zeva-sheet", 0), 0u);
+    const Outcome version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zeva-sheet " ZEVA_VERSION "\n");
 
     const Outcome wrong = run("-f 144 -d 1/2 --colour");
     EXPECT_EQ(wrong.status, 2);

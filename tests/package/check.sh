@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Checks a built Debian package without installing it: lintian finds no error, and the
+# programs unpacked from it run: zeva-sheet names the package's version, and zeva shows its
+# first window on a virtual X server and keeps running on the offscreen platform.
+# Usage: check.sh PATH/TO/zeva_VERSION_amd64.deb
+set -euo pipefail
+
+deb=$1
+version=$(dpkg-deb -f "$deb" Version)
+unpacked=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$unpacked"
+}
+trap cleanup EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+lintian --fail-on error --suppress-tags binary-has-unneeded-section "$deb" ||
+    fail "lintian reports errors"
+dpkg-deb -x "$deb" "$unpacked"
+for file in usr/bin/zeva usr/bin/zeva-sheet usr/share/applications/zeva.desktop \
+    usr/share/metainfo/org.zeva.Zeva.metainfo.xml usr/share/man/man1/zeva-sheet.1.gz; do
+    [ -e "$unpacked/$file" ] || fail "the package lacks $file"
+done
+zgrep -q -- '--frequency' "$unpacked/usr/share/man/man1/zeva-sheet.1.gz" ||
+    fail "the man page does not describe the options"
+
+said=$("$unpacked/usr/bin/zeva-sheet" --version)
+[ "$said" = "zeva-sheet $version" ] || fail "zeva-sheet --version says \"$said\", not $version"
+
+# Offscreen: still running after two seconds, without a word on its error output.
+QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/zeva" 2>"$unpacked/offscreen.log" &
+pids+=($!)
+sleep 2
+kill -0 "${pids[-1]}" 2>/dev/null || fail "zeva ended on the offscreen platform"
+grep -v 'XDG_RUNTIME_DIR' "$unpacked/offscreen.log" >&2 && fail "zeva wrote errors offscreen"
+
+# Under X: its main window appears.
+display=:${ZEVA_PACKAGE_DISPLAY:-95}
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+DISPLAY=$display QT_QPA_PLATFORM=xcb "$unpacked/usr/bin/zeva" 2>/dev/null &
+pids+=($!)
+DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^ZEVA$' >/dev/null ||
+    fail "zeva's window did not appear"
+
+if [ "$failures" -gt 0 ]; then exit 1; fi
+echo "package: $deb checked ($version)"
