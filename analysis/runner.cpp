@@ -18,7 +18,6 @@
 extern char** environ;
 
 namespace zeva::analysis {
-namespace {
 
 // What nec2c's end means for the user: missing, ended by a signal, failed, silent, too slow.
 Failure nec2cMissing(Language language) {
@@ -41,6 +40,9 @@ Failure nec2cTooSlow(double seconds, Language language) {
             std::to_string(static_cast<long>(seconds)) +
             say(language, " 秒，已停止", " s and was stopped")};
 }
+
+namespace {
+
 Failure analysisStopped(Language language) {
     return {say(language, "分析被中断", "the analysis was interrupted")};
 }

@@ -14,6 +14,14 @@ namespace zeva::analysis {
 
 using Outputs = std::variant<std::vector<std::string>, Failure>;
 
+// What nec2c's end means for the user: missing, ended by a signal, failed, silent, too slow.
+// Every runner says the same.
+[[nodiscard]] Failure nec2cMissing(Language language);
+[[nodiscard]] Failure nec2cSignalled(int signal, Language language);
+[[nodiscard]] Failure nec2cFailed(int status, Language language);
+[[nodiscard]] Failure nec2cSilent(Language language);
+[[nodiscard]] Failure nec2cTooSlow(double seconds, Language language);
+
 class Runner {
 public:
     virtual ~Runner() = default;

@@ -2,7 +2,6 @@
 // standard output, optionally its NEC-2 deck, its analysis by nec2c and a pattern plot.
 // Errors go to standard error with a non-zero status.
 #include <atomic>
-#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -107,13 +106,6 @@ std::variant<std::string, Failure> readFile(const std::string& path, Language la
     return text;
 }
 
-// The fewest digits that read back as the same double: 14.2 stays 14.2.
-std::string shortest(double value) {
-    char buffer[32];
-    const auto [end, status] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return status == std::errc{} ? std::string(buffer, end) : "?";
-}
-
 int processors() {
     const unsigned count = std::thread::hardware_concurrency();
     return count == 0 ? 1 : static_cast<int>(count);
@@ -167,15 +159,7 @@ int main(int argc, char* argv[]) {
     // The files of one run are written together, and only once all they hold is known.
     std::vector<OutputFile> files;
     if (!options.necFile.empty()) {
-        const analysis::Segmentation segmentation =
-            result ? result->segmentation : analysis::Segmentation{};
-        files.push_back({options.necFile,
-                         analysis::wholeDeck(
-                             antenna, segmentation,
-                             {"zeva-sheet: Yagi-Uda, " + std::to_string(antenna.elements.size()) +
-                                  " elements, " + shortest(antenna.frequency) + " MHz",
-                              "one straight wire per element across the boom, "
-                              "metres, free space"})});
+        files.push_back({options.necFile, necDeck(antenna, result ? &*result : nullptr)});
     }
     if (!options.plotFile.empty()) {
         files.push_back(

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -80,13 +81,8 @@ std::string impedanceText(const analysis::Impedance& z) {
            fixed(std::fabs(z.reactance), 2);
 }
 
-struct Figure {
-    std::string label;
-    std::string text;
-};
-
-// One figure a line, the same in the text table and the CSV.
-std::vector<Figure> figuresOf(const analysis::Analysis& a, const Labels& say) {
+// One figure a line, the same in the text table, the CSV and the design window.
+std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say) {
     const bool en = say.english;
     const std::string sep = en ? ", " : "，";
     return {
@@ -193,7 +189,7 @@ std::string textTable(const Report& report) {
     }
     if (report.analysis != nullptr) {
         out += "\n";
-        for (const Figure& figure : figuresOf(*report.analysis, say)) {
+        for (const FigureLine& figure : figuresOf(*report.analysis, say)) {
             out += figure.label + colon + figure.text + "\n";
         }
         out += std::string(say.sweep) + colon;
@@ -244,7 +240,7 @@ std::string csv(const Report& report) {
         for (const auto& row : geometryRows(report.antenna, say)) line(row);
     }
     if (report.analysis != nullptr) {
-        for (const Figure& figure : figuresOf(*report.analysis, say)) {
+        for (const FigureLine& figure : figuresOf(*report.analysis, say)) {
             line({figure.label, figure.text});
         }
         line({std::begin(say.sweepHeadings), std::end(say.sweepHeadings)});
@@ -357,6 +353,36 @@ std::string json(const Report& report) {
 }
 
 }  // namespace
+
+std::vector<FigureLine> analysisFigures(const analysis::Analysis& analysis, Language language) {
+    return figuresOf(analysis, labelsFor(language));
+}
+
+std::vector<std::string> sheetHeadings(Language language) {
+    const Labels& say = labelsFor(language);
+    return {std::begin(say.headings), std::end(say.headings)};
+}
+
+std::vector<std::string> sheetCells(const SheetElement& element) { return cellsOf(element); }
+
+std::string designLine(const CutSheet& sheet) {
+    std::string line = headerLine(sheet, labelsFor(sheet.options.language));
+    line.pop_back();
+    return line;
+}
+
+std::string necDeck(const analysis::Antenna& antenna, const analysis::Analysis* analysis) {
+    // The fewest digits that read back as the same double: 14.2 stays 14.2.
+    char frequency[32];
+    const auto [end, status] =
+        std::to_chars(frequency, frequency + sizeof frequency, antenna.frequency);
+    const std::string frequencyText = status == std::errc{} ? std::string(frequency, end) : "?";
+    return analysis::wholeDeck(
+        antenna, analysis != nullptr ? analysis->segmentation : analysis::Segmentation{},
+        {"zeva-sheet: Yagi-Uda, " + std::to_string(antenna.elements.size()) + " elements, " +
+             frequencyText + " MHz",
+         "one straight wire per element across the boom, metres, free space"});
+}
 
 std::size_t displayWidth(std::string_view text) {
     std::size_t width = 0;

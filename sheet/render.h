@@ -20,6 +20,23 @@ struct Report {
 
 [[nodiscard]] std::string render(const Report& report);
 
+// The pieces of the report that the design window shows as they are.
+struct FigureLine {
+    std::string label;
+    std::string text;
+};
+[[nodiscard]] std::vector<FigureLine> analysisFigures(const analysis::Analysis& analysis,
+                                                      Language language);
+[[nodiscard]] std::vector<std::string> sheetHeadings(Language language);
+[[nodiscard]] std::vector<std::string> sheetCells(const SheetElement& element);
+// "多元件, 设计频率 144 MHz, 元件直径 1/2 12.7mm, ...": the design the sheet is of.
+[[nodiscard]] std::string designLine(const CutSheet& sheet);
+
+// The whole NEC-2 deck of the antenna, at the analysis' converged segmentation where there is
+// one.
+[[nodiscard]] std::string necDeck(const analysis::Antenna& antenna,
+                                  const analysis::Analysis* analysis);
+
 [[nodiscard]] std::string patternSvg(const analysis::Analysis& analysis, double frequency,
                                      Language language);
 
