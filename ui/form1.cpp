@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include "engine/catalogue.h"
+#include "ui/design_window.h"
 #include "ui/errors.h"
 #include "ui/form1_layout.h"
 #include "ui/side_windows.h"
@@ -62,10 +63,15 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     connect(command("Command3"), &QPushButton::clicked, this, &Form1::print);
     connect(command("Command4"), &QPushButton::clicked, this, [] { showWebWindow(); });
     connect(command("Command5"), &QPushButton::clicked, this, [] { showConverter(); });
+    connect(command("Command6"), &QPushButton::clicked, this,
+            [this] { showDesignWindow(lastDesign_); });
     command("Command1")->setFocus();
 }
 
-void Form1::chooseMode(ElementMode mode) { selectMode(state_, mode); }
+void Form1::chooseMode(ElementMode mode) {
+    mode_ = mode;
+    selectMode(state_, mode);
+}
 
 void Form1::chooseDiameter(int index) {
     diameterRow_ = index;
@@ -85,6 +91,38 @@ void Form1::calculate() {
         zeva::calculate(state_, {frequency, largest, smallest, multiElement}, localNumberFormat());
     if (!figures.ok()) return reportError(this, errorMessage(figures.error()));
     showFigures(figures.value(), "英尺");
+
+    lastDesign_ = designOf(frequency, largest, smallest);
+    if (!designWindow().isNull()) designWindow()->showDesign(*lastDesign_);
+}
+
+// The design just calculated, for the design window: numbers as the C locale writes them.
+sheet::SheetOptions Form1::designOf(const std::string& frequency, const std::string& largest,
+                                    const std::string& smallest) const {
+    const NumberFormat format = localNumberFormat();
+    const auto plain = [&format](std::string text) {
+        std::string out;
+        for (std::size_t i = 0; i < text.size();) {
+            if (!format.grouping.empty() &&
+                text.compare(i, format.grouping.size(), format.grouping) == 0) {
+                i += format.grouping.size();
+            } else if (text.compare(i, format.decimal.size(), format.decimal) == 0) {
+                out += '.';
+                i += format.decimal.size();
+            } else {
+                out += text[i++];
+            }
+        }
+        return out;
+    };
+    sheet::SheetOptions design;
+    // Without a chosen mode the tables are empty: the design window asks for both choices.
+    design.mode = mode_.value_or(ElementMode::MultiElement);
+    design.frequency = plain(frequency);
+    design.diameterIndex = mode_ ? diameterRow_ : -1;
+    design.largestDiameter = plain(largest);
+    design.smallestDiameter = plain(smallest);
+    return design;
 }
 
 void Form1::convertToMetric() {

@@ -4,7 +4,10 @@
 
 #include <QWidget>
 
+#include <optional>
+
 #include "engine/design.h"
+#include "sheet/options.h"
 
 class QLineEdit;
 
@@ -23,11 +26,17 @@ private:
     void convertToMetric();
     void print();
 
+    [[nodiscard]] sheet::SheetOptions designOf(const std::string& frequency,
+                                               const std::string& largest,
+                                               const std::string& smallest) const;
     void showFigures(const DesignFigures& figures, const char* unit);
     [[nodiscard]] QLineEdit* box(const char* name) const;
 
     DesignState state_;
-    int diameterRow_ = -1;  // the catalogue entry selected, -1 before the first
+    std::optional<ElementMode> mode_;  // none before the first choice
+    int diameterRow_ = -1;             // the catalogue entry selected, -1 before the first
+    // The inputs of the last successful Calculate, as the design window reads them.
+    std::optional<sheet::SheetOptions> lastDesign_;
 };
 
 }  // namespace zeva::ui

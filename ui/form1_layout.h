@@ -91,6 +91,7 @@ inline constexpr Control kControls[] = {
     {"Command5", Kind::CommandButton, "十进制英尺转英寸", 7800, 3600, 975, 855, 59},
     {"Command3", Kind::CommandButton, "打印", 7800, 4560, 975, 375, 55},
     {"Command4", Kind::CommandButton, "网站", 7800, 5040, 975, 375, 56},
+    {"Command6", Kind::CommandButton, "下料与分析", 7800, 5520, 975, 375, 60},
 };
 // clang-format on
 

@@ -1,0 +1,222 @@
+#include "ui/plots.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace zeva::ui {
+namespace {
+
+const QColor kSwrColour(200, 0, 0);
+const QColor kGainColour(0, 0, 200);
+const QColor kGrid(210, 210, 210);
+
+// Round steps for a scale from low to high with about `count` divisions.
+double niceStep(double span, int count) {
+    const double raw = span / count;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+        if (raw <= factor * magnitude) return factor * magnitude;
+    }
+    return 10 * magnitude;
+}
+
+QString number(double value, int decimals) { return QString::number(value, 'f', decimals); }
+
+int decimalsFor(double step) { return step >= 1 ? 0 : step >= 0.1 ? 1 : 2; }
+
+}  // namespace
+
+void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis) {
+    const std::vector<analysis::SweepPoint>& sweep = analysis.sweep;
+    if (sweep.size() < 2) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    const QRectF plot =
+        area.adjusted(metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 1.6,
+                      -metrics.horizontalAdvance(QStringLiteral("10.0")) - 10, -line * 2.6);
+
+    const double f0 = sweep.front().frequency;
+    const double f1 = sweep.back().frequency;
+    double swrTop = 1.5;
+    double gainLow = 1e9;
+    double gainHigh = -1e9;
+    for (const analysis::SweepPoint& p : sweep) {
+        swrTop = std::max(swrTop, std::min(p.swr, 10.0));
+        gainLow = std::min(gainLow, p.gain);
+        gainHigh = std::max(gainHigh, p.gain);
+    }
+    const double swrStep = niceStep(swrTop - 1, 5);
+    swrTop = 1 + std::ceil((swrTop - 1) / swrStep) * swrStep;
+    const double gainStep = niceStep(std::max(gainHigh - gainLow, 0.5), 5);
+    gainLow = std::floor(gainLow / gainStep) * gainStep;
+    gainHigh = std::max(std::ceil(gainHigh / gainStep) * gainStep, gainLow + gainStep);
+
+    const auto x = [&](double f) { return plot.left() + (f - f0) / (f1 - f0) * plot.width(); };
+    const auto ySwr = [&](double s) {
+        return plot.bottom() - (std::min(s, swrTop) - 1) / (swrTop - 1) * plot.height();
+    };
+    const auto yGain = [&](double g) {
+        return plot.bottom() - (g - gainLow) / (gainHigh - gainLow) * plot.height();
+    };
+
+    painter.setPen(QPen(painter.pen().color(), 1));
+    painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.4), Qt::AlignCenter,
+                     QStringLiteral("驻波比与增益，设计频率 ±2 %"));
+    // Grid and the three scales.
+    const double fStep = niceStep(f1 - f0, 4);
+    for (double f = std::ceil(f0 / fStep) * fStep; f <= f1 + 1e-9; f += fStep) {
+        painter.setPen(kGrid);
+        painter.drawLine(QPointF(x(f), plot.top()), QPointF(x(f), plot.bottom()));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(x(f) - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
+                         number(f, decimalsFor(fStep)));
+    }
+    painter.drawText(QRectF(plot.left(), plot.bottom() + line, plot.width(), line), Qt::AlignCenter,
+                     QStringLiteral("频率 (MHz)"));
+    for (double s = 1; s <= swrTop + 1e-9; s += swrStep) {
+        painter.setPen(kGrid);
+        painter.drawLine(QPointF(plot.left(), ySwr(s)), QPointF(plot.right(), ySwr(s)));
+        painter.setPen(kSwrColour);
+        painter.drawText(
+            QRectF(area.left(), ySwr(s) - line / 2, plot.left() - area.left() - 4, line),
+            textFlags(Qt::AlignRight | Qt::AlignVCenter), number(s, decimalsFor(swrStep)));
+    }
+    painter.setPen(kGainColour);
+    for (double g = gainLow; g <= gainHigh + 1e-9; g += gainStep) {
+        painter.drawText(
+            QRectF(plot.right() + 4, yGain(g) - line / 2, area.right() - plot.right() - 4, line),
+            textFlags(Qt::AlignLeft | Qt::AlignVCenter), number(g, decimalsFor(gainStep)));
+    }
+    painter.setPen(kSwrColour);
+    painter.drawText(QRectF(area.left(), plot.top() - line * 1.2, plot.width() / 2, line),
+                     Qt::AlignLeft, QStringLiteral("驻波比"));
+    painter.setPen(kGainColour);
+    painter.drawText(
+        QRectF(plot.center().x(), plot.top() - line * 1.2, area.right() - plot.center().x(), line),
+        Qt::AlignRight, QStringLiteral("增益 (dBi)"));
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+
+    QPainterPath swrPath(QPointF(x(sweep.front().frequency), ySwr(sweep.front().swr)));
+    QPainterPath gainPath(QPointF(x(sweep.front().frequency), yGain(sweep.front().gain)));
+    for (const analysis::SweepPoint& p : sweep) {
+        swrPath.lineTo(x(p.frequency), ySwr(p.swr));
+        gainPath.lineTo(x(p.frequency), yGain(p.gain));
+    }
+    painter.setPen(QPen(kSwrColour, 2));
+    painter.drawPath(swrPath);
+    painter.setPen(QPen(kGainColour, 2, Qt::DashLine));
+    painter.drawPath(gainPath);
+    painter.restore();
+}
+
+void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis) {
+    constexpr double kRange = 40;  // dB below the scale's top
+    double peak = -999;
+    for (const auto* plane : {&analysis.ePlane, &analysis.hPlane}) {
+        for (const analysis::PatternPoint& p : *plane) peak = std::max(peak, p.gain);
+    }
+    if (peak < -900) return;
+    const double top = std::ceil(peak / 5) * 5;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+
+    const auto plot = [&](const std::vector<analysis::PatternPoint>& points, bool ePlane,
+                          const QRectF& box, const QString& title) {
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(box.left(), box.top(), box.width(), line * 1.3), Qt::AlignCenter,
+                         title);
+        const double radius = std::max(
+            10.0, std::min(box.width() / 2 - metrics.horizontalAdvance(QStringLiteral("330°")) - 4,
+                           (box.height() - line * 4.5) / 2 - line));
+        const QPointF centre(box.center().x(), box.top() + line * 1.5 + line + radius);
+        const double floor = radius / 10;  // deep nulls stay on this ring
+        const auto radiusOf = [&](double gain) {
+            const double share = std::clamp((gain - (top - kRange)) / kRange, 0.0, 1.0);
+            return floor + share * (radius - floor);
+        };
+        painter.setBrush(Qt::NoBrush);
+        for (int ring = 0; ring <= 4; ++ring) {
+            painter.setPen(kGrid);
+            const double r = radiusOf(top - ring * 10);
+            painter.drawEllipse(centre, r, r);
+        }
+        for (int angle = 0; angle < 360; angle += 30) {
+            const double a = angle * std::numbers::pi / 180;
+            const QPointF direction(std::cos(a), -std::sin(a));
+            painter.setPen(kGrid);
+            painter.drawLine(centre + direction * floor, centre + direction * radius);
+            painter.setPen(QColor(90, 90, 90));
+            const QPointF at = centre + direction * (radius + line * 0.9);
+            painter.drawText(QRectF(at.x() - 30, at.y() - line / 2, 60, line), Qt::AlignCenter,
+                             QStringLiteral("%1°").arg(angle));
+        }
+        if (points.empty()) return;
+        const auto pointOf = [&](const analysis::PatternPoint& p) {
+            const double degrees = ePlane ? p.phi : 90 - p.theta;
+            const double a = degrees * std::numbers::pi / 180;
+            return centre + QPointF(std::cos(a), -std::sin(a)) * radiusOf(p.gain);
+        };
+        QPainterPath path(pointOf(points.front()));
+        for (const analysis::PatternPoint& p : points) path.lineTo(pointOf(p));
+        path.closeSubpath();
+        painter.setPen(QPen(kGainColour, 1.5));
+        painter.setBrush(QColor(0, 0, 255, 20));
+        painter.drawPath(path);
+        // The scale on a ruler below the plot, where no lobe covers it.
+        const double ruler = centre.y() + radius + line * 1.6;
+        painter.setPen(QColor(90, 90, 90));
+        painter.drawLine(QPointF(centre.x() + floor, ruler), QPointF(centre.x() + radius, ruler));
+        // Every ring's figure where they fit side by side, every other one where they do not.
+        const double spacing = (radius - floor) / 4;
+        const int every = spacing > metrics.horizontalAdvance(QStringLiteral("-20")) + 6 ? 1 : 2;
+        for (int ring = 0; ring <= 4; ++ring) {
+            const double rx = centre.x() + radiusOf(top - ring * 10);
+            painter.drawLine(QPointF(rx, ruler - 3), QPointF(rx, ruler + 3));
+            if (ring % every != 0) continue;
+            painter.drawText(QRectF(rx - 20, ruler + 3, 40, line), Qt::AlignCenter,
+                             number(top - ring * 10, 0));
+        }
+        painter.drawText(QRectF(box.left(), ruler - line / 2, centre.x() - box.left() - 4, line),
+                         textFlags(Qt::AlignRight | Qt::AlignVCenter), QStringLiteral("dBi"));
+    };
+    const double half = area.width() / 2;
+    plot(analysis.ePlane, true, QRectF(area.left(), area.top(), half, area.height()),
+         QStringLiteral("E 面方向图"));
+    plot(analysis.hPlane, false, QRectF(area.left() + half, area.top(), half, area.height()),
+         QStringLiteral("H 面方向图"));
+    painter.restore();
+}
+
+PlotWidget::PlotWidget(Paint paint, QWidget* parent) : QWidget(parent), paint_(paint) {
+    setMinimumSize(300, 240);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    setPalette(colours);
+}
+
+void PlotWidget::setAnalysis(const analysis::Analysis* analysis) {
+    analysis_ = analysis;
+    update();
+}
+
+void PlotWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (analysis_ != nullptr) {
+        paint_(painter, QRectF(rect()).adjusted(4, 4, -4, -4), *analysis_);
+    } else {
+        painter.setPen(Qt::gray);
+        painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("分析完成后显示图形"));
+    }
+}
+
+}  // namespace zeva::ui

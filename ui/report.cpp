@@ -1,0 +1,116 @@
+#include "ui/report.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "sheet/render.h"
+#include "ui/plots.h"
+
+namespace zeva::ui {
+namespace {
+
+// The report is laid out in points on the printable part of an A4 page.
+constexpr double kPageWidth = 515;  // 595 less the margins
+
+QString text(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+QFont fontOf(double size, bool bold = false) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(static_cast<int>(size));  // pixels of the scaled painter: points
+    font.setBold(bold);
+    return font;
+}
+
+// Draws the line and returns the next line's top.
+double writeLine(QPainter& painter, double top, const QString& line, double size,
+                 bool bold = false) {
+    painter.setFont(fontOf(size, bold));
+    const QRectF box(0, top, kPageWidth, size * 1.6);
+    painter.drawText(box, textFlags(Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextWordWrap, line);
+    return top + size * 1.6;
+}
+
+double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
+    // Columns: element, length ft, cm, tape, spacing ft, cm, position ft, cm.
+    constexpr double kWidths[] = {80, 52, 58, 72, 58, 62, 62, 71};
+    constexpr double kRow = 14;
+    painter.setFont(fontOf(8.5, true));
+    const auto row = [&](const std::vector<std::string>& cells, double y) {
+        double x = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const QRectF cell(x + 2, y, kWidths[i] - 4, kRow);
+            painter.drawText(
+                cell,
+                textFlags((i == 0 || i == 3 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),
+                text(cells[i]));
+            x += kWidths[i];
+        }
+    };
+    row(sheet::sheetHeadings(sheet.options.language), top);
+    painter.drawLine(QPointF(0, top + kRow), QPointF(kPageWidth, top + kRow));
+    painter.setFont(fontOf(8.5));
+    double y = top + kRow + 2;
+    for (const sheet::SheetElement& element : sheet.elements) {
+        row(sheet::sheetCells(element), y);
+        y += kRow;
+    }
+    painter.drawLine(QPointF(0, y + 1), QPointF(kPageWidth, y + 1));
+    return y + 6;
+}
+
+}  // namespace
+
+bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
+    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageMargins(QMarginsF(40, 40, 40, 40), QPageLayout::Point);
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    const QRect page = painter.viewport();
+    const double scale = page.width() / kPageWidth;
+    painter.scale(scale, scale);
+    const double pageHeight = page.height() / scale;
+
+    double y = writeLine(painter, 0, QStringLiteral("八木天线下料表"), 16, true);
+    y = writeLine(painter, y, text(sheet::designLine(content.sheet)), 9);
+    y = sheetTable(painter, y + 6, content.sheet);
+    y = writeLine(painter, y,
+                  QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
+                      .arg(text(content.sheet.boomFeet), text(content.sheet.boomCentimetres)),
+                  9, true);
+
+    if (content.analysis == nullptr) {
+        writeLine(painter, y + 10, content.analysisNote, 9);
+        return painter.end();
+    }
+    device.newPage();
+    y = writeLine(painter, 0, QStringLiteral("NEC-2 分析"), 16, true);
+    for (const sheet::FigureLine& figure :
+         sheet::analysisFigures(*content.analysis, content.sheet.options.language)) {
+        y = writeLine(painter, y, text(figure.label + "：" + figure.text), 9);
+    }
+    painter.setFont(fontOf(8));
+    const double plotHeight = std::min(260.0, (pageHeight - y - 20) / 2);
+    paintSweep(painter, QRectF(0, y + 10, kPageWidth, plotHeight), *content.analysis);
+    paintPatterns(painter, QRectF(0, y + 20 + plotHeight, kPageWidth, plotHeight),
+                  *content.analysis);
+    return painter.end();
+}
+
+QByteArray reportPdf(const ReportContent& content) {
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setTitle(QStringLiteral("八木天线下料表"));
+        writer.setCreator(QStringLiteral("ZEVA"));
+        writer.setResolution(300);
+        if (!paintReport(writer, content)) return {};
+    }
+    return bytes;
+}
+
+}  // namespace zeva::ui

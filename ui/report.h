@@ -1,0 +1,27 @@
+// The design window's report on paper: the cut sheet on the first A4 page, the analysis'
+// figures and plots on the second. The same pages go to a PDF file and to the printer.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "analysis/analyser.h"
+#include "sheet/cut_sheet.h"
+
+class QPagedPaintDevice;
+
+namespace zeva::ui {
+
+struct ReportContent {
+    const sheet::CutSheet& sheet;
+    const analysis::Analysis* analysis;  // none while running, or where it failed
+    QString analysisNote;                // what stands instead of the figures then
+};
+
+// False where the device cannot be painted on.
+bool paintReport(QPagedPaintDevice& device, const ReportContent& content);
+
+// The report as a PDF document; empty where it could not be made.
+QByteArray reportPdf(const ReportContent& content);
+
+}  // namespace zeva::ui
