@@ -41,7 +41,9 @@ double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
     const auto row = [&](const std::vector<std::string>& cells, double y) {
         double x = 0;
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            const QRectF cell(x + 2, y, kWidths[i] - 4, kRow);
+            // The tape reading, left-aligned, keeps clear of the figure before it.
+            const double inset = i == 3 ? 10 : 2;
+            const QRectF cell(x + inset, y, kWidths[i] - inset - 2, kRow);
             painter.drawText(
                 cell,
                 textFlags((i == 0 || i == 3 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),

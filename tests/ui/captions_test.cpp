@@ -35,7 +35,8 @@ QRect lineEditTextRect(const QLineEdit& edit) {
     option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
     option.features = QStyleOptionFrame::None;
-    const QRect contents = edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit);
+    const QRect contents =
+        edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit);
     return contents.marginsRemoved(edit.textMargins());
 }
 
@@ -93,8 +94,8 @@ std::string radioFault(const QRadioButton& button) {
 // A command button's caption wraps at word boundaries inside the button, 3 and 2 pixels in.
 std::string buttonFault(const QPushButton& button) {
     const QRect room = button.rect().adjusted(3, 2, -3, -2);
-    const QRect needed = button.fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap,
-                                                           button.text());
+    const QRect needed =
+        button.fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, button.text());
     if (!room.contains(needed)) {
         return "needs " + std::to_string(needed.width()) + "x" + std::to_string(needed.height());
     }
@@ -111,8 +112,8 @@ std::string labelFault(const QLabel& label) {
 }
 
 std::string listFault(const QListWidget& list) {
-    const int room = list.viewport()->width() - 2 * list.style()->pixelMetric(
-                                                        QStyle::PM_FocusFrameHMargin, nullptr, &list);
+    const int room = list.viewport()->width() -
+                     2 * list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list);
     for (int row = 0; row < list.count(); ++row) {
         const int advance = list.fontMetrics().horizontalAdvance(list.item(row)->text().trimmed());
         if (advance > room) {

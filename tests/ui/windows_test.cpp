@@ -170,7 +170,7 @@ TEST_F(Windows, focus_starts_on_calculate_and_tab_follows_the_tab_indices) {
             "Text3 Option1 List1 Text6 Text7 Text10 Text11 Text12 Text17 Text19 Text21 "
             "Text23 Text24 Text25 Text26 Text27 Text33 Text34 Text35 Text36 Text41 Text42 "
             "Text43 Text44 Text48 Text50 Text51 Text52 Text53 Text54 Command2 Command3 "
-            "Command4 Command5 Command1")
+            "Command4 Command5 Command6 Command1")
             .split(' ');
     QStringList visited;
     for (qsizetype i = 0; i < expected.size(); ++i) {

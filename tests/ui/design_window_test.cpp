@@ -1,0 +1,325 @@
+// The design window driven from the main window as a user drives it: a Calculate, then
+// "下料与分析"; its table, figures, plots and exports checked against zeva-sheet, which
+// prints the same design from the same code. The analysis runs the real nec2c.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "tests/have_nec2c.h"
+#include "ui/design_window.h"
+#include "ui/errors.h"
+#include "ui/form1.h"
+
+namespace zeva::ui {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+};
+
+// zeva-sheet with the arguments, and what it printed.
+Outcome zevaSheet(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(ZEVA_SHEET_PROGRAM), arguments);
+    process.waitForFinished(120000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+// The rows of a CSV text: fields split at commas outside quotes, "" for a quote.
+std::vector<QStringList> csvRows(const QString& text) {
+    std::vector<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row << field;
+            field.clear();
+        } else if (c == '\n') {
+            row << field;
+            rows.push_back(row);
+            row.clear();
+            field.clear();
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+// The nec2c processes that this test started and that still run.
+int nec2cChildren() {
+    int count = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QString text = QString::fromLatin1(stat.readAll());
+        const qsizetype close = text.lastIndexOf(')');
+        if (close < 0 || !text.contains(QStringLiteral("(nec2c)"))) continue;
+        const QStringList fields = text.mid(close + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == getpid()) ++count;
+    }
+    return count;
+}
+
+class Design : public testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale::c());
+        setErrorReporter([this](QWidget*, const QString& message) { errors.append(message); });
+        form = std::make_unique<Form1>();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void TearDown() override {
+        setErrorReporter({});
+        setSaveFileChooser({});
+        delete designWindow().data();
+        form.reset();
+        qputenv("PATH", path);
+    }
+
+    template <class W>
+    W* find(const char* name, QWidget* in) {
+        W* widget = in->findChild<W*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    void click(const char* name) {
+        auto* button = find<QAbstractButton>(name, form.get());
+        const bool option = qobject_cast<QRadioButton*>(button) != nullptr;
+        QTest::mouseClick(button, Qt::LeftButton, {},
+                          option ? QPoint(6, button->height() / 2) : button->rect().center());
+    }
+    // Mode option, catalogue row, frequency; then Calculate.
+    void calculate(const char* mode, int diameter, const char* frequency) {
+        click(mode);
+        find<QListWidget>("List1", form.get())->setCurrentRow(diameter);
+        auto* box = find<QLineEdit>("Text3", form.get());
+        box->clear();
+        QTest::keyClicks(box, QString::fromLatin1(frequency));
+        click("Command1");
+        ASSERT_TRUE(errors.isEmpty()) << errors.join(';').toStdString();
+    }
+    DesignWindow* open() {
+        click("Command6");
+        DesignWindow* window = designWindow().data();
+        EXPECT_NE(window, nullptr);
+        if (window != nullptr) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        }
+        return window;
+    }
+    // Waits for the analysis to end; the longest pause of the event loop meanwhile, in ms.
+    qint64 finish(DesignWindow* window) {
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longest = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        tick.start(20);
+        while (window->analysing() && clock.elapsed() < 120000) QTest::qWait(20);
+        EXPECT_FALSE(window->analysing());
+        return longest;
+    }
+    QString figures(DesignWindow* window) {
+        return find<QPlainTextEdit>("analysisFigures", window)->toPlainText();
+    }
+    QAbstractItemModel* table(DesignWindow* window) {
+        return find<QTableView>("sheetTable", window)->model();
+    }
+
+    std::unique_ptr<Form1> form;
+    QStringList errors;
+    QByteArray path = qgetenv("PATH");
+};
+
+TEST_F(Design, the_command_sits_in_the_free_corner_and_asks_for_a_design_first) {
+    auto* command = find<QPushButton>("Command6", form.get());
+    EXPECT_EQ(command->text(), QString::fromUtf8("下料与分析"));
+    EXPECT_EQ(command->geometry(), QRect(520, 368, 65, 25));
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("下料与分析"));
+    EXPECT_TRUE(find<QLabel>("designLabel", window)->text().contains(QString::fromUtf8("计算")));
+    EXPECT_EQ(table(window)->rowCount(), 0);
+    EXPECT_FALSE(find<QPushButton>("exportCsv", window)->isEnabled());
+    open();  // one instance, brought to the front
+    EXPECT_EQ(designWindow().data(), window);
+}
+
+TEST_F(Design, the_sheet_is_zeva_sheets_and_copies_as_tab_separated_text) {
+    qputenv("PATH", "/nonexistent");  // the sheet needs no analysis
+    calculate("Option3", 10, "144");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    const Outcome sheet =
+        zevaSheet({"-e", "multi", "-f", "144", "-d", "1/2", "--format", "csv", "--lang", "zh"});
+    ASSERT_EQ(sheet.status, 0);
+    const std::vector<QStringList> rows = csvRows(sheet.out);
+    QAbstractItemModel* model = table(window);
+    ASSERT_EQ(model->rowCount(), 23);
+    ASSERT_EQ(rows.size(), 25u);  // headings, 23 elements, the boom
+    for (int column = 0; column < model->columnCount(); ++column) {
+        EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(), rows[0][column]);
+        for (int row = 0; row < model->rowCount(); ++row) {
+            EXPECT_EQ(model->index(row, column).data().toString(),
+                      rows[static_cast<std::size_t>(row) + 1][column])
+                << row << "," << column;
+        }
+    }
+    EXPECT_TRUE(find<QLabel>("boomLabel", window)->text().contains(rows[24][6]));
+    // Without nec2c: the sheet, and how to install the analysis.
+    EXPECT_TRUE(figures(window).contains(QString::fromUtf8("sudo apt install nec2c")));
+    EXPECT_FALSE(window->analysing());
+
+    auto* view = find<QTableView>("sheetTable", window);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    const QStringList copied = QApplication::clipboard()->text().split('\n');
+    ASSERT_GE(copied.size(), 24);
+    EXPECT_EQ(copied[0], rows[0].join('\t'));
+    EXPECT_EQ(copied[1], rows[1].join('\t'));
+    EXPECT_EQ(copied[23], rows[23].join('\t'));
+}
+
+TEST_F(Design, analysis_in_the_background_gives_zeva_sheets_figures_and_follows_each_design) {
+    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    calculate("Option3", 10, "144");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->analysing());
+    EXPECT_TRUE(find<QPushButton>("cancelAnalysis", window)->isEnabled());
+    // The event loop keeps turning while nec2c runs: a 20 ms timer is never held up long.
+    EXPECT_LT(finish(window), 100);
+
+    const Outcome analysed = zevaSheet({"-e", "multi", "-f", "144", "-d", "1/2", "--analyse"});
+    ASSERT_EQ(analysed.status, 0);
+    const QStringList lines = figures(window).split('\n');
+    ASSERT_EQ(lines.size(), 9) << figures(window).toStdString();
+    for (const QString& line : lines) {
+        EXPECT_TRUE(analysed.out.contains(line + '\n')) << line.toStdString();
+    }
+    EXPECT_TRUE(find<QPushButton>("exportPattern", window)->isEnabled());
+
+    // A new Calculate replaces the sheet and the analysis.
+    calculate("Option1", 14, "14.2");
+    EXPECT_EQ(table(window)->rowCount(), 3);
+    EXPECT_EQ(table(window)->index(0, 1).data().toString(), "34.047");
+    EXPECT_TRUE(figures(window).isEmpty());
+    finish(window);
+    const Outcome three = zevaSheet({"-e", "3", "-f", "14.2", "-d", "1in", "--analyse"});
+    const QString gain = figures(window).split('\n').value(0);
+    EXPECT_TRUE(gain.startsWith(QString::fromUtf8("前向增益")));
+    EXPECT_TRUE(three.out.contains(gain + '\n')) << gain.toStdString();
+}
+
+TEST_F(Design, cancelling_or_closing_leaves_no_nec2c_behind) {
+    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    calculate("Option2", 14, "14.2");  // four elements of 1-inch tube: seconds of nec2c
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(nec2cChildren() > 0, 10000);
+    QTest::mouseClick(find<QPushButton>("cancelAnalysis", window), Qt::LeftButton);
+    EXPECT_FALSE(window->analysing());
+    EXPECT_EQ(nec2cChildren(), 0);
+    EXPECT_TRUE(figures(window).contains(QString::fromUtf8("取消")));
+
+    calculate("Option2", 14, "14.2");
+    QTRY_VERIFY_WITH_TIMEOUT(nec2cChildren() > 0, 10000);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(designWindow().isNull());
+    EXPECT_EQ(nec2cChildren(), 0);
+}
+
+TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
+    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    calculate("Option3", 10, "144");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    finish(window);
+    QTemporaryDir folder;
+    const auto file = [&folder](const char* name) { return folder.filePath(QLatin1String(name)); };
+
+    // Through the button and the (stand-in) file dialog.
+    setSaveFileChooser([&](QWidget*, const QString&, const QString&) { return file("s.json"); });
+    QTest::mouseClick(find<QPushButton>("exportJson", window), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(file("s.json")));
+    const Outcome again = zevaSheet({"--geometry", file("s.json"), "--lang", "en"});
+    EXPECT_EQ(again.status, 0) << again.out.toStdString();
+    EXPECT_TRUE(again.out.contains(QStringLiteral("144.0000 MHz")));
+
+    EXPECT_TRUE(window->exportTo(Export::Deck, file("s.nec")));
+    EXPECT_TRUE(window->exportTo(Export::Pattern, file("s.svg")));
+    EXPECT_TRUE(window->exportTo(Export::Pdf, file("s.pdf")));
+    // scripts/screenshots keeps this report as the example in docs/.
+    if (const QString keep = qEnvironmentVariable("ZEVA_KEEP_REPORT"); !keep.isEmpty()) {
+        QFile::remove(keep);
+        QFile::copy(file("s.pdf"), keep);
+    }
+    QFile deck(file("s.nec"));
+    ASSERT_TRUE(deck.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(deck.readAll().contains("EN"));
+
+    // The PDF read back: two A4 pages, the sheet on the first, the figures on the second.
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {file("s.pdf")});
+    ASSERT_TRUE(info.waitForFinished(20000)) << "pdfinfo (poppler-utils) is needed";
+    const QString pages = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(pages.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))))
+        << pages.toStdString();
+    EXPECT_TRUE(pages.contains(QStringLiteral("595.276 x 841.89 pts (A4)")) ||
+                pages.contains(QStringLiteral("595 x 842 pts (A4)")))
+        << pages.toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {file("s.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    const QString read = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected : {"八木天线下料表", "反射器", "3.3118", "37.4851", "前向增益"}) {
+        EXPECT_TRUE(read.contains(QString::fromUtf8(expected))) << expected;
+    }
+
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_FALSE(window->exportTo(Export::Csv, QStringLiteral("/nonexistent/folder/s.csv")));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("/nonexistent/folder/s.csv")));
+}
+
+}  // namespace
+}  // namespace zeva::ui
