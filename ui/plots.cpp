@@ -37,7 +37,7 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     const QFontMetricsF metrics(painter.font());
     const double line = metrics.height();
     const QRectF plot =
-        area.adjusted(metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 1.6,
+        area.adjusted(metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 2.2,
                       -metrics.horizontalAdvance(QStringLiteral("10.0")) - 10, -line * 2.6);
 
     const double f0 = sweep.front().frequency;
@@ -93,12 +93,12 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
             textFlags(Qt::AlignLeft | Qt::AlignVCenter), number(g, decimalsFor(gainStep)));
     }
     painter.setPen(kSwrColour);
-    painter.drawText(QRectF(area.left(), plot.top() - line * 1.2, plot.width() / 2, line),
-                     Qt::AlignLeft, QStringLiteral("驻波比"));
+    painter.drawText(QRectF(area.left(), area.top(), plot.width() / 2, line * 1.4),
+                     textFlags(Qt::AlignLeft | Qt::AlignVCenter), QStringLiteral("驻波比"));
     painter.setPen(kGainColour);
     painter.drawText(
-        QRectF(plot.center().x(), plot.top() - line * 1.2, area.right() - plot.center().x(), line),
-        Qt::AlignRight, QStringLiteral("增益 (dBi)"));
+        QRectF(plot.center().x(), area.top(), area.right() - plot.center().x(), line * 1.4),
+        textFlags(Qt::AlignRight | Qt::AlignVCenter), QStringLiteral("增益 (dBi)"));
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);

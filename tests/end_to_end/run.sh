@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the built program under a real X server with real input events: the typical
-# long-boom design in the main window, one conversion in the converter window, and the main
-# window's client size and background read off a screenshot. Stops everything it started.
+# long-boom design in the main window, one conversion in the converter window, the main
+# window's client size and background read off a screenshot, and the design window's sheet
+# and analysis. Stops everything it started.
 # Usage: run.sh PATH/TO/zeva [FOLDER FOR THE SCREENSHOT]
 set -euo pipefail
 
@@ -89,6 +90,32 @@ else
     expect "whole feet (Text4)" 12 "$(read_box "$converter" 84 84)"
     expect "decimal inches (Text6)" 4.1472 "$(read_box "$converter" 228 84)"
     expect "inches and fraction (Text8)" "4   9/64" "$(read_box "$converter" 228 117)"
+fi
+
+# The design window: the same design's cut sheet and, once nec2c is done, its analysis, both
+# read back through the clipboard.
+click_at "$main" 552 380         # Command6, 下料与分析
+design=$(window_named 下料与分析)
+if [ -z "$design" ]; then
+    fail "the design window did not appear"
+else
+    sleep 0.5
+    figures=""
+    for _ in $(seq 60); do       # the analysis takes about 1.5 s; a minute at most
+        figures=$(read_box "$design" 880 120)
+        case $figures in *dBi*) break ;; esac
+        sleep 1
+    done
+    expect "forward gain line" "前向增益：16.80 dBi（14.65 dBd）" "$(head -1 <<<"$figures")"
+    expect "feed impedance line" "馈点阻抗：47.82 + j22.65 欧" "$(sed -n 4p <<<"$figures")"
+    sheet=$(read_box "$design" 100 60)
+    expect "sheet heading" "$(printf '元件\t长度(英尺)\t长度(厘米)\t卷尺读数\t间距(英尺)\t间距(厘米)\t位置(英尺)\t位置(厘米)')" \
+        "$(head -1 <<<"$sheet")"
+    expect "reflector row" "$(printf '反射器\t3.3118\t100.94\t3%s 3 47/64"\t\t\t0.0000\t0.000' "'")" \
+        "$(sed -n 2p <<<"$sheet")"
+    expect "last director row" "$(printf '引向器 21\t2.6791\t81.661\t2%s 8 5/32"\t1.7350\t52.883\t37.4851\t1142.570' "'")" \
+        "$(sed -n 24p <<<"$sheet")"
+    import -window "$design" "$out/design-window.png"
 fi
 
 kill -0 "${pids[1]}" 2>/dev/null || fail "the program ended during the run"
