@@ -232,7 +232,7 @@ void Analyser::sweep(const std::vector<std::string>& outputs) {
 std::variant<Analysis, Failure> analyse(const Antenna& antenna, Runner& runner, Language language,
                                         int processes) {
     Analyser analyser(antenna, language, processes);
-    while (!analyser.finished()) analyser.accept(runner.run(analyser.decks()));
+    drive(analyser, runner);
     return analyser.result();
 }
 

@@ -68,17 +68,15 @@ struct Analysis {
 // Why an antenna is outside what the model can say; nothing where it is inside.
 [[nodiscard]] std::optional<Failure> checkLimits(const Antenna& antenna, Language language);
 
-class Analyser {
+class Analyser final : public Stepper {
 public:
     // processes: how many nec2c processes the sweep is shared among.
     Analyser(Antenna antenna, Language language, int processes);
 
     // The decks to run next, all at once; empty once finished.
-    [[nodiscard]] const std::vector<std::string>& decks() const { return decks_; }
+    [[nodiscard]] const std::vector<std::string>& decks() const override { return decks_; }
     // The outputs of decks(), in their order, or why they could not be had.
-    void accept(const Outputs& outputs);
-
-    [[nodiscard]] bool finished() const { return decks_.empty(); }
+    void accept(const Outputs& outputs) override;
     [[nodiscard]] const std::variant<Analysis, Failure>& result() const { return result_; }
 
 private:

@@ -49,6 +49,10 @@ Failure analysisStopped(Language language) {
 
 }  // namespace
 
+void drive(Stepper& stepper, Runner& runner) {
+    while (!stepper.finished()) stepper.accept(runner.run(stepper.decks()));
+}
+
 ProcessRunner::ProcessRunner(Language language, double timeLimitSeconds,
                              const std::atomic<bool>* stop)
     : language_(language), timeLimit_(timeLimitSeconds), stop_(stop) {}

@@ -29,6 +29,19 @@ public:
     [[nodiscard]] virtual Outputs run(const std::vector<std::string>& decks) = 0;
 };
 
+// A computation that runs nec2c in rounds: it hands out the decks of the next round and takes
+// their outputs (or why they could not be had, which ends it), until it has no more decks.
+class Stepper {
+public:
+    virtual ~Stepper() = default;
+    [[nodiscard]] virtual const std::vector<std::string>& decks() const = 0;
+    virtual void accept(const Outputs& outputs) = 0;
+    [[nodiscard]] bool finished() const { return decks().empty(); }
+};
+
+// Runs the stepper's rounds with the runner until it is finished.
+void drive(Stepper& stepper, Runner& runner);
+
 // nec2c found on PATH, one process for each deck, in a temporary folder that is removed
 // whatever happens. A run past the time limit, or a raised stop flag (set from a signal
 // handler), ends every process.

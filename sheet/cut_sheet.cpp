@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 
 #include "converter/decimal_feet.h"
@@ -12,6 +13,8 @@ namespace {
 
 constexpr double kMetresPerCentimetre = 0.01;
 constexpr double kMetresPerInch = 0.0254;
+constexpr double kMetresPerFoot = 0.3048;
+constexpr std::size_t kDrivenIndex = 1;  // the driven element follows the reflector
 
 // What a result box of the window shows of a text: its first characters.
 std::string shown(const std::string& text) { return text.substr(0, kResultBoxLength); }
@@ -94,10 +97,37 @@ std::string figureOf(Micro value, int decimals) {
     return text;
 }
 
+std::string tapeOf(const std::string& feet) {
+    const Result<TapeReading> tape = ConvertDecimalFeet(feet);
+    return tape.ok() ? tapeReading(tape.value()) : std::string();
+}
+
+std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
+    const SheetOptions& options = sheet.options;
+    if (options.mounting == analysis::Mounting::Insulators) return std::nullopt;
+    const double wavelength = analysis::kSpeedOfLight / fullValue(options.frequency);
+    const auto correction = analysis::boomCorrection(options.mounting, options.boomDiameter,
+                                                     wavelength, options.language);
+    if (const auto* failure = std::get_if<Failure>(&correction)) return *failure;
+    sheet.boomCorrection = std::get<double>(correction);
+    // In the sheet's own units, to the millionth: the design figure plus the lengthening.
+    const Micro feet = std::llround(sheet.boomCorrection / kMetresPerFoot * 1e6);
+    const Micro centimetres = std::llround(sheet.boomCorrection * 100 * 1e6);
+    for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
+        SheetElement& element = sheet.elements[i];
+        const bool through = i != kDrivenIndex || options.drivenThroughBoom;
+        element.cutFeet = figureOf(microOf(element.feet) + (through ? feet : 0), 4);
+        element.cutCentimetres =
+            figureOf(microOf(element.centimetres) + (through ? centimetres : 0), 2);
+        element.cutTape = tapeOf(element.cutFeet);
+    }
+    return std::nullopt;
+}
+
 analysis::Antenna antennaOf(const CutSheet& sheet) {
     analysis::Antenna antenna;
     antenna.frequency = fullValue(sheet.options.frequency);
-    antenna.driven = 1;  // the driven element follows the reflector
+    antenna.driven = kDrivenIndex;
     for (const SheetElement& element : sheet.elements) {
         antenna.elements.push_back({element.name, element.lengthMetres, element.positionMetres,
                                     sheet.diameterInches * kMetresPerInch});

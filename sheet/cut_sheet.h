@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct SheetElement {
     std::string spacingCentimetres;
     std::string positionFeet;  // from the reflector: the sum of the spacings shown
     std::string positionCentimetres;
+    // With a boom correction: the length to cut, the design length electrically once the
+    // element passes through the boom; empty without one.
+    std::string cutFeet;
+    std::string cutCentimetres;
+    std::string cutTape;
     // Full precision, in metres, for the NEC-2 model.
     double lengthMetres = 0;
     double positionMetres = 0;
@@ -36,10 +42,18 @@ struct CutSheet {
     std::string boomFeet;
     std::string boomCentimetres;
     double diameterInches = 0;  // of the model's wires: b, or the taper's mean
+    double boomCorrection = 0;  // metres added to each element through the boom
 };
 
 // The sheet of a design; an engine error is returned as it is.
 [[nodiscard]] Result<CutSheet> makeCutSheet(const SheetOptions& options);
+
+// The cut lengths of the elements that pass through the boom, as the sheet's options say
+// they are mounted; a refusal where the boom is beyond the correction's fits.
+[[nodiscard]] std::optional<Failure> applyBoomCorrection(CutSheet& sheet);
+
+// The converter's reading of a decimal-feet figure, as a tape shows it: 3' 3 47/64".
+[[nodiscard]] std::string tapeOf(const std::string& feet);
 
 // The design as the analysis models it: each element a straight wire of its full-precision
 // length at its position, of the model's diameter, fed at the driven element; at the

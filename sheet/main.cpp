@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/analyser.h"
+#include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 #include "sheet/options.h"
 #include "sheet/render.h"
@@ -143,10 +144,12 @@ int main(int argc, char* argv[]) {
         Result<CutSheet> made = makeCutSheet(options);
         if (!made.ok()) return fail(engineMessage(made.error(), options.language));
         sheet = std::move(made.value());
+        if (const auto failure = applyBoomCorrection(*sheet)) return fail(failure->message);
         antenna = antennaOf(*sheet);
     }
 
     std::optional<analysis::Analysis> result;
+    std::optional<analysis::Tuning> tuning;
     if (options.analyse) {
         catchStopSignals();
         analysis::ProcessRunner runner(options.language, options.timeLimit, &stopRequested);
@@ -154,6 +157,12 @@ int main(int argc, char* argv[]) {
         if (stopRequested.load()) endBySignal();
         if (const auto* failure = std::get_if<Failure>(&analysed)) return fail(failure->message);
         result = std::move(std::get<analysis::Analysis>(analysed));
+        // The driven element trimmed to resonance, and the matches asked for.
+        auto tuned =
+            analysis::tune(antenna, *result, options.match, runner, options.language, processors());
+        if (stopRequested.load()) endBySignal();
+        if (const auto* failure = std::get_if<Failure>(&tuned)) return fail(failure->message);
+        tuning = std::move(std::get<analysis::Tuning>(tuned));
     }
 
     // The files of one run are written together, and only once all they hold is known.
@@ -168,7 +177,8 @@ int main(int argc, char* argv[]) {
     if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
 
     const std::string text =
-        render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr});
+        render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr,
+                tuning ? &*tuning : nullptr});
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 #include "engine/catalogue.h"
@@ -46,6 +47,12 @@ struct Messages {
     const char* notPositive;
     const char* geometryAndDesign;
     const char* badTimeLimit;
+    const char* badMounting;
+    const char* badLength;
+    const char* badMatch;
+    const char* badVelocity;
+    const char* mountingNeedsBoom;
+    const char* matchNeedsAnalysis;
 };
 
 // clang-format off
@@ -55,7 +62,11 @@ const Messages kChinese{
     "语言必须是 zh 或 en：", "缺少频率（--frequency）", "缺少元件直径（--diameter）",
     "多余的参数：", "--plot 需要 --analyse", "直径必须大于零：",
     "--geometry 不能与 --elements、--frequency、--diameter、--largest、--smallest 同用",
-    "时间限制必须是大于零的秒数："};
+    "时间限制必须是大于零的秒数：",
+    "安装方式必须是 insulators、insulated 或 bonded：",
+    "长度必须是大于零的数，可带单位 mm、cm 或 in（默认 mm）：",
+    "匹配必须是 hairpin、coax 或 hairpin,coax：", "速度因子必须在 0 和 1 之间：",
+    "--mounting insulated 或 bonded 需要 --boom-diameter", "--match 需要 --analyse"};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
@@ -63,7 +74,11 @@ const Messages kEnglish{
     "no frequency given (--frequency)", "no element diameter given (--diameter)",
     "unexpected argument: ", "--plot needs --analyse", "the diameter must be above zero: ",
     "--geometry goes with none of --elements, --frequency, --diameter, --largest, --smallest",
-    "the time limit must be a number of seconds above zero: "};
+    "the time limit must be a number of seconds above zero: ",
+    "mounting must be insulators, insulated or bonded: ",
+    "a length must be a number above zero, with mm, cm or in (mm by default): ",
+    "match must be hairpin, coax or hairpin,coax: ", "the velocity factor must lie between 0 and 1: ",
+    "--mounting insulated or bonded needs --boom-diameter", "--match needs --analyse"};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -82,7 +97,13 @@ enum class Takes {
     NecFile,
     PlotFile,
     GeometryFile,
-    TimeLimit
+    TimeLimit,
+    Mounting,
+    BoomDiameter,
+    Match,
+    HairpinWire,
+    HairpinSpacing,
+    VelocityFactor
 };
 struct ValueOption {
     std::string_view longName;
@@ -90,13 +111,47 @@ struct ValueOption {
     Takes takes;
 };
 constexpr ValueOption kValueOptions[] = {
-    {"--elements", "-e", Takes::Elements},  {"--frequency", "-f", Takes::Frequency},
-    {"--diameter", "-d", Takes::Diameter},  {"--largest", "", Takes::Largest},
-    {"--smallest", "", Takes::Smallest},    {"--format", "", Takes::Format},
-    {"--lang", "", Takes::Language},        {"--nec", "", Takes::NecFile},
-    {"--plot", "", Takes::PlotFile},        {"--geometry", "-g", Takes::GeometryFile},
+    {"--elements", "-e", Takes::Elements},
+    {"--frequency", "-f", Takes::Frequency},
+    {"--diameter", "-d", Takes::Diameter},
+    {"--largest", "", Takes::Largest},
+    {"--smallest", "", Takes::Smallest},
+    {"--format", "", Takes::Format},
+    {"--lang", "", Takes::Language},
+    {"--nec", "", Takes::NecFile},
+    {"--plot", "", Takes::PlotFile},
+    {"--geometry", "-g", Takes::GeometryFile},
     {"--time-limit", "", Takes::TimeLimit},
+    {"--mounting", "", Takes::Mounting},
+    {"--boom-diameter", "", Takes::BoomDiameter},
+    {"--match", "", Takes::Match},
+    {"--hairpin-wire", "", Takes::HairpinWire},
+    {"--hairpin-spacing", "", Takes::HairpinSpacing},
+    {"--velocity-factor", "", Takes::VelocityFactor},
 };
+
+// A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default);
+// nothing where it is no number above zero.
+std::optional<double> lengthFrom(std::string_view text) {
+    double scale = 0.001;
+    for (const auto& [unit, metres] : {std::pair<std::string_view, double>{"mm", 0.001},
+                                       {"cm", 0.01},
+                                       {"in", 0.0254},
+                                       {"\"", 0.0254}}) {
+        if (text.ends_with(unit)) {
+            text.remove_suffix(unit.size());
+            scale = metres;
+            break;
+        }
+    }
+    double value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (status != std::errc{} || end != text.data() + text.size() || !(value > 0) ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value * scale;
+}
 
 // A taper diameter that reads as a number must be above zero: the model's wires take it.
 // A text that is no number is left to the engine, which names it as such.
@@ -184,6 +239,10 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             options.analyse = true;
             continue;
         }
+        if (name == "--driven-through-boom") {
+            options.drivenThroughBoom = true;
+            continue;
+        }
         const auto option =
             std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
                          [name](const ValueOption& candidate) {
@@ -258,7 +317,53 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 options.timeLimit = seconds;
                 break;
             }
+            case Takes::Mounting:
+                options.mountingGiven = true;
+                if (text == "insulators") {
+                    options.mounting = analysis::Mounting::Insulators;
+                } else if (text == "insulated") {
+                    options.mounting = analysis::Mounting::Insulated;
+                } else if (text == "bonded") {
+                    options.mounting = analysis::Mounting::Bonded;
+                } else {
+                    return error(say.badMounting, text);
+                }
+                break;
+            case Takes::BoomDiameter:
+            case Takes::HairpinWire:
+            case Takes::HairpinSpacing: {
+                const std::optional<double> metres = lengthFrom(text);
+                if (!metres) return error(say.badLength, text);
+                (option->takes == Takes::BoomDiameter  ? options.boomDiameter
+                 : option->takes == Takes::HairpinWire ? options.match.wireDiameter
+                                                       : options.match.spacing) = *metres;
+                break;
+            }
+            case Takes::Match:
+                options.match.hairpin =
+                    text == "hairpin" || text == "hairpin,coax" || text == "coax,hairpin";
+                options.match.coax =
+                    text == "coax" || text == "hairpin,coax" || text == "coax,hairpin";
+                if (!options.match.hairpin && !options.match.coax) return error(say.badMatch, text);
+                break;
+            case Takes::VelocityFactor: {
+                double factor = 0;
+                const auto [end, status] =
+                    std::from_chars(text.data(), text.data() + text.size(), factor);
+                if (status != std::errc{} || end != text.data() + text.size() || !(factor > 0) ||
+                    factor > 1) {
+                    return error(say.badVelocity, text);
+                }
+                options.match.velocityFactor = factor;
+                break;
+            }
         }
+    }
+    if (options.mounting != analysis::Mounting::Insulators && !(options.boomDiameter > 0)) {
+        return error(say.mountingNeedsBoom);
+    }
+    if ((options.match.hairpin || options.match.coax) && !options.analyse) {
+        return error(say.matchNeedsAnalysis);
     }
     if (!options.geometryFile.empty()) {
         if (haveDesign) return error(say.geometryAndDesign);
@@ -296,6 +401,14 @@ reflector, and the boom length. Optionally a NEC-2 deck and an analysis with nec
                          and gain, F/B and SWR across the design frequency +/-2 %
       --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG
       --time-limit S     seconds one nec2c run may take (default 300)
+      --mounting HOW     how the elements are mounted: insulators (above the boom, no
+                         correction), insulated or bonded (through a round metal boom)
+      --boom-diameter D  the boom's outer diameter (mm, or with cm or in)
+      --driven-through-boom  the driven element passes through the boom too
+      --match KIND       with --analyse: hairpin, coax or hairpin,coax: a 50-ohm match
+      --hairpin-wire D   diameter of the hairpin's wires (default 3 mm)
+      --hairpin-spacing S  spacing of the hairpin's wires, centre to centre (default 50 mm)
+      --velocity-factor V  of the coaxial transformer's cable (default 0.66)
   -h, --help             this text
       --version          the program's name and version
 
@@ -311,6 +424,17 @@ comes from the segmentation so found. It refuses, with exit status 1:
     kernel's limit), or more than 800 segments a wavelength;
   - elements that overlap;
   - a design that is no beam: its strongest lobe more than 30 degrees off the directors.
+With the analysis, the driven element is trimmed to zero reactance at the design frequency
+by a few nec2c runs at that segmentation.
+
+From design to antenna: an element through a metal boom is lengthened by a fraction of the
+boom diameter d that depends on b = d / wavelength (DL6WU's method as fitted by G3SEK, for b
+below 0.055): bonded 733b(0.055 - b) - 504b(0.03 - b), insulated 12.5975b - 114.5b^2; the
+analysis keeps modelling the design lengths. A hairpin match shortens the driven element to
+R - j sqrt(R(50 - R)) and shunts it with 50 sqrt(R/(50 - R)) ohms, a shorted two-wire line of
+276 log10(2S/d) ohms; a quarter-wave transformer needs sqrt(50 R) ohms, made of the nearest of
+50, 75 and 93-ohm cable, one or two in parallel. Each gives its SWR across the sweep, or says
+why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
 )";
     }
     return R"(用法：zeva-sheet --frequency MHZ --diameter D [选项]...
@@ -334,6 +458,14 @@ comes from the segmentation so found. It refuses, with exit status 1:
                          内每一步的增益、前后比和驻波比
       --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG）
       --time-limit S     每次运行 nec2c 的时间上限（秒，默认 300）
+      --mounting HOW     元件的安装方式：insulators（装在杆上方的绝缘子上，不修正）、
+                         insulated 或 bonded（穿过圆形金属杆，绝缘或连接）
+      --boom-diameter D  天线杆外径（mm，或带 cm、in）
+      --driven-through-boom  驱动元件也穿过天线杆
+      --match KIND       与 --analyse 同用：hairpin、coax 或 hairpin,coax：50 欧匹配
+      --hairpin-wire D   发夹匹配导线的直径（默认 3 mm）
+      --hairpin-spacing S  发夹匹配两线的中心距（默认 50 mm）
+      --velocity-factor V  同轴变换电缆的速度因子（默认 0.66）
   -h, --help             显示本说明
       --version          显示程序名称和版本
 
@@ -346,6 +478,14 @@ comes from the segmentation so found. It refuses, with exit status 1:
   - 要收敛须使分段短于两倍半径（扩展细线核的限度），或超过每波长 800 段；
   - 元件相互重叠；
   - 设计不是定向天线：最强的波瓣偏离引向器方向超过 30 度。
+分析时还按同一分段运行几次 nec2c，把驱动元件调到设计频率上电抗为零的谐振长度。
+
+从设计到天线：穿过金属杆的元件按杆径 d 的一个比例加长，比例取决于 b = d / 波长（DL6WU 方法，
+G3SEK 拟合，b 小于 0.055）：连接 733b(0.055 - b) - 504b(0.03 - b)，绝缘 12.5975b - 114.5b^2；
+分析仍按设计长度建模。发夹匹配把驱动元件缩短到 R - j√(R(50 - R))，并联 50√(R/(50 - R)) 欧的
+电抗，即特性阻抗 276 log10(2S/d) 欧的短路双线；四分之一波长变换需要 √(50R) 欧，取 50、75、
+93 欧电缆中最接近的一根或两根并联。每种匹配给出扫描范围内的驻波比，或说明为何不值得做
+（R 不低于 50 欧，或驻波比不能低于 1.2）。
 )";
 }
 

@@ -7,7 +7,9 @@
 #include <variant>
 #include <vector>
 
+#include "analysis/build.h"
 #include "analysis/message.h"
+#include "analysis/tuner.h"
 #include "engine/design.h"
 
 namespace zeva::sheet {
@@ -28,6 +30,12 @@ struct SheetOptions {
     std::string plotFile;      // empty: no plot
     std::string geometryFile;  // an antenna of the user's instead of a design
     double timeLimit = 300;    // seconds that one nec2c run may take
+    // How the elements are mounted on the boom, where the user said so.
+    bool mountingGiven = false;
+    analysis::Mounting mounting = analysis::Mounting::Insulators;
+    double boomDiameter = 0;  // metres
+    bool drivenThroughBoom = false;
+    analysis::MatchRequest match;  // with --analyse: the trim always, the matches asked for
     bool analyse = false;
     bool help = false;
     bool version = false;

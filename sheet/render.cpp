@@ -44,6 +44,24 @@ struct Labels {
     const char* colon;
     const char* ohms;
     const char* below;
+    const char* cutHeadings[3];
+    const char* comma;
+    const char* semicolon;
+    const char* swrShort;
+    const char* worstInSweep;
+    const char* trim;
+    const char* hairpin;
+    const char* drivenShortened;
+    const char* stub;
+    const char* shunt;
+    const char* coax;
+    const char* onInsulators;
+    const char* boomCorrection;
+    const char* bonded;
+    const char* insulated;
+    const char* drivenThrough;
+    const char* drivenApart;
+    const char* modelledAsDesigned;
     bool english;
 };
 
@@ -57,7 +75,14 @@ const Labels kChinese{
     "-3 dB 波束宽度", "最强旁瓣", "叠放间距（DL6WU）", "并排", "上下", "分段",
     "每波长", "扫描",
     {"频率(MHz)", "电阻(欧)", "电抗(欧)", "驻波比", "增益(dBi)", "前后比(dB)"},
-    "：", "欧", "低于主瓣", false};
+    "：", "欧", "低于主瓣",
+    {"下料长度(英尺)", "下料长度(厘米)", "下料卷尺读数"}, "，", "；", "驻波比", "±2 % 内最大",
+    "驱动元件谐振长度", "发夹匹配", "驱动元件缩短为", "短路双线", "并联电抗",
+    "四分之一波长同轴变换",
+    "天线杆修正：元件装在天线杆上方的绝缘子上，不需修正",
+    "天线杆修正（DL6WU 方法，G3SEK 拟合）", "元件穿过金属杆并与之连接", "元件绝缘地穿过金属杆",
+    "驱动元件也穿杆", "驱动元件不穿杆，不修正",
+    "分析仍按设计长度建模：修正使穿杆元件的电长度复原", false};
 const Labels kEnglish{
     "Yagi-Uda cut sheet", "Antenna geometry", {"2 elements", "3 elements", "4 elements", "multi-element"},
     "design frequency", "element diameter", "taper diameters (largest/smallest)", "in",
@@ -67,7 +92,15 @@ const Labels kEnglish{
     "SWR (50 ohms)", "-3 dB beamwidth", "strongest sidelobe", "stacking distance (DL6WU)",
     "side by side", "one above the other", "segments", "a wavelength", "sweep",
     {"MHz", "R ohm", "X ohm", "SWR", "gain dBi", "F/B dB"},
-    ": ", "ohm", "below the main lobe", true};
+    ": ", "ohm", "below the main lobe",
+    {"cut ft", "cut cm", "cut tape"}, ", ", "; ", "SWR", "worst within +/-2 %",
+    "driven element at resonance", "hairpin match", "driven element shortened to",
+    "shorted two-wire line", "shunt reactance", "quarter-wave coaxial transformer",
+    "boom correction: the elements sit on insulators above the boom, no correction",
+    "boom correction (DL6WU's method, G3SEK's fit)", "elements through a metal boom, bonded to it",
+    "elements through a metal boom, insulated from it", "the driven element passes through too",
+    "the driven element is mounted apart, not corrected",
+    "the analysis models the design lengths: the correction restores them electrically", true};
 // clang-format on
 
 const Labels& labelsFor(Language language) {
@@ -111,10 +144,83 @@ std::vector<std::string> sweepCells(const analysis::SweepPoint& p) {
 }
 
 std::vector<std::string> cellsOf(const SheetElement& e) {
-    return {e.name,         e.feet,
-            e.centimetres,  e.tape,
-            e.spacingFeet,  e.spacingCentimetres,
-            e.positionFeet, e.positionCentimetres};
+    std::vector<std::string> cells{e.name,         e.feet,
+                                   e.centimetres,  e.tape,
+                                   e.spacingFeet,  e.spacingCentimetres,
+                                   e.positionFeet, e.positionCentimetres};
+    if (!e.cutFeet.empty())
+        cells.insert(cells.begin() + 4, {e.cutFeet, e.cutCentimetres, e.cutTape});
+    return cells;
+}
+
+bool hasCutLengths(const CutSheet& sheet) {
+    return !sheet.elements.empty() && !sheet.elements.front().cutFeet.empty();
+}
+
+std::string feetOf(double metres) { return fixed(metres / 0.3048, 4); }
+
+// A length as the sheet gives it: feet, centimetres and the tape reading.
+std::string lengthText(double metres, const Labels& say) {
+    const std::string feet = feetOf(metres);
+    return feet + " ft" + say.comma + fixed(metres * 100, 2) + " cm" + say.comma + tapeOf(feet);
+}
+
+std::string sweepRange(const std::vector<double>& swr, const Labels& say) {
+    const double worst = *std::max_element(swr.begin(), swr.end());
+    return std::string(say.worstInSweep) + " " + fixed(worst, 2);
+}
+
+std::vector<FigureLine> tuningLines(const analysis::Tuning& t, const Labels& say) {
+    const bool en = say.english;
+    std::vector<FigureLine> lines;
+    lines.push_back({say.trim, lengthText(t.trim.length, say) + say.semicolon +
+                                   impedanceText(t.trim.feed) + " " + say.ohms + say.comma +
+                                   say.swrShort + " " + fixed(t.trim.swr, 2)});
+    if (const auto& h = t.hairpin) {
+        lines.push_back(
+            {say.hairpin,
+             std::string(say.drivenShortened) + " " + lengthText(h->elementLength, say) +
+                 say.semicolon + impedanceText(h->feed) + " " + say.ohms + say.semicolon +
+                 say.stub + " " + fixed(h->stubImpedance, 0) + " " + say.ohms + say.comma +
+                 (en ? "" : "长 ") + fixed(h->stubLength * 100, 2) + " cm" + (en ? " long" : "") +
+                 say.comma + say.shunt + " +j" + fixed(h->shuntReactance, 2) + " " + say.ohms +
+                 say.semicolon + say.swrShort + " " + fixed(h->swr, 2) + say.comma +
+                 sweepRange(h->sweepSwr, say)});
+    } else if (!t.hairpinNote.empty()) {
+        lines.push_back({say.hairpin, t.hairpinNote});
+    }
+    if (const auto& c = t.coax) {
+        const std::string cable =
+            c->cable.parallel == 2
+                ? (en ? "two " + fixed(c->cable.each, 0) + "-ohm cables in parallel ("
+                      : "两根 " + fixed(c->cable.each, 0) + " 欧电缆并联（") +
+                      fixed(c->cable.impedance, 1) + (en ? " ohms)" : " 欧）")
+                : (en ? "one " + fixed(c->cable.each, 0) + "-ohm cable"
+                      : "一根 " + fixed(c->cable.each, 0) + " 欧电缆");
+        lines.push_back({say.coax, std::string("√(50·R) = ") + fixed(c->wanted, 1) + " " +
+                                       say.ohms + say.comma + cable + say.comma +
+                                       (en ? "" : "长 ") + fixed(c->length * 100, 2) + " cm" +
+                                       (en ? " long" : "") + say.semicolon + say.swrShort + " " +
+                                       fixed(c->swr, 2) + say.comma +
+                                       sweepRange(c->sweepSwr, say)});
+    } else if (!t.coaxNote.empty()) {
+        lines.push_back({say.coax, t.coaxNote});
+    }
+    return lines;
+}
+
+std::string boomLine(const CutSheet& sheet, const Labels& say) {
+    const SheetOptions& o = sheet.options;
+    if (!o.mountingGiven) return {};
+    if (o.mounting == analysis::Mounting::Insulators) return say.onInsulators;
+    const bool en = say.english;
+    return std::string(say.boomCorrection) + say.colon +
+           (o.mounting == analysis::Mounting::Bonded ? say.bonded : say.insulated) + say.comma +
+           (en ? "boom " : "杆径 ") + fixed(o.boomDiameter * 1000, 1) + " mm" + say.comma +
+           (en ? "each element through the boom " : "每根穿杆元件加长 ") +
+           fixed(sheet.boomCorrection * 1000, 2) + " mm" + (en ? " longer" : "") + say.comma +
+           (o.drivenThroughBoom ? say.drivenThrough : say.drivenApart) + say.semicolon +
+           say.modelledAsDesigned;
 }
 
 std::string diameterText(const CutSheet& sheet) {
@@ -177,11 +283,14 @@ std::string textTable(const Report& report) {
         const CutSheet& sheet = *report.sheet;
         out = std::string(say.title) + "\n" + headerLine(sheet, say) + "\n";
         std::vector<std::vector<std::string>> rows;
-        rows.emplace_back(std::begin(say.headings), std::end(say.headings));
+        rows.push_back(sheetHeadings(sheet));
         for (const SheetElement& element : sheet.elements) rows.push_back(cellsOf(element));
-        out += alignedRows(rows, {true, false, false, true, false, false, false, false});
+        std::vector<bool> leftAligned{true, false, false, true, false, false, false, false};
+        if (hasCutLengths(sheet)) leftAligned.insert(leftAligned.begin() + 4, {false, false, true});
+        out += alignedRows(rows, leftAligned);
         out += "\n" + std::string(say.boom) + colon + sheet.boomFeet + " ft, " +
                sheet.boomCentimetres + " cm\n";
+        if (const std::string note = boomLine(sheet, say); !note.empty()) out += note + "\n";
     } else {
         out = std::string(say.geometryTitle) + "\n" + say.frequency + " " +
               fixed(report.antenna.frequency, 4) + " MHz\n\n";
@@ -191,6 +300,11 @@ std::string textTable(const Report& report) {
         out += "\n";
         for (const FigureLine& figure : figuresOf(*report.analysis, say)) {
             out += figure.label + colon + figure.text + "\n";
+        }
+        if (report.tuning != nullptr) {
+            for (const FigureLine& figure : tuningLines(*report.tuning, say)) {
+                out += figure.label + colon + figure.text + "\n";
+            }
         }
         out += std::string(say.sweep) + colon;
         if (out.back() == ' ') out.pop_back();
@@ -233,15 +347,25 @@ std::string csv(const Report& report) {
     };
     if (report.sheet != nullptr) {
         const CutSheet& sheet = *report.sheet;
-        line({std::begin(say.headings), std::end(say.headings)});
+        line(sheetHeadings(sheet));
         for (const SheetElement& element : sheet.elements) line(cellsOf(element));
-        line({say.boom, "", "", "", "", "", sheet.boomFeet, sheet.boomCentimetres});
+        std::vector<std::string> boom(hasCutLengths(sheet) ? 11 : 8);
+        boom.front() = say.boom;
+        boom[boom.size() - 2] = sheet.boomFeet;
+        boom.back() = sheet.boomCentimetres;
+        line(boom);
+        if (const std::string note = boomLine(sheet, say); !note.empty()) line({note});
     } else {
         for (const auto& row : geometryRows(report.antenna, say)) line(row);
     }
     if (report.analysis != nullptr) {
         for (const FigureLine& figure : figuresOf(*report.analysis, say)) {
             line({figure.label, figure.text});
+        }
+        if (report.tuning != nullptr) {
+            for (const FigureLine& figure : tuningLines(*report.tuning, say)) {
+                line({figure.label, figure.text});
+            }
         }
         line({std::begin(say.sweepHeadings), std::end(say.sweepHeadings)});
         for (const analysis::SweepPoint& point : report.analysis->sweep) line(sweepCells(point));
@@ -314,16 +438,56 @@ std::string analysisJson(const analysis::Analysis& a) {
     return out + "]}";
 }
 
+std::string swrList(const std::vector<double>& swr) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < swr.size(); ++i) out += (i > 0 ? ", " : "") + jsonNumber(swr[i], 4);
+    return out + "]";
+}
+
+std::string tuningJson(const analysis::Tuning& t) {
+    const auto impedance = [](const analysis::Impedance& z) {
+        return "[" + fixed(z.resistance, 3) + ", " + fixed(z.reactance, 3) + "]";
+    };
+    std::string out = "{\"trim\": {\"driven_length_m\": " + fixed(t.trim.length, 5) +
+                      ", \"driven_length_ft\": " + feetOf(t.trim.length) +
+                      ", \"impedance_ohm\": " + impedance(t.trim.feed) +
+                      ", \"swr\": " + jsonNumber(t.trim.swr, 4) + "}";
+    if (const auto& h = t.hairpin) {
+        out += ",\n    \"hairpin\": {\"driven_length_m\": " + fixed(h->elementLength, 5) +
+               ", \"impedance_ohm\": " + impedance(h->feed) +
+               ", \"shunt_reactance_ohm\": " + fixed(h->shuntReactance, 3) +
+               ", \"line_impedance_ohm\": " + fixed(h->stubImpedance, 2) +
+               ", \"line_length_m\": " + fixed(h->stubLength, 5) +
+               ", \"swr\": " + jsonNumber(h->swr, 4) + ", \"sweep_swr\": " + swrList(h->sweepSwr) +
+               "}";
+    } else if (!t.hairpinNote.empty()) {
+        out += ",\n    \"hairpin\": {\"refused\": " + jsonString(t.hairpinNote) + "}";
+    }
+    if (const auto& c = t.coax) {
+        out += ",\n    \"coax\": {\"wanted_ohm\": " + fixed(c->wanted, 2) +
+               ", \"line_impedance_ohm\": " + fixed(c->cable.impedance, 2) +
+               ", \"cables_in_parallel\": " + std::to_string(c->cable.parallel) +
+               ", \"cable_ohm\": " + fixed(c->cable.each, 0) +
+               ", \"length_m\": " + fixed(c->length, 5) + ", \"swr\": " + jsonNumber(c->swr, 4) +
+               ", \"sweep_swr\": " + swrList(c->sweepSwr) + "}";
+    } else if (!t.coaxNote.empty()) {
+        out += ",\n    \"coax\": {\"refused\": " + jsonString(t.coaxNote) + "}";
+    }
+    return out + "}";
+}
+
 std::string json(const Report& report) {
     std::string out = "{\n";
     if (report.sheet != nullptr) {
         const CutSheet& sheet = *report.sheet;
-        static constexpr const char* kKeys[] = {"name",        "length_ft",  "length_cm",
-                                                "tape",        "spacing_ft", "spacing_cm",
-                                                "position_ft", "position_cm"};
+        std::vector<std::string> keys{"name",       "length_ft",  "length_cm",   "tape",
+                                      "spacing_ft", "spacing_cm", "position_ft", "position_cm"};
+        if (hasCutLengths(sheet)) {
+            keys.insert(keys.begin() + 4, {"cut_length_ft", "cut_length_cm", "cut_tape"});
+        }
         // Figures are JSON numbers; names and readings are strings; a missing spacing is null.
-        const auto value = [](std::size_t key, const std::string& text) {
-            if (key == 0 || key == 3) return jsonString(text);
+        const auto value = [&keys](std::size_t key, const std::string& text) {
+            if (keys[key] == "name" || keys[key].ends_with("tape")) return jsonString(text);
             return text.empty() ? std::string("null") : text;
         };
         static constexpr const char* kModes[] = {"2", "3", "4", "multi"};
@@ -339,16 +503,28 @@ std::string json(const Report& report) {
             out += "    {";
             for (std::size_t key = 0; key < cells.size(); ++key) {
                 if (key > 0) out += ", ";
-                out += std::string("\"") + kKeys[key] + "\": " + value(key, cells[key]);
+                out += "\"" + keys[key] + "\": " + value(key, cells[key]);
             }
             out += i + 1 < sheet.elements.size() ? "},\n" : "}\n";
         }
         out += "  ],\n  \"boom\": {\"length_ft\": " + sheet.boomFeet +
                ", \"length_cm\": " + sheet.boomCentimetres + "},\n";
+        if (sheet.options.mountingGiven) {
+            static constexpr const char* kMountings[] = {"insulators", "insulated", "bonded"};
+            out += "  \"boom_correction\": {\"mounting\": " +
+                   jsonString(kMountings[static_cast<int>(sheet.options.mounting)]) +
+                   ", \"boom_diameter_mm\": " + fixed(sheet.options.boomDiameter * 1000, 2) +
+                   ", \"lengthening_mm\": " + fixed(sheet.boomCorrection * 1000, 3) +
+                   ", \"driven_through_boom\": " +
+                   (sheet.options.drivenThroughBoom ? "true" : "false") +
+                   ", \"note\": " + jsonString(boomLine(sheet, labelsFor(sheet.options.language))) +
+                   "},\n";
+        }
     }
     // The geometry that --geometry reads back: the design as the analysis models it.
     out += "  \"geometry\": " + analysis::geometryJson(report.antenna, -1);
     if (report.analysis != nullptr) out += ",\n  \"analysis\": " + analysisJson(*report.analysis);
+    if (report.tuning != nullptr) out += ",\n  \"tuning\": " + tuningJson(*report.tuning);
     return out + "\n}\n";
 }
 
@@ -358,9 +534,22 @@ std::vector<FigureLine> analysisFigures(const analysis::Analysis& analysis, Lang
     return figuresOf(analysis, labelsFor(language));
 }
 
-std::vector<std::string> sheetHeadings(Language language) {
-    const Labels& say = labelsFor(language);
-    return {std::begin(say.headings), std::end(say.headings)};
+std::vector<std::string> sheetHeadings(const CutSheet& sheet) {
+    const Labels& say = labelsFor(sheet.options.language);
+    std::vector<std::string> headings(std::begin(say.headings), std::end(say.headings));
+    if (hasCutLengths(sheet)) {
+        headings.insert(headings.begin() + 4, std::begin(say.cutHeadings),
+                        std::end(say.cutHeadings));
+    }
+    return headings;
+}
+
+std::vector<FigureLine> tuningFigures(const analysis::Tuning& tuning, Language language) {
+    return tuningLines(tuning, labelsFor(language));
+}
+
+std::string boomNote(const CutSheet& sheet) {
+    return boomLine(sheet, labelsFor(sheet.options.language));
 }
 
 std::vector<std::string> sheetCells(const SheetElement& element) { return cellsOf(element); }

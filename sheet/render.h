@@ -16,6 +16,7 @@ struct Report {
     const CutSheet* sheet;  // none for an antenna read from a geometry file
     const analysis::Antenna& antenna;
     const analysis::Analysis* analysis;  // none without --analyse
+    const analysis::Tuning* tuning = nullptr;  // the trim and matches, with the analysis
 };
 
 [[nodiscard]] std::string render(const Report& report);
@@ -27,7 +28,14 @@ struct FigureLine {
 };
 [[nodiscard]] std::vector<FigureLine> analysisFigures(const analysis::Analysis& analysis,
                                                       Language language);
-[[nodiscard]] std::vector<std::string> sheetHeadings(Language language);
+// The trimmed driven element and the matches, one a line.
+[[nodiscard]] std::vector<FigureLine> tuningFigures(const analysis::Tuning& tuning,
+                                                    Language language);
+// How the elements are mounted and what the correction is, where the user said; empty
+// otherwise.
+[[nodiscard]] std::string boomNote(const CutSheet& sheet);
+// The sheet's column headings: with the cut lengths where the sheet has a boom correction.
+[[nodiscard]] std::vector<std::string> sheetHeadings(const CutSheet& sheet);
 [[nodiscard]] std::vector<std::string> sheetCells(const SheetElement& element);
 // "多元件, 设计频率 144 MHz, 元件直径 1/2 12.7mm, ...": the design the sheet is of.
 [[nodiscard]] std::string designLine(const CutSheet& sheet);

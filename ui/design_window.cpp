@@ -41,6 +41,7 @@ public:
     void setSheet(const sheet::CutSheet* sheet) {
         beginResetModel();
         sheet_ = sheet;
+        headings_ = sheet != nullptr ? sheet::sheetHeadings(*sheet) : std::vector<std::string>{};
         endResetModel();
     }
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -53,9 +54,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || sheet_ == nullptr) return {};
         if (role == Qt::TextAlignmentRole) {
-            return index.column() == 0 || index.column() == 3
-                       ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                       : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+            // Names and tape readings read from the left, figures from the right.
+            const std::string& heading = headings_[static_cast<std::size_t>(index.column())];
+            const bool text = index.column() == 0 || heading.find("读数") != std::string::npos;
+            return text ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                        : QVariant(Qt::AlignRight | Qt::AlignVCenter);
         }
         if (role != Qt::DisplayRole) return {};
         const auto& element = sheet_->elements[static_cast<std::size_t>(index.row())];
@@ -71,7 +74,7 @@ public:
 
 private:
     const sheet::CutSheet* sheet_ = nullptr;
-    std::vector<std::string> headings_ = sheet::sheetHeadings(Language::Chinese);
+    std::vector<std::string> headings_;
 };
 
 namespace {

@@ -34,26 +34,34 @@ double writeLine(QPainter& painter, double top, const QString& line, double size
 }
 
 double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
-    // Columns: element, length ft, cm, tape, spacing ft, cm, position ft, cm.
-    constexpr double kWidths[] = {80, 52, 58, 72, 58, 62, 62, 71};
-    constexpr double kRow = 14;
-    painter.setFont(fontOf(8.5, true));
+    // Columns: element, length ft, cm, tape, [cut ft, cm, tape,] spacing ft, cm, position ft,
+    // cm. A sheet with cut lengths takes a smaller face to fit the page.
+    const std::vector<std::string> headings = sheet::sheetHeadings(sheet);
+    const bool cut = headings.size() > 8;
+    const std::vector<double> widths =
+        cut ? std::vector<double>{62, 40, 44, 56, 44, 46, 56, 40, 42, 42, 43}
+            : std::vector<double>{80, 52, 58, 72, 58, 62, 62, 71};
+    const std::vector<bool> tape = cut ? std::vector<bool>{0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0}
+                                       : std::vector<bool>{0, 0, 0, 1, 0, 0, 0, 0};
+    const double kRow = 14;
+    const double size = cut ? 7 : 8.5;
+    painter.setFont(fontOf(size, true));
     const auto row = [&](const std::vector<std::string>& cells, double y) {
         double x = 0;
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            // The tape reading, left-aligned, keeps clear of the figure before it.
-            const double inset = i == 3 ? 10 : 2;
-            const QRectF cell(x + inset, y, kWidths[i] - inset - 2, kRow);
+        for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) {
+            // A tape reading, left-aligned, keeps clear of the figure before it.
+            const double inset = tape[i] ? 8 : 2;
+            const QRectF cell(x + inset, y, widths[i] - inset - 2, kRow);
             painter.drawText(
                 cell,
-                textFlags((i == 0 || i == 3 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),
+                textFlags((i == 0 || tape[i] ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),
                 text(cells[i]));
-            x += kWidths[i];
+            x += widths[i];
         }
     };
-    row(sheet::sheetHeadings(sheet.options.language), top);
+    row(headings, top);
     painter.drawLine(QPointF(0, top + kRow), QPointF(kPageWidth, top + kRow));
-    painter.setFont(fontOf(8.5));
+    painter.setFont(fontOf(size));
     double y = top + kRow + 2;
     for (const sheet::SheetElement& element : sheet.elements) {
         row(sheet::sheetCells(element), y);

@@ -1,0 +1,229 @@
+#include "analysis/tuner.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <utility>
+
+#include "analysis/deck.h"
+
+namespace zeva::analysis {
+namespace {
+
+// A driven element's reactance grows by about this many ohms per wavelength of length near
+// resonance: the first guess of each search; the secant takes over from there.
+constexpr double kOhmsPerWavelength = 2000;
+constexpr int kMostRuns = 12;
+
+std::complex<double> complexOf(const Impedance& z) { return {z.resistance, z.reactance}; }
+Impedance impedanceOf(std::complex<double> z) { return {z.real(), z.imag()}; }
+
+// The error that the search drives to zero at this feed.
+double errorOf(bool hairpin, const Impedance& feed) {
+    if (!hairpin) return feed.reactance;
+    const double r = std::clamp(feed.resistance, 0.0, 50.0);
+    return feed.reactance - hairpinReactance(r);
+}
+
+}  // namespace
+
+Tuner::Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, Language language,
+             int processes)
+    : antenna_(std::move(antenna)),
+      segmentation_(analysis.segmentation),
+      request_(request),
+      language_(language),
+      processes_(std::max(1, processes)) {
+    const double length = antenna_.elements[antenna_.driven].length;
+    lengths_ = {length};
+    errors_ = {analysis.feed.reactance};
+    tuning_.trim = {length, analysis.feed, analysis.swr};
+    if (std::fabs(analysis.feed.reactance) < kTunedOhms) {
+        tuned(Stage::Trim, length, analysis.feed);
+        return;
+    }
+    runLength(length - analysis.feed.reactance / kOhmsPerWavelength * antenna_.wavelength());
+}
+
+Antenna Tuner::withDriven(double length) const {
+    Antenna changed = antenna_;
+    changed.elements[changed.driven].length = length;
+    return changed;
+}
+
+void Tuner::runLength(double length) {
+    lengths_.push_back(length);
+    decks_ = {sweepDeck(withDriven(length), segmentation_, {antenna_.frequency})};
+}
+
+void Tuner::fail(Failure failure) {
+    decks_.clear();
+    result_ = std::move(failure);
+}
+
+void Tuner::accept(const Outputs& outputs) {
+    if (finished()) return;
+    if (const auto* failure = std::get_if<Failure>(&outputs)) return fail(*failure);
+    const auto& texts = std::get<std::vector<std::string>>(outputs);
+    if (texts.size() != decks_.size()) {
+        return fail({say(language_, "nec2c 的输出数目不对", "wrong number of nec2c outputs")});
+    }
+    if (stage_ == Stage::Sweeps) return finishSweeps(texts);
+
+    const auto parsed = parseNecOutput(texts[0], language_);
+    if (const auto* failure = std::get_if<Failure>(&parsed)) return fail(*failure);
+    const auto& results = std::get<std::vector<FrequencyResult>>(parsed);
+    if (results.size() != 1 || !results[0].hasFeed) {
+        return fail(
+            {say(language_, "nec2c 的输出缺少阻抗", "the nec2c output lacks the impedance")});
+    }
+    const Impedance& feed = results[0].feed;
+    const double error = errorOf(stage_ == Stage::Hairpin, feed);
+    errors_.push_back(error);
+    if (std::fabs(error) < kTunedOhms) return tuned(stage_, lengths_.back(), feed);
+    if (lengths_.size() >= kMostRuns) {
+        return fail({say(language_, "驱动元件的长度调整未能收敛",
+                         "tuning the driven element's length did not converge")});
+    }
+    // The secant through the last two lengths tried.
+    const std::size_t n = lengths_.size();
+    const double slope = (errors_[n - 1] - errors_[n - 2]) / (lengths_[n - 1] - lengths_[n - 2]);
+    if (!(std::fabs(slope) > 0) || !std::isfinite(slope)) {
+        return fail({say(language_, "驱动元件的长度调整未能收敛",
+                         "tuning the driven element's length did not converge")});
+    }
+    runLength(lengths_[n - 1] - errors_[n - 1] / slope);
+}
+
+void Tuner::tuned(Stage stage, double length, const Impedance& feed) {
+    if (stage == Stage::Trim) {
+        tuning_.trim = {length, feed, swrAgainst50(feed)};
+        return startHairpin();
+    }
+    HairpinMatch match;
+    match.elementLength = length;
+    match.feed = feed;
+    match.shuntReactance = hairpinShuntReactance(feed.resistance);
+    match.stubImpedance = twoWireImpedance(request_.spacing, request_.wireDiameter);
+    match.stubLength =
+        shortedLineLength(match.shuntReactance, match.stubImpedance, antenna_.wavelength());
+    tuning_.hairpin = match;
+    startSweeps();
+}
+
+void Tuner::startHairpin() {
+    const double r = tuning_.trim.feed.resistance;
+    if (!request_.hairpin) return startSweeps();
+    if (r >= 50) {
+        tuning_.hairpinNote =
+            say(language_, "谐振时的馈点电阻为 ", "the resonant feed resistance is ") +
+            fixed(r, 1) +
+            say(language_, " 欧，不低于 50 欧：发夹匹配不适用",
+                " ohms, not below 50: a hairpin match does not apply");
+        return startSweeps();
+    }
+    stage_ = Stage::Hairpin;
+    lengths_ = {tuning_.trim.length};
+    errors_ = {errorOf(true, tuning_.trim.feed)};
+    runLength(tuning_.trim.length - errors_[0] / kOhmsPerWavelength * antenna_.wavelength());
+}
+
+// The sweeps of the matched antennas: the hairpin's shortened element, the trimmed one for
+// the coaxial transformer; every step of each, shared among the processes.
+void Tuner::startSweeps() {
+    stage_ = Stage::Sweeps;
+    decks_.clear();
+    sweepFrequencies_.clear();
+    for (int step = 0; step < kSweepSteps; ++step) {
+        sweepFrequencies_.push_back(sweepFrequency(antenna_.frequency, step));
+    }
+    const auto share = [this](const Antenna& antenna, std::size_t parts) {
+        for (std::size_t part = 0; part < parts; ++part) {
+            const std::size_t begin = sweepFrequencies_.size() * part / parts;
+            const std::size_t end = sweepFrequencies_.size() * (part + 1) / parts;
+            if (begin == end) continue;
+            decks_.push_back(sweepDeck(antenna, segmentation_,
+                                       {sweepFrequencies_.begin() + static_cast<long>(begin),
+                                        sweepFrequencies_.begin() + static_cast<long>(end)}));
+        }
+    };
+    const auto processes = static_cast<std::size_t>(processes_);
+    const bool both = tuning_.hairpin.has_value() && request_.coax;
+    const std::size_t parts = both ? std::max<std::size_t>(1, processes / 2) : processes;
+    if (tuning_.hairpin) share(withDriven(tuning_.hairpin->elementLength), parts);
+    hairpinDecks_ = decks_.size();
+    if (request_.coax) share(withDriven(tuning_.trim.length), parts);
+    if (decks_.empty()) result_ = tuning_;
+}
+
+void Tuner::finishSweeps(const std::vector<std::string>& outputs) {
+    std::vector<Impedance> hairpinFeeds;
+    std::vector<Impedance> trimmedFeeds;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const auto parsed = parseNecOutput(outputs[i], language_);
+        if (const auto* failure = std::get_if<Failure>(&parsed)) return fail(*failure);
+        for (const FrequencyResult& result : std::get<std::vector<FrequencyResult>>(parsed)) {
+            if (!result.hasFeed) continue;
+            (i < hairpinDecks_ ? hairpinFeeds : trimmedFeeds).push_back(result.feed);
+        }
+    }
+    const std::size_t middle = kSweepSteps / 2;
+    if (tuning_.hairpin) {
+        if (hairpinFeeds.size() != sweepFrequencies_.size()) {
+            return fail(
+                {say(language_, "nec2c 的扫描输出不完整", "the nec2c sweep is incomplete")});
+        }
+        HairpinMatch& match = *tuning_.hairpin;
+        for (std::size_t i = 0; i < hairpinFeeds.size(); ++i) {
+            match.sweepSwr.push_back(swrAgainst50(
+                impedanceOf(throughStub(complexOf(hairpinFeeds[i]), match.stubImpedance,
+                                        match.stubLength, sweepFrequencies_[i]))));
+        }
+        match.swr = match.sweepSwr[middle];
+        if (match.swr >= kMatchedSwr) {
+            tuning_.hairpinNote =
+                say(language_, "发夹匹配在设计频率上的驻波比只能到 ",
+                    "the hairpin match only reaches an SWR of ") +
+                fixed(match.swr, 2) +
+                say(language_, "，达不到 1.2 以下", " at the design frequency, not below 1.2");
+            tuning_.hairpin.reset();
+        }
+    }
+    if (request_.coax) {
+        if (trimmedFeeds.size() != sweepFrequencies_.size()) {
+            return fail(
+                {say(language_, "nec2c 的扫描输出不完整", "the nec2c sweep is incomplete")});
+        }
+        CoaxMatch match;
+        match.wanted = std::sqrt(50 * tuning_.trim.feed.resistance);
+        match.cable = nearestCable(match.wanted);
+        match.length = request_.velocityFactor * antenna_.wavelength() / 4;
+        for (std::size_t i = 0; i < trimmedFeeds.size(); ++i) {
+            match.sweepSwr.push_back(swrAgainst50(
+                impedanceOf(throughQuarterWave(complexOf(trimmedFeeds[i]), match.cable.impedance,
+                                               sweepFrequencies_[i], antenna_.frequency))));
+        }
+        match.swr = match.sweepSwr[middle];
+        if (match.swr >= kMatchedSwr) {
+            tuning_.coaxNote =
+                say(language_, "最接近的同轴电缆在设计频率上的驻波比只能到 ",
+                    "the nearest coaxial cable only reaches an SWR of ") +
+                fixed(match.swr, 2) +
+                say(language_, "，达不到 1.2 以下", " at the design frequency, not below 1.2");
+        } else {
+            tuning_.coax = std::move(match);
+        }
+    }
+    decks_.clear();
+    result_ = tuning_;
+}
+
+std::variant<Tuning, Failure> tune(const Antenna& antenna, const Analysis& analysis,
+                                   const MatchRequest& request, Runner& runner, Language language,
+                                   int processes) {
+    Tuner tuner(antenna, analysis, request, language, processes);
+    drive(tuner, runner);
+    return tuner.result();
+}
+
+}  // namespace zeva::analysis

@@ -1,0 +1,103 @@
+// After the analysis, the driven element tuned with a few nec2c runs at the converged
+// segmentation: trimmed to resonance, and, where asked, shortened for a hairpin match or fed
+// through a quarter-wave coaxial transformer, each with its SWR across the sweep.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "analysis/analyser.h"
+#include "analysis/build.h"
+
+namespace zeva::analysis {
+
+struct MatchRequest {
+    bool hairpin = false;
+    double wireDiameter = 0.003;  // metres, of the hairpin's two wires
+    double spacing = 0.05;        // metres, between their centres
+    bool coax = false;
+    double velocityFactor = 0.66;  // of the transformer's cable
+};
+
+// The driven element at zero reactance at the design frequency.
+struct Trim {
+    double length = 0;  // metres
+    Impedance feed;
+    double swr = 0;
+};
+
+struct HairpinMatch {
+    double elementLength = 0;  // metres: the driven element shortened
+    Impedance feed;            // of the shortened element: R − j√(R·(50 − R))
+    double shuntReactance = 0;
+    double stubImpedance = 0;  // ohms
+    double stubLength = 0;     // metres, shorted at its far end
+    double swr = 0;            // through the match, at the design frequency
+    std::vector<double> sweepSwr;
+};
+
+struct CoaxMatch {
+    double wanted = 0;  // √(50·R) for the trimmed element's R
+    Cable cable;
+    double length = 0;  // metres: a quarter wave in the cable
+    double swr = 0;
+    std::vector<double> sweepSwr;
+};
+
+struct Tuning {
+    Trim trim;
+    std::optional<HairpinMatch> hairpin;
+    std::optional<CoaxMatch> coax;
+    std::string hairpinNote;  // why there is no hairpin match, where one was asked for
+    std::string coaxNote;
+};
+
+// A match is worth building when it brings the SWR at the design frequency below this.
+inline constexpr double kMatchedSwr = 1.2;
+// The reactance counted as zero, ohms, when trimming and shortening.
+inline constexpr double kTunedOhms = 0.05;
+
+class Tuner final : public Stepper {
+public:
+    Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, Language language,
+          int processes);
+
+    [[nodiscard]] const std::vector<std::string>& decks() const override { return decks_; }
+    void accept(const Outputs& outputs) override;
+    [[nodiscard]] const std::variant<Tuning, Failure>& result() const { return result_; }
+
+private:
+    enum class Stage { Trim, Hairpin, Sweeps };
+    void runLength(double length);
+    void tuned(Stage stage, double length, const Impedance& feed);
+    void startHairpin();
+    void startSweeps();
+    void finishSweeps(const std::vector<std::string>& outputs);
+    void fail(Failure failure);
+    [[nodiscard]] Antenna withDriven(double length) const;
+
+    Antenna antenna_;
+    Segmentation segmentation_;
+    MatchRequest request_;
+    Language language_;
+    int processes_;
+    Stage stage_ = Stage::Trim;
+    // The lengths tried in the current stage and the error of each: the reactance, or its
+    // distance from the hairpin's.
+    std::vector<double> lengths_;
+    std::vector<double> errors_;
+    std::vector<std::string> decks_;
+    std::vector<double> sweepFrequencies_;
+    std::size_t hairpinDecks_ = 0;  // the first decks of the sweeps are the hairpin's
+    Tuning tuning_;
+    std::variant<Tuning, Failure> result_;
+};
+
+// Runs a tuner to its end.
+[[nodiscard]] std::variant<Tuning, Failure> tune(const Antenna& antenna, const Analysis& analysis,
+                                                 const MatchRequest& request, Runner& runner,
+                                                 Language language, int processes);
+
+}  // namespace zeva::analysis
