@@ -97,6 +97,18 @@ std::string figureOf(Micro value, int decimals) {
     return text;
 }
 
+namespace {
+
+// To the nearest of that many decimals, halves away from zero.
+Micro rounded(Micro value, int decimals) {
+    Micro step = 1;
+    for (int i = decimals; i < 6; ++i) step *= 10;
+    const Micro half = step / 2;
+    return (value >= 0 ? (value + half) / step : (value - half) / step) * step;
+}
+
+}  // namespace
+
 std::string tapeOf(const std::string& feet) {
     const Result<TapeReading> tape = ConvertDecimalFeet(feet);
     return tape.ok() ? tapeReading(tape.value()) : std::string();
@@ -116,9 +128,9 @@ std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
     for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
         SheetElement& element = sheet.elements[i];
         const bool through = i != kDrivenIndex || options.drivenThroughBoom;
-        element.cutFeet = figureOf(microOf(element.feet) + (through ? feet : 0), 4);
+        element.cutFeet = figureOf(rounded(microOf(element.feet) + (through ? feet : 0), 4), 4);
         element.cutCentimetres =
-            figureOf(microOf(element.centimetres) + (through ? centimetres : 0), 2);
+            figureOf(rounded(microOf(element.centimetres) + (through ? centimetres : 0), 2), 2);
         element.cutTape = tapeOf(element.cutFeet);
     }
     return std::nullopt;

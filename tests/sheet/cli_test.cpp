@@ -104,6 +104,68 @@ TEST_F(Cli, help_and_usage_mistakes) {
     EXPECT_EQ(wrong.err, "zeva-sheet: 未知的选项：--colour\nzeva-sheet --help\n");
 }
 
+TEST_F(Cli, the_boom_correction_in_every_format_and_its_limits) {
+    const Outcome text = run("-f 144 -d 1/2 --mounting bonded --boom-diameter 25.4");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("下料长度(英尺)"), std::string::npos);
+    EXPECT_NE(text.out.find("3.3118      100.94  3' 3 47/64\"           3.3346          101.63"),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("每根穿杆元件加长 6.94 mm"), std::string::npos);
+    EXPECT_NE(text.out.find("分析仍按设计长度建模"), std::string::npos);
+
+    const Outcome csv =
+        run("-f 144 -d 1/2 --mounting insulated --boom-diameter 1in --format csv --lang en");
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out.rfind("element,length ft,length cm,tape,cut ft,cut cm,cut tape,", 0), 0u);
+    EXPECT_NE(csv.out.find("3.47 mm longer"), std::string::npos) << csv.out;
+
+    const Outcome json =
+        run("-f 144 -d 1/2 --mounting bonded --boom-diameter 2.54cm "
+            "--driven-through-boom --format json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"cut_length_ft\": 3.3346, \"cut_length_cm\": 101.63, "
+                            "\"cut_tape\": \"3' 4 1/64\\\"\""),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"lengthening_mm\": 6.942, \"driven_through_boom\": true"),
+              std::string::npos);
+
+    const Outcome insulators = run("-f 144 -d 1/2 --mounting insulators");
+    ASSERT_EQ(insulators.status, 0) << insulators.err;
+    EXPECT_NE(insulators.out.find("不需修正"), std::string::npos);
+    EXPECT_EQ(insulators.out.find("下料长度"), std::string::npos);
+
+    const Outcome thick = run("-f 144 -d 1/2 --mounting bonded --boom-diameter 120");
+    EXPECT_EQ(thick.status, 1);
+    EXPECT_NE(thick.err.find("0.055"), std::string::npos) << thick.err;
+    EXPECT_EQ(thick.out, "");
+    EXPECT_EQ(run("-f 144 -d 1/2 --mounting bonded").status, 2);
+    EXPECT_EQ(run("-f 144 -d 1/2 --mounting glued --boom-diameter 25").status, 2);
+    EXPECT_EQ(run("-f 144 -d 1/2 --mounting bonded --boom-diameter 0mm").status, 2);
+    EXPECT_EQ(run("-f 144 -d 1/2 --match hairpin").status, 2);  // needs --analyse
+    EXPECT_EQ(run("-f 144 -d 1/2 -a --match gamma").status, 2);
+    EXPECT_EQ(run("-f 144 -d 1/2 -a --match coax --velocity-factor 1.5").status, 2);
+}
+
+TEST_F(Cli, the_analysis_trims_the_driven_element_and_matches_it) {
+    if (!zeva::testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
+    const Outcome text = run("-e 3 -f 14.2 -d 1in -a --match hairpin,coax");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("驱动元件谐振长度："), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("发夹匹配：驱动元件缩短为"), std::string::npos);
+    EXPECT_NE(text.out.find("四分之一波长同轴变换：√(50·R) = "), std::string::npos);
+    const Outcome json = run("-e 3 -f 14.2 -d 1in -a --match hairpin --format json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"tuning\": {\"trim\": {\"driven_length_m\": "), std::string::npos);
+    EXPECT_NE(json.out.find("\"sweep_swr\": ["), std::string::npos);
+    // A resonant R of 50 ohms or more takes no hairpin: the two-element design feeds above 50.
+    const Outcome high = run("-e 2 -f 28.5 -d 1/2 -a --match hairpin --lang en");
+    ASSERT_EQ(high.status, 0) << high.err;
+    EXPECT_NE(high.out.find("not below 50: a hairpin match does not apply"), std::string::npos)
+        << high.out;
+}
+
 TEST_F(Cli, engine_errors_name_the_option) {
     const Outcome zero = run("-f 0 -d 1/2 --nec zero.nec");
     EXPECT_EQ(zero.status, 1);
