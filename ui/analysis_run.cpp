@@ -9,11 +9,10 @@ namespace zeva::ui {
 using analysis::Failure;
 using analysis::Language;
 
-AnalysisRun::AnalysisRun(analysis::Antenna antenna, int processes,
-                         std::function<void(int)> progress, std::function<void(const Result&)> done)
-    : analyser_(std::move(antenna), Language::Chinese, processes),
-      progress_(std::move(progress)),
-      done_(std::move(done)) {
+AnalysisRun::AnalysisRun(std::unique_ptr<analysis::Stepper> stepper,
+                         std::function<void(int)> progress,
+                         std::function<void(analysis::Stepper&)> done)
+    : stepper_(std::move(stepper)), progress_(std::move(progress)), done_(std::move(done)) {
     timeLimit_.setSingleShot(true);
     timeLimit_.setInterval(kTimeLimitSeconds * 1000);
     QObject::connect(&timeLimit_, &QTimer::timeout, [this] {
@@ -24,15 +23,14 @@ AnalysisRun::AnalysisRun(analysis::Antenna antenna, int processes,
 AnalysisRun::~AnalysisRun() { endProcesses(); }
 
 void AnalysisRun::start() {
-    if (analyser_.finished()) {  // refused before any run: the limits of the model
-        done_(analyser_.result());
-        return;
-    }
-    if (!folder_.isValid()) {
-        fail({"无法为 nec2c 建立临时文件夹"});
-        return;
-    }
+    if (stepper_->finished()) return end();  // refused before any run: the model's limits
+    if (!folder_.isValid()) return fail({"无法为 nec2c 建立临时文件夹"});
     runRound();
+}
+
+// Hands the finished stepper to the window, once; the window may replace this run meanwhile.
+void AnalysisRun::end() {
+    if (done_) std::exchange(done_, nullptr)(*stepper_);
 }
 
 void AnalysisRun::cancel() {
@@ -42,7 +40,7 @@ void AnalysisRun::cancel() {
 
 void AnalysisRun::runRound() {
     ++round_;
-    const std::vector<std::string>& decks = analyser_.decks();
+    const std::vector<std::string>& decks = stepper_->decks();
     outputs_.clear();
     pending_ = static_cast<int>(decks.size());
     for (std::size_t i = 0; i < decks.size(); ++i) {
@@ -95,14 +93,16 @@ void AnalysisRun::finishedOne(QProcess* process) {
         texts.emplace_back(text.constData(), static_cast<std::size_t>(text.size()));
     }
     endProcesses();
-    analyser_.accept(texts);
-    if (!analyser_.finished()) return runRound();
-    if (done_) std::exchange(done_, nullptr)(analyser_.result());
+    stepper_->accept(texts);
+    if (!stepper_->finished()) return runRound();
+    end();
 }
 
 void AnalysisRun::fail(Failure failure) {
     endProcesses();
-    if (done_) std::exchange(done_, nullptr)(Result(std::move(failure)));
+    if (!done_) return;
+    stepper_->accept(std::move(failure));
+    end();
 }
 
 void AnalysisRun::endProcesses() {

@@ -1,16 +1,16 @@
-// One analysis of an antenna run from the event loop: the analyser's decks go to nec2c
-// processes started with QProcess, their outputs back to the analyser, round after round,
-// and the window is told of each round and of the end. Nothing here waits on a process
-// except cancel(), which ends them all and reaps them at once.
+// One computation that runs nec2c in rounds (the analysis, the tuning) driven from the event
+// loop: its decks go to nec2c processes started with QProcess, their outputs back to it, round
+// after round, and the window is told of each round and of the end. Nothing here waits on a
+// process except cancel(), which ends them all and reaps them at once.
 #pragma once
 
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
-#include <variant>
+#include <memory>
 #include <vector>
 
-#include "analysis/analyser.h"
+#include "analysis/runner.h"
 
 class QProcess;
 
@@ -18,12 +18,11 @@ namespace zeva::ui {
 
 class AnalysisRun final {
 public:
-    using Result = std::variant<analysis::Analysis, analysis::Failure>;
-
-    // progress(round) is called as each round of nec2c runs starts (from 1); done(result) once
-    // at the end, never after cancel(). processes: how many nec2c processes the sweep shares.
-    AnalysisRun(analysis::Antenna antenna, int processes, std::function<void(int)> progress,
-                std::function<void(const Result&)> done);
+    // progress(round) is called as each round of nec2c runs starts (from 1); done(stepper)
+    // once at the end, with the stepper finished (a failure to run nec2c handed to it), never
+    // after cancel().
+    AnalysisRun(std::unique_ptr<analysis::Stepper> stepper, std::function<void(int)> progress,
+                std::function<void(analysis::Stepper&)> done);
     AnalysisRun(const AnalysisRun&) = delete;
     AnalysisRun& operator=(const AnalysisRun&) = delete;
     ~AnalysisRun();
@@ -40,11 +39,12 @@ private:
     void runRound();
     void finishedOne(QProcess* process);
     void fail(analysis::Failure failure);
+    void end();
     void endProcesses();
 
-    analysis::Analyser analyser_;
+    std::unique_ptr<analysis::Stepper> stepper_;
     std::function<void(int)> progress_;
-    std::function<void(const Result&)> done_;
+    std::function<void(analysis::Stepper&)> done_;
     QTemporaryDir folder_;
     QTimer timeLimit_;
     std::vector<QProcess*> processes_;

@@ -2,14 +2,19 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -20,9 +25,11 @@
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
+#include <cmath>
 #include <set>
 #include <utility>
 
+#include "engine/numbers.h"
 #include "sheet/render.h"
 #include "ui/analysis_run.h"
 #include "ui/errors.h"
@@ -180,6 +187,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     boom_ = wrappingLabel(this, "boomLabel");
     sheetLayout->addWidget(table_);
     sheetLayout->addWidget(boom_);
+    sheetLayout->addWidget(buildControls());
 
     // Right: the analysis' progress, figures and plots.
     auto* analysisSide = new QWidget;
@@ -201,13 +209,13 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     figures_->setObjectName(QStringLiteral("analysisFigures"));
     figures_->setReadOnly(true);
     figures_->setTabChangesFocus(true);
-    figures_->setMinimumHeight(150);
+    figures_->setMinimumHeight(fontMetrics().lineSpacing() * 9);
     sweepPlot_ = new PlotWidget(paintSweep);
     sweepPlot_->setObjectName(QStringLiteral("sweepPlot"));
     patternPlot_ = new PlotWidget(paintPatterns);
     patternPlot_->setObjectName(QStringLiteral("patternPlot"));
     analysisLayout->addLayout(progressRow);
-    analysisLayout->addWidget(figures_, 2);
+    analysisLayout->addWidget(figures_, 3);
     analysisLayout->addWidget(sweepPlot_, 3);
     analysisLayout->addWidget(patternPlot_, 4);
 
@@ -248,36 +256,167 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
 
 DesignWindow::~DesignWindow() { cancelAnalysis(); }
 
+QWidget* DesignWindow::buildControls() {
+    auto* box = new QGroupBox(QStringLiteral("从设计到天线"));
+    auto* grid = new QGridLayout(box);
+    const auto edit = [this](const char* name, const char* text) {
+        auto* field = new QLineEdit(QString::fromUtf8(text), this);
+        field->setObjectName(QLatin1String(name));
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000.00")) +
+                               12);
+        field->setMaximumWidth(90);
+        return field;
+    };
+    const auto label = [](const char* text, QWidget* buddy) {
+        auto* caption = new QLabel(QString::fromUtf8(text));
+        caption->setBuddy(buddy);
+        return caption;
+    };
+    mounting_ = new QComboBox;
+    mounting_->setObjectName(QStringLiteral("mounting"));
+    mounting_->addItems({QStringLiteral("装在杆上方的绝缘子上（不修正）"),
+                         QStringLiteral("绝缘地穿过金属杆"), QStringLiteral("穿过金属杆并连接")});
+    boomDiameter_ = edit("boomDiameter", "25.4");
+    drivenThrough_ = new QCheckBox(QStringLiteral("驱动元件也穿杆"));
+    drivenThrough_->setObjectName(QStringLiteral("drivenThroughBoom"));
+    match_ = new QComboBox;
+    match_->setObjectName(QStringLiteral("match"));
+    match_->addItems({QStringLiteral("不匹配"), QStringLiteral("发夹匹配"),
+                      QStringLiteral("四分之一波长同轴变换"), QStringLiteral("两种都算")});
+    hairpinWire_ = edit("hairpinWire", "3");
+    hairpinSpacing_ = edit("hairpinSpacing", "50");
+    velocity_ = edit("velocityFactor", "0.66");
+    buildNote_ = wrappingLabel(this, "buildNote");
+    QPalette red = buildNote_->palette();
+    red.setColor(QPalette::WindowText, QColor(200, 0, 0));
+    buildNote_->setPalette(red);
+
+    grid->addWidget(label("安装方式(&M)", mounting_), 0, 0);
+    grid->addWidget(mounting_, 0, 1, 1, 3);
+    grid->addWidget(label("杆径 mm(&B)", boomDiameter_), 0, 4);
+    grid->addWidget(boomDiameter_, 0, 5);
+    grid->addWidget(drivenThrough_, 0, 6);
+    grid->addWidget(label("50 欧匹配(&H)", match_), 1, 0);
+    grid->addWidget(match_, 1, 1);
+    grid->addWidget(label("发夹线径 mm", hairpinWire_), 1, 2);
+    grid->addWidget(hairpinWire_, 1, 3);
+    grid->addWidget(label("间距 mm", hairpinSpacing_), 1, 4);
+    grid->addWidget(hairpinSpacing_, 1, 5);
+    auto* velocityRow = new QHBoxLayout;
+    velocityRow->addWidget(label("速度因子", velocity_));
+    velocityRow->addWidget(velocity_);
+    grid->addLayout(velocityRow, 1, 6);
+    grid->addWidget(buildNote_, 2, 0, 1, 7);
+
+    // The mounting changes only the cut lengths; a match needs the tuning run again.
+    connect(mounting_, &QComboBox::currentIndexChanged, this, &DesignWindow::rebuildSheet);
+    connect(drivenThrough_, &QCheckBox::toggled, this, &DesignWindow::rebuildSheet);
+    connect(boomDiameter_, &QLineEdit::editingFinished, this, &DesignWindow::rebuildSheet);
+    connect(match_, &QComboBox::currentIndexChanged, this, &DesignWindow::startTuning);
+    for (QLineEdit* field : {hairpinWire_, hairpinSpacing_, velocity_}) {
+        connect(field, &QLineEdit::editingFinished, this, &DesignWindow::startTuning);
+    }
+    return box;
+}
+
+QString DesignWindow::readBuild(sheet::SheetOptions& options) const {
+    const auto number = [](const QLineEdit* field) -> std::optional<double> {
+        const Result<double> value = parseDouble(field->text().toStdString(), localNumberFormat());
+        if (!value.ok() || !(value.value() > 0) || !std::isfinite(value.value())) return {};
+        return value.value();
+    };
+    static constexpr analysis::Mounting kMountings[] = {
+        analysis::Mounting::Insulators, analysis::Mounting::Insulated, analysis::Mounting::Bonded};
+    options.mountingGiven = mounting_->currentIndex() > 0;
+    options.mounting = kMountings[std::max(0, mounting_->currentIndex())];
+    options.drivenThroughBoom = drivenThrough_->isChecked();
+    if (options.mountingGiven) {
+        const auto boom = number(boomDiameter_);
+        if (!boom) return QStringLiteral("杆径必须是大于零的数（毫米）：") + boomDiameter_->text();
+        options.boomDiameter = *boom / 1000;
+    }
+    options.match.hairpin = match_->currentIndex() == 1 || match_->currentIndex() == 3;
+    options.match.coax = match_->currentIndex() == 2 || match_->currentIndex() == 3;
+    if (options.match.hairpin) {
+        const auto wire = number(hairpinWire_);
+        const auto spacing = number(hairpinSpacing_);
+        if (!wire)
+            return QStringLiteral("发夹线径必须是大于零的数（毫米）：") + hairpinWire_->text();
+        if (!spacing || *spacing <= *wire) {
+            return QStringLiteral("发夹间距必须是大于线径的数（毫米）：") + hairpinSpacing_->text();
+        }
+        options.match.wireDiameter = *wire / 1000;
+        options.match.spacing = *spacing / 1000;
+    }
+    if (options.match.coax) {
+        const auto factor = number(velocity_);
+        if (!factor || *factor > 1) {
+            return QStringLiteral("速度因子必须在 0 和 1 之间：") + velocity_->text();
+        }
+        options.match.velocityFactor = *factor;
+    }
+    return {};
+}
+
 void DesignWindow::showDesign(const sheet::SheetOptions& design) {
     cancelAnalysis();
     analysis_.reset();
+    tuning_.reset();
+    mainDesign_ = design;
     sweepPlot_->setAnalysis(nullptr);
     patternPlot_->setAnalysis(nullptr);
     figures_->clear();
+    rebuildSheet();
+    if (sheet_) startAnalysis();
+    updateCommands();
+}
+
+// The sheet of the main window's design with the boom correction the controls ask for; a
+// wrong control is named below them, and the sheet shows without the correction meanwhile.
+void DesignWindow::rebuildSheet() {
     model_->setSheet(nullptr);
     sheet_.reset();
     boom_->clear();
-    if (design.diameterIndex < 0) {
+    buildNote_->clear();
+    if (!mainDesign_) return;
+    if (mainDesign_->diameterIndex < 0) {
         design_->setText(
             QStringLiteral("下料与分析需要主窗口中选定的元件数和元件直径：请选择后再点击“计算”。"));
         setAnalysisNote({});
         updateCommands();
         return;
     }
-    Result<sheet::CutSheet> made = sheet::makeCutSheet(design);
+    sheet::SheetOptions options = *mainDesign_;
+    const QString wrong = readBuild(options);
+    if (!wrong.isEmpty()) {
+        buildNote_->setText(wrong);
+        options.mountingGiven = false;
+        options.mounting = analysis::Mounting::Insulators;
+    }
+    Result<sheet::CutSheet> made = sheet::makeCutSheet(options);
     if (!made.ok()) {
         design_->setText(errorMessage(made.error()));
         setAnalysisNote({});
         updateCommands();
         return;
     }
-    sheet_ = std::move(made.value());
+    sheet::CutSheet sheet = made.value();
+    if (const auto failure = sheet::applyBoomCorrection(sheet)) {
+        buildNote_->setText(QString::fromStdString(failure->message));
+        sheet = made.value();
+        sheet.options.mountingGiven = false;
+        sheet.options.mounting = analysis::Mounting::Insulators;
+    }
+    sheet_ = std::move(sheet);
     design_->setText(QString::fromStdString(sheet::designLine(*sheet_)));
     model_->setSheet(&*sheet_);
-    boom_->setText(QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
+    QString boom = QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
                        .arg(QString::fromStdString(sheet_->boomFeet),
-                            QString::fromStdString(sheet_->boomCentimetres)));
-    startAnalysis();
+                            QString::fromStdString(sheet_->boomCentimetres));
+    if (const std::string note = sheet::boomNote(*sheet_); !note.empty()) {
+        boom += '\n' + QString::fromStdString(note);
+    }
+    boom_->setText(boom);
     updateCommands();
 }
 
@@ -292,15 +431,18 @@ void DesignWindow::startAnalysis() {
     progress_->setVisible(true);
     cancel_->setEnabled(true);
     run_ = std::make_unique<AnalysisRun>(
-        sheet::antennaOf(*sheet_), QThread::idealThreadCount(),
+        std::make_unique<analysis::Analyser>(sheet::antennaOf(*sheet_), Language::Chinese,
+                                             QThread::idealThreadCount()),
         [this](int round) {
             status_->setText(QStringLiteral("正在分析：第 %1 轮 nec2c 计算…").arg(round));
         },
-        [this](const AnalysisRun::Result& result) { analysisDone(result); });
+        [this](analysis::Stepper& done) {
+            analysisDone(static_cast<analysis::Analyser&>(done).result());
+        });
     run_->start();
 }
 
-void DesignWindow::analysisDone(const AnalysisRun::Result& result) {
+void DesignWindow::analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result) {
     progress_->setVisible(false);
     cancel_->setEnabled(false);
     if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
@@ -308,19 +450,73 @@ void DesignWindow::analysisDone(const AnalysisRun::Result& result) {
     } else {
         analysis_ = std::get<analysis::Analysis>(result);
         status_->setText(QStringLiteral("分析完成。"));
-        QStringList lines;
-        for (const sheet::FigureLine& figure :
-             sheet::analysisFigures(*analysis_, Language::Chinese)) {
-            lines << QString::fromStdString(figure.label + "：" + figure.text);
-        }
-        figures_->setPlainText(lines.join('\n'));
+        showFigures();
         sweepPlot_->setAnalysis(&*analysis_);
         patternPlot_->setAnalysis(&*analysis_);
+        startTuning();
     }
     updateCommands();
 }
 
+// The driven element trimmed, and the matches asked for, at the analysis' segmentation.
+void DesignWindow::startTuning() {
+    if (!analysis_ || !sheet_) return;
+    sheet::SheetOptions options = sheet_->options;
+    if (const QString wrong = readBuild(options); !wrong.isEmpty()) {
+        buildNote_->setText(wrong);
+        return;
+    }
+    buildNote_->clear();
+    // This may run inside the finished analysis' own callback: that run is kept until the
+    // next one ends, never destroyed under its caller. A tuning still running is cancelled.
+    if (run_) run_->cancel();
+    retired_ = std::move(run_);
+    tuning_.reset();
+    showFigures();
+    status_->setText(QStringLiteral("正在调整驱动元件…"));
+    progress_->setVisible(true);
+    cancel_->setEnabled(true);
+    run_ = std::make_unique<AnalysisRun>(
+        std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, options.match,
+                                          Language::Chinese, QThread::idealThreadCount()),
+        [](int) {},
+        [this](analysis::Stepper& done) {
+            tuningDone(static_cast<analysis::Tuner&>(done).result());
+        });
+    run_->start();
+}
+
+void DesignWindow::tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result) {
+    progress_->setVisible(false);
+    cancel_->setEnabled(false);
+    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
+        status_->setText(QString::fromStdString(failure->message));
+    } else {
+        tuning_ = std::get<analysis::Tuning>(result);
+        status_->setText(QStringLiteral("分析完成。"));
+    }
+    showFigures();
+    sweepPlot_->setAnalysis(&*analysis_, tuning_ ? &*tuning_ : nullptr);
+    updateCommands();
+}
+
+// One figure a line: the analysis', then the trim's and the matches'.
+void DesignWindow::showFigures() {
+    if (!analysis_) return;
+    QStringList lines;
+    for (const sheet::FigureLine& figure : sheet::analysisFigures(*analysis_, Language::Chinese)) {
+        lines << QString::fromStdString(figure.label + "：" + figure.text);
+    }
+    if (tuning_) {
+        for (const sheet::FigureLine& figure : sheet::tuningFigures(*tuning_, Language::Chinese)) {
+            lines << QString::fromStdString(figure.label + "：" + figure.text);
+        }
+    }
+    figures_->setPlainText(lines.join('\n'));
+}
+
 void DesignWindow::cancelAnalysis() {
+    retired_.reset();
     if (run_ == nullptr) return;
     run_->cancel();
     run_.reset();
@@ -372,7 +568,8 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
             sheet::SheetOptions options = sheet_->options;
             options.format =
                 kind == Export::Csv ? sheet::OutputFormat::Csv : sheet::OutputFormat::Json;
-            content = sheet::render({options, &*sheet_, antenna, analysis});
+            content = sheet::render(
+                {options, &*sheet_, antenna, analysis, tuning_ ? &*tuning_ : nullptr});
             break;
         }
         case Export::Deck:
@@ -383,7 +580,8 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
             content = sheet::patternSvg(*analysis, antenna.frequency, Language::Chinese);
             break;
         case Export::Pdf: {
-            const QByteArray pdf = reportPdf({*sheet_, analysis, analysisNote_});
+            const QByteArray pdf =
+                reportPdf({*sheet_, analysis, tuning_ ? &*tuning_ : nullptr, analysisNote_});
             if (pdf.isEmpty()) {
                 reportError(this, QStringLiteral("无法生成 PDF 报告：") + path);
                 return false;
@@ -409,7 +607,8 @@ void DesignWindow::printReport() {
     }
     QPrinter printer(destination, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("ZEVA 下料与分析"));
-    if (!paintReport(printer, {*sheet_, analysis_ ? &*analysis_ : nullptr, analysisNote_})) {
+    if (!paintReport(printer, {*sheet_, analysis_ ? &*analysis_ : nullptr,
+                               tuning_ ? &*tuning_ : nullptr, analysisNote_})) {
         reportError(this, QStringLiteral("无法打印：打印机没有响应"));
     }
 }

@@ -10,9 +10,13 @@
 #include <optional>
 
 #include "analysis/analyser.h"
+#include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -46,15 +50,25 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QWidget* buildControls();
+    // The boom correction and matches as the controls say; an error naming the control.
+    QString readBuild(sheet::SheetOptions& options) const;
+    void rebuildSheet();
     void startAnalysis();
     void analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result);
+    void startTuning();
+    void tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result);
+    void showFigures();
     void chooseAndExport(Export kind);
     void setAnalysisNote(const QString& note);
     void updateCommands();
 
+    std::optional<sheet::SheetOptions> mainDesign_;  // as the main window gave it
     std::optional<sheet::CutSheet> sheet_;
     std::optional<analysis::Analysis> analysis_;
+    std::optional<analysis::Tuning> tuning_;
     std::unique_ptr<AnalysisRun> run_;
+    std::unique_ptr<AnalysisRun> retired_;  // a run that ended in its own callback
     QString analysisNote_;
 
     QLabel* design_;
@@ -67,6 +81,14 @@ private:
     QPlainTextEdit* figures_;
     PlotWidget* sweepPlot_;
     PlotWidget* patternPlot_;
+    QComboBox* mounting_;
+    QLineEdit* boomDiameter_;
+    QCheckBox* drivenThrough_;
+    QComboBox* match_;
+    QLineEdit* hairpinWire_;
+    QLineEdit* hairpinSpacing_;
+    QLineEdit* velocity_;
+    QLabel* buildNote_;
     std::vector<std::pair<Export, QPushButton*>> exports_;
     QPushButton* print_;
 };

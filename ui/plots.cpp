@@ -12,6 +12,8 @@ namespace {
 const QColor kSwrColour(200, 0, 0);
 const QColor kGainColour(0, 0, 200);
 const QColor kGrid(210, 210, 210);
+const QColor kHairpinColour(0, 140, 0);
+const QColor kCoaxColour(200, 120, 0);
 
 // Round steps for a scale from low to high with about `count` divisions.
 double niceStep(double span, int count) {
@@ -29,16 +31,19 @@ int decimalsFor(double step) { return step >= 1 ? 0 : step >= 0.1 ? 1 : 2; }
 
 }  // namespace
 
-void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis) {
+void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
+                const analysis::Tuning* tuning) {
     const std::vector<analysis::SweepPoint>& sweep = analysis.sweep;
     if (sweep.size() < 2) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetricsF metrics(painter.font());
     const double line = metrics.height();
-    const QRectF plot =
-        area.adjusted(metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 2.2,
-                      -metrics.horizontalAdvance(QStringLiteral("10.0")) - 10, -line * 2.6);
+    // A row for the matches' keys below the frequency scale, where there are matches.
+    const bool matched = tuning != nullptr && (tuning->hairpin || tuning->coax);
+    const QRectF plot = area.adjusted(
+        metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 2.2,
+        -metrics.horizontalAdvance(QStringLiteral("10.0")) - 10, -line * (matched ? 3.6 : 2.6));
 
     const double f0 = sweep.front().frequency;
     const double f1 = sweep.back().frequency;
@@ -111,12 +116,51 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     }
     painter.setPen(QPen(kSwrColour, 2));
     painter.drawPath(swrPath);
+    // The matched SWR, step by step across the same frequencies, each with its key.
+    std::vector<std::pair<QString, QColor>> keys;
+    if (tuning != nullptr) {
+        const struct {
+            const std::vector<double>* swr;
+            QColor colour;
+            QString name;
+        } matches[] = {
+            {tuning->hairpin ? &tuning->hairpin->sweepSwr : nullptr, kHairpinColour,
+             QStringLiteral("发夹匹配后")},
+            {tuning->coax ? &tuning->coax->sweepSwr : nullptr, kCoaxColour,
+             QStringLiteral("同轴变换后")},
+        };
+        for (const auto& match : matches) {
+            if (match.swr == nullptr || match.swr->size() != sweep.size()) continue;
+            QPainterPath path(QPointF(x(sweep.front().frequency), ySwr(match.swr->front())));
+            for (std::size_t i = 0; i < sweep.size(); ++i) {
+                path.lineTo(x(sweep[i].frequency), ySwr((*match.swr)[i]));
+            }
+            painter.setPen(QPen(match.colour, 2));
+            painter.drawPath(path);
+            keys.push_back({match.name, match.colour});
+        }
+    }
+    // The keys in one row below the frequency scale, the bare SWR's first.
+    keys.insert(keys.begin(), {QStringLiteral("驻波比"), kSwrColour});
+    if (keys.size() > 1) {
+        double x0 = plot.left();
+        for (const auto& [name, colour] : keys) {
+            const double y0 = plot.bottom() + line * 2.3;
+            painter.setPen(QPen(colour, 2));
+            painter.drawLine(QPointF(x0, y0 + line / 2), QPointF(x0 + 16, y0 + line / 2));
+            const double width = metrics.horizontalAdvance(name);
+            painter.drawText(QRectF(x0 + 20, y0, width + 2, line),
+                             textFlags(Qt::AlignLeft | Qt::AlignVCenter), name);
+            x0 += 20 + width + 16;
+        }
+    }
     painter.setPen(QPen(kGainColour, 2, Qt::DashLine));
     painter.drawPath(gainPath);
     painter.restore();
 }
 
-void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis) {
+void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
+                   const analysis::Tuning*) {
     constexpr double kRange = 40;  // dB below the scale's top
     double peak = -999;
     for (const auto* plane : {&analysis.ePlane, &analysis.hPlane}) {
@@ -204,15 +248,16 @@ PlotWidget::PlotWidget(Paint paint, QWidget* parent) : QWidget(parent), paint_(p
     setPalette(colours);
 }
 
-void PlotWidget::setAnalysis(const analysis::Analysis* analysis) {
+void PlotWidget::setAnalysis(const analysis::Analysis* analysis, const analysis::Tuning* tuning) {
     analysis_ = analysis;
+    tuning_ = tuning;
     update();
 }
 
 void PlotWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (analysis_ != nullptr) {
-        paint_(painter, QRectF(rect()).adjusted(4, 4, -4, -4), *analysis_);
+        paint_(painter, QRectF(rect()).adjusted(4, 4, -4, -4), *analysis_, tuning_);
     } else {
         painter.setPen(Qt::gray);
         painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("分析完成后显示图形"));

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "analysis/analyser.h"
+#include "analysis/tuner.h"
 
 class QPainter;
 
@@ -14,19 +15,23 @@ namespace zeva::ui {
 // Alignment flags as QPainter::drawText takes them.
 inline int textFlags(Qt::Alignment alignment) { return static_cast<int>(alignment.toInt()); }
 
-// SWR (left scale) and forward gain (right scale) against frequency in MHz.
-void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis);
+// SWR (left scale) and forward gain (right scale) against frequency in MHz; with a tuning,
+// the SWR through each match beside the bare one.
+void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
+                const analysis::Tuning* tuning);
 
 // The two pattern cuts side by side, the forward direction (towards the directors) to the
 // right, 10 dB a ring from the scale's top down to 40 dB below it.
-void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis);
+void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
+                   const analysis::Tuning* tuning = nullptr);
 
 // A widget that paints an analysis with one of the functions above, or a grey hint without.
 class PlotWidget final : public QWidget {
 public:
-    using Paint = void (*)(QPainter&, const QRectF&, const analysis::Analysis&);
+    using Paint = void (*)(QPainter&, const QRectF&, const analysis::Analysis&,
+                           const analysis::Tuning*);
     PlotWidget(Paint paint, QWidget* parent = nullptr);
-    void setAnalysis(const analysis::Analysis* analysis);
+    void setAnalysis(const analysis::Analysis* analysis, const analysis::Tuning* tuning = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,6 +39,7 @@ protected:
 private:
     Paint paint_;
     const analysis::Analysis* analysis_ = nullptr;
+    const analysis::Tuning* tuning_ = nullptr;
 };
 
 }  // namespace zeva::ui

@@ -5,6 +5,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 
 #include "sheet/render.h"
 #include "ui/plots.h"
@@ -24,13 +25,16 @@ QFont fontOf(double size, bool bold = false) {
     return font;
 }
 
-// Draws the line and returns the next line's top.
+// Draws the line, wrapped at the page's width where it is longer, and returns the next
+// line's top.
 double writeLine(QPainter& painter, double top, const QString& line, double size,
                  bool bold = false) {
     painter.setFont(fontOf(size, bold));
-    const QRectF box(0, top, kPageWidth, size * 1.6);
-    painter.drawText(box, textFlags(Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextWordWrap, line);
-    return top + size * 1.6;
+    const int flags = textFlags(Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextWordWrap;
+    const QRectF needed = painter.boundingRect(QRectF(0, top, kPageWidth, 1000), flags, line);
+    const double height = std::max(size * 1.6, needed.height() + size * 0.4);
+    painter.drawText(QRectF(0, top, kPageWidth, height), flags, line);
+    return top + height;
 }
 
 double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
@@ -90,6 +94,9 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
                   QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
                       .arg(text(content.sheet.boomFeet), text(content.sheet.boomCentimetres)),
                   9, true);
+    if (const std::string note = sheet::boomNote(content.sheet); !note.empty()) {
+        y = writeLine(painter, y, text(note), 8);
+    }
 
     if (content.analysis == nullptr) {
         writeLine(painter, y + 10, content.analysisNote, 9);
@@ -101,9 +108,16 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
          sheet::analysisFigures(*content.analysis, content.sheet.options.language)) {
         y = writeLine(painter, y, text(figure.label + "：" + figure.text), 9);
     }
+    if (content.tuning != nullptr) {
+        for (const sheet::FigureLine& figure :
+             sheet::tuningFigures(*content.tuning, content.sheet.options.language)) {
+            y = writeLine(painter, y, text(figure.label + "：" + figure.text), 8);
+        }
+    }
     painter.setFont(fontOf(8));
     const double plotHeight = std::min(260.0, (pageHeight - y - 20) / 2);
-    paintSweep(painter, QRectF(0, y + 10, kPageWidth, plotHeight), *content.analysis);
+    paintSweep(painter, QRectF(0, y + 10, kPageWidth, plotHeight), *content.analysis,
+               content.tuning);
     paintPatterns(painter, QRectF(0, y + 20 + plotHeight, kPageWidth, plotHeight),
                   *content.analysis);
     return painter.end();

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "analysis/analyser.h"
+#include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 
 class QPagedPaintDevice;
@@ -15,6 +16,7 @@ namespace zeva::ui {
 struct ReportContent {
     const sheet::CutSheet& sheet;
     const analysis::Analysis* analysis;  // none while running, or where it failed
+    const analysis::Tuning* tuning;      // the trim and matches, once found
     QString analysisNote;                // what stands instead of the figures then
 };
 
