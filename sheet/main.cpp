@@ -176,9 +176,8 @@ int main(int argc, char* argv[]) {
     }
     if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
 
-    const std::string text =
-        render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr,
-                tuning ? &*tuning : nullptr});
+    const std::string text = render({options, sheet ? &*sheet : nullptr, antenna,
+                                     result ? &*result : nullptr, tuning ? &*tuning : nullptr});
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -15,7 +15,7 @@ struct Report {
     const SheetOptions& options;
     const CutSheet* sheet;  // none for an antenna read from a geometry file
     const analysis::Antenna& antenna;
-    const analysis::Analysis* analysis;  // none without --analyse
+    const analysis::Analysis* analysis;        // none without --analyse
     const analysis::Tuning* tuning = nullptr;  // the trim and matches, with the analysis
 };
 
