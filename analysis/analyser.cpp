@@ -100,11 +100,9 @@ void Analyser::fail(Failure failure) {
 
 void Analyser::accept(const Outputs& outputs) {
     if (finished()) return;
-    if (const auto* failure = std::get_if<Failure>(&outputs)) return fail(*failure);
-    const auto& texts = std::get<std::vector<std::string>>(outputs);
-    if (texts.size() != decks_.size()) {
-        return fail({say(language_, "nec2c 的输出数目不对", "wrong number of nec2c outputs")});
-    }
+    const auto round = roundTexts(outputs, decks_.size(), language_);
+    if (const auto* failure = std::get_if<Failure>(&round)) return fail(*failure);
+    const std::vector<std::string>& texts = *std::get<const std::vector<std::string>*>(round);
     if (!sweepFrequencies_.empty()) {
         sweep(texts);
     } else {

@@ -49,6 +49,17 @@ Failure analysisStopped(Language language) {
 
 }  // namespace
 
+std::variant<const std::vector<std::string>*, Failure> roundTexts(const Outputs& outputs,
+                                                                  std::size_t decks,
+                                                                  Language language) {
+    if (const auto* failure = std::get_if<Failure>(&outputs)) return *failure;
+    const auto& texts = std::get<std::vector<std::string>>(outputs);
+    if (texts.size() != decks) {
+        return Failure{say(language, "nec2c 的输出数目不对", "wrong number of nec2c outputs")};
+    }
+    return &texts;
+}
+
 void drive(Stepper& stepper, Runner& runner) {
     while (!stepper.finished()) stepper.accept(runner.run(stepper.decks()));
 }

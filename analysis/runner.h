@@ -39,6 +39,11 @@ public:
     [[nodiscard]] bool finished() const { return decks().empty(); }
 };
 
+// The texts of a round's outputs, or why they cannot be used: the runner's failure, or a
+// count other than the round's decks.
+[[nodiscard]] std::variant<const std::vector<std::string>*, Failure> roundTexts(
+    const Outputs& outputs, std::size_t decks, Language language);
+
 // Runs the stepper's rounds with the runner until it is finished.
 void drive(Stepper& stepper, Runner& runner);
 

@@ -63,11 +63,9 @@ void Tuner::fail(Failure failure) {
 
 void Tuner::accept(const Outputs& outputs) {
     if (finished()) return;
-    if (const auto* failure = std::get_if<Failure>(&outputs)) return fail(*failure);
-    const auto& texts = std::get<std::vector<std::string>>(outputs);
-    if (texts.size() != decks_.size()) {
-        return fail({say(language_, "nec2c 的输出数目不对", "wrong number of nec2c outputs")});
-    }
+    const auto round = roundTexts(outputs, decks_.size(), language_);
+    if (const auto* failure = std::get_if<Failure>(&round)) return fail(*failure);
+    const std::vector<std::string>& texts = *std::get<const std::vector<std::string>*>(round);
     if (stage_ == Stage::Sweeps) return finishSweeps(texts);
 
     const auto parsed = parseNecOutput(texts[0], language_);
@@ -167,49 +165,53 @@ void Tuner::finishSweeps(const std::vector<std::string>& outputs) {
             (i < hairpinDecks_ ? hairpinFeeds : trimmedFeeds).push_back(result.feed);
         }
     }
+    const bool complete = (!tuning_.hairpin || hairpinFeeds.size() == sweepFrequencies_.size()) &&
+                          (!request_.coax || trimmedFeeds.size() == sweepFrequencies_.size());
+    if (!complete) {
+        return fail({say(language_, "nec2c 的扫描输出不完整", "the nec2c sweep is incomplete")});
+    }
+    // The SWR at every step through a network, given as the feed it turns a step's feed into.
+    const auto throughNetwork = [this](const std::vector<Impedance>& feeds, auto network) {
+        std::vector<double> swr;
+        for (std::size_t i = 0; i < feeds.size(); ++i) {
+            swr.push_back(swrAgainst50(impedanceOf(network(complexOf(feeds[i]), i))));
+        }
+        return swr;
+    };
+    // Why a match is not worth building: its SWR at the design frequency.
+    const auto notBelow = [this](const char* chinese, const char* english, double swr) {
+        return say(language_, chinese, english) + fixed(swr, 2) +
+               say(language_, "，达不到 1.2 以下", " at the design frequency, not below 1.2");
+    };
     const std::size_t middle = kSweepSteps / 2;
     if (tuning_.hairpin) {
-        if (hairpinFeeds.size() != sweepFrequencies_.size()) {
-            return fail(
-                {say(language_, "nec2c 的扫描输出不完整", "the nec2c sweep is incomplete")});
-        }
         HairpinMatch& match = *tuning_.hairpin;
-        for (std::size_t i = 0; i < hairpinFeeds.size(); ++i) {
-            match.sweepSwr.push_back(swrAgainst50(
-                impedanceOf(throughStub(complexOf(hairpinFeeds[i]), match.stubImpedance,
-                                        match.stubLength, sweepFrequencies_[i]))));
-        }
+        match.sweepSwr = throughNetwork(hairpinFeeds, [&](std::complex<double> feed,
+                                                          std::size_t i) {
+            return throughStub(feed, match.stubImpedance, match.stubLength, sweepFrequencies_[i]);
+        });
         match.swr = match.sweepSwr[middle];
         if (match.swr >= kMatchedSwr) {
-            tuning_.hairpinNote =
-                say(language_, "发夹匹配在设计频率上的驻波比只能到 ",
-                    "the hairpin match only reaches an SWR of ") +
-                fixed(match.swr, 2) +
-                say(language_, "，达不到 1.2 以下", " at the design frequency, not below 1.2");
+            tuning_.hairpinNote = notBelow("发夹匹配在设计频率上的驻波比只能到 ",
+                                           "the hairpin match only reaches an SWR of ", match.swr);
             tuning_.hairpin.reset();
         }
     }
     if (request_.coax) {
-        if (trimmedFeeds.size() != sweepFrequencies_.size()) {
-            return fail(
-                {say(language_, "nec2c 的扫描输出不完整", "the nec2c sweep is incomplete")});
-        }
         CoaxMatch match;
         match.wanted = std::sqrt(50 * tuning_.trim.feed.resistance);
         match.cable = nearestCable(match.wanted);
         match.length = request_.velocityFactor * antenna_.wavelength() / 4;
-        for (std::size_t i = 0; i < trimmedFeeds.size(); ++i) {
-            match.sweepSwr.push_back(swrAgainst50(
-                impedanceOf(throughQuarterWave(complexOf(trimmedFeeds[i]), match.cable.impedance,
-                                               sweepFrequencies_[i], antenna_.frequency))));
-        }
+        match.sweepSwr =
+            throughNetwork(trimmedFeeds, [&](std::complex<double> feed, std::size_t i) {
+                return throughQuarterWave(feed, match.cable.impedance, sweepFrequencies_[i],
+                                          antenna_.frequency);
+            });
         match.swr = match.sweepSwr[middle];
         if (match.swr >= kMatchedSwr) {
             tuning_.coaxNote =
-                say(language_, "最接近的同轴电缆在设计频率上的驻波比只能到 ",
-                    "the nearest coaxial cable only reaches an SWR of ") +
-                fixed(match.swr, 2) +
-                say(language_, "，达不到 1.2 以下", " at the design frequency, not below 1.2");
+                notBelow("最接近的同轴电缆在设计频率上的驻波比只能到 ",
+                         "the nearest coaxial cable only reaches an SWR of ", match.swr);
         } else {
             tuning_.coax = std::move(match);
         }

@@ -114,6 +114,11 @@ std::string impedanceText(const analysis::Impedance& z) {
            fixed(std::fabs(z.reactance), 2);
 }
 
+struct FigureLine {
+    std::string label;
+    std::string text;
+};
+
 // One figure a line, the same in the text table, the CSV and the design window.
 std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say) {
     const bool en = say.english;
@@ -143,7 +148,9 @@ std::vector<std::string> sweepCells(const analysis::SweepPoint& p) {
             fixed(p.gain, 2),           fixed(p.frontToBack, 2)};
 }
 
-std::vector<std::string> cellsOf(const SheetElement& e) {
+}  // namespace
+
+std::vector<std::string> sheetCells(const SheetElement& e) {
     std::vector<std::string> cells{e.name,         e.feet,
                                    e.centimetres,  e.tape,
                                    e.spacingFeet,  e.spacingCentimetres,
@@ -152,6 +159,8 @@ std::vector<std::string> cellsOf(const SheetElement& e) {
         cells.insert(cells.begin() + 4, {e.cutFeet, e.cutCentimetres, e.cutTape});
     return cells;
 }
+
+namespace {
 
 bool hasCutLengths(const CutSheet& sheet) {
     return !sheet.elements.empty() && !sheet.elements.front().cutFeet.empty();
@@ -284,7 +293,7 @@ std::string textTable(const Report& report) {
         out = std::string(say.title) + "\n" + headerLine(sheet, say) + "\n";
         std::vector<std::vector<std::string>> rows;
         rows.push_back(sheetHeadings(sheet));
-        for (const SheetElement& element : sheet.elements) rows.push_back(cellsOf(element));
+        for (const SheetElement& element : sheet.elements) rows.push_back(sheetCells(element));
         std::vector<bool> leftAligned{true, false, false, true, false, false, false, false};
         if (hasCutLengths(sheet)) leftAligned.insert(leftAligned.begin() + 4, {false, false, true});
         out += alignedRows(rows, leftAligned);
@@ -298,13 +307,9 @@ std::string textTable(const Report& report) {
     }
     if (report.analysis != nullptr) {
         out += "\n";
-        for (const FigureLine& figure : figuresOf(*report.analysis, say)) {
-            out += figure.label + colon + figure.text + "\n";
-        }
-        if (report.tuning != nullptr) {
-            for (const FigureLine& figure : tuningLines(*report.tuning, say)) {
-                out += figure.label + colon + figure.text + "\n";
-            }
+        for (const std::string& line :
+             figureLines(*report.analysis, report.tuning, report.options.language)) {
+            out += line + "\n";
         }
         out += std::string(say.sweep) + colon;
         if (out.back() == ' ') out.pop_back();
@@ -348,7 +353,7 @@ std::string csv(const Report& report) {
     if (report.sheet != nullptr) {
         const CutSheet& sheet = *report.sheet;
         line(sheetHeadings(sheet));
-        for (const SheetElement& element : sheet.elements) line(cellsOf(element));
+        for (const SheetElement& element : sheet.elements) line(sheetCells(element));
         std::vector<std::string> boom(hasCutLengths(sheet) ? 11 : 8);
         boom.front() = say.boom;
         boom[boom.size() - 2] = sheet.boomFeet;
@@ -499,7 +504,7 @@ std::string json(const Report& report) {
                ", \"smallest_diameter_in\": " + jsonString(sheet.options.smallestDiameter) +
                "},\n  \"elements\": [\n";
         for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
-            const std::vector<std::string> cells = cellsOf(sheet.elements[i]);
+            const std::vector<std::string> cells = sheetCells(sheet.elements[i]);
             out += "    {";
             for (std::size_t key = 0; key < cells.size(); ++key) {
                 if (key > 0) out += ", ";
@@ -530,8 +535,17 @@ std::string json(const Report& report) {
 
 }  // namespace
 
-std::vector<FigureLine> analysisFigures(const analysis::Analysis& analysis, Language language) {
-    return figuresOf(analysis, labelsFor(language));
+std::vector<std::string> figureLines(const analysis::Analysis& analysis,
+                                     const analysis::Tuning* tuning, Language language) {
+    const Labels& say = labelsFor(language);
+    std::vector<FigureLine> figures = figuresOf(analysis, say);
+    if (tuning != nullptr) {
+        for (FigureLine& figure : tuningLines(*tuning, say)) figures.push_back(std::move(figure));
+    }
+    std::vector<std::string> lines;
+    for (const FigureLine& figure : figures)
+        lines.push_back(figure.label + say.colon + figure.text);
+    return lines;
 }
 
 std::vector<std::string> sheetHeadings(const CutSheet& sheet) {
@@ -544,15 +558,9 @@ std::vector<std::string> sheetHeadings(const CutSheet& sheet) {
     return headings;
 }
 
-std::vector<FigureLine> tuningFigures(const analysis::Tuning& tuning, Language language) {
-    return tuningLines(tuning, labelsFor(language));
-}
-
 std::string boomNote(const CutSheet& sheet) {
     return boomLine(sheet, labelsFor(sheet.options.language));
 }
-
-std::vector<std::string> sheetCells(const SheetElement& element) { return cellsOf(element); }
 
 std::string designLine(const CutSheet& sheet) {
     std::string line = headerLine(sheet, labelsFor(sheet.options.language));

@@ -22,15 +22,11 @@ struct Report {
 [[nodiscard]] std::string render(const Report& report);
 
 // The pieces of the report that the design window shows as they are.
-struct FigureLine {
-    std::string label;
-    std::string text;
-};
-[[nodiscard]] std::vector<FigureLine> analysisFigures(const analysis::Analysis& analysis,
-                                                      Language language);
-// The trimmed driven element and the matches, one a line.
-[[nodiscard]] std::vector<FigureLine> tuningFigures(const analysis::Tuning& tuning,
-                                                    Language language);
+// The analysis' figures, then the trim's and the matches', one "label：text" a line, as the
+// text table prints them.
+[[nodiscard]] std::vector<std::string> figureLines(const analysis::Analysis& analysis,
+                                                   const analysis::Tuning* tuning,
+                                                   Language language);
 // How the elements are mounted and what the correction is, where the user said; empty
 // otherwise.
 [[nodiscard]] std::string boomNote(const CutSheet& sheet);

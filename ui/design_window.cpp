@@ -410,9 +410,7 @@ void DesignWindow::rebuildSheet() {
     sheet_ = std::move(sheet);
     design_->setText(QString::fromStdString(sheet::designLine(*sheet_)));
     model_->setSheet(&*sheet_);
-    QString boom = QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
-                       .arg(QString::fromStdString(sheet_->boomFeet),
-                            QString::fromStdString(sheet_->boomCentimetres));
+    QString boom = boomLengthText(*sheet_);
     if (const std::string note = sheet::boomNote(*sheet_); !note.empty()) {
         boom += '\n' + QString::fromStdString(note);
     }
@@ -428,8 +426,7 @@ void DesignWindow::startAnalysis() {
     }
     setAnalysisNote({});
     status_->setText(QStringLiteral("正在分析…"));
-    progress_->setVisible(true);
-    cancel_->setEnabled(true);
+    showRunning(true);
     run_ = std::make_unique<AnalysisRun>(
         std::make_unique<analysis::Analyser>(sheet::antennaOf(*sheet_), Language::Chinese,
                                              QThread::idealThreadCount()),
@@ -443,8 +440,7 @@ void DesignWindow::startAnalysis() {
 }
 
 void DesignWindow::analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result) {
-    progress_->setVisible(false);
-    cancel_->setEnabled(false);
+    showRunning(false);
     if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
         setAnalysisNote(QString::fromStdString(failure->message));
     } else {
@@ -474,8 +470,7 @@ void DesignWindow::startTuning() {
     tuning_.reset();
     showFigures();
     status_->setText(QStringLiteral("正在调整驱动元件…"));
-    progress_->setVisible(true);
-    cancel_->setEnabled(true);
+    showRunning(true);
     run_ = std::make_unique<AnalysisRun>(
         std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, options.match,
                                           Language::Chinese, QThread::idealThreadCount()),
@@ -487,8 +482,7 @@ void DesignWindow::startTuning() {
 }
 
 void DesignWindow::tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result) {
-    progress_->setVisible(false);
-    cancel_->setEnabled(false);
+    showRunning(false);
     if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
         status_->setText(QString::fromStdString(failure->message));
     } else {
@@ -504,13 +498,9 @@ void DesignWindow::tuningDone(const std::variant<analysis::Tuning, analysis::Fai
 void DesignWindow::showFigures() {
     if (!analysis_) return;
     QStringList lines;
-    for (const sheet::FigureLine& figure : sheet::analysisFigures(*analysis_, Language::Chinese)) {
-        lines << QString::fromStdString(figure.label + "：" + figure.text);
-    }
-    if (tuning_) {
-        for (const sheet::FigureLine& figure : sheet::tuningFigures(*tuning_, Language::Chinese)) {
-            lines << QString::fromStdString(figure.label + "：" + figure.text);
-        }
+    for (const std::string& line :
+         sheet::figureLines(*analysis_, tuning_ ? &*tuning_ : nullptr, Language::Chinese)) {
+        lines << QString::fromStdString(line);
     }
     figures_->setPlainText(lines.join('\n'));
 }
@@ -520,8 +510,13 @@ void DesignWindow::cancelAnalysis() {
     if (run_ == nullptr) return;
     run_->cancel();
     run_.reset();
-    progress_->setVisible(false);
-    cancel_->setEnabled(false);
+    showRunning(false);
+}
+
+// The busy bar and the cancel command, while nec2c runs.
+void DesignWindow::showRunning(bool running) {
+    progress_->setVisible(running);
+    cancel_->setEnabled(running);
 }
 
 bool DesignWindow::analysing() const { return run_ != nullptr && run_->running(); }

@@ -59,6 +59,7 @@ private:
     void startTuning();
     void tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result);
     void showFigures();
+    void showRunning(bool running);
     void chooseAndExport(Export kind);
     void setAnalysisNote(const QString& note);
     void updateCommands();

@@ -77,6 +77,11 @@ double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
 
 }  // namespace
 
+QString boomLengthText(const sheet::CutSheet& sheet) {
+    return QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
+        .arg(text(sheet.boomFeet), text(sheet.boomCentimetres));
+}
+
 bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     device.setPageSize(QPageSize(QPageSize::A4));
     device.setPageMargins(QMarginsF(40, 40, 40, 40), QPageLayout::Point);
@@ -90,10 +95,7 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     double y = writeLine(painter, 0, QStringLiteral("八木天线下料表"), 16, true);
     y = writeLine(painter, y, text(sheet::designLine(content.sheet)), 9);
     y = sheetTable(painter, y + 6, content.sheet);
-    y = writeLine(painter, y,
-                  QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
-                      .arg(text(content.sheet.boomFeet), text(content.sheet.boomCentimetres)),
-                  9, true);
+    y = writeLine(painter, y, boomLengthText(content.sheet), 9, true);
     if (const std::string note = sheet::boomNote(content.sheet); !note.empty()) {
         y = writeLine(painter, y, text(note), 8);
     }
@@ -104,15 +106,9 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     }
     device.newPage();
     y = writeLine(painter, 0, QStringLiteral("NEC-2 分析"), 16, true);
-    for (const sheet::FigureLine& figure :
-         sheet::analysisFigures(*content.analysis, content.sheet.options.language)) {
-        y = writeLine(painter, y, text(figure.label + "：" + figure.text), 9);
-    }
-    if (content.tuning != nullptr) {
-        for (const sheet::FigureLine& figure :
-             sheet::tuningFigures(*content.tuning, content.sheet.options.language)) {
-            y = writeLine(painter, y, text(figure.label + "：" + figure.text), 8);
-        }
+    for (const std::string& line :
+         sheet::figureLines(*content.analysis, content.tuning, content.sheet.options.language)) {
+        y = writeLine(painter, y, text(line), 9);
     }
     painter.setFont(fontOf(8));
     const double plotHeight = std::min(260.0, (pageHeight - y - 20) / 2);

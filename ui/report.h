@@ -20,6 +20,9 @@ struct ReportContent {
     QString analysisNote;                // what stands instead of the figures then
 };
 
+// "天线杆长度：37.4851 英尺，1142.570 厘米", as the window and the report give it.
+QString boomLengthText(const sheet::CutSheet& sheet);
+
 // False where the device cannot be painted on.
 bool paintReport(QPagedPaintDevice& device, const ReportContent& content);
 

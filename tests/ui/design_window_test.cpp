@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "tests/have_nec2c.h"
+#include "tests/ui/main_window_test.h"
 #include "ui/design_window.h"
 #include "ui/errors.h"
 #include "ui/form1.h"
@@ -93,42 +94,20 @@ int nec2cChildren() {
     return count;
 }
 
-class Design : public testing::Test {
+class Design : public MainWindowTest {
 protected:
-    void SetUp() override {
-        QLocale::setDefault(QLocale::c());
-        setErrorReporter([this](QWidget*, const QString& message) { errors.append(message); });
-        form = std::make_unique<Form1>();
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    }
     void TearDown() override {
-        setErrorReporter({});
         setSaveFileChooser({});
         delete designWindow().data();
-        form.reset();
+        MainWindowTest::TearDown();
         qputenv("PATH", path);
     }
 
-    template <class W>
-    W* find(const char* name, QWidget* in) {
-        W* widget = in->findChild<W*>(QLatin1String(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    void click(const char* name) {
-        auto* button = find<QAbstractButton>(name, form.get());
-        const bool option = qobject_cast<QRadioButton*>(button) != nullptr;
-        QTest::mouseClick(button, Qt::LeftButton, {},
-                          option ? QPoint(6, button->height() / 2) : button->rect().center());
-    }
     // Mode option, catalogue row, frequency; then Calculate.
     void calculate(const char* mode, int diameter, const char* frequency) {
         click(mode);
-        find<QListWidget>("List1", form.get())->setCurrentRow(diameter);
-        auto* box = find<QLineEdit>("Text3", form.get());
-        box->clear();
-        QTest::keyClicks(box, QString::fromLatin1(frequency));
+        chooseDiameter(diameter);
+        type("Text3", QString::fromLatin1(frequency));
         click("Command1");
         ASSERT_TRUE(errors.isEmpty()) << errors.join(';').toStdString();
     }
@@ -164,8 +143,6 @@ protected:
         return find<QTableView>("sheetTable", window)->model();
     }
 
-    std::unique_ptr<Form1> form;
-    QStringList errors;
     QByteArray path = qgetenv("PATH");
 };
 
