@@ -17,6 +17,13 @@ double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength) {
     return shortest;
 }
 
+double centreOfBoom(const Antenna& antenna) {
+    const auto [first, last] = std::minmax_element(
+        antenna.elements.begin(), antenna.elements.end(),
+        [](const Element& a, const Element& b) { return a.position < b.position; });
+    return (first->position + last->position) / 2;
+}
+
 Failure refused(Language language, const std::string& chinese, const std::string& english) {
     return {say(language, "无法分析：", "cannot analyse: ") +
             (language == Language::English ? english : chinese)};
@@ -63,8 +70,11 @@ std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
     return std::nullopt;
 }
 
-Analyser::Analyser(Antenna antenna, Language language, int processes)
-    : antenna_(std::move(antenna)), language_(language), processes_(std::max(1, processes)) {
+Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSweep)
+    : antenna_(std::move(antenna)),
+      language_(language),
+      processes_(std::max(1, processes)),
+      fitSweep_(fitSweep) {
     if (auto failure = checkLimits(antenna_, language_)) {
         result_ = std::move(*failure);
         return;
@@ -100,26 +110,24 @@ void Analyser::fail(Failure failure) {
 
 void Analyser::accept(const Outputs& outputs) {
     if (finished()) return;
-    const auto round = roundTexts(outputs, decks_.size(), language_);
+    const auto round = roundResults(outputs, decks_.size(), language_);
     if (const auto* failure = std::get_if<Failure>(&round)) return fail(*failure);
-    const std::vector<std::string>& texts = *std::get<const std::vector<std::string>*>(round);
-    if (!sweepFrequencies_.empty()) {
-        sweep(texts);
+    const std::vector<DeckResults>& results = *std::get<const std::vector<DeckResults>*>(round);
+    if (sweeping_) {
+        sweep(results);
     } else {
-        converge(texts);
+        converge(results);
     }
 }
 
-void Analyser::converge(const std::vector<std::string>& outputs) {
+void Analyser::converge(const std::vector<DeckResults>& outputs) {
     const std::size_t firstLevel = nextLevel_ - outputs.size();
     for (std::size_t i = 0; i < outputs.size(); ++i) {
-        const auto parsed = parseNecOutput(outputs[i], language_);
-        if (const auto* failure = std::get_if<Failure>(&parsed)) return fail(*failure);
-        const auto& results = std::get<std::vector<FrequencyResult>>(parsed);
+        const DeckResults& results = outputs[i];
         if (results.size() != 1 || !results[0].hasFeed || results[0].patterns.size() != 2 ||
             results[0].patterns[0].size() < 360 || results[0].patterns[1].size() < 360) {
-            return fail({say(language_, "nec2c 的输出缺少阻抗或方向图",
-                             "the nec2c output lacks the impedance or the patterns")});
+            return fail({say(language_, "NEC-2 的结果缺少阻抗或方向图",
+                             "the NEC-2 results lack the impedance or the patterns")});
         }
         const int level = levels_[firstLevel + i];
         patterns_.push_back({results[0].patterns[0], results[0].patterns[1]});
@@ -176,60 +184,118 @@ void Analyser::converge(const std::vector<std::string>& outputs) {
                                 " degrees away from the directors"));
     }
 
-    // The sweep at the segmentation found, shared among the processes in order; the design
-    // frequency, the middle step, is the converged run itself.
+    // The sweep at the segmentation found; the design frequency, the middle step, is the
+    // converged run itself.
+    sweeping_ = true;
+    sweepSteps_.assign(kSweepSteps, std::nullopt);
+    sweepSteps_[kSweepSteps / 2] = SweepPoint{antenna_.frequency,
+                                              analysis_.feed,
+                                              analysis_.swr,
+                                              analysis_.pattern.forwardGain,
+                                              analysis_.pattern.frontToBack,
+                                              true};
+    const auto& forward = analysis_.ePlane[0];
+    const auto& back = analysis_.ePlane[180];
+    samples_ = {{antenna_.frequency,
+                 {analysis_.feed.resistance, analysis_.feed.reactance},
+                 forward.eTheta,
+                 forward.ePhi,
+                 back.eTheta,
+                 back.ePhi}};
+    std::vector<int> first;
     for (int step = 0; step < kSweepSteps; ++step) {
-        if (step != kSweepSteps / 2)
-            sweepFrequencies_.push_back(sweepFrequency(antenna_.frequency, step));
+        const bool node =
+            std::find(std::begin(kFitSteps), std::end(kFitSteps), step) != std::end(kFitSteps);
+        if (step != kSweepSteps / 2 && (node || !fitSweep_)) first.push_back(step);
     }
+    fitted_ = !fitSweep_;
+    solveSteps(std::move(first));
+}
+
+// The steps' decks, shared among the processes in order.
+void Analyser::solveSteps(std::vector<int> steps) {
+    pendingSteps_ = std::move(steps);
     decks_.clear();
+    const std::size_t count = pendingSteps_.size();
     const std::size_t parts = static_cast<std::size_t>(processes_);
     for (std::size_t part = 0; part < parts; ++part) {
-        const std::size_t begin = sweepFrequencies_.size() * part / parts;
-        const std::size_t end = sweepFrequencies_.size() * (part + 1) / parts;
+        const std::size_t begin = count * part / parts;
+        const std::size_t end = count * (part + 1) / parts;
         if (begin == end) continue;
-        decks_.push_back(sweepDeck(antenna_, analysis_.segmentation,
-                                   {sweepFrequencies_.begin() + static_cast<long>(begin),
-                                    sweepFrequencies_.begin() + static_cast<long>(end)}));
+        std::vector<double> frequencies;
+        for (std::size_t i = begin; i < end; ++i) {
+            frequencies.push_back(sweepFrequency(antenna_.frequency, pendingSteps_[i]));
+        }
+        decks_.push_back(sweepDeck(antenna_, analysis_.segmentation, frequencies));
     }
 }
 
-void Analyser::sweep(const std::vector<std::string>& outputs) {
+void Analyser::sweep(const std::vector<DeckResults>& outputs) {
     std::vector<FrequencyResult> results;
-    for (const std::string& output : outputs) {
-        const auto parsed = parseNecOutput(output, language_);
-        if (const auto* failure = std::get_if<Failure>(&parsed)) return fail(*failure);
-        const auto& part = std::get<std::vector<FrequencyResult>>(parsed);
-        results.insert(results.end(), part.begin(), part.end());
-    }
-    if (results.size() != sweepFrequencies_.size()) {
+    for (const DeckResults& part : outputs) results.insert(results.end(), part.begin(), part.end());
+    if (results.size() != pendingSteps_.size()) {
         return fail(
-            {say(language_, "nec2c 的输出缺少扫描的频率", "the nec2c output lacks sweep steps")});
+            {say(language_, "NEC-2 的结果缺少扫描的频率", "the NEC-2 results lack sweep steps")});
     }
-    analysis_.sweep.clear();
     for (std::size_t i = 0; i < results.size(); ++i) {
         const FrequencyResult& r = results[i];
         if (!r.hasFeed || r.patterns.size() != 1 || r.patterns[0].size() != 2) {
-            return fail({say(language_, "nec2c 的扫描输出不完整",
-                             "an incomplete sweep step in the nec2c output")});
+            return fail({say(language_, "NEC-2 的扫描结果不完整",
+                             "an incomplete sweep step in the NEC-2 results")});
         }
-        if (i == static_cast<std::size_t>(kSweepSteps / 2)) {
-            analysis_.sweep.push_back({antenna_.frequency, analysis_.feed, analysis_.swr,
-                                       analysis_.pattern.forwardGain,
-                                       analysis_.pattern.frontToBack});
-        }
-        const double forward = r.patterns[0][0].gain;
-        const double back = r.patterns[0][1].gain;
-        analysis_.sweep.push_back(
-            {sweepFrequencies_[i], r.feed, swrAgainst50(r.feed), forward, forward - back});
+        const double frequency = sweepFrequency(antenna_.frequency, pendingSteps_[i]);
+        const PatternPoint& forward = r.patterns[0][0];
+        const PatternPoint& back = r.patterns[0][1];
+        sweepSteps_[static_cast<std::size_t>(pendingSteps_[i])] = SweepPoint{
+            frequency, r.feed, swrAgainst50(r.feed), forward.gain, forward.gain - back.gain, true};
+        samples_.push_back({frequency,
+                            {r.feed.resistance, r.feed.reactance},
+                            forward.eTheta,
+                            forward.ePhi,
+                            back.eTheta,
+                            back.ePhi});
     }
+    if (!fitted_) return fitTheRest();
+    finish();
+}
+
+void Analyser::finish() {
     decks_.clear();
+    analysis_.sweep.clear();
+    for (const auto& step : sweepSteps_) analysis_.sweep.push_back(*step);
     result_ = analysis_;
+}
+
+// The steps between the solved ones from the fit where its two orders agree; the others are
+// solved in one more round.
+void Analyser::fitTheRest() {
+    fitted_ = true;
+    const SweepFit fit(samples_, centreOfBoom(antenna_));
+    std::vector<int> unsure;
+    for (int step = 0; step < kSweepSteps; ++step) {
+        auto& point = sweepSteps_[static_cast<std::size_t>(step)];
+        if (point) continue;
+        const double frequency = sweepFrequency(antenna_.frequency, step);
+        const auto fitted = fit.at(frequency);
+        if (!fitted) {
+            unsure.push_back(step);
+            continue;
+        }
+        const Impedance feed{fitted->impedance.real(), fitted->impedance.imag()};
+        point = SweepPoint{frequency,
+                           feed,
+                           swrAgainst50(feed),
+                           fitted->forwardGain,
+                           fitted->forwardGain - fitted->backGain,
+                           false};
+    }
+    if (!unsure.empty()) return solveSteps(std::move(unsure));
+    finish();
 }
 
 std::variant<Analysis, Failure> analyse(const Antenna& antenna, Runner& runner, Language language,
                                         int processes) {
-    Analyser analyser(antenna, language, processes);
+    Analyser analyser(antenna, language, processes, runner.exactFields());
     drive(analyser, runner);
     return analyser.result();
 }

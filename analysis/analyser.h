@@ -1,9 +1,9 @@
 // The whole analysis of an antenna: the limits of the model, a segmentation refined until the
 // figures at the design frequency stop moving, the sweep at that segmentation, the figures.
 //
-// The analyser runs nothing itself: it hands out the decks to run next and takes their
-// outputs, so the command line can wait on processes and a window can run them from its event
-// loop. analyse() drives it to the end with a runner.
+// The analyser solves nothing itself: it hands out the decks to solve next and takes their
+// results, so that any runner can serve it, in process or with nec2c, from a command line or a
+// window. analyse() drives it to the end with a runner.
 #pragma once
 
 #include <optional>
@@ -17,6 +17,7 @@
 #include "analysis/geometry.h"
 #include "analysis/nec_output.h"
 #include "analysis/runner.h"
+#include "analysis/sweep_fit.h"
 
 namespace zeva::analysis {
 
@@ -40,7 +41,12 @@ struct SweepPoint {
     double swr = 0;
     double gain = 0;         // dBi towards the directors
     double frontToBack = 0;  // dB
+    bool solved = true;      // solved at this frequency, or taken from the checked fit
 };
+
+// The sweep steps solved first when the sweep is fitted: nine, evenly spread, the design
+// frequency among them.
+inline constexpr int kFitSteps[] = {0, 2, 5, 7, 10, 13, 15, 18, 20};
 
 struct ConvergenceStep {
     int perWavelength = 0;
@@ -70,35 +76,44 @@ struct Analysis {
 
 class Analyser final : public Stepper {
 public:
-    // processes: how many nec2c processes the sweep is shared among.
-    Analyser(Antenna antenna, Language language, int processes);
+    // processes: how many decks the sweep is shared among; fitSweep: solve nine steps and
+    // take the others from a checked rational fit (it needs exact fields from the runner).
+    Analyser(Antenna antenna, Language language, int processes, bool fitSweep = false);
 
-    // The decks to run next, all at once; empty once finished.
-    [[nodiscard]] const std::vector<std::string>& decks() const override { return decks_; }
-    // The outputs of decks(), in their order, or why they could not be had.
+    // The decks to solve next, all at once; empty once finished.
+    [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
+    // The results of decks(), in their order, or why they could not be had.
     void accept(const Outputs& outputs) override;
     [[nodiscard]] const std::variant<Analysis, Failure>& result() const { return result_; }
 
 private:
-    void converge(const std::vector<std::string>& outputs);
-    void sweep(const std::vector<std::string>& outputs);
+    void converge(const std::vector<DeckResults>& results);
+    void sweep(const std::vector<DeckResults>& results);
     void fail(Failure failure);
     void runLevels(std::size_t first, std::size_t count);
+    void solveSteps(std::vector<int> steps);
+    void fitTheRest();
+    void finish();
 
     Antenna antenna_;
     Language language_;
     int processes_;
-    std::vector<int> levels_;               // the levels the kernel allows
-    std::size_t nextLevel_ = 0;             // the first level not run yet
-    std::vector<double> sweepFrequencies_;  // filled once converged: the sweep has begun
-    std::vector<std::string> decks_;
+    bool fitSweep_;
+    std::vector<int> levels_;                            // the levels the kernel allows
+    std::size_t nextLevel_ = 0;                          // the first level not run yet
+    bool sweeping_ = false;                              // converged: the sweep has begun
+    bool fitted_ = false;                                // the fit has been tried
+    std::vector<int> pendingSteps_;                      // the sweep steps being solved
+    std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
+    std::vector<SweepSample> samples_;                   // the solved steps' fields
+    std::vector<nec::Deck> decks_;
     // The two pattern cuts of each level run, in the order of the convergence steps.
     std::vector<std::pair<std::vector<PatternPoint>, std::vector<PatternPoint>>> patterns_;
     Analysis analysis_;
     std::variant<Analysis, Failure> result_;
 };
 
-// Runs an analyser to its end.
+// Runs an analyser to its end; the sweep is fitted where the runner gives exact fields.
 [[nodiscard]] std::variant<Analysis, Failure> analyse(const Antenna& antenna, Runner& runner,
                                                       Language language, int processes);
 

@@ -1,57 +1,31 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/deck.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace zeva::analysis {
 namespace {
 
-// Twelve significant digits, far finer than any build, whatever the process's locale.
-std::string number(double value) {
-    constexpr int kDigits = 12;
-    char buffer[32];
-    const auto [end, status] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, kDigits);
-    return status == std::errc{} ? std::string(buffer, end) : "0";
-}
-
-std::string structure(const Antenna& antenna, const Segmentation& segmentation) {
-    std::string deck;
+nec::Deck structure(const Antenna& antenna, const Segmentation& segmentation) {
+    nec::Deck deck;
     const double wavelength = antenna.wavelength();
-    int fedSegment = 1;
-    for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
-        const Element& e = antenna.elements[i];
+    for (const Element& e : antenna.elements) {
         const int segments = segmentsOf(e, wavelength, segmentation.perWavelength);
-        if (i == antenna.driven) fedSegment = (segments + 1) / 2;
-        const std::string x = number(e.position);
-        deck += "GW " + std::to_string(i + 1) + " " + std::to_string(segments) + " " + x + " " +
-                number(-e.length / 2) + " 0 " + x + " " + number(e.length / 2) + " 0 " +
-                number(e.diameter / 2) + "\n";
+        deck.wires.push_back({segments,
+                              {e.position, -e.length / 2, 0},
+                              {e.position, e.length / 2, 0},
+                              e.diameter / 2});
     }
-    deck += "GE 0\n";
-    deck += "EK 0\n";
-    deck += "EX 0 " + std::to_string(antenna.driven + 1) + " " + std::to_string(fedSegment) +
-            " 0 1 0\n";
-    deck += "PT -1 0 0 0\n";  // no table of currents: only the impedance and the patterns
+    deck.extendedKernel = true;
+    deck.source.at = feedSegment(antenna, segmentation);
     return deck;
 }
 
-std::string frequencyCard(double frequency) { return "FR 0 1 0 0 " + number(frequency) + " 0\n"; }
-
-std::string patternCards(double frequency) {
-    return frequencyCard(frequency) +
-           "RP 0 1 361 1000 90 0 0 1\n"  // E-plane: theta 90, phi 0 to 360
-           "RP 0 361 1 1000 0 0 1 0\n";  // H-plane: phi 0, theta 0 to 360
-}
-
-std::string sweepCards(const std::vector<double>& frequencies) {
-    std::string cards;
-    for (const double frequency : frequencies) {
-        // Towards the directors (phi 0) and straight back (phi 180).
-        cards += frequencyCard(frequency) + "RP 0 1 2 1000 90 0 0 180\n";
-    }
-    return cards;
-}
+// E-plane: theta 90, phi 0 to 360; H-plane: phi 0, theta 0 to 360; both a degree apart.
+const nec::PatternCut kEPlane{1, 361, 90, 0, 0, 1};
+const nec::PatternCut kHPlane{361, 1, 0, 0, 1, 0};
+// Towards the directors (phi 0) and straight back (phi 180).
+const nec::PatternCut kForwardAndBack{1, 2, 90, 0, 0, 180};
 
 }  // namespace
 
@@ -70,31 +44,39 @@ int totalSegments(const Antenna& antenna, int perWavelength) {
     return total;
 }
 
+nec::SegmentRef feedSegment(const Antenna& antenna, const Segmentation& segmentation) {
+    const int segments = segmentsOf(antenna.elements[antenna.driven], antenna.wavelength(),
+                                    segmentation.perWavelength);
+    return {static_cast<int>(antenna.driven), (segments - 1) / 2};
+}
+
 double sweepFrequency(double designFrequency, int step) {
     const double start = designFrequency * (1 - kSweepSpan);
     const double increment = designFrequency * 2 * kSweepSpan / (kSweepSteps - 1);
     return step == kSweepSteps / 2 ? designFrequency : start + step * increment;
 }
 
-std::string patternDeck(const Antenna& antenna, const Segmentation& segmentation) {
-    return "CE\n" + structure(antenna, segmentation) + patternCards(antenna.frequency) + "EN\n";
+nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation) {
+    nec::Deck deck = structure(antenna, segmentation);
+    deck.steps = {{antenna.frequency, {kEPlane, kHPlane}}};
+    return deck;
 }
 
-std::string sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
-                      const std::vector<double>& frequencies) {
-    return "CE\n" + structure(antenna, segmentation) + sweepCards(frequencies) + "EN\n";
+nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
+                    const std::vector<double>& frequencies) {
+    nec::Deck deck = structure(antenna, segmentation);
+    for (const double f : frequencies) deck.steps.push_back({f, {kForwardAndBack}});
+    return deck;
 }
 
-std::string wholeDeck(const Antenna& antenna, const Segmentation& segmentation,
-                      const std::vector<std::string>& comments) {
-    std::string deck;
-    for (const std::string& comment : comments) deck += "CM " + comment + "\n";
-    std::vector<double> sweep;
+nec::Deck wholeDeck(const Antenna& antenna, const Segmentation& segmentation,
+                    const std::vector<std::string>& comments) {
+    nec::Deck deck = patternDeck(antenna, segmentation);
+    deck.comments = comments;
     for (int step = 0; step < kSweepSteps; ++step) {
-        sweep.push_back(sweepFrequency(antenna.frequency, step));
+        deck.steps.push_back({sweepFrequency(antenna.frequency, step), {kForwardAndBack}});
     }
-    return deck + "CE\n" + structure(antenna, segmentation) + patternCards(antenna.frequency) +
-           sweepCards(sweep) + "EN\n";
+    return deck;
 }
 
 }  // namespace zeva::analysis

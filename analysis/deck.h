@@ -1,11 +1,13 @@
-// NEC-2 decks for nec2c: each element one straight wire across the boom (the boom along +x,
-// the elements along y), in free space, fed at the middle segment of the driven element.
+// NEC-2 decks of an antenna: each element one straight wire across the boom (the boom along
+// +x, the elements along y, centred on it), in free space, fed at the middle segment of the
+// driven element.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "analysis/geometry.h"
+#include "nec/deck.h"
 
 namespace zeva::analysis {
 
@@ -32,14 +34,17 @@ struct Segmentation {
 
 // The design frequency alone, with both pattern cuts one degree apart: the E-plane (theta 90,
 // the plane of the elements, phi 0 to 360) and the H-plane (phi 0, theta 0 to 360).
-[[nodiscard]] std::string patternDeck(const Antenna& antenna, const Segmentation& segmentation);
+[[nodiscard]] nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation);
 
 // The given frequencies, each with the gain towards the directors and straight back.
-[[nodiscard]] std::string sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
-                                    const std::vector<double>& frequencies);
+[[nodiscard]] nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
+                                  const std::vector<double>& frequencies);
+
+// The feed segment of the antenna's deck at this segmentation.
+[[nodiscard]] nec::SegmentRef feedSegment(const Antenna& antenna, const Segmentation& segmentation);
 
 // Everything in one deck, for the user to run: the patterns, then the whole sweep.
-[[nodiscard]] std::string wholeDeck(const Antenna& antenna, const Segmentation& segmentation,
-                                    const std::vector<std::string>& comments);
+[[nodiscard]] nec::Deck wholeDeck(const Antenna& antenna, const Segmentation& segmentation,
+                                  const std::vector<std::string>& comments);
 
 }  // namespace zeva::analysis

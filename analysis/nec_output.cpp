@@ -52,7 +52,9 @@ std::variant<std::vector<FrequencyResult>, Failure> parseNecOutput(std::string_v
                 return unreadable("无法读懂 nec2c 输出中的频率行：",
                                   "unreadable frequency line in the nec2c output: ", line);
             }
-            results.push_back({*frequency, false, {}, {}});
+            FrequencyResult next;
+            next.frequency = *frequency;
+            results.push_back(std::move(next));
             section = Section::None;
             continue;
         }
@@ -95,7 +97,7 @@ std::variant<std::vector<FrequencyResult>, Failure> parseNecOutput(std::string_v
                 return unreadable("无法读懂 nec2c 输出中的方向图行：",
                                   "unreadable pattern row in the nec2c output: ", line);
             }
-            current.patterns.back().push_back({*theta, *phi, *total});
+            current.patterns.back().push_back({*theta, *phi, *total, {}, {}});
         }
     }
     return results;

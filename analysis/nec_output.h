@@ -7,26 +7,13 @@
 #include <vector>
 
 #include "analysis/message.h"
+#include "nec/deck.h"
 
 namespace zeva::analysis {
 
-struct Impedance {
-    double resistance = 0;  // ohms
-    double reactance = 0;
-};
-
-struct PatternPoint {
-    double theta;
-    double phi;
-    double gain;  // total power gain, dBi
-};
-
-struct FrequencyResult {
-    double frequency = 0;  // MHz, as nec2c printed it (five digits)
-    bool hasFeed = false;
-    Impedance feed;
-    std::vector<std::vector<PatternPoint>> patterns;  // one table for each RP card
-};
+using nec::FrequencyResult;
+using nec::Impedance;
+using nec::PatternPoint;
 
 // Reads the input-parameter rows (impedance in their 7th and 8th fields) and the pattern
 // tables, each under the frequency it belongs to.

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -49,15 +50,95 @@ Failure analysisStopped(Language language) {
 
 }  // namespace
 
-std::variant<const std::vector<std::string>*, Failure> roundTexts(const Outputs& outputs,
-                                                                  std::size_t decks,
-                                                                  Language language) {
+std::variant<const std::vector<DeckResults>*, Failure> roundResults(const Outputs& outputs,
+                                                                    std::size_t decks,
+                                                                    Language language) {
     if (const auto* failure = std::get_if<Failure>(&outputs)) return *failure;
-    const auto& texts = std::get<std::vector<std::string>>(outputs);
-    if (texts.size() != decks) {
-        return Failure{say(language, "nec2c 的输出数目不对", "wrong number of nec2c outputs")};
+    const auto& results = std::get<std::vector<DeckResults>>(outputs);
+    if (results.size() != decks) {
+        return Failure{say(language, "求解结果的数目不对", "wrong number of solved decks")};
     }
-    return &texts;
+    return &results;
+}
+
+Failure engineFailure(const nec::Error& error, Language language) {
+    switch (error.fault) {
+        case nec::Fault::Stopped:
+            return analysisStopped(language);
+        case nec::Fault::TooLarge:
+            return {say(language, "模型太大，无法在合理的时间内求解（上限 ",
+                        "the model is too large to solve in reasonable time (at most ") +
+                    std::to_string(nec::kMaxSegments) + say(language, " 段）", " segments)")};
+        case nec::Fault::Singular:
+            return {
+                say(language, "NEC-2 的方程组无法求解", "the NEC-2 equations cannot be solved")};
+        case nec::Fault::NoWires:
+            return {say(language, "NEC-2 模型没有导线", "the NEC-2 model has no wires")};
+        case nec::Fault::BadWire:
+            return {say(language, "NEC-2 模型的第 ", "wire ") + std::to_string(error.index + 1) +
+                    say(language, " 根导线尺寸无效", " of the NEC-2 model has no valid size")};
+        case nec::Fault::BadSource:
+            return {say(language, "馈电点不在任何导线上", "the feed is on no wire")};
+        case nec::Fault::BadLine:
+            return {say(language, "第 ", "transmission line ") + std::to_string(error.index + 1) +
+                    say(language, " 条传输线无效", " is not valid")};
+        case nec::Fault::BadFrequency:
+        case nec::Fault::BadCut:
+            return {say(language, "第 ", "frequency step ") + std::to_string(error.index + 1) +
+                    say(language, " 个频率点无效", " is not valid")};
+    }
+    return {say(language, "NEC-2 模型有误", "a fault in the NEC-2 model")};
+}
+
+EngineRunner::EngineRunner(Language language, int threads, const std::atomic<bool>* stop)
+    : language_(language), threads_(std::max(1, threads)), stop_(stop) {}
+
+Outputs EngineRunner::run(const std::vector<nec::Deck>& decks) {
+    struct Task {
+        std::size_t deck, step;
+    };
+    std::vector<Task> tasks;
+    std::vector<DeckResults> results(decks.size());
+    for (std::size_t d = 0; d < decks.size(); ++d) {
+        const auto checked = nec::check(decks[d]);
+        if (const auto* error = std::get_if<nec::Error>(&checked)) {
+            return engineFailure(*error, language_);
+        }
+        results[d].resize(decks[d].steps.size());
+        for (std::size_t s = 0; s < decks[d].steps.size(); ++s) tasks.push_back({d, s});
+    }
+    const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(threads_),
+                                                      std::max<std::size_t>(1, tasks.size()));
+    nec::Options options;
+    options.threads = std::max(1, threads_ / static_cast<int>(workers));
+    options.stop = stop_;
+
+    std::atomic<std::size_t> next{0};
+    std::mutex failed;
+    std::optional<nec::Error> firstError;
+    std::atomic<bool> halt{false};
+    const auto work = [&] {
+        for (;;) {
+            const std::size_t t = next.fetch_add(1);
+            if (t >= tasks.size() || halt.load()) return;
+            auto solved = nec::solveFrequency(decks[tasks[t].deck], tasks[t].step, options);
+            if (auto* error = std::get_if<nec::Error>(&solved)) {
+                const std::lock_guard lock(failed);
+                if (!firstError) firstError = *error;
+                halt = true;
+                return;
+            }
+            results[tasks[t].deck][tasks[t].step] = std::move(std::get<FrequencyResult>(solved));
+        }
+    };
+    {
+        std::vector<std::jthread> pool;
+        for (std::size_t w = 1; w < workers; ++w) pool.emplace_back(work);
+        work();
+    }
+    if (stop_ != nullptr && stop_->load()) return analysisStopped(language_);
+    if (firstError) return engineFailure(*firstError, language_);
+    return results;
 }
 
 void drive(Stepper& stepper, Runner& runner) {
@@ -68,7 +149,7 @@ ProcessRunner::ProcessRunner(Language language, double timeLimitSeconds,
                              const std::atomic<bool>* stop)
     : language_(language), timeLimit_(timeLimitSeconds), stop_(stop) {}
 
-Outputs ProcessRunner::run(const std::vector<std::string>& decks) {
+Outputs ProcessRunner::run(const std::vector<nec::Deck>& decks) {
     std::error_code error;
     const std::filesystem::path base = std::filesystem::temp_directory_path(error);
     std::string folder = (base / "zeva-nec2c-XXXXXX").string();
@@ -97,7 +178,7 @@ Outputs ProcessRunner::run(const std::vector<std::string>& decks) {
         Run run{folder + "/part" + std::to_string(i) + ".nec",
                 folder + "/part" + std::to_string(i) + ".out"};
         std::ofstream out(run.input, std::ios::binary);
-        out << decks[i];
+        out << nec::toCards(decks[i]);
         out.close();
         if (!out) {
             failure = Failure{
@@ -153,7 +234,7 @@ Outputs ProcessRunner::run(const std::vector<std::string>& decks) {
     }
     if (failure) return *failure;
 
-    std::vector<std::string> outputs;
+    std::vector<DeckResults> outputs;
     for (const Run& run : runs) {
         if (WIFSIGNALED(run.status)) return nec2cSignalled(WTERMSIG(run.status), language_);
         if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != 0) {
@@ -162,7 +243,9 @@ Outputs ProcessRunner::run(const std::vector<std::string>& decks) {
         std::ifstream in(run.output, std::ios::binary);
         std::string text{std::istreambuf_iterator<char>(in), {}};
         if (text.empty()) return nec2cSilent(language_);
-        outputs.push_back(std::move(text));
+        auto parsed = parseNecOutput(text, language_);
+        if (auto* unreadable = std::get_if<Failure>(&parsed)) return std::move(*unreadable);
+        outputs.push_back(std::move(std::get<DeckResults>(parsed)));
     }
     return outputs;
 }

@@ -1,6 +1,6 @@
-// How nec2c is started. The analysis only builds decks and reads outputs; a runner turns the
-// decks into outputs. The command line waits for its processes; a window runs them from its
-// event loop with its own runner.
+// How decks are solved. The analysis only builds decks and reads results; a runner turns the
+// decks into results: NEC-2 in process on a pool of threads, or Debian's nec2c program, the
+// reference, one process for each deck.
 #pragma once
 
 #include <atomic>
@@ -9,10 +9,15 @@
 #include <vector>
 
 #include "analysis/message.h"
+#include "analysis/nec_output.h"
+#include "nec/deck.h"
+#include "nec/engine.h"
 
 namespace zeva::analysis {
 
-using Outputs = std::variant<std::vector<std::string>, Failure>;
+// The results of one deck, a frequency each; of a round, one for each deck.
+using DeckResults = std::vector<FrequencyResult>;
+using Outputs = std::variant<std::vector<DeckResults>, Failure>;
 
 // What nec2c's end means for the user: missing, ended by a signal, failed, silent, too slow.
 // Every runner says the same.
@@ -25,27 +30,47 @@ using Outputs = std::variant<std::vector<std::string>, Failure>;
 class Runner {
 public:
     virtual ~Runner() = default;
-    // Runs nec2c on every deck at once; the outputs in the order of the decks, or what failed.
-    [[nodiscard]] virtual Outputs run(const std::vector<std::string>& decks) = 0;
+    // Solves every deck; the results in the order of the decks, or what failed.
+    [[nodiscard]] virtual Outputs run(const std::vector<nec::Deck>& decks) = 0;
+    // Whether the results carry the far fields to full precision (nec2c prints five digits).
+    [[nodiscard]] virtual bool exactFields() const { return false; }
 };
 
-// A computation that runs nec2c in rounds: it hands out the decks of the next round and takes
-// their outputs (or why they could not be had, which ends it), until it has no more decks.
+// A computation that solves decks in rounds: it hands out the decks of the next round and
+// takes their results (or why they could not be had, which ends it), until it has no more.
 class Stepper {
 public:
     virtual ~Stepper() = default;
-    [[nodiscard]] virtual const std::vector<std::string>& decks() const = 0;
+    [[nodiscard]] virtual const std::vector<nec::Deck>& decks() const = 0;
     virtual void accept(const Outputs& outputs) = 0;
     [[nodiscard]] bool finished() const { return decks().empty(); }
 };
 
-// The texts of a round's outputs, or why they cannot be used: the runner's failure, or a
-// count other than the round's decks.
-[[nodiscard]] std::variant<const std::vector<std::string>*, Failure> roundTexts(
+// A round's results, or why they cannot be used: the runner's failure, or a count other than
+// the round's decks.
+[[nodiscard]] std::variant<const std::vector<DeckResults>*, Failure> roundResults(
     const Outputs& outputs, std::size_t decks, Language language);
+
+// What an engine error means for the user.
+[[nodiscard]] Failure engineFailure(const nec::Error& error, Language language);
 
 // Runs the stepper's rounds with the runner until it is finished.
 void drive(Stepper& stepper, Runner& runner);
+
+// NEC-2 in process: every frequency of every deck a task on a pool of threads, the spare
+// threads helping to fill the matrices when there are fewer tasks than threads. A raised stop
+// flag (set from a signal handler or a window) ends the round within a fraction of a second.
+class EngineRunner : public Runner {
+public:
+    EngineRunner(Language language, int threads, const std::atomic<bool>* stop);
+    [[nodiscard]] Outputs run(const std::vector<nec::Deck>& decks) override;
+    [[nodiscard]] bool exactFields() const override { return true; }
+
+private:
+    Language language_;
+    int threads_;
+    const std::atomic<bool>* stop_;
+};
 
 // nec2c found on PATH, one process for each deck, in a temporary folder that is removed
 // whatever happens. A run past the time limit, or a raised stop flag (set from a signal
@@ -53,7 +78,7 @@ void drive(Stepper& stepper, Runner& runner);
 class ProcessRunner : public Runner {
 public:
     ProcessRunner(Language language, double timeLimitSeconds, const std::atomic<bool>* stop);
-    [[nodiscard]] Outputs run(const std::vector<std::string>& decks) override;
+    [[nodiscard]] Outputs run(const std::vector<nec::Deck>& decks) override;
 
 private:
     Language language_;

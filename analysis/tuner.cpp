@@ -63,17 +63,15 @@ void Tuner::fail(Failure failure) {
 
 void Tuner::accept(const Outputs& outputs) {
     if (finished()) return;
-    const auto round = roundTexts(outputs, decks_.size(), language_);
+    const auto round = roundResults(outputs, decks_.size(), language_);
     if (const auto* failure = std::get_if<Failure>(&round)) return fail(*failure);
-    const std::vector<std::string>& texts = *std::get<const std::vector<std::string>*>(round);
-    if (stage_ == Stage::Sweeps) return finishSweeps(texts);
+    const std::vector<DeckResults>& solved = *std::get<const std::vector<DeckResults>*>(round);
+    if (stage_ == Stage::Sweeps) return finishSweeps(solved);
 
-    const auto parsed = parseNecOutput(texts[0], language_);
-    if (const auto* failure = std::get_if<Failure>(&parsed)) return fail(*failure);
-    const auto& results = std::get<std::vector<FrequencyResult>>(parsed);
+    const DeckResults& results = solved[0];
     if (results.size() != 1 || !results[0].hasFeed) {
         return fail(
-            {say(language_, "nec2c 的输出缺少阻抗", "the nec2c output lacks the impedance")});
+            {say(language_, "NEC-2 的结果缺少阻抗", "the NEC-2 results lack the impedance")});
     }
     const Impedance& feed = results[0].feed;
     const double error = errorOf(stage_ == Stage::Hairpin, feed);
@@ -154,13 +152,11 @@ void Tuner::startSweeps() {
     if (decks_.empty()) result_ = tuning_;
 }
 
-void Tuner::finishSweeps(const std::vector<std::string>& outputs) {
+void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     std::vector<Impedance> hairpinFeeds;
     std::vector<Impedance> trimmedFeeds;
     for (std::size_t i = 0; i < outputs.size(); ++i) {
-        const auto parsed = parseNecOutput(outputs[i], language_);
-        if (const auto* failure = std::get_if<Failure>(&parsed)) return fail(*failure);
-        for (const FrequencyResult& result : std::get<std::vector<FrequencyResult>>(parsed)) {
+        for (const FrequencyResult& result : outputs[i]) {
             if (!result.hasFeed) continue;
             (i < hairpinDecks_ ? hairpinFeeds : trimmedFeeds).push_back(result.feed);
         }
@@ -168,7 +164,7 @@ void Tuner::finishSweeps(const std::vector<std::string>& outputs) {
     const bool complete = (!tuning_.hairpin || hairpinFeeds.size() == sweepFrequencies_.size()) &&
                           (!request_.coax || trimmedFeeds.size() == sweepFrequencies_.size());
     if (!complete) {
-        return fail({say(language_, "nec2c 的扫描输出不完整", "the nec2c sweep is incomplete")});
+        return fail({say(language_, "NEC-2 的扫描结果不完整", "the NEC-2 sweep is incomplete")});
     }
     // The SWR at every step through a network, given as the feed it turns a step's feed into.
     const auto throughNetwork = [this](const std::vector<Impedance>& feeds, auto network) {

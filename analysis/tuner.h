@@ -64,7 +64,7 @@ public:
     Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, Language language,
           int processes);
 
-    [[nodiscard]] const std::vector<std::string>& decks() const override { return decks_; }
+    [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
     void accept(const Outputs& outputs) override;
     [[nodiscard]] const std::variant<Tuning, Failure>& result() const { return result_; }
 
@@ -74,7 +74,7 @@ private:
     void tuned(Stage stage, double length, const Impedance& feed);
     void startHairpin();
     void startSweeps();
-    void finishSweeps(const std::vector<std::string>& outputs);
+    void finishSweeps(const std::vector<DeckResults>& outputs);
     void fail(Failure failure);
     [[nodiscard]] Antenna withDriven(double length) const;
 
@@ -88,7 +88,7 @@ private:
     // distance from the hairpin's.
     std::vector<double> lengths_;
     std::vector<double> errors_;
-    std::vector<std::string> decks_;
+    std::vector<nec::Deck> decks_;
     std::vector<double> sweepFrequencies_;
     std::size_t hairpinDecks_ = 0;  // the first decks of the sweeps are the hairpin's
     Tuning tuning_;

@@ -152,7 +152,10 @@ int main(int argc, char* argv[]) {
     std::optional<analysis::Tuning> tuning;
     if (options.analyse) {
         catchStopSignals();
-        analysis::ProcessRunner runner(options.language, options.timeLimit, &stopRequested);
+        analysis::EngineRunner builtin(options.language, processors(), &stopRequested);
+        analysis::ProcessRunner nec2c(options.language, options.timeLimit, &stopRequested);
+        analysis::Runner& runner =
+            options.solver == Solver::Nec2c ? static_cast<analysis::Runner&>(nec2c) : builtin;
         auto analysed = analysis::analyse(antenna, runner, options.language, processors());
         if (stopRequested.load()) endBySignal();
         if (const auto* failure = std::get_if<Failure>(&analysed)) return fail(failure->message);

@@ -53,6 +53,7 @@ struct Messages {
     const char* badVelocity;
     const char* mountingNeedsBoom;
     const char* matchNeedsAnalysis;
+    const char* badEngine;
 };
 
 // clang-format off
@@ -66,7 +67,8 @@ const Messages kChinese{
     "安装方式必须是 insulators、insulated 或 bonded：",
     "长度必须是大于零的数，可带单位 mm、cm 或 in（默认 mm）：",
     "匹配必须是 hairpin、coax 或 hairpin,coax：", "速度因子必须在 0 和 1 之间：",
-    "--mounting insulated 或 bonded 需要 --boom-diameter", "--match 需要 --analyse"};
+    "--mounting insulated 或 bonded 需要 --boom-diameter", "--match 需要 --analyse",
+    "求解程序必须是 builtin 或 nec2c："};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
@@ -78,7 +80,8 @@ const Messages kEnglish{
     "mounting must be insulators, insulated or bonded: ",
     "a length must be a number above zero, with mm, cm or in (mm by default): ",
     "match must be hairpin, coax or hairpin,coax: ", "the velocity factor must lie between 0 and 1: ",
-    "--mounting insulated or bonded needs --boom-diameter", "--match needs --analyse"};
+    "--mounting insulated or bonded needs --boom-diameter", "--match needs --analyse",
+    "the engine must be builtin or nec2c: "};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -103,7 +106,8 @@ enum class Takes {
     Match,
     HairpinWire,
     HairpinSpacing,
-    VelocityFactor
+    VelocityFactor,
+    Engine
 };
 struct ValueOption {
     std::string_view longName;
@@ -128,6 +132,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--hairpin-wire", "", Takes::HairpinWire},
     {"--hairpin-spacing", "", Takes::HairpinSpacing},
     {"--velocity-factor", "", Takes::VelocityFactor},
+    {"--engine", "", Takes::Engine},
 };
 
 // A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default);
@@ -317,6 +322,15 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 options.timeLimit = seconds;
                 break;
             }
+            case Takes::Engine:
+                if (text == "builtin") {
+                    options.solver = Solver::Builtin;
+                } else if (text == "nec2c") {
+                    options.solver = Solver::Nec2c;
+                } else {
+                    return error(say.badEngine, text);
+                }
+                break;
             case Takes::Mounting:
                 options.mountingGiven = true;
                 if (text == "insulators") {
@@ -381,7 +395,7 @@ std::string usage(Language language) {
         return R"(Usage: zeva-sheet --frequency MHZ --diameter D [OPTION]...
 The cut sheet of a Yagi-Uda antenna: every element's length (decimal feet, centimetres,
 feet-inches-64ths), its spacing from the element before it, its position from the
-reflector, and the boom length. Optionally a NEC-2 deck and an analysis with nec2c.
+reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
 
   -e, --elements MODE    2, 3, 4 or multi (21 directors; the default)
   -f, --frequency MHZ    design frequency in MHz
@@ -396,10 +410,12 @@ reflector, and the boom length. Optionally a NEC-2 deck and an analysis with nec
                          name, length, position, diameter and, for one, "driven": true;
                          the JSON that --format json writes reads back as it is
       --nec FILE         write the NEC-2 deck (at the converged segmentation with --analyse)
-  -a, --analyse          run nec2c: gain (dBi, dBd), front-to-back and front-to-rear
+  -a, --analyse          analyse with NEC-2: gain (dBi, dBd), front-to-back and front-to-rear
                          ratios, impedance, SWR, beamwidths, sidelobe, stacking distances,
                          and gain, F/B and SWR across the design frequency +/-2 %
       --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG
+      --engine NAME      builtin (NEC-2 in process, the default) or nec2c (Debian's
+                         nec2c program, the reference; slower)
       --time-limit S     seconds one nec2c run may take (default 300)
       --mounting HOW     how the elements are mounted: insulators (above the boom, no
                          correction), insulated or bonded (through a round metal boom)
@@ -424,8 +440,11 @@ comes from the segmentation so found. It refuses, with exit status 1:
     kernel's limit), or more than 800 segments a wavelength;
   - elements that overlap;
   - a design that is no beam: its strongest lobe more than 30 degrees off the directors.
-With the analysis, the driven element is trimmed to zero reactance at the design frequency
-by a few nec2c runs at that segmentation.
+The sweep solves nine of its 21 steps and takes the others from rational fits of the
+impedance and the fields where two fits of different order agree within 0.05 ohm and
+0.005 dB; the others are solved too (--engine nec2c solves every step). With the analysis,
+the driven element is trimmed to zero reactance at the design frequency by a few solutions
+at that segmentation.
 
 From design to antenna: an element through a metal boom is lengthened by a fraction of the
 boom diameter d that depends on b = d / wavelength (DL6WU's method as fitted by G3SEK, for b
@@ -439,7 +458,7 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
     }
     return R"(用法：zeva-sheet --frequency MHZ --diameter D [选项]...
 八木天线下料表：每个元件的长度（十进制英尺、厘米、英尺-英寸-1/64）、与前一元件的间距、
-距反射器的位置，以及天线杆长度。可另写 NEC-2 模型文件并用 nec2c 分析。
+距反射器的位置，以及天线杆长度。可另写 NEC-2 模型文件并做 NEC-2 分析。
 
   -e, --elements MODE    2、3、4 或 multi（21 个引向器；默认）
   -f, --frequency MHZ    设计频率（MHz）
@@ -453,10 +472,12 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
                          in、ft）和 elements，每个元件有 name、length、position、diameter，
                          驱动元件另有 "driven": true；--format json 写出的 JSON 可原样读回
       --nec FILE         写出 NEC-2 模型文件（与 --analyse 同用时按收敛的分段）
-  -a, --analyse          用 nec2c 分析：增益（dBi、dBd）、前后比、整个后半空间的前后比、
+  -a, --analyse          用 NEC-2 分析：增益（dBi、dBd）、前后比、整个后半空间的前后比、
                          馈点阻抗、驻波比、波束宽度、旁瓣、叠放间距，以及设计频率 ±2 %
                          内每一步的增益、前后比和驻波比
       --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG）
+      --engine NAME      builtin（程序内的 NEC-2，默认）或 nec2c（Debian 的 nec2c 程序，
+                         作为参照；较慢）
       --time-limit S     每次运行 nec2c 的时间上限（秒，默认 300）
       --mounting HOW     元件的安装方式：insulators（装在杆上方的绝缘子上，不修正）、
                          insulated 或 bonded（穿过圆形金属杆，绝缘或连接）
@@ -478,7 +499,9 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
   - 要收敛须使分段短于两倍半径（扩展细线核的限度），或超过每波长 800 段；
   - 元件相互重叠；
   - 设计不是定向天线：最强的波瓣偏离引向器方向超过 30 度。
-分析时还按同一分段运行几次 nec2c，把驱动元件调到设计频率上电抗为零的谐振长度。
+扫描的 21 个频率点中先求解 9 个，其余取自阻抗和场的有理拟合，只在两个不同阶的拟合相差
+小于 0.05 欧和 0.005 dB 时采用，否则也直接求解（--engine nec2c 每一点都求解）。分析时还按
+同一分段求解几次，把驱动元件调到设计频率上电抗为零的谐振长度。
 
 从设计到天线：穿过金属杆的元件按杆径 d 的一个比例加长，比例取决于 b = d / 波长（DL6WU 方法，
 G3SEK 拟合，b 小于 0.055）：连接 733b(0.055 - b) - 504b(0.03 - b)，绝缘 12.5975b - 114.5b^2；

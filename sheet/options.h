@@ -17,6 +17,8 @@ namespace zeva::sheet {
 using analysis::Failure;
 using analysis::Language;
 enum class OutputFormat { Text, Csv, Json };
+// Who solves the NEC-2 decks: the engine in process, or Debian's nec2c, the reference.
+enum class Solver { Builtin, Nec2c };
 
 struct SheetOptions {
     ElementMode mode = ElementMode::MultiElement;
@@ -30,6 +32,7 @@ struct SheetOptions {
     std::string plotFile;      // empty: no plot
     std::string geometryFile;  // an antenna of the user's instead of a design
     double timeLimit = 300;    // seconds that one nec2c run may take
+    Solver solver = Solver::Builtin;
     // How the elements are mounted on the boom, where the user said so.
     bool mountingGiven = false;
     analysis::Mounting mounting = analysis::Mounting::Insulators;

@@ -574,11 +574,11 @@ std::string necDeck(const analysis::Antenna& antenna, const analysis::Analysis* 
     const auto [end, status] =
         std::to_chars(frequency, frequency + sizeof frequency, antenna.frequency);
     const std::string frequencyText = status == std::errc{} ? std::string(frequency, end) : "?";
-    return analysis::wholeDeck(
+    return nec::toCards(analysis::wholeDeck(
         antenna, analysis != nullptr ? analysis->segmentation : analysis::Segmentation{},
         {"zeva-sheet: Yagi-Uda, " + std::to_string(antenna.elements.size()) + " elements, " +
              frequencyText + " MHz",
-         "one straight wire per element across the boom, metres, free space"});
+         "one straight wire per element across the boom, metres, free space"}));
 }
 
 std::size_t displayWidth(std::string_view text) {

@@ -196,7 +196,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     auto* progressRow = new QHBoxLayout;
     progress_ = new QProgressBar;
     progress_->setObjectName(QStringLiteral("analysisProgress"));
-    progress_->setRange(0, 0);  // busy: nec2c says nothing of its progress
+    progress_->setRange(0, 0);  // busy: a round's length is not known beforehand
     progress_->setVisible(false);
     status_ = wrappingLabel(this, "analysisStatus");
     cancel_ = new QPushButton(QStringLiteral("取消分析"));
@@ -419,19 +419,14 @@ void DesignWindow::rebuildSheet() {
 }
 
 void DesignWindow::startAnalysis() {
-    if (QStandardPaths::findExecutable(QStringLiteral("nec2c")).isEmpty()) {
-        setAnalysisNote(QString::fromStdString(analysis::nec2cMissing(Language::Chinese).message) +
-                        QStringLiteral("。下料表不需要它。"));
-        return;
-    }
     setAnalysisNote({});
     status_->setText(QStringLiteral("正在分析…"));
     showRunning(true);
     run_ = std::make_unique<AnalysisRun>(
         std::make_unique<analysis::Analyser>(sheet::antennaOf(*sheet_), Language::Chinese,
-                                             QThread::idealThreadCount()),
+                                             QThread::idealThreadCount(), true),
         [this](int round) {
-            status_->setText(QStringLiteral("正在分析：第 %1 轮 nec2c 计算…").arg(round));
+            status_->setText(QStringLiteral("正在分析：第 %1 轮计算…").arg(round));
         },
         [this](analysis::Stepper& done) {
             analysisDone(static_cast<analysis::Analyser&>(done).result());
@@ -513,7 +508,7 @@ void DesignWindow::cancelAnalysis() {
     showRunning(false);
 }
 
-// The busy bar and the cancel command, while nec2c runs.
+// The busy bar and the cancel command, while the analysis runs.
 void DesignWindow::showRunning(bool running) {
     progress_->setVisible(running);
     cancel_->setEnabled(running);

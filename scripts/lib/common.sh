@@ -30,4 +30,5 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
-    qt6-base-dev libgl-dev fonts-wqy-microhei nlohmann-json3-dev qt6-translations-l10n)
+    qt6-base-dev libgl-dev fonts-wqy-microhei nlohmann-json3-dev qt6-translations-l10n
+    libeigen3-dev libopenblas-dev)

@@ -1,4 +1,4 @@
-// The analysis without nec2c: decks, the output parser, the figures, the limits, and the
+// The analysis without a solver: decks, the output parser, the figures, the limits, and the
 // analyser's refinement and sweep driven by a runner that answers like nec2c.
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ TEST(Deck, odd_segments_alike_across_elements_and_the_feed_on_the_middle_one) {
     EXPECT_EQ(segmentsOf({"stub", 0.001, 0, 0.0001}, wavelength, 25), 1);
     EXPECT_EQ(totalSegments(antenna, 50), 25 + 25 + 23);
 
-    const std::string deck = patternDeck(antenna, Segmentation{50});
+    const std::string deck = nec::toCards(patternDeck(antenna, Segmentation{50}));
     EXPECT_NE(deck.find("GW 2 25 5.7867 -5.13465 0 5.7867 5.13465 0 0.0127\n"), std::string::npos)
         << deck;
     EXPECT_NE(deck.find("GE 0\nEK 0\nEX 0 2 13 0 1 0\n"), std::string::npos);
@@ -46,7 +46,8 @@ TEST(Deck, odd_segments_alike_across_elements_and_the_feed_on_the_middle_one) {
 }
 
 TEST(Deck, the_whole_deck_holds_the_patterns_and_every_sweep_step) {
-    const std::string deck = wholeDeck(threeElements(), Segmentation{100}, {"a comment"});
+    const std::string deck =
+        nec::toCards(wholeDeck(threeElements(), Segmentation{100}, {"a comment"}));
     EXPECT_EQ(deck.rfind("CM a comment\nCE\n", 0), 0u);
     std::size_t steps = 0;
     for (std::size_t at = deck.find("RP 0 1 2 1000 90 0 0 180"); at != std::string::npos;
@@ -128,10 +129,11 @@ TEST(Figures, stacking_distance_swr_and_dbd) {
 // 300 ohms / segments a wavelength, and the pattern is a fixed beam.
 class ModelRunner : public Runner {
 public:
-    Outputs run(const std::vector<std::string>& decks) override {
+    Outputs run(const std::vector<nec::Deck>& decks) override {
         calls.push_back(decks.size());
-        std::vector<std::string> outputs;
-        for (const std::string& deck : decks) {
+        std::vector<DeckResults> outputs;
+        for (const nec::Deck& cards : decks) {
+            const std::string deck = nec::toCards(cards);
             std::istringstream lines(deck);
             std::string line;
             int segments = 0;
@@ -160,11 +162,12 @@ public:
                         }
                         text += necBlock(mhz, z, cuts);
                     } else {
-                        text += necBlock(mhz, z, {{{90, 0, beam}, {90, 180, beam - 20}}});
+                        text += necBlock(mhz, z,
+                                         {{{90, 0, beam, {}, {}}, {90, 180, beam - 20, {}, {}}}});
                     }
                 }
             }
-            outputs.push_back(text);
+            outputs.push_back(std::get<DeckResults>(parseNecOutput(text)));
         }
         return outputs;
     }
@@ -209,21 +212,21 @@ TEST(Analyser, a_beam_pointing_backwards_is_refused) {
 
 TEST(Analyser, a_failing_run_ends_the_analysis_with_its_message) {
     struct Failing : Runner {
-        Outputs run(const std::vector<std::string>&) override { return Failure{"no nec2c"}; }
+        Outputs run(const std::vector<nec::Deck>&) override { return Failure{"no nec2c"}; }
     } failing;
     const auto result = analyse(threeElements(), failing, Language::English, 2);
     ASSERT_TRUE(std::holds_alternative<Failure>(result));
     EXPECT_EQ(std::get<Failure>(result).message, "no nec2c");
 
     struct Garbled : Runner {
-        Outputs run(const std::vector<std::string>& decks) override {
-            return std::vector<std::string>(decks.size(), "nothing like a NEC report\n");
+        Outputs run(const std::vector<nec::Deck>& decks) override {
+            return std::vector<DeckResults>(decks.size());  // nothing solved
         }
     } garbled;
     const auto unread = analyse(threeElements(), garbled, Language::English, 2);
     ASSERT_TRUE(std::holds_alternative<Failure>(unread));
     EXPECT_EQ(std::get<Failure>(unread).message,
-              "the nec2c output lacks the impedance or the patterns");
+              "the NEC-2 results lack the impedance or the patterns");
 }
 
 TEST(Limits, thick_elements_overlapping_ones_and_segments_below_two_radii) {

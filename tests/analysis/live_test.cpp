@@ -1,5 +1,5 @@
-// The analysis with the real nec2c: the textbook dipole, the six Yagis that the US National
-// Bureau of Standards measured on a range, and a design that is no beam.
+// The analysis with the engine in process: the textbook dipole, the six Yagis that the US
+// National Bureau of Standards measured on a range, and a design that is no beam.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,22 +7,18 @@
 
 #include "analysis/analyser.h"
 #include "tests/case_name.h"
-#include "tests/have_nec2c.h"
 
 namespace zeva::analysis {
 namespace {
 
-using testing_support::haveNec2c;
-
 std::variant<Analysis, Failure> analysedGeometry(const std::string& json) {
     const auto antenna = readGeometry(json, Language::English);
     if (const auto* failure = std::get_if<Failure>(&antenna)) return *failure;
-    ProcessRunner runner(Language::English, 120, nullptr);
+    EngineRunner runner(Language::English, 2, nullptr);
     return analyse(std::get<Antenna>(antenna), runner, Language::English, 2);
 }
 
-TEST(Nec2cLive, thin_half_wave_dipole) {
-    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
+TEST(Analysed, thin_half_wave_dipole) {
     // A wavelength of one metre; a radius of λ / 50 000.
     const auto result = analysedGeometry(R"({"frequency_mhz": 299.792458, "elements": [
         {"name": "dipole", "length": 0.5, "position": 0, "diameter": 0.00004, "driven": true}]})");
@@ -75,7 +71,6 @@ std::vector<Measured> nbsDesigns() {
 class MeasuredOnARange : public testing::TestWithParam<Measured> {};
 
 TEST_P(MeasuredOnARange, forward_gain_matches_the_published_model_and_the_range) {
-    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Measured& design = GetParam();
     const auto result = analysedGeometry(design.geometry);
     ASSERT_TRUE(std::holds_alternative<Analysis>(result)) << std::get<Failure>(result).message;
@@ -89,8 +84,7 @@ TEST_P(MeasuredOnARange, forward_gain_matches_the_published_model_and_the_range)
 INSTANTIATE_TEST_SUITE_P(NbsTechnicalNote688, MeasuredOnARange, testing::ValuesIn(nbsDesigns()),
                          testing_support::ByName{});
 
-TEST(Nec2cLive, a_parasitic_element_that_reflects_the_beam_backwards_is_refused) {
-    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
+TEST(Analysed, a_parasitic_element_that_reflects_the_beam_backwards_is_refused) {
     // A long element in front of the driven one: a reflector on the wrong side.
     const auto result = analysedGeometry(R"({"frequency_mhz": 299.792458, "elements": [
         {"name": "driven", "length": 0.47, "position": 0, "diameter": 0.002, "driven": true},

@@ -55,8 +55,8 @@ inline std::vector<std::vector<PatternPoint>> beamCuts(double peak, double halfE
     std::vector<PatternPoint> e;
     std::vector<PatternPoint> h;
     for (int step = 0; step <= 360; ++step) {
-        e.push_back({90, double(step), beamGain(step, peak, halfE, rear)});
-        h.push_back({double(step), 0, beamGain(90 - step, peak, halfH, rear)});
+        e.push_back({90, double(step), beamGain(step, peak, halfE, rear), {}, {}});
+        h.push_back({double(step), 0, beamGain(90 - step, peak, halfH, rear), {}, {}});
     }
     return {e, h};
 }

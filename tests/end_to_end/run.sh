@@ -92,8 +92,8 @@ else
     expect "inches and fraction (Text8)" "4   9/64" "$(read_box "$converter" 228 117)"
 fi
 
-# The design window: the same design's cut sheet and, once nec2c is done, its analysis, both
-# read back through the clipboard.
+# The design window: the same design's cut sheet and, once the engine is done, its analysis,
+# both read back through the clipboard.
 click_at "$main" 552 380         # Command6, 下料与分析
 design=$(window_named 下料与分析)
 if [ -z "$design" ]; then
@@ -101,7 +101,7 @@ if [ -z "$design" ]; then
 else
     sleep 0.5
     figures=""
-    for _ in $(seq 60); do       # the analysis takes about 1.5 s; a minute at most
+    for _ in $(seq 60); do       # the analysis takes a fraction of a second; a minute at most
         figures=$(read_box "$design" 880 120)
         case $figures in *dBi*) break ;; esac
         sleep 1

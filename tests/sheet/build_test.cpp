@@ -11,7 +11,6 @@
 #include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 #include "tests/case_name.h"
-#include "tests/have_nec2c.h"
 
 namespace zeva::sheet {
 namespace {
@@ -77,25 +76,18 @@ analysis::Antenna designAntenna(ElementMode mode, const char* frequency, int dia
 
 // The design's feed through a shorted two-wire stub, as NEC-2 models it: a transmission line
 // (TL) from the feed segment to a one-segment wire far away, shorted across its far end.
-std::string stubbedDeck(const analysis::Antenna& antenna, const analysis::Analysis& analysis,
-                        const analysis::HairpinMatch& hairpin) {
-    std::string deck = analysis::sweepDeck(antenna, analysis.segmentation, {antenna.frequency});
+nec::Deck stubbedDeck(const analysis::Antenna& antenna, const analysis::Analysis& analysis,
+                      const analysis::HairpinMatch& hairpin) {
+    nec::Deck deck = analysis::sweepDeck(antenna, analysis.segmentation, {antenna.frequency});
     const double far = 100 * antenna.wavelength();
-    const int tag = static_cast<int>(antenna.elements.size()) + 1;
-    const int feedTag = static_cast<int>(antenna.driven) + 1;
-    const int feedSegment =
-        (analysis::segmentsOf(antenna.elements[antenna.driven], antenna.wavelength(),
-                              analysis.segmentation.perWavelength) +
-         1) /
-        2;
-    const std::string dummy = "GW " + std::to_string(tag) + " 1 " + std::to_string(far) + " 0 0 " +
-                              std::to_string(far) + " 0.001 0 0.0001\n";
-    deck.insert(deck.find("GE "), dummy);
-    const std::string line = "TL " + std::to_string(feedTag) + " " + std::to_string(feedSegment) +
-                             " " + std::to_string(tag) + " 1 " +
-                             std::to_string(hairpin.stubImpedance) + " " +
-                             std::to_string(hairpin.stubLength) + " 0 0 1e6 0\n";
-    deck.insert(deck.find("PT "), line);
+    deck.wires.push_back({1, {far, 0, 0}, {far, 0.001, 0}, 0.0001});
+    nec::TransmissionLine stub;
+    stub.end1 = deck.source.at;
+    stub.end2 = {static_cast<int>(deck.wires.size()) - 1, 0};
+    stub.impedance = hairpin.stubImpedance;
+    stub.length = hairpin.stubLength;
+    stub.shunt2 = 1e6;  // the short
+    deck.lines.push_back(stub);
     return deck;
 }
 
@@ -109,11 +101,10 @@ struct Tuned {
 class TrimAndHairpin : public testing::TestWithParam<Tuned> {};
 
 TEST_P(TrimAndHairpin, hold_in_a_fresh_analysis_and_a_modelled_network) {
-    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Tuned& design = GetParam();
     const analysis::Antenna antenna =
         designAntenna(design.mode, design.frequency, design.diameterIndex);
-    analysis::ProcessRunner runner(Language::English, 300, nullptr);
+    analysis::EngineRunner runner(Language::English, 2, nullptr);
     const auto analysed = analysis::analyse(antenna, runner, Language::English, 2);
     ASSERT_TRUE(std::holds_alternative<analysis::Analysis>(analysed));
     const auto& a = std::get<analysis::Analysis>(analysed);
@@ -138,10 +129,8 @@ TEST_P(TrimAndHairpin, hold_in_a_fresh_analysis_and_a_modelled_network) {
     analysis::Antenna shortened = antenna;
     shortened.elements[shortened.driven].length = t.hairpin->elementLength;
     const analysis::Outputs outputs = runner.run({stubbedDeck(shortened, a, *t.hairpin)});
-    ASSERT_TRUE(std::holds_alternative<std::vector<std::string>>(outputs));
-    const auto parsed = analysis::parseNecOutput(std::get<std::vector<std::string>>(outputs)[0]);
-    ASSERT_TRUE(std::holds_alternative<std::vector<analysis::FrequencyResult>>(parsed));
-    const auto& results = std::get<std::vector<analysis::FrequencyResult>>(parsed);
+    ASSERT_TRUE(std::holds_alternative<std::vector<analysis::DeckResults>>(outputs));
+    const auto& results = std::get<std::vector<analysis::DeckResults>>(outputs)[0];
     ASSERT_EQ(results.size(), 1u);
     EXPECT_LT(analysis::swrAgainst50(results[0].feed), 1.1)
         << results[0].feed.resistance << " " << results[0].feed.reactance;

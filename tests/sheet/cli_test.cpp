@@ -149,7 +149,6 @@ TEST_F(Cli, the_boom_correction_in_every_format_and_its_limits) {
 }
 
 TEST_F(Cli, the_analysis_trims_the_driven_element_and_matches_it) {
-    if (!zeva::testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Outcome text = run("-e 3 -f 14.2 -d 1in -a --match hairpin,coax");
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("驱动元件谐振长度："), std::string::npos) << text.out;
@@ -196,9 +195,15 @@ TEST_F(Cli, writes_the_deck_whole) {
     EXPECT_EQ(nowhere.err, "zeva-sheet: cannot write no/such/folder/design.nec\n");
 }
 
-TEST_F(Cli, without_nec2c_the_analysis_says_so_and_writes_nothing) {
+TEST_F(Cli, the_analysis_needs_no_nec2c_unless_it_is_asked_for) {
+    const Outcome builtin = run("-e 3 -f 14.2 -d 14 --analyse --lang en", "/nonexistent");
+    EXPECT_EQ(builtin.status, 0) << builtin.err;
+    EXPECT_NE(builtin.out.find("forward gain: 7.64 dBi"), std::string::npos) << builtin.out;
+    EXPECT_EQ(run("-f 14.2 -d 14 -a --engine nec3").status, 2);
+
     const Outcome result =
-        run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --plot p.svg", "/nonexistent");
+        run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --engine nec2c --plot p.svg",
+            "/nonexistent");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err,
@@ -225,12 +230,14 @@ TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
         {"kill -9 $$", "nec2c was ended by signal 9"},
         {": > \"$out\"", "nec2c wrote no output"},
         {"echo 'nothing like a NEC report' > \"$out\"",
-         "the nec2c output lacks the impedance or the patterns"},
+         "the NEC-2 results lack the impedance or the patterns"},
     };
     for (const auto& c : cases) {
         standIn(folder, c.body);
         const Outcome result =
-            run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --plot p.svg --lang en", path);
+            run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --engine nec2c --plot p.svg "
+                "--lang en",
+                path);
         EXPECT_EQ(result.status, 1) << c.body;
         EXPECT_EQ(result.out, "") << c.body;
         EXPECT_EQ(result.err, std::string("zeva-sheet: ") + c.message + "\n") << c.body;
@@ -239,10 +246,7 @@ TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
     }
 }
 
-using zeva::testing_support::haveNec2c;
-
 TEST_F(Cli, the_analysis_and_its_plot) {
-    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Outcome result = run("-e 3 -f 14.2 -d 14 --analyse --plot p.svg --lang en");
     ASSERT_EQ(result.status, 0) << result.err;
     for (const char* line :
@@ -265,7 +269,6 @@ TEST_F(Cli, the_analysis_and_its_plot) {
 }
 
 TEST_F(Cli, a_design_saved_as_json_is_analysed_again_from_its_geometry) {
-    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Outcome design = run("-e 3 -f 14.2 -d 14 --format json --analyse --lang en");
     ASSERT_EQ(design.status, 0) << design.err;
     std::ofstream(folder / "saved.json") << design.out;
@@ -302,7 +305,6 @@ TEST_F(Cli, bad_geometry_files_and_taper_diameters_are_named) {
 }
 
 TEST_F(Cli, the_files_of_a_run_are_written_together_or_not_at_all) {
-    if (!haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Outcome result =
         run("-e 3 -f 14.2 -d 14 --analyse --nec design.nec --plot no/such/folder/p.svg --lang en");
     EXPECT_EQ(result.status, 1);
@@ -340,19 +342,21 @@ TEST_F(Cli, a_target_that_is_no_regular_file_is_written_in_place) {
 
 // A stand-in nec2c that never finishes: the time limit, and a signal, stop it.
 TEST_F(Cli, a_slow_nec2c_is_stopped_and_an_interrupt_leaves_nothing_behind) {
+    if (!zeva::testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     standIn(folder, "echo $$ >> \"$(dirname \"$0\")/pids\"\nexec sleep 60");
     const std::string path = (folder / "bin").string() + ":/usr/bin:/bin";
     fs::create_directories(folder / "tmp");
     const std::string temp = "TMPDIR='" + (folder / "tmp").string() + "' ";
 
-    const Outcome slow =
-        run("-e 3 -f 14.2 -d 14 --analyse --nec d.nec --time-limit 0.5 --lang en", path);
+    const Outcome slow = run(
+        "-e 3 -f 14.2 -d 14 --analyse --engine nec2c --nec d.nec --time-limit 0.5 --lang en", path);
     EXPECT_EQ(slow.status, 1);
     EXPECT_EQ(slow.err, "zeva-sheet: nec2c ran past the time limit of 0 s and was stopped\n");
     EXPECT_FALSE(fs::exists(folder / "d.nec"));
 
     const std::string command = "cd '" + folder.string() + "'\n" + temp + "PATH='" + path +
                                 "' '" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --analyse " +
+                                "--engine nec2c " +
                                 "--nec d.nec >/dev/null 2>&1 &\npid=$!\nsleep 0.5\n" +
                                 "kill -TERM $pid\nwait $pid\necho $? > status";
     std::ofstream(folder / "interrupt.sh") << command << "\n";

@@ -8,7 +8,6 @@
 #include "analysis/analyser.h"
 #include "sheet/cut_sheet.h"
 #include "tests/case_name.h"
-#include "tests/have_nec2c.h"
 
 namespace zeva::sheet {
 namespace {
@@ -26,7 +25,6 @@ struct Converged {
 class AgainstAConvergedModel : public testing::TestWithParam<Converged> {};
 
 TEST_P(AgainstAConvergedModel, impedance_and_gain_within_the_tolerances) {
-    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const Converged& design = GetParam();
     SheetOptions options;
     options.mode = design.mode;
@@ -34,7 +32,7 @@ TEST_P(AgainstAConvergedModel, impedance_and_gain_within_the_tolerances) {
     options.diameterIndex = design.diameterIndex;
     const Result<CutSheet> sheet = makeCutSheet(options);
     ASSERT_TRUE(sheet.ok());
-    analysis::ProcessRunner runner(Language::English, 300, nullptr);
+    analysis::EngineRunner runner(Language::English, 2, nullptr);
     const auto result = analysis::analyse(antennaOf(sheet.value()), runner, Language::English, 2);
     ASSERT_TRUE(std::holds_alternative<analysis::Analysis>(result))
         << std::get<Failure>(result).message;

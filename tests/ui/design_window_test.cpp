@@ -1,6 +1,6 @@
 // The design window driven from the main window as a user drives it: a Calculate, then
 // "下料与分析"; its table, figures, plots and exports checked against zeva-sheet, which
-// prints the same design from the same code. The analysis runs the real nec2c.
+// prints the same design from the same code. The analysis runs NEC-2 in process.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -23,7 +23,6 @@
 #include <QTimer>
 #include <memory>
 
-#include "tests/have_nec2c.h"
 #include "tests/ui/main_window_test.h"
 #include "ui/design_window.h"
 #include "ui/errors.h"
@@ -79,19 +78,11 @@ std::vector<QStringList> csvRows(const QString& text) {
     return rows;
 }
 
-// The nec2c processes that this test started and that still run.
-int nec2cChildren() {
-    int count = 0;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly)) continue;
-        const QString text = QString::fromLatin1(stat.readAll());
-        const qsizetype close = text.lastIndexOf(')');
-        if (close < 0 || !text.contains(QStringLiteral("(nec2c)"))) continue;
-        const QStringList fields = text.mid(close + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == getpid()) ++count;
-    }
-    return count;
+// The threads of this process: the analysis' workers come and go.
+int threadCount() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/task"))
+                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                .size());
 }
 
 class Design : public MainWindowTest {
@@ -161,7 +152,7 @@ TEST_F(Design, the_command_sits_in_the_free_corner_and_asks_for_a_design_first) 
 }
 
 TEST_F(Design, the_sheet_is_zeva_sheets_and_copies_as_tab_separated_text) {
-    qputenv("PATH", "/nonexistent");  // the sheet needs no analysis
+    qputenv("PATH", "/nonexistent");  // neither the sheet nor the analysis needs a program
     calculate("Option3", 10, "144");
     DesignWindow* window = open();
     ASSERT_NE(window, nullptr);
@@ -181,9 +172,9 @@ TEST_F(Design, the_sheet_is_zeva_sheets_and_copies_as_tab_separated_text) {
         }
     }
     EXPECT_TRUE(find<QLabel>("boomLabel", window)->text().contains(rows[24][6]));
-    // Without nec2c: the sheet, and how to install the analysis.
-    EXPECT_TRUE(figures(window).contains(QString::fromUtf8("sudo apt install nec2c")));
-    EXPECT_FALSE(window->analysing());
+    // Without nec2c on the path, the analysis runs all the same.
+    finish(window);
+    EXPECT_TRUE(figures(window).contains(QStringLiteral("dBi"))) << figures(window).toStdString();
 
     auto* view = find<QTableView>("sheetTable", window);
     view->setFocus();
@@ -197,13 +188,12 @@ TEST_F(Design, the_sheet_is_zeva_sheets_and_copies_as_tab_separated_text) {
 }
 
 TEST_F(Design, analysis_in_the_background_gives_zeva_sheets_figures_and_follows_each_design) {
-    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
     calculate("Option3", 10, "144");
     DesignWindow* window = open();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->analysing());
     EXPECT_TRUE(find<QPushButton>("cancelAnalysis", window)->isEnabled());
-    // The event loop keeps turning while nec2c runs: a 20 ms timer is never held up long.
+    // The event loop keeps turning while the engine works: a 20 ms timer is never held up long.
     EXPECT_LT(finish(window), 100);
 
     const Outcome analysed = zevaSheet({"-e", "multi", "-f", "144", "-d", "1/2", "--analyse"});
@@ -259,7 +249,6 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
     EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QStringLiteral("0.055")));
 
     qputenv("PATH", path);
-    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
     boom->setText(QStringLiteral("25.4"));
     QTest::keyClick(boom, Qt::Key_Return);
     calculate("Option1", 14, "14.2");
@@ -276,27 +265,37 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
     }
 }
 
-TEST_F(Design, cancelling_or_closing_leaves_no_nec2c_behind) {
-    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
-    calculate("Option2", 14, "14.2");  // four elements of 1-inch tube: seconds of nec2c
+TEST_F(Design, cancelling_or_closing_stops_the_work_at_once_and_leaves_no_thread_behind) {
+    calculate("Option1", 14, "14.2");
     DesignWindow* window = open();
     ASSERT_NE(window, nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(nec2cChildren() > 0, 10000);
+    finish(window);
+    const int idle = threadCount();
+    calculate("Option2", 14, "14.2");  // four elements of 1-inch tube: most of a second's work
+    ASSERT_TRUE(window->analysing());
+    QTest::qWait(50);
+    QElapsedTimer clock;
+    clock.start();
     QTest::mouseClick(find<QPushButton>("cancelAnalysis", window), Qt::LeftButton);
+    // The engine looks at its stop flag between slices of work of a few milliseconds; the
+    // margin is for a sanitizer build on a busy machine.
+    EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_FALSE(window->analysing());
-    EXPECT_EQ(nec2cChildren(), 0);
     EXPECT_TRUE(figures(window).contains(QString::fromUtf8("取消")));
+    QTRY_COMPARE_WITH_TIMEOUT(threadCount(), idle, 5000);
 
     calculate("Option2", 14, "14.2");
-    QTRY_VERIFY_WITH_TIMEOUT(nec2cChildren() > 0, 10000);
+    ASSERT_TRUE(window->analysing());
+    QTest::qWait(50);
+    clock.restart();
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(designWindow().isNull());
-    EXPECT_EQ(nec2cChildren(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(threadCount(), idle, 5000);
 }
 
 TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
-    if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
     calculate("Option3", 10, "144");
     DesignWindow* window = open();
     ASSERT_NE(window, nullptr);

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+// The order of a NEC-2 run for one frequency, as nec2c's main() takes it: scale the
+// segments, fill and factor the matrix, apply the source (etmns()), solve with the
+// network, find the currents, and compute the pattern cuts (rdpat()).
+#include "nec/engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <thread>
+
+#include "nec/basis.h"
+#include "nec/matrix.h"
+#include "nec/network.h"
+#include "nec/radiation.h"
+
+namespace zeva::nec {
+namespace {
+
+bool finite(const Point& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+bool onTheDeck(const Deck& deck, SegmentRef ref) {
+    return ref.wire >= 0 && static_cast<std::size_t>(ref.wire) < deck.wires.size() &&
+           ref.segment >= 0 &&
+           ref.segment < deck.wires[static_cast<std::size_t>(ref.wire)].segments;
+}
+
+GroundModel groundAt(const Deck& deck, double wlam) {
+    GroundModel g;
+    if (!deck.ground) return g;
+    g.ksymp = 2;
+    g.perfect = deck.ground->perfect;
+    if (!g.perfect) {
+        // NEC-2's complex relative permittivity, 59.96 = 1 / (2 pi c epsilon0) in its units.
+        const Complex epsc(deck.ground->permittivity, -deck.ground->conductivity * wlam * 59.96);
+        g.zrati = 1. / std::sqrt(epsc);
+    }
+    return g;
+}
+
+// The cut's directions, shared among threads in contiguous runs.
+std::vector<PatternPoint> cut(const Segments& s, const SegmentCurrents& c, const GroundModel& g,
+                              const PatternCut& p, double inputPower, int threads) {
+    struct Direction {
+        double theta, phi;
+    };
+    std::vector<Direction> directions;
+    double phi = p.phi0 - p.phiStep;
+    for (int kph = 1; kph <= p.phiCount; ++kph) {
+        phi += p.phiStep;
+        double thet = p.theta0 - p.thetaStep;
+        for (int kth = 1; kth <= p.thetaCount; ++kth) {
+            thet += p.thetaStep;
+            if (g.ksymp == 2 && thet > 90.01) continue;  // below the ground
+            directions.push_back({thet, phi});
+        }
+    }
+    std::vector<PatternPoint> points(directions.size());
+    const auto work = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k) {
+            const Direction& d = directions[k];
+            const FarField f = farField(s, c, g, d.theta * kDegree, d.phi * kDegree);
+            points[k] = {d.theta, d.phi, powerGain(f, s.wlam, inputPower), f.eTheta, f.ePhi};
+        }
+    };
+    const std::size_t parts =
+        std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, directions.size() / 64 + 1);
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t t = 1; t < parts; ++t) {
+            helpers.emplace_back(work, directions.size() * t / parts,
+                                 directions.size() * (t + 1) / parts);
+        }
+        work(0, directions.size() / parts);
+    }
+    return points;
+}
+
+}  // namespace
+
+double powerGain(std::complex<double> eTheta, std::complex<double> ePhi, double frequencyMHz,
+                 double inputPower) {
+    return powerGain(FarField{eTheta, ePhi}, kSpeedOfLight / frequencyMHz, inputPower);
+}
+
+std::variant<std::monostate, Error> check(const Deck& deck) {
+    if (deck.wires.empty()) return Error{Fault::NoWires};
+    std::size_t segments = 0;
+    for (std::size_t i = 0; i < deck.wires.size(); ++i) {
+        const Wire& w = deck.wires[i];
+        const double dx = w.end2.x - w.end1.x, dy = w.end2.y - w.end1.y, dz = w.end2.z - w.end1.z;
+        if (w.segments < 1 || !finite(w.end1) || !finite(w.end2) || !std::isfinite(w.radius) ||
+            !(w.radius > 0) || !(dx * dx + dy * dy + dz * dz > 0)) {
+            return Error{Fault::BadWire, i};
+        }
+        if (static_cast<std::size_t>(w.segments) > kMaxSegments) return Error{Fault::TooLarge, i};
+        segments += static_cast<std::size_t>(w.segments);
+        if (segments > kMaxSegments) return Error{Fault::TooLarge, i};
+    }
+    if (!onTheDeck(deck, deck.source.at)) return Error{Fault::BadSource};
+    for (std::size_t i = 0; i < deck.lines.size(); ++i) {
+        const TransmissionLine& l = deck.lines[i];
+        if (!onTheDeck(deck, l.end1) || !onTheDeck(deck, l.end2) || !std::isfinite(l.impedance) ||
+            l.impedance == 0 || !std::isfinite(l.length)) {
+            return Error{Fault::BadLine, i};
+        }
+    }
+    // Lines give up the symmetry, so the whole matrix must fit.
+    if (!deck.lines.empty() && segments > kMaxUnknowns) return Error{Fault::TooLarge};
+    for (std::size_t i = 0; i < deck.steps.size(); ++i) {
+        const Step& step = deck.steps[i];
+        if (!std::isfinite(step.frequency) || !(step.frequency > 0)) {
+            return Error{Fault::BadFrequency, i};
+        }
+        for (const PatternCut& c : step.cuts) {
+            if (c.thetaCount < 1 || c.phiCount < 1 || !std::isfinite(c.theta0) ||
+                !std::isfinite(c.phi0) || !std::isfinite(c.thetaStep) ||
+                !std::isfinite(c.phiStep)) {
+                return Error{Fault::BadCut, i};
+            }
+            if (static_cast<std::size_t>(c.thetaCount) * static_cast<std::size_t>(c.phiCount) >
+                kMaxPatternPoints) {
+                return Error{Fault::TooLarge, i};
+            }
+        }
+    }
+    return std::monostate{};
+}
+
+std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_t frequency,
+                                                    const Options& options) {
+    const auto checked = check(deck);
+    if (const auto* error = std::get_if<Error>(&checked)) return *error;
+    useOneBlasThread();
+    if (frequency >= deck.steps.size()) return Error{Fault::BadFrequency, frequency};
+    const double fmhz = deck.steps[frequency].frequency;
+    const Segments s = scaledTo(buildSegments(deck.wires), fmhz);
+    const GroundModel ground = groundAt(deck, s.wlam);
+    const int sourceSegment = s.index(deck.source.at);
+    const std::size_t is = static_cast<std::size_t>(sourceSegment);
+
+    std::optional<Unknowns> folded;
+    if (options.mirrorSymmetry && deck.lines.empty()) folded = mirrorFold(s, {sourceSegment});
+    const Unknowns unknowns = folded ? std::move(*folded) : everySegment(s);
+    if (unknowns.count() > kMaxUnknowns) return Error{Fault::TooLarge};
+
+    Matrix m;
+    if (!fillMatrix(s, unknowns, ground, deck.extendedKernel, options.threads, options.stop, m)) {
+        return Error{Fault::Stopped};
+    }
+    LuFactors factors;
+    switch (factor(m, options.stop, factors)) {
+        case FactorStatus::Stopped:
+            return Error{Fault::Stopped};
+        case FactorStatus::Singular:
+            return Error{Fault::Singular};
+        case FactorStatus::Done:
+            break;
+    }
+
+    // The applied field of the voltage source, over the segment's length.
+    std::vector<Complex> e(static_cast<std::size_t>(s.n));
+    e[is] = -deck.source.voltage / (s.si[is] * s.wlam);
+
+    Complex current;
+    SegmentCurrents currents;
+    if (deck.lines.empty()) {
+        std::vector<Complex> b(unknowns.count());
+        for (std::size_t r = 0; r < b.size(); ++r) b[r] = e[unknowns.row[r]];
+        solve(factors, b);
+        std::vector<Complex> amplitudes(static_cast<std::size_t>(s.n));
+        for (std::size_t i = 0; i < amplitudes.size(); ++i) {
+            amplitudes[i] = b[static_cast<std::size_t>(unknowns.of[i])];
+        }
+        currents = cabc(s, amplitudes);
+        current = amplitudes[is] * s.wlam;
+    } else {
+        SourceSolution solved = solveWithLines(s, factors, deck.lines, deck, std::move(e));
+        current = solved.current;
+        currents = std::move(solved.currents);
+    }
+    if (!std::isfinite(current.real()) || !std::isfinite(current.imag()) || current == Complex{}) {
+        return Error{Fault::Singular};
+    }
+
+    FrequencyResult result;
+    result.frequency = fmhz;
+    result.hasFeed = true;
+    const Complex z = deck.source.voltage / current;
+    result.feed = {z.real(), z.imag()};
+    result.inputPower = .5 * (deck.source.voltage * std::conj(current)).real();
+    for (const PatternCut& c : deck.steps[frequency].cuts) {
+        if (options.stop != nullptr && options.stop->load(std::memory_order_relaxed)) {
+            return Error{Fault::Stopped};
+        }
+        result.patterns.push_back(cut(s, currents, ground, c, result.inputPower, options.threads));
+    }
+    return result;
+}
+
+std::variant<std::vector<FrequencyResult>, Error> solve(const Deck& deck, const Options& options) {
+    std::vector<FrequencyResult> results;
+    for (std::size_t f = 0; f < deck.steps.size(); ++f) {
+        auto one = solveFrequency(deck, f, options);
+        if (auto* error = std::get_if<Error>(&one)) return *error;
+        results.push_back(std::move(std::get<FrequencyResult>(one)));
+    }
+    return results;
+}
+
+}  // namespace zeva::nec

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// NEC-2 in process: a deck in, for each of its frequencies the feed impedance, the input
+// power and the pattern cuts out. Re-entrant and thread-safe (no state outside the call),
+// errors returned as values, a stop flag seen within a fraction of a second, and the
+// problem's size checked before anything large is allocated.
+#pragma once
+
+#include <atomic>
+#include <complex>
+#include <cstddef>
+#include <variant>
+#include <vector>
+
+#include "nec/deck.h"
+
+namespace zeva::nec {
+
+// The largest problems solved: the matrix of this many unknowns takes 256 MiB.
+inline constexpr std::size_t kMaxUnknowns = 4000;
+inline constexpr std::size_t kMaxSegments = 2 * kMaxUnknowns;
+inline constexpr std::size_t kMaxPatternPoints = 200000;
+
+enum class Fault {
+    NoWires,
+    BadWire,       // a wire with no segments, no length, no radius or a figure not finite
+    BadSource,     // the source on no segment of the deck
+    BadLine,       // a transmission line on no segment, or with no impedance
+    BadFrequency,  // a step without a finite frequency above zero
+    BadCut,        // a pattern cut with no points or a figure not finite
+    TooLarge,      // beyond the limits above
+    Singular,      // the matrix cannot be solved
+    Stopped,       // the stop flag was raised
+};
+
+struct Error {
+    Fault fault;
+    std::size_t index = 0;  // the wire, line or step at fault
+};
+
+struct Options {
+    int threads = 1;  // for the matrix fill of one frequency
+    const std::atomic<bool>* stop = nullptr;
+    bool mirrorSymmetry = true;  // fold the matrix where the structure allows
+};
+
+// The deck's faults that need no solving; nothing if it can be solved.
+[[nodiscard]] std::variant<std::monostate, Error> check(const Deck& deck);
+
+// The total power gain in dBi of a far field computed for this input power, as NEC-2 gives
+// it (-999.99 where the field vanishes).
+[[nodiscard]] double powerGain(std::complex<double> eTheta, std::complex<double> ePhi,
+                               double frequencyMHz, double inputPower);
+
+// One frequency of the deck.
+[[nodiscard]] std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck,
+                                                                  std::size_t frequency,
+                                                                  const Options& options);
+
+// Every frequency, in order.
+[[nodiscard]] std::variant<std::vector<FrequencyResult>, Error> solve(const Deck& deck,
+                                                                      const Options& options);
+
+}  // namespace zeva::nec

@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: MIT
+#include "nec/matrix.h"
+
+#include <cblas.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include "nec/basis.h"
+
+extern "C" {
+// LAPACK as OpenBLAS builds it (its own C implementations of these three).
+void zgetrf_(const int* m, const int* n, void* a, const int* lda, int* ipiv, int* info);
+void zgetrs_(const char* trans, const int* n, const int* nrhs, const void* a, const int* lda,
+             const int* ipiv, void* b, const int* ldb, int* info, std::size_t transLength);
+void zlaswp_(const int* n, void* a, const int* lda, const int* k1, const int* k2, const int* ipiv,
+             const int* incx);
+}
+
+namespace zeva::nec {
+namespace {
+
+bool stopped(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load(std::memory_order_relaxed);
+}
+
+// One source segment's part of the fill: its field at every kept row, spread over the
+// basis functions that reach it (cmww() with the transposed fill of cmset()).
+void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& ground,
+                    const SourceSegment& src, const BasisTerms& terms, std::size_t j,
+                    std::size_t rowBegin, std::size_t rowEnd, Matrix& out) {
+    std::vector<std::size_t> columns(terms.jco.size());
+    for (std::size_t k = 0; k < terms.jco.size(); ++k) {
+        columns[k] = static_cast<std::size_t>(u.of[static_cast<std::size_t>(terms.jco[k] - 1)]);
+    }
+    for (std::size_t r = rowBegin; r < rowEnd; ++r) {
+        const std::size_t i = u.row[r];
+        const int ij = static_cast<int>(i) - static_cast<int>(j);
+        const FieldComponents f = efld(src, ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
+        const Complex etk = f.exk * s.cab[i] + f.eyk * s.sab[i] + f.ezk * s.salp[i];
+        const Complex ets = f.exs * s.cab[i] + f.eys * s.sab[i] + f.ezs * s.salp[i];
+        const Complex etc = f.exc * s.cab[i] + f.eyc * s.sab[i] + f.ezc * s.salp[i];
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            out(r, columns[k]) += etk * terms.ax[k] + ets * terms.bx[k] + etc * terms.cx[k];
+        }
+    }
+}
+
+}  // namespace
+
+Unknowns everySegment(const Segments& s) {
+    Unknowns u;
+    for (int i = 0; i < s.n; ++i) {
+        u.of.push_back(i);
+        u.row.push_back(static_cast<std::size_t>(i));
+    }
+    return u;
+}
+
+std::optional<Unknowns> mirrorFold(const Segments& s, const std::vector<int>& onThePlane) {
+    const std::size_t n = static_cast<std::size_t>(s.n);
+    std::vector<std::size_t> mirror(n);
+    for (std::size_t w = 0; w < s.firstOfWire.size(); ++w) {
+        const std::size_t first = static_cast<std::size_t>(s.firstOfWire[w]);
+        const std::size_t end =
+            w + 1 < s.firstOfWire.size() ? static_cast<std::size_t>(s.firstOfWire[w + 1]) : n;
+        const std::size_t last = end - 1;
+        // Along y and centred on the plane, exactly: then segment k and segment
+        // (count - 1 - k) are mirror images, and so are their basis functions.
+        if (s.x1[first] != s.x2[last] || s.z1[first] != s.z2[last] || s.y1[first] != -s.y2[last] ||
+            !(s.y2[last] > s.y1[first])) {
+            return std::nullopt;
+        }
+        for (std::size_t k = first; k < end; ++k) {
+            if (s.x1[k] != s.x1[first] || s.z1[k] != s.z1[first] || s.x2[k] != s.x1[first] ||
+                s.z2[k] != s.z1[first]) {
+                return std::nullopt;
+            }
+            mirror[k] = first + last - k;
+        }
+    }
+    for (const int segment : onThePlane) {
+        const std::size_t i = static_cast<std::size_t>(segment);
+        if (i >= n || mirror[i] != i) return std::nullopt;
+    }
+    Unknowns u;
+    u.of.assign(n, -1);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (mirror[i] < i) {
+            u.of[i] = u.of[mirror[i]];
+        } else {
+            u.of[i] = static_cast<int>(u.row.size());
+            u.row.push_back(i);
+        }
+    }
+    return u;
+}
+
+bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
+                bool extendedKernel, int threads, const std::atomic<bool>* stop, Matrix& out) {
+    const std::size_t n = static_cast<std::size_t>(s.n);
+    std::vector<SourceSegment> sources;
+    std::vector<BasisTerms> terms(n);
+    sources.reserve(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        sources.push_back(sourceSegment(s, j, extendedKernel));
+        trio(s, static_cast<int>(j + 1), terms[j]);
+    }
+    out.n = u.count();
+    out.a.assign(out.n * out.n, Complex{});
+
+    std::atomic<bool> halted{false};
+    const auto work = [&](std::size_t rowBegin, std::size_t rowEnd) {
+        for (std::size_t j = 0; j < n; ++j) {
+            if (stopped(stop)) {
+                halted = true;
+                return;
+            }
+            fillFromSource(s, u, ground, sources[j], terms[j], j, rowBegin, rowEnd, out);
+        }
+    };
+    const std::size_t parts = std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);
+    std::vector<std::jthread> helpers;
+    for (std::size_t p = 1; p < parts; ++p) {
+        helpers.emplace_back(work, out.n * p / parts, out.n * (p + 1) / parts);
+    }
+    work(0, out.n / parts);
+    helpers.clear();  // joins
+    return !halted;
+}
+
+void useOneBlasThread() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Looked up rather than linked: only OpenBLAS's threaded builds have them, and the
+        // system chooses the build at run time.
+        using SetThreads = void (*)(int);
+        using Shutdown = int (*)();
+        if (auto* set =
+                reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "openblas_set_num_threads"))) {
+            set(1);
+        }
+        // Its idle workers spin for a while after start-up, taking a core from the engine's.
+        if (auto* shutdown =
+                reinterpret_cast<Shutdown>(dlsym(RTLD_DEFAULT, "blas_thread_shutdown_"))) {
+            shutdown();
+        }
+    });
+}
+
+FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
+    const int n = static_cast<int>(m.n);
+    out.pivots.assign(m.n, 0);
+    // Right-looking blocked LU: the panel by LAPACK, the trailing update by BLAS in column
+    // slices, so that a stop is seen within a slice's time even on the largest matrix.
+    constexpr int kPanel = 128;
+    constexpr int kSlice = 512;
+    const Complex one{1, 0}, minusOne{-1, 0};
+    Complex* a = m.a.data();
+    const auto at = [&](int row, int column) {
+        return a + static_cast<std::size_t>(column) * m.n + static_cast<std::size_t>(row);
+    };
+    for (int k = 0; k < n; k += kPanel) {
+        if (stopped(stop)) return FactorStatus::Stopped;
+        const int nb = std::min(kPanel, n - k);
+        const int rows = n - k;
+        int info = 0;
+        zgetrf_(&rows, &nb, at(k, k), &n, out.pivots.data() + k, &info);
+        if (info > 0) return FactorStatus::Singular;
+        for (int i = k; i < k + nb; ++i) out.pivots[static_cast<std::size_t>(i)] += k;
+        const int k1 = k + 1, k2 = k + nb, inc = 1;
+        if (k > 0) zlaswp_(&k, at(0, 0), &n, &k1, &k2, out.pivots.data(), &inc);
+        const int right = n - k - nb;
+        if (right <= 0) continue;
+        zlaswp_(&right, at(0, k + nb), &n, &k1, &k2, out.pivots.data(), &inc);
+        cblas_ztrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, nb, right, &one,
+                    at(k, k), n, at(k, k + nb), n);
+        const int below = n - k - nb;
+        for (int c = k + nb; c < n; c += kSlice) {
+            if (stopped(stop)) return FactorStatus::Stopped;
+            const int width = std::min(kSlice, n - c);
+            cblas_zgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, below, width, nb, &minusOne,
+                        at(k + nb, k), n, at(k, c), n, &one, at(k + nb, c), n);
+        }
+    }
+    out.lu = std::move(m);
+    return FactorStatus::Done;
+}
+
+void solve(const LuFactors& f, std::vector<Complex>& b) {
+    const int n = static_cast<int>(f.lu.n), nrhs = 1;
+    int info = 0;
+    const char trans = 'N';
+    zgetrs_(&trans, &n, &nrhs, f.lu.a.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
+}
+
+}  // namespace zeva::nec

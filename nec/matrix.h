@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+// The interaction matrix (nec2c's cmset() and cmww()), folded by the structure's mirror
+// symmetry where it has one, and its LU factors from LAPACK.
+#pragma once
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+#include "nec/fields.h"
+
+namespace zeva::nec {
+
+// Which unknown each segment's basis amplitude is. Without symmetry every segment is its
+// own unknown. A structure symmetric about the plane y = 0, fed on a segment that the
+// plane cuts in two, carries currents alike on mirrored segments: a segment and its mirror
+// share one unknown, and only the rows of one half are kept.
+struct Unknowns {
+    std::vector<int> of;           // unknown of each segment
+    std::vector<std::size_t> row;  // the segment whose match point is each unknown's row
+    [[nodiscard]] std::size_t count() const { return row.size(); }
+};
+
+[[nodiscard]] Unknowns everySegment(const Segments& s);
+
+// The folded unknowns where every wire lies along y, centred on the plane y = 0, and the
+// given segments (sources, network ports) are their own mirrors; nothing otherwise.
+[[nodiscard]] std::optional<Unknowns> mirrorFold(const Segments& s,
+                                                 const std::vector<int>& onThePlane);
+
+// Column-major, count() rows and columns.
+struct Matrix {
+    std::size_t n = 0;
+    std::vector<Complex> a;
+    [[nodiscard]] Complex& operator()(std::size_t row, std::size_t column) {
+        return a[column * n + row];
+    }
+};
+
+// The matrix at the scaled segments; false if stopped. The rows are shared among threads.
+[[nodiscard]] bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
+                              bool extendedKernel, int threads, const std::atomic<bool>* stop,
+                              Matrix& out);
+
+struct LuFactors {
+    Matrix lu;
+    std::vector<int> pivots;
+};
+
+// The engine runs its own threads: OpenBLAS keeps to the caller's, once this has run.
+void useOneBlasThread();
+
+enum class FactorStatus { Done, Singular, Stopped };
+
+// Factors in place by blocks, looking at the stop flag between them.
+[[nodiscard]] FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out);
+
+// Solves A x = b in place.
+void solve(const LuFactors& f, std::vector<Complex>& b);
+
+}  // namespace zeva::nec

@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+#include "nec/structure.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace zeva::nec {
+namespace {
+
+// Ends closer than this fraction of a segment's length are joined (nec2c's SMIN).
+constexpr double kJoin = 1.e-3;
+
+// wire(): ns equal segments from end 1 to end 2, the last ending exactly at end 2.
+void addWire(Segments& s, const Wire& w, int tag) {
+    s.firstOfWire.push_back(s.n);
+    const double xd = (w.end2.x - w.end1.x) / w.segments;
+    const double yd = (w.end2.y - w.end1.y) / w.segments;
+    const double zd = (w.end2.z - w.end1.z) / w.segments;
+    double xs1 = w.end1.x, ys1 = w.end1.y, zs1 = w.end1.z;
+    for (int i = 0; i < w.segments; ++i) {
+        const double xs2 = xs1 + xd, ys2 = ys1 + yd, zs2 = zs1 + zd;
+        s.tag.push_back(tag);
+        s.x1.push_back(xs1);
+        s.y1.push_back(ys1);
+        s.z1.push_back(zs1);
+        s.x2.push_back(xs2);
+        s.y2.push_back(ys2);
+        s.z2.push_back(zs2);
+        s.bi.push_back(w.radius);
+        xs1 = xs2;
+        ys1 = ys2;
+        zs1 = zs2;
+    }
+    s.n += w.segments;
+    s.x2.back() = w.end2.x;
+    s.y2.back() = w.end2.y;
+    s.z2.back() = w.end2.z;
+}
+
+double sep(double xa, double ya, double za, double xb, double yb, double zb) {
+    return std::fabs(xa - xb) + std::fabs(ya - yb) + std::fabs(za - zb);
+}
+
+// conect() without ground contact: each end looks for a touching end, starting with the
+// next segment and wrapping round, as nec2c does.
+void connect(Segments& s) {
+    const std::size_t n = static_cast<std::size_t>(s.n);
+    s.icon1.assign(n, 0);
+    s.icon2.assign(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double dx = s.x2[i] - s.x1[i], dy = s.y2[i] - s.y1[i], dz = s.z2[i] - s.z1[i];
+        const double slen = std::sqrt(dx * dx + dy * dy + dz * dz) * kJoin;
+        std::size_t ic = i;
+        for (std::size_t j = 1; j < n; ++j) {
+            if (++ic >= n) ic = 0;
+            if (sep(s.x1[i], s.y1[i], s.z1[i], s.x1[ic], s.y1[ic], s.z1[ic]) <= slen) {
+                s.icon1[i] = -static_cast<int>(ic + 1);
+                break;
+            }
+            if (sep(s.x1[i], s.y1[i], s.z1[i], s.x2[ic], s.y2[ic], s.z2[ic]) <= slen) {
+                s.icon1[i] = static_cast<int>(ic + 1);
+                break;
+            }
+        }
+        ic = i;
+        for (std::size_t j = 1; j < n; ++j) {
+            if (++ic >= n) ic = 0;
+            if (sep(s.x2[i], s.y2[i], s.z2[i], s.x1[ic], s.y1[ic], s.z1[ic]) <= slen) {
+                s.icon2[i] = static_cast<int>(ic + 1);
+                break;
+            }
+            if (sep(s.x2[i], s.y2[i], s.z2[i], s.x2[ic], s.y2[ic], s.z2[ic]) <= slen) {
+                s.icon2[i] = -static_cast<int>(ic + 1);
+                break;
+            }
+        }
+    }
+}
+
+// datagn(): centres, lengths and direction cosines.
+void segmentData(Segments& s) {
+    const std::size_t n = static_cast<std::size_t>(s.n);
+    s.x.resize(n);
+    s.y.resize(n);
+    s.z.resize(n);
+    s.si.resize(n);
+    s.cab.resize(n);
+    s.sab.resize(n);
+    s.salp.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double xw1 = s.x2[i] - s.x1[i], yw1 = s.y2[i] - s.y1[i], zw1 = s.z2[i] - s.z1[i];
+        s.x[i] = (s.x1[i] + s.x2[i]) / 2.;
+        s.y[i] = (s.y1[i] + s.y2[i]) / 2.;
+        s.z[i] = (s.z1[i] + s.z2[i]) / 2.;
+        const double xw2 = xw1 * xw1 + yw1 * yw1 + zw1 * zw1;
+        double yw2 = std::sqrt(xw2);
+        yw2 = (xw2 / yw2 + yw2) * .5;
+        s.si[i] = yw2;
+        s.cab[i] = xw1 / yw2;
+        s.sab[i] = yw1 / yw2;
+        s.salp[i] = std::fmax(-1., std::fmin(1., zw1 / yw2));
+    }
+}
+
+}  // namespace
+
+Segments buildSegments(const std::vector<Wire>& wires) {
+    Segments s;
+    int tag = 0;
+    for (const Wire& w : wires) addWire(s, w, ++tag);
+    connect(s);
+    segmentData(s);
+    return s;
+}
+
+Segments scaledTo(const Segments& metres, double frequencyMHz) {
+    Segments s = metres;
+    const double fr = frequencyMHz / kSpeedOfLight;
+    s.wlam = kSpeedOfLight / frequencyMHz;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(s.n); ++i) {
+        s.x[i] = metres.x[i] * fr;
+        s.y[i] = metres.y[i] * fr;
+        s.z[i] = metres.z[i] * fr;
+        s.si[i] = metres.si[i] * fr;
+        s.bi[i] = metres.bi[i] * fr;
+    }
+    return s;
+}
+
+}  // namespace zeva::nec
