@@ -51,6 +51,16 @@ void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& gro
 
 }  // namespace
 
+bool Matrix::zeroed(std::size_t size, const std::atomic<bool>* stop) {
+    n = size;
+    a = std::make_unique_for_overwrite<Complex[]>(n * n);
+    for (std::size_t column = 0; column < n; ++column) {
+        if (stopped(stop)) return false;
+        std::fill_n(a.get() + column * n, n, Complex{});
+    }
+    return true;
+}
+
 Unknowns everySegment(const Segments& s) {
     Unknowns u;
     for (int i = 0; i < s.n; ++i) {
@@ -109,8 +119,7 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
         sources.push_back(sourceSegment(s, j, extendedKernel));
         trio(s, static_cast<int>(j + 1), terms[j]);
     }
-    out.n = u.count();
-    out.a.assign(out.n * out.n, Complex{});
+    if (!out.zeroed(u.count(), stop)) return false;
 
     std::atomic<bool> halted{false};
     const auto work = [&](std::size_t rowBegin, std::size_t rowEnd) {
@@ -159,7 +168,7 @@ FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
     constexpr int kPanel = 128;
     constexpr int kSlice = 512;
     const Complex one{1, 0}, minusOne{-1, 0};
-    Complex* a = m.a.data();
+    Complex* a = m.data();
     const auto at = [&](int row, int column) {
         return a + static_cast<std::size_t>(column) * m.n + static_cast<std::size_t>(row);
     };
@@ -194,7 +203,7 @@ void solve(const LuFactors& f, std::vector<Complex>& b) {
     const int n = static_cast<int>(f.lu.n), nrhs = 1;
     int info = 0;
     const char trans = 'N';
-    zgetrs_(&trans, &n, &nrhs, f.lu.a.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
+    zgetrs_(&trans, &n, &nrhs, f.lu.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
 }
 
 }  // namespace zeva::nec

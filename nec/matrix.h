@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,10 +29,16 @@ struct Unknowns {
 [[nodiscard]] std::optional<Unknowns> mirrorFold(const Segments& s,
                                                  const std::vector<int>& onThePlane);
 
-// Column-major, count() rows and columns.
+// Column-major, n rows and columns.
 struct Matrix {
     std::size_t n = 0;
-    std::vector<Complex> a;
+    std::unique_ptr<Complex[]> a;
+
+    // Zeros, written a column at a time so that a stop is seen even while a large one is
+    // cleared; false if stopped.
+    [[nodiscard]] bool zeroed(std::size_t size, const std::atomic<bool>* stop);
+    [[nodiscard]] Complex* data() { return a.get(); }
+    [[nodiscard]] const Complex* data() const { return a.get(); }
     [[nodiscard]] Complex& operator()(std::size_t row, std::size_t column) {
         return a[column * n + row];
     }

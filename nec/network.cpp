@@ -106,8 +106,7 @@ SourceSolution solveWithLines(const Segments& s, const LuFactors& f,
     }
     if (nteq > 0) {
         Matrix network;
-        network.n = nteq;
-        network.a.resize(nteq * nteq);
+        if (!network.zeroed(nteq, nullptr)) return {};
         for (std::size_t c = 0; c < nteq; ++c) {
             for (std::size_t r = 0; r < nteq; ++r) network(r, c) = M(r, c);
         }

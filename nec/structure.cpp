@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "nec/structure.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace zeva::nec {
 namespace {
@@ -41,39 +43,63 @@ double sep(double xa, double ya, double za, double xb, double yb, double zb) {
     return std::fabs(xa - xb) + std::fabs(ya - yb) + std::fabs(za - zb);
 }
 
-// conect() without ground contact: each end looks for a touching end, starting with the
-// next segment and wrapping round, as nec2c does.
+// A key of a point whose difference between two points is at most kKeyWeight times their
+// L1 distance, so that the ends within reach of one lie in a narrow band of keys. The
+// weights are unlike one another so that few wires run along a line of constant key.
+constexpr double kKeyWeight = 2.718281828;
+double keyOf(double x, double y, double z) { return x + 1.618033989 * y + kKeyWeight * z; }
+
+// conect() without ground contact: each end takes the touching end that nec2c's scan would
+// meet first (the next segment on, wrapping round; end 1 before end 2 of a segment), found
+// among the ends sorted by key rather than by scanning them all.
 void connect(Segments& s) {
     const std::size_t n = static_cast<std::size_t>(s.n);
     s.icon1.assign(n, 0);
     s.icon2.assign(n, 0);
+    struct End {
+        double key;
+        std::size_t segment;
+        bool first;  // end 1 of its segment
+    };
+    std::vector<End> ends;
+    ends.reserve(2 * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        ends.push_back({keyOf(s.x1[i], s.y1[i], s.z1[i]), i, true});
+        ends.push_back({keyOf(s.x2[i], s.y2[i], s.z2[i]), i, false});
+    }
+    std::sort(ends.begin(), ends.end(), [](const End& a, const End& b) { return a.key < b.key; });
+    const auto find = [&](std::size_t i, double x, double y, double z, double slen) {
+        const double key = keyOf(x, y, z);
+        const double reach = kKeyWeight * slen;
+        auto at = std::lower_bound(ends.begin(), ends.end(), key - reach,
+                                   [](const End& e, double k) { return e.key < k; });
+        std::size_t bestOrder = n;  // the scan's order: segments after i first
+        bool bestFirst = false;
+        for (; at != ends.end() && at->key <= key + reach; ++at) {
+            if (at->segment == i) continue;
+            const std::size_t ic = at->segment;
+            const double ex = at->first ? s.x1[ic] : s.x2[ic];
+            const double ey = at->first ? s.y1[ic] : s.y2[ic];
+            const double ez = at->first ? s.z1[ic] : s.z2[ic];
+            if (sep(x, y, z, ex, ey, ez) > slen) continue;
+            const std::size_t order = (ic + n - i - 1) % n;
+            if (order < bestOrder || (order == bestOrder && at->first && !bestFirst)) {
+                bestOrder = order;
+                bestFirst = at->first;
+            }
+        }
+        return std::pair{bestOrder < n ? static_cast<int>((i + 1 + bestOrder) % n + 1) : 0,
+                         bestFirst};
+    };
     for (std::size_t i = 0; i < n; ++i) {
         const double dx = s.x2[i] - s.x1[i], dy = s.y2[i] - s.y1[i], dz = s.z2[i] - s.z1[i];
         const double slen = std::sqrt(dx * dx + dy * dy + dz * dz) * kJoin;
-        std::size_t ic = i;
-        for (std::size_t j = 1; j < n; ++j) {
-            if (++ic >= n) ic = 0;
-            if (sep(s.x1[i], s.y1[i], s.z1[i], s.x1[ic], s.y1[ic], s.z1[ic]) <= slen) {
-                s.icon1[i] = -static_cast<int>(ic + 1);
-                break;
-            }
-            if (sep(s.x1[i], s.y1[i], s.z1[i], s.x2[ic], s.y2[ic], s.z2[ic]) <= slen) {
-                s.icon1[i] = static_cast<int>(ic + 1);
-                break;
-            }
-        }
-        ic = i;
-        for (std::size_t j = 1; j < n; ++j) {
-            if (++ic >= n) ic = 0;
-            if (sep(s.x2[i], s.y2[i], s.z2[i], s.x1[ic], s.y1[ic], s.z1[ic]) <= slen) {
-                s.icon2[i] = static_cast<int>(ic + 1);
-                break;
-            }
-            if (sep(s.x2[i], s.y2[i], s.z2[i], s.x2[ic], s.y2[ic], s.z2[ic]) <= slen) {
-                s.icon2[i] = -static_cast<int>(ic + 1);
-                break;
-            }
-        }
+        // End 1 meeting an end 1 is written negative, meeting an end 2 positive; end 2 the
+        // other way round.
+        const auto [one, oneMeetsFirst] = find(i, s.x1[i], s.y1[i], s.z1[i], slen);
+        s.icon1[i] = oneMeetsFirst ? -one : one;
+        const auto [two, twoMeetsFirst] = find(i, s.x2[i], s.y2[i], s.z2[i], slen);
+        s.icon2[i] = twoMeetsFirst ? two : -two;
     }
 }
 

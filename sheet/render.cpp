@@ -438,7 +438,8 @@ std::string analysisJson(const analysis::Analysis& a) {
         out += std::string(i > 0 ? ",\n      " : "\n      ") +
                "{\"mhz\": " + fixed(p.frequency, 4) + ", \"swr\": " + jsonNumber(p.swr, 4) +
                ", \"impedance_ohm\": " + impedance(p.feed) + ", \"gain_dbi\": " + fixed(p.gain, 2) +
-               ", \"front_to_back_db\": " + fixed(p.frontToBack, 2) + "}";
+               ", \"front_to_back_db\": " + fixed(p.frontToBack, 2) + ", \"from\": \"" +
+               (p.solved ? "solved" : "fit") + "\"}";
     }
     return out + "]}";
 }

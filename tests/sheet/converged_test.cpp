@@ -45,6 +45,41 @@ TEST_P(AgainstAConvergedModel, impedance_and_gain_within_the_tolerances) {
     EXPECT_NEAR(a.swr, analysis::swrAgainst50({design.resistance, design.reactance}), 0.06);
 }
 
+// The engine without the fit: every step of the sweep solved.
+class SolvingEveryStep : public analysis::EngineRunner {
+public:
+    using EngineRunner::EngineRunner;
+    [[nodiscard]] bool exactFields() const override { return false; }
+};
+
+TEST_P(AgainstAConvergedModel, the_fitted_sweep_is_the_solved_sweep_within_the_tolerances) {
+    const Converged& design = GetParam();
+    SheetOptions options;
+    options.mode = design.mode;
+    options.frequency = design.frequency;
+    options.diameterIndex = design.diameterIndex;
+    const analysis::Antenna antenna = antennaOf(makeCutSheet(options).value());
+    analysis::EngineRunner fitting(Language::English, 2, nullptr);
+    SolvingEveryStep solving(Language::English, 2, nullptr);
+    const auto fitted = analysis::analyse(antenna, fitting, Language::English, 2);
+    const auto solved = analysis::analyse(antenna, solving, Language::English, 2);
+    ASSERT_TRUE(std::holds_alternative<analysis::Analysis>(fitted));
+    ASSERT_TRUE(std::holds_alternative<analysis::Analysis>(solved));
+    const auto& a = std::get<analysis::Analysis>(fitted).sweep;
+    const auto& b = std::get<analysis::Analysis>(solved).sweep;
+    ASSERT_EQ(a.size(), b.size());
+    int fromTheFit = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_TRUE(b[i].solved);
+        fromTheFit += a[i].solved ? 0 : 1;
+        EXPECT_NEAR(a[i].feed.resistance, b[i].feed.resistance, analysis::kFitOhms) << i;
+        EXPECT_NEAR(a[i].feed.reactance, b[i].feed.reactance, analysis::kFitOhms) << i;
+        EXPECT_NEAR(a[i].gain, b[i].gain, analysis::kFitDb) << i;
+        EXPECT_NEAR(a[i].frontToBack, b[i].frontToBack, analysis::kFitDb) << i;
+    }
+    EXPECT_GE(fromTheFit, 6) << "the fit spares most of the solving";
+}
+
 // Catalogue indices: 8 is 1/4 inch, 10 is 1/2 inch, 14 is 1 inch.
 INSTANTIATE_TEST_SUITE_P(
     WindowDesigns, AgainstAConvergedModel,

@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: MIT
+// The engine's own promises: the mirror fold changes nothing but the work, a stop is seen
+// at once, a deck too large or malformed is refused before any solving, and solves on many
+// threads at once give what one gives alone.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "nec/engine.h"
+
+namespace zeva::nec {
+namespace {
+
+// A three-element beam across the boom at 144 MHz, elements centred on y = 0.
+Deck beam(int segments) {
+    Deck deck;
+    const double length[] = {1.02, 0.98, 0.93};
+    const double position[] = {0, 0.42, 0.9};
+    for (int i = 0; i < 3; ++i) {
+        deck.wires.push_back(
+            {segments, {position[i], -length[i] / 2, 0}, {position[i], length[i] / 2, 0}, 0.004});
+    }
+    deck.source.at = {1, segments / 2};
+    deck.steps = {{144, {{1, 361, 90, 0, 0, 1}, {361, 1, 0, 0, 1, 0}}}};
+    return deck;
+}
+
+FrequencyResult solved(const Deck& deck, const Options& options) {
+    auto result = solveFrequency(deck, 0, options);
+    EXPECT_TRUE(std::holds_alternative<FrequencyResult>(result));
+    return std::holds_alternative<FrequencyResult>(result) ? std::get<FrequencyResult>(result)
+                                                           : FrequencyResult{};
+}
+
+TEST(MirrorSymmetry, the_folded_matrix_gives_the_whole_matrix_figures) {
+    const Deck deck = beam(41);
+    Options folded;
+    Options whole;
+    whole.mirrorSymmetry = false;
+    const FrequencyResult a = solved(deck, folded);
+    const FrequencyResult b = solved(deck, whole);
+    EXPECT_NEAR(a.feed.resistance, b.feed.resistance, 1e-9);
+    EXPECT_NEAR(a.feed.reactance, b.feed.reactance, 1e-9);
+    EXPECT_NEAR(a.inputPower, b.inputPower, 1e-12 * b.inputPower);
+    ASSERT_EQ(a.patterns.size(), 2u);
+    for (std::size_t c = 0; c < 2; ++c) {
+        ASSERT_EQ(a.patterns[c].size(), b.patterns[c].size());
+        for (std::size_t p = 0; p < a.patterns[c].size(); ++p) {
+            if (b.patterns[c][p].gain < -100) continue;
+            EXPECT_NEAR(a.patterns[c][p].gain, b.patterns[c][p].gain, 1e-9) << c << " " << p;
+        }
+    }
+    // A beam: more forward (phi 0) than back (phi 180).
+    EXPECT_GT(a.patterns[0][0].gain, a.patterns[0][180].gain + 5);
+}
+
+TEST(MirrorSymmetry, a_structure_off_the_plane_or_fed_off_it_is_solved_whole_and_right) {
+    Deck shifted = beam(21);
+    for (Wire& w : shifted.wires) {
+        w.end1.y += 0.1;
+        w.end2.y += 0.1;
+    }
+    Deck offCentre = beam(21);
+    offCentre.source.at.segment = 3;
+    for (const Deck* deck : {&shifted, &offCentre}) {
+        Options whole;
+        whole.mirrorSymmetry = false;
+        const FrequencyResult a = solved(*deck, Options{});
+        const FrequencyResult b = solved(*deck, whole);
+        EXPECT_DOUBLE_EQ(a.feed.resistance, b.feed.resistance);
+        EXPECT_DOUBLE_EQ(a.feed.reactance, b.feed.reactance);
+    }
+    // Moving the whole beam sideways changes nothing of its own (but the adaptive
+    // integration's steps, a part in ten million).
+    EXPECT_NEAR(solved(shifted, Options{}).feed.resistance,
+                solved(beam(21), Options{}).feed.resistance, 1e-4);
+}
+
+TEST(Engine, a_raised_stop_flag_ends_a_long_solve_at_once) {
+    // No symmetry to fold and 1500 unknowns: a second's work undisturbed.
+    Deck deck = beam(501);
+    deck.source.at.segment = 100;
+    std::atomic<bool> stop{false};
+    Options options;
+    options.stop = &stop;
+    std::variant<FrequencyResult, Error> result;
+    std::chrono::steady_clock::time_point raised;
+    std::thread solver([&] { result = solveFrequency(deck, 0, options); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    raised = std::chrono::steady_clock::now();
+    stop = true;
+    solver.join();
+    const auto waited = std::chrono::steady_clock::now() - raised;
+    ASSERT_TRUE(std::holds_alternative<Error>(result));
+    EXPECT_EQ(std::get<Error>(result).fault, Fault::Stopped);
+    // It looks between slices of a few milliseconds; the margin is for sanitizer builds on a
+    // busy machine.
+    EXPECT_LT(waited, std::chrono::seconds(1));
+}
+
+TEST(Engine, decks_too_large_or_malformed_are_refused_before_solving) {
+    const auto fault = [](const Deck& deck) {
+        const auto checked = check(deck);
+        return std::holds_alternative<Error>(checked) ? std::get<Error>(checked).fault
+                                                      : Fault::Stopped;  // "accepted"
+    };
+    EXPECT_EQ(fault(beam(11)), Fault::Stopped);
+    Deck huge = beam(11);
+    huge.wires[0].segments = 1000000;  // would need terabytes
+    EXPECT_EQ(fault(huge), Fault::TooLarge);
+    Deck many = beam(11);
+    for (int i = 0; i < 800; ++i)
+        many.wires.push_back({11, {i + 2.0, -1, 0}, {i + 2.0, 1, 0}, 0.001});
+    EXPECT_EQ(fault(many), Fault::TooLarge);
+    EXPECT_EQ(fault(Deck{}), Fault::NoWires);
+    Deck thin = beam(11);
+    thin.wires[1].radius = 0;
+    EXPECT_EQ(fault(thin), Fault::BadWire);
+    Deck point = beam(11);
+    point.wires[2].end2 = point.wires[2].end1;
+    EXPECT_EQ(fault(point), Fault::BadWire);
+    Deck nan = beam(11);
+    nan.wires[0].end1.x = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(fault(nan), Fault::BadWire);
+    Deck nowhere = beam(11);
+    nowhere.source.at = {1, 11};
+    EXPECT_EQ(fault(nowhere), Fault::BadSource);
+    Deck negative = beam(11);
+    negative.steps[0].frequency = -144;
+    EXPECT_EQ(fault(negative), Fault::BadFrequency);
+    Deck line = beam(11);
+    line.lines.push_back({{0, 5}, {7, 0}, 300, 1, {}, {}});
+    EXPECT_EQ(fault(line), Fault::BadLine);
+
+    // solve() says the same, and nothing is solved.
+    const auto refused = solve(huge, Options{});
+    ASSERT_TRUE(std::holds_alternative<Error>(refused));
+    EXPECT_EQ(std::get<Error>(refused).fault, Fault::TooLarge);
+}
+
+TEST(Engine, solves_on_many_threads_at_once_agree_with_one_alone) {
+    const Deck deck = beam(31);
+    const FrequencyResult alone = solved(deck, Options{});
+    std::vector<FrequencyResult> together(4);
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t i = 0; i < together.size(); ++i) {
+            threads.emplace_back([&, i] {
+                Options options;
+                options.threads = 2;  // each with helpers of its own for the fill
+                together[i] = std::get<FrequencyResult>(solveFrequency(deck, 0, options));
+            });
+        }
+    }
+    for (const FrequencyResult& r : together) {
+        EXPECT_DOUBLE_EQ(r.feed.resistance, alone.feed.resistance);
+        EXPECT_DOUBLE_EQ(r.feed.reactance, alone.feed.reactance);
+        EXPECT_DOUBLE_EQ(r.patterns[0][0].gain, alone.patterns[0][0].gain);
+    }
+}
+
+TEST(Engine, power_gain_of_a_known_field) {
+    // 1 V into 50 ohms (10 mW): a field of 1 V·m/m at 299.8 MHz (a wavelength of one metre)
+    // is a power gain of 2π / (376.73 · 0.01).
+    EXPECT_NEAR(powerGain(0, {1, 0}, 299.8, 0.01),
+                10 * std::log10(2 * 3.141592654 / (376.73 * 0.01)), 1e-12);
+    EXPECT_DOUBLE_EQ(powerGain(0, 0, 144, 0.01), -999.99);
+}
+
+}  // namespace
+}  // namespace zeva::nec
