@@ -78,7 +78,11 @@ Failure engineFailure(const nec::Error& error, Language language) {
             return {say(language, "NEC-2 模型的第 ", "wire ") + std::to_string(error.index + 1) +
                     say(language, " 根导线尺寸无效", " of the NEC-2 model has no valid size")};
         case nec::Fault::BadSource:
-            return {say(language, "馈电点不在任何导线上", "the feed is on no wire")};
+            return {say(language, "馈电点不在任何导线上，或没有电压",
+                        "the feed is on no wire, or of no voltage")};
+        case nec::Fault::BadGround:
+            return {say(language, "地面的介电常数或电导率无效",
+                        "the ground's permittivity or conductivity is not valid")};
         case nec::Fault::BadLine:
             return {say(language, "第 ", "transmission line ") + std::to_string(error.index + 1) +
                     say(language, " 条传输线无效", " is not valid")};

@@ -107,9 +107,25 @@ void Tuner::tuned(Stage stage, double length, const Impedance& feed) {
     startSweeps();
 }
 
+// Why no match suits a resonant feed resistance this low; empty where one may.
+std::string Tuner::tooLowForAMatch() const {
+    const double r = tuning_.trim.feed.resistance;
+    if (r >= kLowestMatchedOhms) return {};
+    return say(language_, "谐振时的馈点电阻只有 ", "the resonant feed resistance is only ") +
+           fixed(r, 2) + say(language_, " 欧，低于 ", " ohms, below ") +
+           fixed(kLowestMatchedOhms, 0) +
+           say(language_, " 欧：匹配的损耗和窄频带使它无法实用，请先检查元件间距",
+               " ohms: a match's losses and narrow band would make it useless; check the "
+               "element spacings first");
+}
+
 void Tuner::startHairpin() {
     const double r = tuning_.trim.feed.resistance;
     if (!request_.hairpin) return startSweeps();
+    if (const std::string why = tooLowForAMatch(); !why.empty()) {
+        tuning_.hairpinNote = why;
+        return startSweeps();
+    }
     if (r >= 50) {
         tuning_.hairpinNote =
             say(language_, "谐振时的馈点电阻为 ", "the resonant feed resistance is ") +
@@ -174,6 +190,12 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
         }
         return swr;
     };
+    // Why a match that does not lower the SWR is not offered.
+    const auto noBetter = [this](double swr) {
+        return say(language_, "匹配后的驻波比 ", "the SWR through the match, ") + fixed(swr, 2) +
+               say(language_, " 不比谐振时的 ", ", is no better than the resonant element's ") +
+               fixed(tuning_.trim.swr, 2) + say(language_, " 低：不值得做", ": not worth building");
+    };
     // Why a match is not worth building: its SWR at the design frequency.
     const auto notBelow = [this](const char* chinese, const char* english, double swr) {
         return say(language_, chinese, english) + fixed(swr, 2) +
@@ -191,12 +213,16 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
             tuning_.hairpinNote = notBelow("发夹匹配在设计频率上的驻波比只能到 ",
                                            "the hairpin match only reaches an SWR of ", match.swr);
             tuning_.hairpin.reset();
+        } else if (match.swr >= tuning_.trim.swr) {
+            tuning_.hairpinNote = noBetter(match.swr);
+            tuning_.hairpin.reset();
         }
     }
     if (request_.coax) {
         CoaxMatch match;
         match.wanted = std::sqrt(50 * tuning_.trim.feed.resistance);
         match.cable = nearestCable(match.wanted);
+        match.velocityFactor = request_.velocityFactor;
         match.length = request_.velocityFactor * antenna_.wavelength() / 4;
         match.sweepSwr =
             throughNetwork(trimmedFeeds, [&](std::complex<double> feed, std::size_t i) {
@@ -204,10 +230,20 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
                                           antenna_.frequency);
             });
         match.swr = match.sweepSwr[middle];
-        if (match.swr >= kMatchedSwr) {
+        if (const std::string why = tooLowForAMatch(); !why.empty()) {
+            tuning_.coaxNote = why;
+        } else if (match.swr >= kMatchedSwr) {
             tuning_.coaxNote =
                 notBelow("最接近的同轴电缆在设计频率上的驻波比只能到 ",
                          "the nearest coaxial cable only reaches an SWR of ", match.swr);
+        } else if (match.cable.parallel == 1 && match.cable.each == 50) {
+            tuning_.coaxNote =
+                say(language_, "最接近的电缆就是 50 欧电缆，它不改变阻抗：谐振时的馈点已是 ",
+                    "the nearest cable is 50-ohm cable, which transforms nothing: the resonant "
+                    "feed is already ") +
+                fixed(tuning_.trim.feed.resistance, 1) + say(language_, " 欧", " ohms");
+        } else if (match.swr >= tuning_.trim.swr) {
+            tuning_.coaxNote = noBetter(match.swr);
         } else {
             tuning_.coax = std::move(match);
         }

@@ -1,4 +1,4 @@
-// After the analysis, the driven element tuned with a few nec2c runs at the converged
+// After the analysis, the driven element tuned with a few solutions at the converged
 // segmentation: trimmed to resonance, and, where asked, shortened for a hairpin match or fed
 // through a quarter-wave coaxial transformer, each with its SWR across the sweep.
 #pragma once
@@ -41,7 +41,8 @@ struct HairpinMatch {
 struct CoaxMatch {
     double wanted = 0;  // √(50·R) for the trimmed element's R
     Cable cable;
-    double length = 0;  // metres: a quarter wave in the cable
+    double velocityFactor = 0;  // of the cable the length is cut for
+    double length = 0;          // metres: a quarter wave in the cable
     double swr = 0;
     std::vector<double> sweepSwr;
 };
@@ -56,6 +57,9 @@ struct Tuning {
 
 // A match is worth building when it brings the SWR at the design frequency below this.
 inline constexpr double kMatchedSwr = 1.2;
+// Below this resonant feed resistance, ohms, no match is offered: the element's currents are
+// so large that a match's losses and its narrow band make it no antenna to build.
+inline constexpr double kLowestMatchedOhms = 5;
 // The reactance counted as zero, ohms, when trimming and shortening.
 inline constexpr double kTunedOhms = 0.05;
 
@@ -77,6 +81,7 @@ private:
     void finishSweeps(const std::vector<DeckResults>& outputs);
     void fail(Failure failure);
     [[nodiscard]] Antenna withDriven(double length) const;
+    [[nodiscard]] std::string tooLowForAMatch() const;
 
     Antenna antenna_;
     Segmentation segmentation_;

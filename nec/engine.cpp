@@ -99,11 +99,22 @@ std::variant<std::monostate, Error> check(const Deck& deck) {
         segments += static_cast<std::size_t>(w.segments);
         if (segments > kMaxSegments) return Error{Fault::TooLarge, i};
     }
-    if (!onTheDeck(deck, deck.source.at)) return Error{Fault::BadSource};
+    if (!onTheDeck(deck, deck.source.at) || deck.source.voltage == std::complex<double>{} ||
+        !std::isfinite(deck.source.voltage.real()) || !std::isfinite(deck.source.voltage.imag())) {
+        return Error{Fault::BadSource};
+    }
+    if (deck.ground && !deck.ground->perfect &&
+        (!(deck.ground->permittivity >= 1) || !(deck.ground->conductivity >= 0) ||
+         !std::isfinite(deck.ground->permittivity) || !std::isfinite(deck.ground->conductivity))) {
+        return Error{Fault::BadGround};
+    }
     for (std::size_t i = 0; i < deck.lines.size(); ++i) {
         const TransmissionLine& l = deck.lines[i];
+        const bool finiteShunts = std::isfinite(l.shunt1.real()) &&
+                                  std::isfinite(l.shunt1.imag()) &&
+                                  std::isfinite(l.shunt2.real()) && std::isfinite(l.shunt2.imag());
         if (!onTheDeck(deck, l.end1) || !onTheDeck(deck, l.end2) || !std::isfinite(l.impedance) ||
-            l.impedance == 0 || !std::isfinite(l.length)) {
+            !(l.impedance > 0) || !std::isfinite(l.length) || !finiteShunts) {
             return Error{Fault::BadLine, i};
         }
     }

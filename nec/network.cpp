@@ -111,7 +111,12 @@ SourceSolution solveWithLines(const Segments& s, const LuFactors& f,
             for (std::size_t r = 0; r < nteq; ++r) network(r, c) = M(r, c);
         }
         LuFactors factors;
-        if (factor(network, nullptr, factors) == FactorStatus::Done) solve(factors, rhnt);
+        if (factor(network, nullptr, factors) != FactorStatus::Done) {
+            SourceSolution none;
+            none.current = {std::nan(""), std::nan("")};  // the caller's check sees it
+            return none;
+        }
+        solve(factors, rhnt);
     }
     for (std::size_t i = 0; i < nteq; ++i) e[static_cast<std::size_t>(nteqa[i] - 1)] -= rhnt[i];
 

@@ -174,21 +174,42 @@ std::string lengthText(double metres, const Labels& say) {
     return feet + " ft" + say.comma + fixed(metres * 100, 2) + " cm" + say.comma + tapeOf(feet);
 }
 
+// Metres that the driven element is cut longer than it works electrically: the boom
+// correction, where it passes through the boom.
+double drivenAllowance(const CutSheet* sheet) {
+    if (sheet == nullptr || !sheet->options.drivenThroughBoom ||
+        sheet->options.mounting == analysis::Mounting::Insulators) {
+        return 0;
+    }
+    return sheet->boomCorrection;
+}
+
+// A driven-element length to cut: with an allowance, the length to cut and beside it the
+// electrical length that the model tuned.
+std::string drivenLengthText(double metres, double allowance, const Labels& say) {
+    if (allowance == 0) return lengthText(metres, say);
+    return std::string(say.english ? "cut " : "下料 ") + lengthText(metres + allowance, say) +
+           (say.english ? " (" + feetOf(metres) + " ft electrically)"
+                        : "（电气长度 " + feetOf(metres) + " ft）");
+}
+
 std::string sweepRange(const std::vector<double>& swr, const Labels& say) {
     const double worst = *std::max_element(swr.begin(), swr.end());
     return std::string(say.worstInSweep) + " " + fixed(worst, 2);
 }
 
-std::vector<FigureLine> tuningLines(const analysis::Tuning& t, const Labels& say) {
+std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
+                                    const Labels& say) {
     const bool en = say.english;
     std::vector<FigureLine> lines;
-    lines.push_back({say.trim, lengthText(t.trim.length, say) + say.semicolon +
+    lines.push_back({say.trim, drivenLengthText(t.trim.length, allowance, say) + say.semicolon +
                                    impedanceText(t.trim.feed) + " " + say.ohms + say.comma +
                                    say.swrShort + " " + fixed(t.trim.swr, 2)});
     if (const auto& h = t.hairpin) {
         lines.push_back(
             {say.hairpin,
-             std::string(say.drivenShortened) + " " + lengthText(h->elementLength, say) +
+             std::string(say.drivenShortened) + " " +
+                 drivenLengthText(h->elementLength, allowance, say) +
                  say.semicolon + impedanceText(h->feed) + " " + say.ohms + say.semicolon +
                  say.stub + " " + fixed(h->stubImpedance, 0) + " " + say.ohms + say.comma +
                  (en ? "" : "长 ") + fixed(h->stubLength * 100, 2) + " cm" + (en ? " long" : "") +
@@ -209,7 +230,10 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, const Labels& say
         lines.push_back({say.coax, std::string("√(50·R) = ") + fixed(c->wanted, 1) + " " +
                                        say.ohms + say.comma + cable + say.comma +
                                        (en ? "" : "长 ") + fixed(c->length * 100, 2) + " cm" +
-                                       (en ? " long" : "") + say.semicolon + say.swrShort + " " +
+                                       (en ? " long at a velocity factor of "
+                                           : "（速度因子 ") +
+                                       fixed(c->velocityFactor, 2) + (en ? "" : "）") +
+                                       say.semicolon + say.swrShort + " " +
                                        fixed(c->swr, 2) + say.comma +
                                        sweepRange(c->sweepSwr, say)});
     } else if (!t.coaxNote.empty()) {
@@ -308,7 +332,7 @@ std::string textTable(const Report& report) {
     if (report.analysis != nullptr) {
         out += "\n";
         for (const std::string& line :
-             figureLines(*report.analysis, report.tuning, report.options.language)) {
+             figureLines(*report.analysis, report.tuning, report.sheet, report.options.language)) {
             out += line + "\n";
         }
         out += std::string(say.sweep) + colon;
@@ -368,7 +392,8 @@ std::string csv(const Report& report) {
             line({figure.label, figure.text});
         }
         if (report.tuning != nullptr) {
-            for (const FigureLine& figure : tuningLines(*report.tuning, say)) {
+            for (const FigureLine& figure :
+                 tuningLines(*report.tuning, drivenAllowance(report.sheet), say)) {
                 line({figure.label, figure.text});
             }
         }
@@ -450,16 +475,23 @@ std::string swrList(const std::vector<double>& swr) {
     return out + "]";
 }
 
-std::string tuningJson(const analysis::Tuning& t) {
+std::string tuningJson(const analysis::Tuning& t, double allowance) {
     const auto impedance = [](const analysis::Impedance& z) {
         return "[" + fixed(z.resistance, 3) + ", " + fixed(z.reactance, 3) + "]";
     };
+    // The length to cut where it differs from the electrical one.
+    const auto cut = [allowance](double metres) {
+        if (allowance == 0) return std::string();
+        return ", \"cut_length_m\": " + fixed(metres + allowance, 5) +
+               ", \"cut_length_ft\": " + feetOf(metres + allowance);
+    };
     std::string out = "{\"trim\": {\"driven_length_m\": " + fixed(t.trim.length, 5) +
-                      ", \"driven_length_ft\": " + feetOf(t.trim.length) +
+                      ", \"driven_length_ft\": " + feetOf(t.trim.length) + cut(t.trim.length) +
                       ", \"impedance_ohm\": " + impedance(t.trim.feed) +
                       ", \"swr\": " + jsonNumber(t.trim.swr, 4) + "}";
     if (const auto& h = t.hairpin) {
         out += ",\n    \"hairpin\": {\"driven_length_m\": " + fixed(h->elementLength, 5) +
+               cut(h->elementLength) +
                ", \"impedance_ohm\": " + impedance(h->feed) +
                ", \"shunt_reactance_ohm\": " + fixed(h->shuntReactance, 3) +
                ", \"line_impedance_ohm\": " + fixed(h->stubImpedance, 2) +
@@ -474,6 +506,7 @@ std::string tuningJson(const analysis::Tuning& t) {
                ", \"line_impedance_ohm\": " + fixed(c->cable.impedance, 2) +
                ", \"cables_in_parallel\": " + std::to_string(c->cable.parallel) +
                ", \"cable_ohm\": " + fixed(c->cable.each, 0) +
+               ", \"velocity_factor\": " + fixed(c->velocityFactor, 2) +
                ", \"length_m\": " + fixed(c->length, 5) + ", \"swr\": " + jsonNumber(c->swr, 4) +
                ", \"sweep_swr\": " + swrList(c->sweepSwr) + "}";
     } else if (!t.coaxNote.empty()) {
@@ -530,18 +563,23 @@ std::string json(const Report& report) {
     // The geometry that --geometry reads back: the design as the analysis models it.
     out += "  \"geometry\": " + analysis::geometryJson(report.antenna, -1);
     if (report.analysis != nullptr) out += ",\n  \"analysis\": " + analysisJson(*report.analysis);
-    if (report.tuning != nullptr) out += ",\n  \"tuning\": " + tuningJson(*report.tuning);
+    if (report.tuning != nullptr) {
+        out += ",\n  \"tuning\": " + tuningJson(*report.tuning, drivenAllowance(report.sheet));
+    }
     return out + "\n}\n";
 }
 
 }  // namespace
 
 std::vector<std::string> figureLines(const analysis::Analysis& analysis,
-                                     const analysis::Tuning* tuning, Language language) {
+                                     const analysis::Tuning* tuning, const CutSheet* sheet,
+                                     Language language) {
     const Labels& say = labelsFor(language);
     std::vector<FigureLine> figures = figuresOf(analysis, say);
     if (tuning != nullptr) {
-        for (FigureLine& figure : tuningLines(*tuning, say)) figures.push_back(std::move(figure));
+        for (FigureLine& figure : tuningLines(*tuning, drivenAllowance(sheet), say)) {
+            figures.push_back(std::move(figure));
+        }
     }
     std::vector<std::string> lines;
     for (const FigureLine& figure : figures)

@@ -23,10 +23,11 @@ struct Report {
 
 // The pieces of the report that the design window shows as they are.
 // The analysis' figures, then the trim's and the matches', one "label：text" a line, as the
-// text table prints them.
+// text table prints them. With the sheet, a driven element through the boom is given at the
+// length to cut, the boom correction included.
 [[nodiscard]] std::vector<std::string> figureLines(const analysis::Analysis& analysis,
                                                    const analysis::Tuning* tuning,
-                                                   Language language);
+                                                   const CutSheet* sheet, Language language);
 // How the elements are mounted and what the correction is, where the user said; empty
 // otherwise.
 [[nodiscard]] std::string boomNote(const CutSheet& sheet);

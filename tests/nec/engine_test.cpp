@@ -131,9 +131,18 @@ TEST(Engine, decks_too_large_or_malformed_are_refused_before_solving) {
     Deck negative = beam(11);
     negative.steps[0].frequency = -144;
     EXPECT_EQ(fault(negative), Fault::BadFrequency);
+    Deck silent = beam(11);
+    silent.source.voltage = 0;
+    EXPECT_EQ(fault(silent), Fault::BadSource);
     Deck line = beam(11);
     line.lines.push_back({{0, 5}, {7, 0}, 300, 1, {}, {}});
     EXPECT_EQ(fault(line), Fault::BadLine);
+    Deck crossed = beam(11);
+    crossed.lines.push_back({{0, 5}, {2, 0}, -300, 1, {}, {}});  // nec2c's crossed line
+    EXPECT_EQ(fault(crossed), Fault::BadLine);
+    Deck ground = beam(11);
+    ground.ground = Ground{false, 13, -0.005};
+    EXPECT_EQ(fault(ground), Fault::BadGround);
 
     // solve() says the same, and nothing is solved.
     const auto refused = solve(huge, Options{});
@@ -160,6 +169,22 @@ TEST(Engine, solves_on_many_threads_at_once_agree_with_one_alone) {
         EXPECT_DOUBLE_EQ(r.feed.reactance, alone.feed.reactance);
         EXPECT_DOUBLE_EQ(r.patterns[0][0].gain, alone.patterns[0][0].gain);
     }
+}
+
+TEST(Cards, every_card_fits_nec2cs_line_and_a_step_without_cuts_is_run) {
+    Deck deck = beam(11);
+    deck.wires[0].end1 = {-0.000123456789012345, -0.500000000000123, 0.000987654321098765};
+    deck.wires[0].radius = 0.00123456789012345;
+    deck.steps.push_back({144.000000001234, {}});
+    const std::string cards = toCards(deck);
+    std::size_t start = 0;
+    while (start < cards.size()) {
+        const std::size_t end = cards.find('\n', start);
+        EXPECT_LE(end - start, 132u) << cards.substr(start, end - start);
+        start = end + 1;
+    }
+    EXPECT_NE(cards.find("GW 1 11 -0.000123456"), std::string::npos) << cards;
+    EXPECT_NE(cards.find("FR 0 1 0 0 144.000000001 0\nXQ\n"), std::string::npos) << cards;
 }
 
 TEST(Engine, power_gain_of_a_known_field) {

@@ -246,6 +246,65 @@ TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
     }
 }
 
+// Every length a builder cuts carries the boom correction where the element passes through
+// the boom; the electrical length stands beside it.
+TEST_F(Cli, a_driven_element_through_the_boom_is_cut_longer_in_every_format) {
+    const std::string design =
+        "-e multi -f 432 -d 1/8 --mounting insulated --boom-diameter 20 --driven-through-boom "
+        "-a --match coax --velocity-factor 0.82 --lang en";
+    const Outcome text = run(design);
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("5.36 mm longer"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("driven element at resonance: cut 1.0761 ft, 32.80 cm, "
+                            "1' 0 29/32\" (1.0585 ft electrically)"),
+              std::string::npos)
+        << text.out;
+    const Outcome json = run(design + " --format json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto number = [&](const std::string& key) {
+        const std::size_t at = json.out.find("\"" + key + "\": ");
+        EXPECT_NE(at, std::string::npos) << key;
+        return std::stod(json.out.substr(at + key.size() + 4));
+    };
+    EXPECT_NEAR(number("cut_length_m") - number("driven_length_m"), 0.00536, 0.00001);
+    // The same element apart from the boom: cut as it works.
+    const Outcome apart =
+        run("-e multi -f 432 -d 1/8 --mounting insulated --boom-diameter 20 "
+            "-a --lang en");
+    EXPECT_NE(apart.out.find("driven element at resonance: 1.0585 ft"), std::string::npos)
+        << apart.out;
+}
+
+TEST_F(Cli, matches_that_would_change_nothing_or_nothing_sensible_are_refused) {
+    // Elements a two-hundredth of a wavelength apart: well under an ohm at resonance.
+    std::ofstream(folder / "close.json") << R"({"frequency_mhz": 144, "unit": "m", "elements": [
+        {"name": "reflector", "length": 1.05, "position": 0, "diameter": 0.002},
+        {"name": "driven", "length": 0.99, "position": 0.0104, "diameter": 0.002,
+         "driven": true}]})";
+    const Outcome close = run("-g close.json -a --match hairpin,coax --lang en");
+    ASSERT_EQ(close.status, 0) << close.err;
+    EXPECT_NE(close.out.find("hairpin match: the resonant feed resistance is only 0.71 ohms, "
+                             "below 5 ohms"),
+              std::string::npos)
+        << close.out;
+    EXPECT_NE(close.out.find("quarter-wave coaxial transformer: the resonant feed resistance is "
+                             "only 0.71 ohms"),
+              std::string::npos);
+    // A resonant 50.4 ohms: the nearest cable is 50-ohm cable, no transformer at all.
+    const Outcome fifty = run("-e multi -f 432 -d 1/8 -a --match coax --lang en");
+    ASSERT_EQ(fifty.status, 0) << fifty.err;
+    EXPECT_NE(fifty.out.find("quarter-wave coaxial transformer: the nearest cable is 50-ohm "
+                             "cable, which transforms nothing"),
+              std::string::npos)
+        << fifty.out;
+    // The cable's velocity factor stands beside its length.
+    const Outcome coax =
+        run("-e 4 -f 14.2 -d 1in -a --match coax --velocity-factor 0.82 --lang en");
+    EXPECT_NE(coax.out.find(" long at a velocity factor of 0.82; "), std::string::npos) << coax.out;
+    const Outcome json = run("-e 4 -f 14.2 -d 1in -a --match coax --format json");
+    EXPECT_NE(json.out.find("\"velocity_factor\": 0.66"), std::string::npos);
+}
+
 TEST_F(Cli, the_analysis_and_its_plot) {
     const Outcome result = run("-e 3 -f 14.2 -d 14 --analyse --plot p.svg --lang en");
     ASSERT_EQ(result.status, 0) << result.err;
