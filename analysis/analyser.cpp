@@ -24,6 +24,14 @@ double centreOfBoom(const Antenna& antenna) {
     return (first->position + last->position) / 2;
 }
 
+// A count of wavelengths for a message: tenths, or a power of ten for the absurd.
+std::string wavelengthsText(double value) {
+    if (value < 1e6) return fixed(value, 1);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1e", value);
+    return buffer;
+}
+
 Failure refused(Language language, const std::string& chinese, const std::string& english) {
     return {say(language, "无法分析：", "cannot analyse: ") +
             (language == Language::English ? english : chinese)};
@@ -39,6 +47,13 @@ std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
         return refused(language, "没有元件或没有驱动元件", "no elements, or no driven element");
     }
     const double wavelength = antenna.wavelength();
+    if (antenna.elements.size() > kMaxElements) {
+        return refused(language,
+                       "元件多于 " + std::to_string(kMaxElements) + " 个（共 " +
+                           std::to_string(antenna.elements.size()) + " 个）",
+                       "more than " + std::to_string(kMaxElements) + " elements (" +
+                           std::to_string(antenna.elements.size()) + ")");
+    }
     for (const Element& e : antenna.elements) {
         if (!(e.length > 0) || !(e.diameter > 0) || !std::isfinite(e.length) ||
             !std::isfinite(e.diameter) || !std::isfinite(e.position)) {
@@ -56,6 +71,29 @@ std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
                     fixed(circumference, 3) + " wavelengths, at most " +
                     fixed(kMaxCircumference, 1) + ")");
         }
+        if (e.length / wavelength > kMaxElementWavelengths) {
+            return refused(language,
+                           "元件“" + e.name + "”长 " + wavelengthsText(e.length / wavelength) +
+                               " 个波长，超过 " + fixed(kMaxElementWavelengths, 0) +
+                               " 个波长：请检查长度的单位",
+                           "element \"" + e.name + "\" is " +
+                               wavelengthsText(e.length / wavelength) +
+                               " wavelengths long, more than " + fixed(kMaxElementWavelengths, 0) +
+                               ": check the unit of the lengths");
+        }
+    }
+    const double boom = [&] {
+        const auto [first, last] = std::minmax_element(
+            antenna.elements.begin(), antenna.elements.end(),
+            [](const Element& a, const Element& b) { return a.position < b.position; });
+        return (last->position - first->position) / wavelength;
+    }();
+    if (boom > kMaxBoomLength) {
+        return refused(language,
+                       "天线杆长 " + wavelengthsText(boom) + " 个波长，超过 " +
+                           fixed(kMaxBoomLength, 0) + " 个波长：请检查位置的单位",
+                       "the boom is " + wavelengthsText(boom) + " wavelengths long, more than " +
+                           fixed(kMaxBoomLength, 0) + ": check the unit of the positions");
     }
     for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
         for (std::size_t j = i + 1; j < antenna.elements.size(); ++j) {
@@ -79,9 +117,24 @@ Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSw
         result_ = std::move(*failure);
         return;
     }
+    bool& tooMany = levelsEndBySize_;
     for (const int level : kLevels) {
         if (shortestSegmentOverRadius(antenna_, level) < kMinSegmentOverRadius) break;
+        // Beyond the engine's size a level could not be solved in reasonable time.
+        if (static_cast<std::size_t>(totalSegments(antenna_, level)) > nec::kMaxSegments) {
+            tooMany = true;
+            break;
+        }
         levels_.push_back(level);
+    }
+    if (levels_.size() < 2 && tooMany) {
+        result_ = refused(language_,
+                          "分段太多，无法在合理的时间内求解（每波长 " + std::to_string(kLevels[1]) +
+                              " 段时已超过 " + std::to_string(nec::kMaxSegments) + " 段）",
+                          "too many segments to solve in reasonable time (more than " +
+                              std::to_string(nec::kMaxSegments) + " at " +
+                              std::to_string(kLevels[1]) + " segments a wavelength)");
+        return;
     }
     if (levels_.size() < 2) {
         result_ = refused(language_, "元件太粗，细导线模型无法收敛（分段须长于两倍半径）",
@@ -146,6 +199,15 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
         std::fabs(steps.back().gain - steps[steps.size() - 2].gain) < kConvergedGain;
     if (!converged) {
         if (nextLevel_ < levels_.size()) return runLevels(nextLevel_, 1);
+        if (levelsEndBySize_) {
+            return fail(refused(
+                language_,
+                "每波长 " + std::to_string(levels_.back()) + " 段时结果仍未收敛，更细的分段超过 " +
+                    std::to_string(nec::kMaxSegments) + " 段，无法在合理的时间内求解",
+                "the figures do not converge within " + std::to_string(levels_.back()) +
+                    " segments a wavelength, and a finer one would be more than " +
+                    std::to_string(nec::kMaxSegments) + " segments, too many to solve"));
+        }
         if (levels_.size() < std::size(kLevels)) {
             return fail(
                 refused(language_,

@@ -32,6 +32,11 @@ inline constexpr int kLevels[] = {25, 50, 100, 200, 400, 800};
 inline constexpr double kMaxCircumference = 0.1;
 // The extended thin-wire kernel holds down to segments two radii long.
 inline constexpr double kMinSegmentOverRadius = 2.0;
+// Antennas beyond these are refused before any solving: no Yagi comes near them, and a
+// figure typed in the wrong unit usually goes far past them.
+inline constexpr double kMaxElementWavelengths = 3;
+inline constexpr std::size_t kMaxElements = 300;
+inline constexpr double kMaxBoomLength = 200;  // wavelengths
 // A beam: its strongest direction lies this close to the boom, towards the directors.
 inline constexpr double kMaxBeamOffset = 30.0;
 
@@ -99,11 +104,12 @@ private:
     Language language_;
     int processes_;
     bool fitSweep_;
-    std::vector<int> levels_;                            // the levels the kernel allows
-    std::size_t nextLevel_ = 0;                          // the first level not run yet
-    bool sweeping_ = false;                              // converged: the sweep has begun
-    bool fitted_ = false;                                // the fit has been tried
-    std::vector<int> pendingSteps_;                      // the sweep steps being solved
+    std::vector<int> levels_;        // the levels the kernel allows
+    bool levelsEndBySize_ = false;   // finer levels would be too many segments to solve
+    std::size_t nextLevel_ = 0;      // the first level not run yet
+    bool sweeping_ = false;          // converged: the sweep has begun
+    bool fitted_ = false;            // the fit has been tried
+    std::vector<int> pendingSteps_;  // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
     std::vector<SweepSample> samples_;                   // the solved steps' fields
     std::vector<nec::Deck> decks_;

@@ -22,6 +22,9 @@ enum class Mounting {
 
 // DL6WU's boom correction as fitted by G3SEK, valid for booms below this many wavelengths.
 inline constexpr double kMaxBoomWavelengths = 0.055;
+// Over the last fifth of that range the fit is steep and its source graph sparse: the
+// correction is shown with a word of caution.
+inline constexpr double kLargeBoomWavelengths = 0.044;
 
 // The fraction of the boom diameter by which an element passing through the boom is made
 // longer, for a boom of b wavelengths:

@@ -55,18 +55,21 @@ public:
         if (const auto* failure = std::get_if<Failure>(&frequency)) return *failure;
         antenna.frequency = std::get<double>(frequency);
 
-        double scale = 1.0;
-        if (const auto unit = geometry.find("unit"); unit != geometry.end()) {
-            const auto known =
-                std::find_if(std::begin(kUnits), std::end(kUnits), [&](const Unit& u) {
-                    return unit->is_string() && unit->get<std::string>() == u.name;
-                });
-            if (known == std::end(kUnits)) {
-                return fault(prefix + "unit", "必须是 m、cm、mm、in 或 ft",
-                             "must be m, cm, mm, in or ft");
-            }
-            scale = known->metres;
+        // The unit is never guessed: a centimetre figure read as metres is a wire a hundred
+        // times too long.
+        const auto unit = geometry.find("unit");
+        if (unit == geometry.end()) {
+            return fault(prefix + "unit", "缺少此项（m、cm、mm、in 或 ft）",
+                         "missing (m, cm, mm, in or ft)");
         }
+        const auto known = std::find_if(std::begin(kUnits), std::end(kUnits), [&](const Unit& u) {
+            return unit->is_string() && unit->get<std::string>() == u.name;
+        });
+        if (known == std::end(kUnits)) {
+            return fault(prefix + "unit", "必须是 m、cm、mm、in 或 ft",
+                         "must be m, cm, mm, in or ft");
+        }
+        const double scale = known->metres;
 
         const auto elements = geometry.find("elements");
         if (elements == geometry.end() || !elements->is_array() || elements->empty()) {
@@ -137,13 +140,35 @@ std::string geometryJson(const Antenna& antenna, int indent) {
 }
 
 std::variant<Antenna, Failure> readGeometry(std::string_view text, Language language) {
+    // A key given twice in one object is refused, not settled by taking one of them.
+    std::vector<std::vector<std::string>> keys;
+    std::string twice;
+    const json::parser_callback_t watch = [&](int, json::parse_event_t event, json& parsed) {
+        if (event == json::parse_event_t::object_start) keys.emplace_back();
+        if (event == json::parse_event_t::object_end && !keys.empty()) keys.pop_back();
+        if (event == json::parse_event_t::key && !keys.empty() && twice.empty()) {
+            const std::string key = parsed.get<std::string>();
+            auto& seen = keys.back();
+            if (std::find(seen.begin(), seen.end(), key) != seen.end()) twice = key;
+            seen.push_back(key);
+        }
+        return true;
+    };
     json root;
     try {
-        root = json::parse(text);
+        root = json::parse(text, watch);
     } catch (const json::parse_error& error) {
         return Failure{say(language, "几何文件第 ", "geometry file, line ") +
                        std::to_string(lineOf(text, error.byte > 0 ? error.byte - 1 : 0)) +
                        say(language, " 行：不是有效的 JSON", ": not valid JSON")};
+    } catch (const json::exception&) {
+        // A number beyond a double, and the like.
+        return Failure{say(language, "几何文件：有超出范围的数或无效的内容",
+                           "geometry file: a number out of range or content not valid")};
+    }
+    if (!twice.empty()) {
+        return Failure{say(language, "几何文件：同一对象中的 \"", "geometry file: the key \"") +
+                       twice + say(language, "\" 出现了两次", "\" appears twice in one object")};
     }
     return Reader(language).antenna(root);
 }

@@ -35,7 +35,7 @@ struct Antenna {
 
 // Reads a geometry written by geometryJson, or by hand: the object itself, or any object
 // that holds it under "geometry" (as zeva-sheet's JSON does). Lengths may be given in m, cm,
-// mm, in or ft ("unit", metres by default). A fault names the line or the field.
+// mm, in or ft, as "unit" says (it must say). A fault names the line or the field.
 [[nodiscard]] std::variant<Antenna, Failure> readGeometry(std::string_view text, Language language);
 
 }  // namespace zeva::analysis

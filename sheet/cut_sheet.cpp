@@ -117,11 +117,25 @@ std::string tapeOf(const std::string& feet) {
 std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
     const SheetOptions& options = sheet.options;
     if (options.mounting == analysis::Mounting::Insulators) return std::nullopt;
+    // The elements pass through the boom at their thickest: the boom must be thicker.
+    const double largest = fullValue(options.largestDiameter);
+    const double thickest =
+        (largest != fullValue(options.smallestDiameter) ? largest : sheet.diameterInches) *
+        kMetresPerInch;
+    if (!(options.boomDiameter > thickest)) {
+        const bool en = options.language == Language::English;
+        return Failure{(en ? "the boom (" : "天线杆（") +
+                       analysis::fixed(options.boomDiameter * 1000, 1) +
+                       (en ? " mm) is no thicker than the elements (" : " mm）不比元件（") +
+                       analysis::fixed(thickest * 1000, 1) +
+                       (en ? " mm) that pass through it" : " mm）粗，元件无法穿过")};
+    }
     const double wavelength = analysis::kSpeedOfLight / fullValue(options.frequency);
     const auto correction = analysis::boomCorrection(options.mounting, options.boomDiameter,
                                                      wavelength, options.language);
     if (const auto* failure = std::get_if<Failure>(&correction)) return *failure;
     sheet.boomCorrection = std::get<double>(correction);
+    sheet.boomWavelengths = options.boomDiameter / wavelength;
     // In the sheet's own units, to the millionth: the design figure plus the lengthening.
     const Micro feet = std::llround(sheet.boomCorrection / kMetresPerFoot * 1e6);
     const Micro centimetres = std::llround(sheet.boomCorrection * 100 * 1e6);
@@ -162,8 +176,8 @@ Result<CutSheet> makeCutSheet(const SheetOptions& options) {
 
     const double largest = fullValue(options.largestDiameter);
     const double smallest = fullValue(options.smallestDiameter);
-    sheet.diameterInches =
-        largest == smallest ? static_cast<double>(state.b) : (largest + smallest) / 2;
+    sheet.tapered = largest != smallest;
+    sheet.diameterInches = sheet.tapered ? (largest + smallest) / 2 : static_cast<double>(state.b);
 
     // Positions keep as many decimals as the finest spacing shown, so that they add up
     // exactly; they are filled in once all the spacings are known.

@@ -41,8 +41,10 @@ struct CutSheet {
     std::vector<SheetElement> elements;
     std::string boomFeet;
     std::string boomCentimetres;
-    double diameterInches = 0;  // of the model's wires: b, or the taper's mean
-    double boomCorrection = 0;  // metres added to each element through the boom
+    double diameterInches = 0;   // of the model's wires: b, or the taper's mean
+    bool tapered = false;        // the largest and smallest diameters differ
+    double boomCorrection = 0;   // metres added to each element through the boom
+    double boomWavelengths = 0;  // the boom's diameter over the wavelength, with a correction
 };
 
 // The sheet of a design; an engine error is returned as it is.

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -88,6 +89,7 @@ void catchStopSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal closed
 }
 
 // Ends the process as the signal would have, once everything is cleaned up.
@@ -98,12 +100,29 @@ void catchStopSignals() {
     std::_Exit(128 + signal);
 }
 
+// A geometry file: a regular file of at most this many bytes (a long boom's takes a few
+// kilobytes), so that a folder, a device or a stream is refused before any reading.
+constexpr std::uintmax_t kMostGeometryBytes = 1 << 20;
+
 std::variant<std::string, Failure> readFile(const std::string& path, Language language) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), {}};
-    if (!in && !in.eof()) {
-        return Failure{(language == Language::English ? "cannot read " : "无法读取 ") + path};
+    const bool english = language == Language::English;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        if (!std::filesystem::exists(path, error)) {
+            return Failure{(english ? "cannot read " : "无法读取 ") + path};
+        }
+        return Failure{path + (english ? ": not a regular file" : "：不是普通文件")};
     }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMostGeometryBytes) {
+        return Failure{path + (english ? ": larger than 1 MiB, too large for a geometry file"
+                                       : "：超过 1 MiB，不像几何文件")};
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    text.resize(static_cast<std::size_t>(size));
+    in.read(text.data(), static_cast<std::streamsize>(size));
+    if (!in) return Failure{(english ? "cannot read " : "无法读取 ") + path};
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 
 #include "engine/catalogue.h"
@@ -54,6 +55,9 @@ struct Messages {
     const char* mountingNeedsBoom;
     const char* matchNeedsAnalysis;
     const char* badEngine;
+    const char* boomNeedsMounting;
+    const char* largestBelowSmallest;
+    const char* onePath;
 };
 
 // clang-format off
@@ -68,7 +72,10 @@ const Messages kChinese{
     "长度必须是大于零的数，可带单位 mm、cm 或 in（默认 mm）：",
     "匹配必须是 hairpin、coax 或 hairpin,coax：", "速度因子必须在 0 和 1 之间：",
     "--mounting insulated 或 bonded 需要 --boom-diameter", "--match 需要 --analyse",
-    "求解程序必须是 builtin 或 nec2c："};
+    "求解程序必须是 builtin 或 nec2c：",
+    "--boom-diameter 需要 --mounting insulated 或 bonded",
+    "锥形元件的最大直径（--largest）小于最小直径（--smallest）",
+    "--nec 和 --plot 不能写到同一个文件："};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
@@ -81,7 +88,10 @@ const Messages kEnglish{
     "a length must be a number above zero, with mm, cm or in (mm by default): ",
     "match must be hairpin, coax or hairpin,coax: ", "the velocity factor must lie between 0 and 1: ",
     "--mounting insulated or bonded needs --boom-diameter", "--match needs --analyse",
-    "the engine must be builtin or nec2c: "};
+    "the engine must be builtin or nec2c: ",
+    "--boom-diameter needs --mounting insulated or bonded",
+    "the largest taper diameter (--largest) is below the smallest (--smallest)",
+    "--nec and --plot cannot write one file: "};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -137,6 +147,32 @@ constexpr ValueOption kValueOptions[] = {
 
 // A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default);
 // nothing where it is no number above zero.
+// A number as a builder writes it: 25.4, 3/8 or a mixed fraction such as 1 1/4.
+std::optional<double> measureOf(std::string_view text) {
+    const auto plain = [](std::string_view t) -> std::optional<double> {
+        double value = 0;
+        const auto [end, status] = std::from_chars(t.data(), t.data() + t.size(), value);
+        if (status != std::errc{} || end != t.data() + t.size()) return std::nullopt;
+        return value;
+    };
+    const auto fraction = [&](std::string_view t) -> std::optional<double> {
+        const std::size_t slash = t.find('/');
+        if (slash == std::string_view::npos) return plain(t);
+        const auto over = plain(t.substr(0, slash));
+        const auto under = plain(t.substr(slash + 1));
+        if (!over || !under || !(*under > 0)) return std::nullopt;
+        return *over / *under;
+    };
+    const std::size_t blank = text.find(' ');
+    if (blank == std::string_view::npos) return fraction(text);
+    const auto whole = plain(text.substr(0, blank));
+    const auto part = fraction(text.substr(blank + 1));
+    if (!whole || !part || text.substr(blank + 1).find('/') == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return *whole + *part;
+}
+
 std::optional<double> lengthFrom(std::string_view text) {
     double scale = 0.001;
     for (const auto& [unit, metres] : {std::pair<std::string_view, double>{"mm", 0.001},
@@ -149,13 +185,10 @@ std::optional<double> lengthFrom(std::string_view text) {
             break;
         }
     }
-    double value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status != std::errc{} || end != text.data() + text.size() || !(value > 0) ||
-        !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value * scale;
+    while (text.ends_with(' ')) text.remove_suffix(1);
+    const auto value = measureOf(text);
+    if (!value || !(*value > 0) || !std::isfinite(*value)) return std::nullopt;
+    return *value * scale;
 }
 
 // A taper diameter that reads as a number must be above zero: the model's wires take it.
@@ -376,6 +409,25 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     if (options.mounting != analysis::Mounting::Insulators && !(options.boomDiameter > 0)) {
         return error(say.mountingNeedsBoom);
     }
+    // A boom without a mounting through it would be silently ignored.
+    if (options.boomDiameter > 0 && options.mounting == analysis::Mounting::Insulators) {
+        return error(say.boomNeedsMounting);
+    }
+    const auto largest = measureOf(options.largestDiameter);
+    const auto smallest = measureOf(options.smallestDiameter);
+    if (largest && smallest && *largest < *smallest) return error(say.largestBelowSmallest);
+    if (!options.necFile.empty() && !options.plotFile.empty()) {
+        std::error_code ignored;
+        const auto resolved = [&ignored](const std::string& path) {
+            return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored),
+                                                     ignored);
+        };
+        const auto nec = resolved(options.necFile);
+        const auto plot = resolved(options.plotFile);
+        if (options.necFile == options.plotFile || (!nec.empty() && nec == plot)) {
+            return error(say.onePath, options.plotFile);
+        }
+    }
     if ((options.match.hairpin || options.match.coax) && !options.analyse) {
         return error(say.matchNeedsAnalysis);
     }
@@ -429,7 +481,10 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
       --version          the program's name and version
 
 Every file of a run is written, or none. Tapered elements are modelled with the mean of the
-largest and smallest diameters.
+largest and smallest diameters; the output says how far their figures hold (a model of the
+taper's steps differs by up to about 0.2 dB and 6 ohms for tapers up to 2.5:1). A geometry
+file must name its unit, and is refused when larger than 1 MiB, with more than 300 elements,
+an element longer than 3 wavelengths or a boom longer than 200.
 
 The analysis: each element one straight wire in free space, fed at its middle segment,
 NEC-2's extended thin-wire kernel. The segments are doubled from 25 a wavelength until a
@@ -490,7 +545,9 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
   -h, --help             显示本说明
       --version          显示程序名称和版本
 
-一次运行的所有文件要么全部写出，要么一个也不写。锥形元件按最大和最小直径的平均值建模。
+一次运行的所有文件要么全部写出，要么一个也不写。锥形元件按最大和最小直径的平均值建模，输出会说明
+其数字的可信程度（按渐变阶梯建模时，渐变比 2.5:1 以内约差 0.2 dB 和 6 欧）。几何文件必须注明单位；
+超过 1 MiB、多于 300 个元件、元件长于 3 个波长或天线杆长于 200 个波长时拒绝分析。
 
 分析方法：每个元件是自由空间中的一根直导线，在中间一段馈电，使用 NEC-2 的扩展细线核。
 分段从每波长 25 段起逐次加倍，直到加倍后电阻和电抗的变化都小于 0.5 欧、增益的变化小于

@@ -286,14 +286,22 @@ TEST(Geometry, round_trip_units_and_faults_named_by_field_or_line) {
         {R"({"frequency_mhz": 144, "unit": "yd", "elements": []})",
          "geometry file: unit: must be m, cm, mm, in or ft"},
         {R"({"frequency_mhz": 144, "elements": []})",
+         "geometry file: unit: missing (m, cm, mm, in or ft)"},
+        {R"({"frequency_mhz": 144, "unit": "m", "elements": []})",
          "geometry file: elements: must be a non-empty array of elements"},
-        {R"({"frequency_mhz": 144, "elements": [{"length": 1, "position": 0}]})",
+        {R"({"frequency_mhz": 144, "unit": "m", "elements": [{"length": 1, "position": 0}]})",
          "geometry file: elements[0].diameter: missing"},
-        {R"({"frequency_mhz": 144, "elements": [{"length": -1, "position": 0, "diameter": 1}]})",
+        {R"({"frequency_mhz": 144, "unit": "m",
+             "elements": [{"length": -1, "position": 0, "diameter": 1}]})",
          "geometry file: elements[0].length: must be above zero"},
-        {R"({"geometry": {"frequency_mhz": 144, "elements": [{"length": 1, "position": 0,
-             "diameter": 0.01}]}})",
+        {R"({"geometry": {"frequency_mhz": 144, "unit": "m", "elements": [{"length": 1,
+             "position": 0, "diameter": 0.01}]}})",
          "geometry file: geometry.elements: exactly one element must be marked \"driven\": true"},
+        // Refused rather than guessed.
+        {R"({"frequency_mhz": 144, "unit": "m", "unit": "cm", "elements": []})",
+         "geometry file: the key \"unit\" appears twice in one object"},
+        {R"({"frequency_mhz": 1e400, "unit": "m", "elements": []})",
+         "geometry file: a number out of range or content not valid"},
     };
     for (const auto& fault : faults) {
         const auto result = readGeometry(fault.text, Language::English);

@@ -20,7 +20,7 @@ std::variant<Analysis, Failure> analysedGeometry(const std::string& json) {
 
 TEST(Analysed, thin_half_wave_dipole) {
     // A wavelength of one metre; a radius of λ / 50 000.
-    const auto result = analysedGeometry(R"({"frequency_mhz": 299.792458, "elements": [
+    const auto result = analysedGeometry(R"({"frequency_mhz": 299.792458, "unit": "m", "elements": [
         {"name": "dipole", "length": 0.5, "position": 0, "diameter": 0.00004, "driven": true}]})");
     ASSERT_TRUE(std::holds_alternative<Analysis>(result)) << std::get<Failure>(result).message;
     const Analysis& dipole = std::get<Analysis>(result);
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(NbsTechnicalNote688, MeasuredOnARange, testing::ValuesI
 
 TEST(Analysed, a_parasitic_element_that_reflects_the_beam_backwards_is_refused) {
     // A long element in front of the driven one: a reflector on the wrong side.
-    const auto result = analysedGeometry(R"({"frequency_mhz": 299.792458, "elements": [
+    const auto result = analysedGeometry(R"({"frequency_mhz": 299.792458, "unit": "m", "elements": [
         {"name": "driven", "length": 0.47, "position": 0, "diameter": 0.002, "driven": true},
         {"name": "long", "length": 0.52, "position": 0.15, "diameter": 0.002}]})");
     ASSERT_TRUE(std::holds_alternative<Failure>(result));

@@ -346,10 +346,11 @@ TEST_F(Cli, a_design_saved_as_json_is_analysed_again_from_its_geometry) {
 }
 
 TEST_F(Cli, bad_geometry_files_and_taper_diameters_are_named) {
-    std::ofstream(folder / "bad.json") << "{\n \"frequency_mhz\": 14.2,\n \"elements\": [\n";
+    std::ofstream(folder / "bad.json")
+        << "{\n \"frequency_mhz\": 14.2,\n \"unit\": \"m\",\n \"elements\": [\n";
     const Outcome bad = run("--geometry bad.json --lang en");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.err, "zeva-sheet: geometry file, line 4: not valid JSON\n");
+    EXPECT_EQ(bad.err, "zeva-sheet: geometry file, line 5: not valid JSON\n");
     const Outcome missing = run("--geometry none.json --lang en");
     EXPECT_EQ(missing.err, "zeva-sheet: cannot read none.json\n");
     const Outcome mixed = run("--geometry bad.json -f 14.2 --lang en");
@@ -363,7 +364,94 @@ TEST_F(Cli, bad_geometry_files_and_taper_diameters_are_named) {
     }
 }
 
+// Inputs that once crashed the program or ran away with its memory, time or disk: refused
+// with a message before any heavy work.
+TEST_F(Cli, runaway_geometry_files_are_refused_before_any_work) {
+    const auto refusal = [this](const std::string& file, const std::string& body) {
+        if (!body.empty()) std::ofstream(folder / file) << body;
+        const Outcome result = run("-g " + file + " -a --lang en");
+        EXPECT_EQ(result.status, 1) << file << ": " << result.out;
+        return result.err;
+    };
+    const std::string head = R"({"frequency_mhz": 144, "unit": "m", "elements": [)";
+    const std::string dipole = R"({"name": "d", "length": 1, "position": 0, "diameter": 0.002,
+        "driven": true})";
+    EXPECT_NE(refusal("huge.json", R"({"frequency_mhz": 1e400, "unit": "m", "elements": []})")
+                  .find("out of range"),
+              std::string::npos);
+    fs::create_directories(folder / "folder.json");
+    EXPECT_EQ(refusal("folder.json", ""), "zeva-sheet: folder.json: not a regular file\n");
+    EXPECT_NE(refusal("/dev/zero", "").find("not a regular file"), std::string::npos);
+    std::ofstream(folder / "large.json") << std::string(2 << 20, ' ');
+    EXPECT_NE(refusal("large.json", "").find("larger than 1 MiB"), std::string::npos);
+    EXPECT_NE(refusal("long.json", head + R"({"name": "d", "length": 1e308, "position": 0,
+        "diameter": 0.002, "driven": true}]})")
+                  .find("wavelengths long, more than 3: check the unit"),
+              std::string::npos);
+    // A centimetre figure in a metre file: a hundred times too long.
+    EXPECT_NE(refusal("centimetres.json", head + R"({"name": "d", "length": 102,
+        "position": 0, "diameter": 0.002, "driven": true}]})")
+                  .find("check the unit"),
+              std::string::npos);
+    std::string many = head + dipole;
+    for (int i = 1; i <= 400; ++i) {
+        many += R"(, {"name": "e", "length": 1, "position": )" + std::to_string(i) +
+                R"(, "diameter": 0.002})";
+    }
+    EXPECT_NE(refusal("many.json", many + "]}").find("more than 300 elements (401)"),
+              std::string::npos);
+}
+
+TEST_F(Cli, a_tapered_design_says_how_far_its_figures_hold) {
+    const Outcome tapered = run("-e 3 -f 14.2 -d 14 --largest 1 --smallest 0.5 -a --lang en");
+    ASSERT_EQ(tapered.status, 0) << tapered.err;
+    EXPECT_NE(tapered.out.find("tapered elements: modelled with the mean diameter, 0.750 in; "),
+              std::string::npos)
+        << tapered.out;
+    const Outcome json =
+        run("-e 3 -f 14.2 -d 14 --largest 1 --smallest 0.5 -a --format json --lang en");
+    EXPECT_NE(json.out.find("\"tapered_elements\": {\"model\": \"mean diameter\", "
+                            "\"diameter_in\": 0.750"),
+              std::string::npos);
+    const Outcome straight = run("-e 3 -f 14.2 -d 14 -a --lang en");
+    EXPECT_EQ(straight.out.find("tapered elements"), std::string::npos);
+}
+
+TEST_F(Cli, boom_options_are_checked_and_a_large_correction_is_flagged) {
+    EXPECT_EQ(run("-f 144 -d 1/2 --boom-diameter 25").status, 2);  // no mounting: ignored before
+    const Outcome thin = run("-f 144 -d 1/2 --mounting bonded --boom-diameter 10 --lang en");
+    EXPECT_EQ(thin.status, 1);
+    EXPECT_EQ(thin.err,
+              "zeva-sheet: the boom (10.0 mm) is no thicker than the elements "
+              "(12.7 mm) that pass through it\n");
+    const Outcome mixed =
+        run("-f 144 -d 1/2 --mounting bonded --boom-diameter \"1 1/4in\" --lang en");
+    EXPECT_EQ(mixed.status, 0) << mixed.err;
+    EXPECT_NE(mixed.out.find("boom 31.8 mm"), std::string::npos) << mixed.out;
+    const Outcome large = run("-f 144 -d 1/2 --mounting bonded --boom-diameter 100 --lang en");
+    EXPECT_NE(large.out.find("the correction is large (b = 0.0480, near the fit's limit of "
+                             "0.055): check the element lengths on the antenna"),
+              std::string::npos)
+        << large.out;
+    EXPECT_EQ(large.out.find("the correction is large"),
+              large.out.rfind("the correction is large"));
+    EXPECT_EQ(run("-f 144 -d 1/2 --largest 0.5 --smallest 1").status, 2);
+}
+
 TEST_F(Cli, the_files_of_a_run_are_written_together_or_not_at_all) {
+    // A folder in a file's place is found before anything is replaced.
+    std::ofstream(folder / "kept.nec") << "kept\n";
+    fs::create_directories(folder / "plot.svg");
+    const Outcome folderTarget =
+        run("-e 3 -f 14.2 -d 14 --analyse --nec kept.nec --plot plot.svg --lang en");
+    EXPECT_EQ(folderTarget.status, 1);
+    EXPECT_EQ(slurp(folder / "kept.nec"), "kept\n");
+    fs::remove(folder / "plot.svg");
+    fs::remove(folder / "kept.nec");
+    // Two outputs on one path are a usage error.
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 14 --analyse --nec same --plot ./same").status, 2);
+    EXPECT_FALSE(fs::exists(folder / "same"));
+
     const Outcome result =
         run("-e 3 -f 14.2 -d 14 --analyse --nec design.nec --plot no/such/folder/p.svg --lang en");
     EXPECT_EQ(result.status, 1);
@@ -399,6 +487,18 @@ TEST_F(Cli, a_target_that_is_no_regular_file_is_written_in_place) {
     EXPECT_TRUE(fs::is_symlink("/dev/stdout")) << "the link itself is left alone";
 }
 
+// The engine in process stops at a signal too, and the run ends as the signal would end it.
+TEST_F(Cli, an_interrupt_stops_the_engine_and_writes_nothing) {
+    const std::string command = "cd '" + folder.string() +
+                                "'\n'" ZEVA_SHEET_PROGRAM
+                                "' -e 4 -f 14.2 -d 1in --analyse --nec d.nec >/dev/null 2>&1 &\n"
+                                "pid=$!\nsleep 0.2\nkill -INT $pid\nwait $pid\necho $? > status";
+    std::ofstream(folder / "interrupt.sh") << command << "\n";
+    ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
+    EXPECT_EQ(slurp(folder / "status"), "130\n") << "ended by SIGINT";
+    EXPECT_FALSE(fs::exists(folder / "d.nec"));
+}
+
 // A stand-in nec2c that never finishes: the time limit, and a signal, stop it.
 TEST_F(Cli, a_slow_nec2c_is_stopped_and_an_interrupt_leaves_nothing_behind) {
     if (!zeva::testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
@@ -417,10 +517,11 @@ TEST_F(Cli, a_slow_nec2c_is_stopped_and_an_interrupt_leaves_nothing_behind) {
                                 "' '" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --analyse " +
                                 "--engine nec2c " +
                                 "--nec d.nec >/dev/null 2>&1 &\npid=$!\nsleep 0.5\n" +
-                                "kill -TERM $pid\nwait $pid\necho $? > status";
+                                "kill -HUP $pid\nwait $pid\necho $? > status";
     std::ofstream(folder / "interrupt.sh") << command << "\n";
     ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
-    EXPECT_EQ(slurp(folder / "status"), "143\n") << "ended by SIGTERM";
+    // The terminal closed: handled as a termination, nothing left behind.
+    EXPECT_EQ(slurp(folder / "status"), "129\n") << "ended by SIGHUP";
     EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "the temporary folder is removed";
     EXPECT_FALSE(fs::exists(folder / "d.nec"));
     std::ifstream pids(folder / "bin" / "pids");
