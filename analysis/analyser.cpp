@@ -17,11 +17,17 @@ double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength) {
     return shortest;
 }
 
-double centreOfBoom(const Antenna& antenna) {
+// The positions of the boom's first and last elements, metres.
+std::pair<double, double> boomEnds(const Antenna& antenna) {
     const auto [first, last] = std::minmax_element(
         antenna.elements.begin(), antenna.elements.end(),
         [](const Element& a, const Element& b) { return a.position < b.position; });
-    return (first->position + last->position) / 2;
+    return {first->position, last->position};
+}
+
+double centreOfBoom(const Antenna& antenna) {
+    const auto [first, last] = boomEnds(antenna);
+    return (first + last) / 2;
 }
 
 // A count of wavelengths for a message: tenths, or a power of ten for the absurd.
@@ -82,12 +88,8 @@ std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
                                ": check the unit of the lengths");
         }
     }
-    const double boom = [&] {
-        const auto [first, last] = std::minmax_element(
-            antenna.elements.begin(), antenna.elements.end(),
-            [](const Element& a, const Element& b) { return a.position < b.position; });
-        return (last->position - first->position) / wavelength;
-    }();
+    const auto [first, last] = boomEnds(antenna);
+    const double boom = (last - first) / wavelength;
     if (boom > kMaxBoomLength) {
         return refused(language,
                        "天线杆长 " + wavelengthsText(boom) + " 个波长，超过 " +
@@ -129,11 +131,12 @@ Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSw
     }
     if (levels_.size() < 2 && tooMany) {
         result_ = refused(language_,
-                          "分段太多，无法在合理的时间内求解（每波长 " + std::to_string(kLevels[1]) +
-                              " 段时已超过 " + std::to_string(nec::kMaxSegments) + " 段）",
+                          "分段太多，无法在合理的时间内求解（每波长 " +
+                              std::to_string(kLevels[levels_.size()]) + " 段时已超过 " +
+                              std::to_string(nec::kMaxSegments) + " 段）",
                           "too many segments to solve in reasonable time (more than " +
                               std::to_string(nec::kMaxSegments) + " at " +
-                              std::to_string(kLevels[1]) + " segments a wavelength)");
+                              std::to_string(kLevels[levels_.size()]) + " segments a wavelength)");
         return;
     }
     if (levels_.size() < 2) {

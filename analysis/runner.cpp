@@ -66,9 +66,8 @@ Failure engineFailure(const nec::Error& error, Language language) {
         case nec::Fault::Stopped:
             return analysisStopped(language);
         case nec::Fault::TooLarge:
-            return {say(language, "模型太大，无法在合理的时间内求解（上限 ",
-                        "the model is too large to solve in reasonable time (at most ") +
-                    std::to_string(nec::kMaxSegments) + say(language, " 段）", " segments)")};
+            return {say(language, "模型太大，无法在合理的时间和内存内求解",
+                        "the model is too large to solve in reasonable time and memory")};
         case nec::Fault::Singular:
             return {
                 say(language, "NEC-2 的方程组无法求解", "the NEC-2 equations cannot be solved")};
@@ -125,7 +124,12 @@ Outputs EngineRunner::run(const std::vector<nec::Deck>& decks) {
         for (;;) {
             const std::size_t t = next.fetch_add(1);
             if (t >= tasks.size() || halt.load()) return;
-            auto solved = nec::solveFrequency(decks[tasks[t].deck], tasks[t].step, options);
+            std::variant<FrequencyResult, nec::Error> solved;
+            try {
+                solved = nec::solveFrequency(decks[tasks[t].deck], tasks[t].step, options);
+            } catch (const std::exception&) {  // out of memory or of threads
+                solved = nec::Error{nec::Fault::TooLarge};
+            }
             if (auto* error = std::get_if<nec::Error>(&solved)) {
                 const std::lock_guard lock(failed);
                 if (!firstError) firstError = *error;
@@ -135,10 +139,10 @@ Outputs EngineRunner::run(const std::vector<nec::Deck>& decks) {
             results[tasks[t].deck][tasks[t].step] = std::move(std::get<FrequencyResult>(solved));
         }
     };
-    {
-        std::vector<std::jthread> pool;
-        for (std::size_t w = 1; w < workers; ++w) pool.emplace_back(work);
-        work();
+    try {
+        nec::inParallel(workers, [&](std::size_t) { work(); });
+    } catch (const std::exception&) {  // no thread could be started
+        return engineFailure(nec::Error{nec::Fault::TooLarge}, language_);
     }
     if (stop_ != nullptr && stop_->load()) return analysisStopped(language_);
     if (firstError) return engineFailure(*firstError, language_);

@@ -41,7 +41,9 @@ void sbf(const Segments& s, int i, int is, double* aa, double* bb, double* cc) {
     int jcox = s.icon1[ix];
     int jend = -1, iend = -1;
     double sig = -1.;
+    int walked = 0;  // a chain of junctions that never closes ends the walk
     do {
+        if (++walked > 2 * s.n + 2) break;
         if (jcox != 0) {
             if (jcox < 0) {
                 jcox = -jcox;
@@ -170,7 +172,9 @@ void trio(const Segments& s, int j, BasisTerms& out) {
             return;
         }
     }
+    int walked = 0;  // a chain of junctions that never closes ends the walk
     do {
+        if (++walked > 2 * s.n + 2) break;
         if (jcox < 0) {
             jcox = -jcox;
         } else {
@@ -199,7 +203,9 @@ void tbf(const Segments& s, int i, int icap, BasisTerms& out) {
     int jcox = s.icon1[ix];
     int jend = -1, iend = -1;
     double sig = -1.;
+    int walked = 0;  // a chain of junctions that never closes ends the walk
     do {
+        if (++walked > 2 * s.n + 2) break;
         if (jcox != 0) {
             if (jcox < 0) {
                 jcox = -jcox;

@@ -67,14 +67,9 @@ std::vector<PatternPoint> cut(const Segments& s, const SegmentCurrents& c, const
     };
     const std::size_t parts =
         std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, directions.size() / 64 + 1);
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t t = 1; t < parts; ++t) {
-            helpers.emplace_back(work, directions.size() * t / parts,
-                                 directions.size() * (t + 1) / parts);
-        }
-        work(0, directions.size() / parts);
-    }
+    inParallel(parts, [&](std::size_t t) {
+        work(directions.size() * t / parts, directions.size() * (t + 1) / parts);
+    });
     return points;
 }
 

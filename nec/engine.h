@@ -8,6 +8,7 @@
 #include <atomic>
 #include <complex>
 #include <cstddef>
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -46,6 +47,10 @@ struct Options {
 
 // The deck's faults that need no solving; nothing if it can be solved.
 [[nodiscard]] std::variant<std::monostate, Error> check(const Deck& deck);
+
+// Runs part(0) .. part(parts - 1) at once, the first on the calling thread; an exception on
+// any of them is thrown again on the calling thread once all have ended.
+void inParallel(std::size_t parts, const std::function<void(std::size_t)>& part);
 
 // The total power gain in dBi of a far field computed for this input power, as NEC-2 gives
 // it (-999.99 where the field vanishes).

@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 
 #include "nec/basis.h"
+#include "nec/engine.h"
 
 extern "C" {
 // LAPACK as OpenBLAS builds it (its own C implementations of these three).
@@ -21,6 +24,27 @@ void zlaswp_(const int* n, void* a, const int* lda, const int* k1, const int* k2
 }
 
 namespace zeva::nec {
+namespace {}  // namespace
+
+void inParallel(std::size_t parts, const std::function<void(std::size_t)>& part) {
+    std::vector<std::exception_ptr> failures(parts);
+    {
+        std::vector<std::jthread> helpers;
+        const auto guarded = [&](std::size_t p) {
+            try {
+                part(p);
+            } catch (...) {
+                failures[p] = std::current_exception();
+            }
+        };
+        for (std::size_t p = 1; p < parts; ++p) helpers.emplace_back(guarded, p);
+        guarded(0);
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+}
+
 namespace {
 
 bool stopped(const std::atomic<bool>* stop) {
@@ -132,12 +156,7 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
         }
     };
     const std::size_t parts = std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);
-    std::vector<std::jthread> helpers;
-    for (std::size_t p = 1; p < parts; ++p) {
-        helpers.emplace_back(work, out.n * p / parts, out.n * (p + 1) / parts);
-    }
-    work(0, out.n / parts);
-    helpers.clear();  // joins
+    inParallel(parts, [&](std::size_t p) { work(out.n * p / parts, out.n * (p + 1) / parts); });
     return !halted;
 }
 

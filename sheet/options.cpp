@@ -145,8 +145,6 @@ constexpr ValueOption kValueOptions[] = {
     {"--engine", "", Takes::Engine},
 };
 
-// A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default);
-// nothing where it is no number above zero.
 // A number as a builder writes it: 25.4, 3/8 or a mixed fraction such as 1 1/4.
 std::optional<double> measureOf(std::string_view text) {
     const auto plain = [](std::string_view t) -> std::optional<double> {
@@ -167,12 +165,15 @@ std::optional<double> measureOf(std::string_view text) {
     if (blank == std::string_view::npos) return fraction(text);
     const auto whole = plain(text.substr(0, blank));
     const auto part = fraction(text.substr(blank + 1));
-    if (!whole || !part || text.substr(blank + 1).find('/') == std::string_view::npos) {
+    if (!whole || !part || !(*whole >= 0) || !(*part >= 0) ||
+        text.substr(blank + 1).find('/') == std::string_view::npos) {
         return std::nullopt;
     }
     return *whole + *part;
 }
 
+// A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default);
+// nothing where it is no number above zero.
 std::optional<double> lengthFrom(std::string_view text) {
     double scale = 0.001;
     for (const auto& [unit, metres] : {std::pair<std::string_view, double>{"mm", 0.001},
@@ -471,7 +472,8 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
       --time-limit S     seconds one nec2c run may take (default 300)
       --mounting HOW     how the elements are mounted: insulators (above the boom, no
                          correction), insulated or bonded (through a round metal boom)
-      --boom-diameter D  the boom's outer diameter (mm, or with cm or in)
+      --boom-diameter D  the boom's outer diameter (mm, or with cm or in; 25.4, 3/4in,
+                         "1 1/4in")
       --driven-through-boom  the driven element passes through the boom too
       --match KIND       with --analyse: hairpin, coax or hairpin,coax: a 50-ohm match
       --hairpin-wire D   diameter of the hairpin's wires (default 3 mm)
@@ -484,7 +486,8 @@ Every file of a run is written, or none. Tapered elements are modelled with the 
 largest and smallest diameters; the output says how far their figures hold (a model of the
 taper's steps differs by up to about 0.2 dB and 6 ohms for tapers up to 2.5:1). A geometry
 file must name its unit, and is refused when larger than 1 MiB, with more than 300 elements,
-an element longer than 3 wavelengths or a boom longer than 200.
+an element longer than 3 wavelengths or a boom longer than 200 wavelengths: the analysis
+refuses them.
 
 The analysis: each element one straight wire in free space, fed at its middle segment,
 NEC-2's extended thin-wire kernel. The segments are doubled from 25 a wavelength until a
@@ -536,7 +539,7 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
       --time-limit S     每次运行 nec2c 的时间上限（秒，默认 300）
       --mounting HOW     元件的安装方式：insulators（装在杆上方的绝缘子上，不修正）、
                          insulated 或 bonded（穿过圆形金属杆，绝缘或连接）
-      --boom-diameter D  天线杆外径（mm，或带 cm、in）
+      --boom-diameter D  天线杆外径（mm，或带 cm、in；如 25.4、3/4in、"1 1/4in"）
       --driven-through-boom  驱动元件也穿过天线杆
       --match KIND       与 --analyse 同用：hairpin、coax 或 hairpin,coax：50 欧匹配
       --hairpin-wire D   发夹匹配导线的直径（默认 3 mm）

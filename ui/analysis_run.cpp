@@ -31,7 +31,13 @@ void AnalysisRun::work() {
                 if (progress_ && done_) progress_(round);
             },
             Qt::QueuedConnection);
-        stepper_->accept(runner.run(stepper_->decks()));
+        analysis::Outputs outputs;
+        try {
+            outputs = runner.run(stepper_->decks());
+        } catch (const std::exception&) {  // out of memory
+            outputs = analysis::Failure{"分析所需的内存不足"};
+        }
+        stepper_->accept(outputs);
     }
     QMetaObject::invokeMethod(
         &context_, [this] { end(); }, Qt::QueuedConnection);

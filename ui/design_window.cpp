@@ -495,8 +495,8 @@ void DesignWindow::showFigures() {
     if (!analysis_) return;
     QStringList lines;
     for (const std::string& line :
-         sheet::figureLines(*analysis_, tuning_ ? &*tuning_ : nullptr,
-                            sheet_ ? &*sheet_ : nullptr, Language::Chinese)) {
+         sheet::figureLines(*analysis_, tuning_ ? &*tuning_ : nullptr, sheet_ ? &*sheet_ : nullptr,
+                            Language::Chinese)) {
         lines << QString::fromStdString(line);
     }
     figures_->setPlainText(lines.join('\n'));

@@ -22,18 +22,24 @@ struct Converged {
     double gain;  // dBi; NaN where the model gave none
 };
 
-class AgainstAConvergedModel : public testing::TestWithParam<Converged> {};
+class AgainstAConvergedModel : public testing::TestWithParam<Converged> {
+protected:
+    static analysis::Antenna antennaOfDesign() {
+        const Converged& design = GetParam();
+        SheetOptions options;
+        options.mode = design.mode;
+        options.frequency = design.frequency;
+        options.diameterIndex = design.diameterIndex;
+        const Result<CutSheet> sheet = makeCutSheet(options);
+        EXPECT_TRUE(sheet.ok());
+        return sheet.ok() ? antennaOf(sheet.value()) : analysis::Antenna{};
+    }
+};
 
 TEST_P(AgainstAConvergedModel, impedance_and_gain_within_the_tolerances) {
     const Converged& design = GetParam();
-    SheetOptions options;
-    options.mode = design.mode;
-    options.frequency = design.frequency;
-    options.diameterIndex = design.diameterIndex;
-    const Result<CutSheet> sheet = makeCutSheet(options);
-    ASSERT_TRUE(sheet.ok());
     analysis::EngineRunner runner(Language::English, 2, nullptr);
-    const auto result = analysis::analyse(antennaOf(sheet.value()), runner, Language::English, 2);
+    const auto result = analysis::analyse(antennaOfDesign(), runner, Language::English, 2);
     ASSERT_TRUE(std::holds_alternative<analysis::Analysis>(result))
         << std::get<Failure>(result).message;
     const analysis::Analysis& a = std::get<analysis::Analysis>(result);
@@ -53,12 +59,7 @@ public:
 };
 
 TEST_P(AgainstAConvergedModel, the_fitted_sweep_is_the_solved_sweep_within_the_tolerances) {
-    const Converged& design = GetParam();
-    SheetOptions options;
-    options.mode = design.mode;
-    options.frequency = design.frequency;
-    options.diameterIndex = design.diameterIndex;
-    const analysis::Antenna antenna = antennaOf(makeCutSheet(options).value());
+    const analysis::Antenna antenna = antennaOfDesign();
     analysis::EngineRunner fitting(Language::English, 2, nullptr);
     SolvingEveryStep solving(Language::English, 2, nullptr);
     const auto fitted = analysis::analyse(antenna, fitting, Language::English, 2);

@@ -282,7 +282,7 @@ TEST_F(Design, cancelling_or_closing_stops_the_work_at_once_and_leaves_no_thread
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_FALSE(window->analysing());
     EXPECT_TRUE(figures(window).contains(QString::fromUtf8("取消")));
-    QTRY_COMPARE_WITH_TIMEOUT(threadCount(), idle, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(threadCount() <= idle, 5000);
 
     calculate("Option2", 14, "14.2");
     ASSERT_TRUE(window->analysing());
@@ -292,7 +292,7 @@ TEST_F(Design, cancelling_or_closing_stops_the_work_at_once_and_leaves_no_thread
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(designWindow().isNull());
-    QTRY_COMPARE_WITH_TIMEOUT(threadCount(), idle, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(threadCount() <= idle, 5000);
 }
 
 TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
