@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ui/analysis_run.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QMetaObject>
 #include <QThread>
+
 #include <utility>
 
 namespace zeva::ui {
@@ -21,6 +24,9 @@ void AnalysisRun::start() {
 
 // On the worker: every round, until the stepper has no more decks or the run is stopped.
 void AnalysisRun::work() {
+    // Below the window's own thread, so that a busy machine still answers clicks and paints
+    // at once; the engine's threads, started from this one, inherit it.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness);
     analysis::EngineRunner runner(analysis::Language::Chinese, QThread::idealThreadCount(), &stop_);
     int round = 0;
     while (!stepper_->finished() && !stop_.load()) {

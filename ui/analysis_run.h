@@ -30,6 +30,9 @@ public:
     void cancel();
     [[nodiscard]] bool running() const { return worker_.joinable(); }
 
+    // The worker's nice value: the window's thread comes first.
+    static constexpr int kWorkerNiceness = 10;
+
 private:
     void work();
     void end();

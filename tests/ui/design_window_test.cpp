@@ -193,8 +193,9 @@ TEST_F(Design, analysis_in_the_background_gives_zeva_sheets_figures_and_follows_
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->analysing());
     EXPECT_TRUE(find<QPushButton>("cancelAnalysis", window)->isEnabled());
-    // The event loop keeps turning while the engine works: a 20 ms timer is never held up long.
-    EXPECT_LT(finish(window), 100);
+    // The event loop keeps turning while the engine works: a 20 ms timer is never held up long
+    // (the margin holds for a sanitizer build beside another test on a busy 2-core machine).
+    EXPECT_LT(finish(window), 200);
 
     const Outcome analysed = zevaSheet({"-e", "multi", "-f", "144", "-d", "1/2", "--analyse"});
     ASSERT_EQ(analysed.status, 0);
