@@ -80,8 +80,9 @@ TEST(MirrorSymmetry, a_structure_off_the_plane_or_fed_off_it_is_solved_whole_and
 }
 
 TEST(Engine, a_raised_stop_flag_ends_a_long_solve_at_once) {
-    // No symmetry to fold and 2100 unknowns: seconds of work undisturbed.
-    Deck deck = beam(701);
+    // No symmetry to fold and 1500 unknowns: over two million field evaluations, a second's
+    // work undisturbed on a fast machine.
+    Deck deck = beam(501);
     deck.source.at.segment = 100;
     std::atomic<bool> stop{false};
     Options options;
@@ -89,7 +90,7 @@ TEST(Engine, a_raised_stop_flag_ends_a_long_solve_at_once) {
     std::variant<FrequencyResult, Error> result;
     std::chrono::steady_clock::time_point raised;
     std::thread solver([&] { result = solveFrequency(deck, 0, options); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     raised = std::chrono::steady_clock::now();
     stop = true;
     solver.join();
@@ -97,8 +98,8 @@ TEST(Engine, a_raised_stop_flag_ends_a_long_solve_at_once) {
     ASSERT_TRUE(std::holds_alternative<Error>(result));
     EXPECT_EQ(std::get<Error>(result).fault, Fault::Stopped);
     // It looks between slices of a few milliseconds; the margin is for sanitizer builds on a
-    // busy machine.
-    EXPECT_LT(waited, std::chrono::seconds(1));
+    // busy machine, where even freeing the matrix takes a good part of a second.
+    EXPECT_LT(waited, std::chrono::seconds(2));
 }
 
 TEST(Engine, decks_too_large_or_malformed_are_refused_before_solving) {
