@@ -24,7 +24,10 @@ std::string card(const std::string& head, const std::vector<double>& values) {
     std::string line;
     for (int digits = 12; digits >= 6; --digits) {
         line = head;
-        for (const double v : values) line += " " + number(v, digits);
+        for (const double v : values) {
+            line += ' ';  // appended apart: GCC 12 warns falsely of a " " + string (its 105329)
+            line += number(v, digits);
+        }
         if (line.size() <= kCardWidth) break;
     }
     return line + "\n";
