@@ -9,7 +9,6 @@ set -euo pipefail
 zeva=$1
 out=${2:-$(mktemp -d)}
 mkdir -p "$out"
-display=:${ZEVA_E2E_DISPLAY:-93}
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -26,10 +25,9 @@ expect() {  # what, expected, actual
     if [ "$2" = "$3" ]; then echo "ok: $1 = \"$3\""; else fail "$1: expected \"$2\", got \"$3\""; fi
 }
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
+start_xvfb 1024x768 "$out/xvfb.log"
+export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
 "$zeva" >"$out/zeva.log" 2>&1 &

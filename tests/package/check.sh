@@ -42,13 +42,11 @@ kill -0 "${pids[-1]}" 2>/dev/null || fail "zeva ended on the offscreen platform"
 grep -v 'XDG_RUNTIME_DIR' "$unpacked/offscreen.log" >&2 && fail "zeva wrote errors offscreen"
 
 # Under X: its main window appears.
-display=:${ZEVA_PACKAGE_DISPLAY:-95}
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
+start_xvfb 1024x768 "$unpacked/xvfb.log"
+QT_QPA_PLATFORM=xcb "$unpacked/usr/bin/zeva" 2>/dev/null &
 pids+=($!)
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-DISPLAY=$display QT_QPA_PLATFORM=xcb "$unpacked/usr/bin/zeva" 2>/dev/null &
-pids+=($!)
-DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^ZEVA$' >/dev/null ||
+timeout 20 xdotool search --sync --onlyvisible --name '^ZEVA$' >/dev/null ||
     fail "zeva's window did not appear"
 
 if [ "$failures" -gt 0 ]; then exit 1; fi
