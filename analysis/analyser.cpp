@@ -110,13 +110,27 @@ std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
     return std::nullopt;
 }
 
-Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSweep)
+Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSweep,
+                   SweepRange range)
     : antenna_(std::move(antenna)),
       language_(language),
       processes_(std::max(1, processes)),
       fitSweep_(fitSweep) {
+    analysis_.range = range;
     if (auto failure = checkLimits(antenna_, language_)) {
         result_ = std::move(*failure);
+        return;
+    }
+    // The segmentation is converged at the design frequency; the sweep stays near it.
+    const double f = antenna_.frequency;
+    if (range.given() &&
+        (range.low < f * (1 - kMaxSweepSpan) || range.high > f * (1 + kMaxSweepSpan))) {
+        const std::string lowest = fixed(f * (1 - kMaxSweepSpan), 3);
+        const std::string highest = fixed(f * (1 + kMaxSweepSpan), 3);
+        result_ = refused(
+            language_, "扫描范围必须在设计频率 ±10 % 以内（" + lowest + " 到 " + highest + " MHz）",
+            "the sweep must stay within the design frequency ±10 % (" + lowest + " to " + highest +
+                " MHz)");
         return;
     }
     bool& tooMany = levelsEndBySize_;
@@ -249,29 +263,33 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
                                 " degrees away from the directors"));
     }
 
-    // The sweep at the segmentation found; the design frequency, the middle step, is the
+    // The sweep at the segmentation found; the design frequency, where it is a step, is the
     // converged run itself.
     sweeping_ = true;
     sweepSteps_.assign(kSweepSteps, std::nullopt);
-    sweepSteps_[kSweepSteps / 2] = SweepPoint{antenna_.frequency,
-                                              analysis_.feed,
-                                              analysis_.swr,
-                                              analysis_.pattern.forwardGain,
-                                              analysis_.pattern.frontToBack,
-                                              true};
-    const auto& forward = analysis_.ePlane[0];
-    const auto& back = analysis_.ePlane[180];
-    samples_ = {{antenna_.frequency,
-                 {analysis_.feed.resistance, analysis_.feed.reactance},
-                 forward.eTheta,
-                 forward.ePhi,
-                 back.eTheta,
-                 back.ePhi}};
+    samples_.clear();
+    const std::optional<int> design = designStep(analysis_.range);
+    if (design) {
+        sweepSteps_[static_cast<std::size_t>(*design)] = SweepPoint{antenna_.frequency,
+                                                                    analysis_.feed,
+                                                                    analysis_.swr,
+                                                                    analysis_.pattern.forwardGain,
+                                                                    analysis_.pattern.frontToBack,
+                                                                    true};
+        const auto& forward = analysis_.ePlane[0];
+        const auto& back = analysis_.ePlane[180];
+        samples_.push_back({antenna_.frequency,
+                            {analysis_.feed.resistance, analysis_.feed.reactance},
+                            forward.eTheta,
+                            forward.ePhi,
+                            back.eTheta,
+                            back.ePhi});
+    }
     std::vector<int> first;
     for (int step = 0; step < kSweepSteps; ++step) {
         const bool node =
             std::find(std::begin(kFitSteps), std::end(kFitSteps), step) != std::end(kFitSteps);
-        if (step != kSweepSteps / 2 && (node || !fitSweep_)) first.push_back(step);
+        if (step != design && (node || !fitSweep_)) first.push_back(step);
     }
     fitted_ = !fitSweep_;
     solveSteps(std::move(first));
@@ -289,7 +307,8 @@ void Analyser::solveSteps(std::vector<int> steps) {
         if (begin == end) continue;
         std::vector<double> frequencies;
         for (std::size_t i = begin; i < end; ++i) {
-            frequencies.push_back(sweepFrequency(antenna_.frequency, pendingSteps_[i]));
+            frequencies.push_back(
+                sweepFrequency(antenna_.frequency, analysis_.range, pendingSteps_[i]));
         }
         decks_.push_back(sweepDeck(antenna_, analysis_.segmentation, frequencies));
     }
@@ -308,7 +327,8 @@ void Analyser::sweep(const std::vector<DeckResults>& outputs) {
             return fail({say(language_, "NEC-2 的扫描结果不完整",
                              "an incomplete sweep step in the NEC-2 results")});
         }
-        const double frequency = sweepFrequency(antenna_.frequency, pendingSteps_[i]);
+        const double frequency =
+            sweepFrequency(antenna_.frequency, analysis_.range, pendingSteps_[i]);
         const PatternPoint& forward = r.patterns[0][0];
         const PatternPoint& back = r.patterns[0][1];
         sweepSteps_[static_cast<std::size_t>(pendingSteps_[i])] = SweepPoint{
@@ -340,7 +360,7 @@ void Analyser::fitTheRest() {
     for (int step = 0; step < kSweepSteps; ++step) {
         auto& point = sweepSteps_[static_cast<std::size_t>(step)];
         if (point) continue;
-        const double frequency = sweepFrequency(antenna_.frequency, step);
+        const double frequency = sweepFrequency(antenna_.frequency, analysis_.range, step);
         const auto fitted = fit.at(frequency);
         if (!fitted) {
             unsure.push_back(step);
@@ -358,9 +378,36 @@ void Analyser::fitTheRest() {
     finish();
 }
 
+std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double level) {
+    if (sweep.empty()) return std::nullopt;
+    const auto least = static_cast<std::size_t>(
+        std::min_element(sweep.begin(), sweep.end(),
+                         [](const SweepPoint& a, const SweepPoint& b) { return a.swr < b.swr; }) -
+        sweep.begin());
+    if (!(sweep[least].swr <= level)) return std::nullopt;
+    // Where the SWR crosses the level between a step inside and the next one outside.
+    const auto crossing = [&](std::size_t inside, std::size_t outside) {
+        const SweepPoint& in = sweep[inside];
+        const SweepPoint& out = sweep[outside];
+        if (!std::isfinite(out.swr)) return out.frequency;
+        const double t = (level - in.swr) / (out.swr - in.swr);
+        return in.frequency + t * (out.frequency - in.frequency);
+    };
+    SwrBand band;
+    std::size_t low = least;
+    while (low > 0 && sweep[low - 1].swr <= level) --low;
+    std::size_t high = least;
+    while (high + 1 < sweep.size() && sweep[high + 1].swr <= level) ++high;
+    band.lowAtSweepEnd = low == 0;
+    band.highAtSweepEnd = high + 1 == sweep.size();
+    band.low = band.lowAtSweepEnd ? sweep.front().frequency : crossing(low, low - 1);
+    band.high = band.highAtSweepEnd ? sweep.back().frequency : crossing(high, high + 1);
+    return band;
+}
+
 std::variant<Analysis, Failure> analyse(const Antenna& antenna, Runner& runner, Language language,
-                                        int processes) {
-    Analyser analyser(antenna, language, processes, runner.exactFields());
+                                        int processes, const SweepRange& range) {
+    Analyser analyser(antenna, language, processes, runner.exactFields(), range);
     drive(analyser, runner);
     return analyser.result();
 }

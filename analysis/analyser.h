@@ -49,6 +49,16 @@ struct SweepPoint {
     bool solved = true;      // solved at this frequency, or taken from the checked fit
 };
 
+// The stretch of the sweep around its least SWR where the SWR stays at or below a level, the
+// edges interpolated linearly between the steps; an edge that is the sweep's own end says so,
+// for the band may go on beyond it.
+struct SwrBand {
+    double low = 0, high = 0;  // MHz
+    bool lowAtSweepEnd = false, highAtSweepEnd = false;
+};
+inline constexpr double kSwrLevels[] = {1.5, 2.0};
+[[nodiscard]] std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double level);
+
 // The sweep steps solved first when the sweep is fitted: nine, evenly spread, the design
 // frequency among them.
 inline constexpr int kFitSteps[] = {0, 2, 5, 7, 10, 13, 15, 18, 20};
@@ -70,6 +80,7 @@ struct Analysis {
     double stackingAbove = 0;       // metres, from the H-plane beamwidth
     Segmentation segmentation;
     int segments = 0;
+    SweepRange range;
     std::vector<ConvergenceStep> convergence;
     std::vector<SweepPoint> sweep;
     std::vector<PatternPoint> ePlane;  // phi 0 to 360, theta 90
@@ -83,7 +94,8 @@ class Analyser final : public Stepper {
 public:
     // processes: how many decks the sweep is shared among; fitSweep: solve nine steps and
     // take the others from a checked rational fit (it needs exact fields from the runner).
-    Analyser(Antenna antenna, Language language, int processes, bool fitSweep = false);
+    Analyser(Antenna antenna, Language language, int processes, bool fitSweep = false,
+             SweepRange range = {});
 
     // The decks to solve next, all at once; empty once finished.
     [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
@@ -121,6 +133,7 @@ private:
 
 // Runs an analyser to its end; the sweep is fitted where the runner gives exact fields.
 [[nodiscard]] std::variant<Analysis, Failure> analyse(const Antenna& antenna, Runner& runner,
-                                                      Language language, int processes);
+                                                      Language language, int processes,
+                                                      const SweepRange& range = {});
 
 }  // namespace zeva::analysis

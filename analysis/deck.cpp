@@ -7,18 +7,7 @@ namespace zeva::analysis {
 namespace {
 
 nec::Deck structure(const Antenna& antenna, const Segmentation& segmentation) {
-    nec::Deck deck;
-    const double wavelength = antenna.wavelength();
-    for (const Element& e : antenna.elements) {
-        const int segments = segmentsOf(e, wavelength, segmentation.perWavelength);
-        deck.wires.push_back({segments,
-                              {e.position, -e.length / 2, 0},
-                              {e.position, e.length / 2, 0},
-                              e.diameter / 2});
-    }
-    deck.extendedKernel = true;
-    deck.source.at = feedSegment(antenna, segmentation);
-    return deck;
+    return structureWith(antenna, segmentCounts(antenna, segmentation));
 }
 
 // E-plane: theta 90, phi 0 to 360; H-plane: phi 0, theta 0 to 360; both a degree apart.
@@ -50,10 +39,40 @@ nec::SegmentRef feedSegment(const Antenna& antenna, const Segmentation& segmenta
     return {static_cast<int>(antenna.driven), (segments - 1) / 2};
 }
 
-double sweepFrequency(double designFrequency, int step) {
-    const double start = designFrequency * (1 - kSweepSpan);
-    const double increment = designFrequency * 2 * kSweepSpan / (kSweepSteps - 1);
+std::vector<int> segmentCounts(const Antenna& antenna, const Segmentation& segmentation) {
+    std::vector<int> counts;
+    for (const Element& e : antenna.elements) {
+        counts.push_back(segmentsOf(e, antenna.wavelength(), segmentation.perWavelength));
+    }
+    return counts;
+}
+
+nec::Deck structureWith(const Antenna& antenna, const std::vector<int>& segments) {
+    nec::Deck deck;
+    for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
+        const Element& e = antenna.elements[i];
+        deck.wires.push_back({segments[i],
+                              {e.position, -e.length / 2, 0},
+                              {e.position, e.length / 2, 0},
+                              e.diameter / 2});
+    }
+    deck.extendedKernel = true;
+    deck.source.at = {static_cast<int>(antenna.driven), (segments[antenna.driven] - 1) / 2};
+    return deck;
+}
+
+double sweepFrequency(double designFrequency, const SweepRange& range, int step) {
+    if (range.given()) {
+        return range.low + step * (range.high - range.low) / (kSweepSteps - 1);
+    }
+    const double start = designFrequency * (1 - range.span);
+    const double increment = designFrequency * 2 * range.span / (kSweepSteps - 1);
     return step == kSweepSteps / 2 ? designFrequency : start + step * increment;
+}
+
+std::optional<int> designStep(const SweepRange& range) {
+    if (range.given()) return std::nullopt;
+    return kSweepSteps / 2;
 }
 
 nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation) {
@@ -70,11 +89,11 @@ nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
 }
 
 nec::Deck wholeDeck(const Antenna& antenna, const Segmentation& segmentation,
-                    const std::vector<std::string>& comments) {
+                    const std::vector<std::string>& comments, const SweepRange& range) {
     nec::Deck deck = patternDeck(antenna, segmentation);
     deck.comments = comments;
     for (int step = 0; step < kSweepSteps; ++step) {
-        deck.steps.push_back({sweepFrequency(antenna.frequency, step), {kForwardAndBack}});
+        deck.steps.push_back({sweepFrequency(antenna.frequency, range, step), {kForwardAndBack}});
     }
     return deck;
 }

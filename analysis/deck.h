@@ -3,6 +3,7 @@
 // driven element.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,18 @@
 
 namespace zeva::analysis {
 
-// The impedance is swept over the design frequency ±2 % in 21 steps, the design frequency
-// the middle one.
+// The impedance is swept in 21 steps: by default over the design frequency ±2 %, the design
+// frequency the middle step; at most ±10 %; or over a range the user gives.
 inline constexpr int kSweepSteps = 21;
 inline constexpr double kSweepSpan = 0.02;
+inline constexpr double kMaxSweepSpan = 0.10;
+
+struct SweepRange {
+    double span = kSweepSpan;  // ± this fraction of the design frequency, without a range
+    double low = 0, high = 0;  // MHz: the range given, where high > low
+
+    [[nodiscard]] bool given() const { return high > low; }
+};
 
 // How finely the wires are cut: every element gets the odd count of segments nearest to
 // perWavelength segments a wavelength, so that segment lengths are alike across elements
@@ -30,7 +39,9 @@ struct Segmentation {
 [[nodiscard]] int totalSegments(const Antenna& antenna, int perWavelength);
 
 // The frequency of sweep step 0 to kSweepSteps - 1, MHz.
-[[nodiscard]] double sweepFrequency(double designFrequency, int step);
+[[nodiscard]] double sweepFrequency(double designFrequency, const SweepRange& range, int step);
+// The step at the design frequency itself: the middle one of a span, none of a range given.
+[[nodiscard]] std::optional<int> designStep(const SweepRange& range);
 
 // The design frequency alone, with both pattern cuts one degree apart: the E-plane (theta 90,
 // the plane of the elements, phi 0 to 360) and the H-plane (phi 0, theta 0 to 360).
@@ -45,6 +56,15 @@ struct Segmentation {
 
 // Everything in one deck, for the user to run: the patterns, then the whole sweep.
 [[nodiscard]] nec::Deck wholeDeck(const Antenna& antenna, const Segmentation& segmentation,
-                                  const std::vector<std::string>& comments);
+                                  const std::vector<std::string>& comments,
+                                  const SweepRange& range = {});
+
+// The segments of each element at this segmentation.
+[[nodiscard]] std::vector<int> segmentCounts(const Antenna& antenna,
+                                             const Segmentation& segmentation);
+// The antenna's wires cut into the given counts of segments, fed at the middle of the driven
+// element, without steps: a study of small changes to an antenna keeps its segments, so that
+// what it sees is the change and not a segment more or less.
+[[nodiscard]] nec::Deck structureWith(const Antenna& antenna, const std::vector<int>& segments);
 
 }  // namespace zeva::analysis

@@ -31,6 +31,7 @@ Tuner::Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, La
              int processes)
     : antenna_(std::move(antenna)),
       segmentation_(analysis.segmentation),
+      range_(analysis.range),
       request_(request),
       language_(language),
       processes_(std::max(1, processes)) {
@@ -147,8 +148,13 @@ void Tuner::startSweeps() {
     decks_.clear();
     sweepFrequencies_.clear();
     for (int step = 0; step < kSweepSteps; ++step) {
-        sweepFrequencies_.push_back(sweepFrequency(antenna_.frequency, step));
+        sweepFrequencies_.push_back(sweepFrequency(antenna_.frequency, range_, step));
     }
+    // The design frequency is solved too where it is no step of the sweep: the match is
+    // judged there. It goes last, and out of the sweep's figures once judged.
+    const std::optional<int> design = designStep(range_);
+    designIndex_ = design ? static_cast<std::size_t>(*design) : sweepFrequencies_.size();
+    if (!design) sweepFrequencies_.push_back(antenna_.frequency);
     const auto share = [this](const Antenna& antenna, std::size_t parts) {
         for (std::size_t part = 0; part < parts; ++part) {
             const std::size_t begin = sweepFrequencies_.size() * part / parts;
@@ -201,14 +207,20 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
         return say(language_, chinese, english) + fixed(swr, 2) +
                say(language_, "，达不到 1.2 以下", " at the design frequency, not below 1.2");
     };
-    const std::size_t middle = kSweepSteps / 2;
+    const bool designAppended = designIndex_ == kSweepSteps;
+    // The SWR at the design frequency; the sweep's own steps kept.
+    const auto atDesign = [&](std::vector<double>& sweepSwr) {
+        const double swr = sweepSwr[designIndex_];
+        if (designAppended) sweepSwr.pop_back();
+        return swr;
+    };
     if (tuning_.hairpin) {
         HairpinMatch& match = *tuning_.hairpin;
         match.sweepSwr = throughNetwork(hairpinFeeds, [&](std::complex<double> feed,
                                                           std::size_t i) {
             return throughStub(feed, match.stubImpedance, match.stubLength, sweepFrequencies_[i]);
         });
-        match.swr = match.sweepSwr[middle];
+        match.swr = atDesign(match.sweepSwr);
         if (match.swr >= kMatchedSwr) {
             tuning_.hairpinNote = notBelow("发夹匹配在设计频率上的驻波比只能到 ",
                                            "the hairpin match only reaches an SWR of ", match.swr);
@@ -229,7 +241,7 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
                 return throughQuarterWave(feed, match.cable.impedance, sweepFrequencies_[i],
                                           antenna_.frequency);
             });
-        match.swr = match.sweepSwr[middle];
+        match.swr = atDesign(match.sweepSwr);
         if (const std::string why = tooLowForAMatch(); !why.empty()) {
             tuning_.coaxNote = why;
         } else if (match.swr >= kMatchedSwr) {

@@ -85,6 +85,7 @@ private:
 
     Antenna antenna_;
     Segmentation segmentation_;
+    SweepRange range_;
     MatchRequest request_;
     Language language_;
     int processes_;
@@ -95,6 +96,7 @@ private:
     std::vector<double> errors_;
     std::vector<nec::Deck> decks_;
     std::vector<double> sweepFrequencies_;
+    std::size_t designIndex_ = 0;   // of the design frequency among them
     std::size_t hairpinDecks_ = 0;  // the first decks of the sweeps are the hairpin's
     Tuning tuning_;
     std::variant<Tuning, Failure> result_;

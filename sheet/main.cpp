@@ -169,13 +169,16 @@ int main(int argc, char* argv[]) {
 
     std::optional<analysis::Analysis> result;
     std::optional<analysis::Tuning> tuning;
+    std::optional<analysis::OverGround> overGround;
+    std::optional<analysis::Tolerance> tolerance;
     if (options.analyse) {
         catchStopSignals();
         analysis::EngineRunner builtin(options.language, processors(), &stopRequested);
         analysis::ProcessRunner nec2c(options.language, options.timeLimit, &stopRequested);
         analysis::Runner& runner =
             options.solver == Solver::Nec2c ? static_cast<analysis::Runner&>(nec2c) : builtin;
-        auto analysed = analysis::analyse(antenna, runner, options.language, processors());
+        auto analysed =
+            analysis::analyse(antenna, runner, options.language, processors(), options.sweep);
         if (stopRequested.load()) endBySignal();
         if (const auto* failure = std::get_if<Failure>(&analysed)) return fail(failure->message);
         result = std::move(std::get<analysis::Analysis>(analysed));
@@ -185,6 +188,22 @@ int main(int argc, char* argv[]) {
         if (stopRequested.load()) endBySignal();
         if (const auto* failure = std::get_if<Failure>(&tuned)) return fail(failure->message);
         tuning = std::move(std::get<analysis::Tuning>(tuned));
+        if (options.placement) {
+            auto placed = analysis::studyOverGround(antenna, *result, *options.placement, runner,
+                                                    options.language);
+            if (stopRequested.load()) endBySignal();
+            if (const auto* failure = std::get_if<Failure>(&placed)) return fail(failure->message);
+            overGround = std::move(std::get<analysis::OverGround>(placed));
+        }
+        if (options.tolerance) {
+            auto studied = analysis::studyTolerance(antenna, *result, *options.tolerance, runner,
+                                                    options.language);
+            if (stopRequested.load()) endBySignal();
+            if (const auto* failure = std::get_if<Failure>(&studied)) {
+                return fail(failure->message);
+            }
+            tolerance = std::move(std::get<analysis::Tolerance>(studied));
+        }
     }
 
     // The files of one run are written together, and only once all they hold is known.
@@ -198,8 +217,10 @@ int main(int argc, char* argv[]) {
     }
     if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
 
-    const std::string text = render({options, sheet ? &*sheet : nullptr, antenna,
-                                     result ? &*result : nullptr, tuning ? &*tuning : nullptr});
+    const std::string text =
+        render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr,
+                tuning ? &*tuning : nullptr, overGround ? &*overGround : nullptr,
+                tolerance ? &*tolerance : nullptr});
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -58,6 +58,15 @@ struct Messages {
     const char* boomNeedsMounting;
     const char* largestBelowSmallest;
     const char* onePath;
+    const char* badHeight;
+    const char* badGround;
+    const char* groundNeedsHeight;
+    const char* badSweep;
+    const char* badTolerance;
+    const char* badSamples;
+    const char* badSeed;
+    const char* samplesNeedTolerance;
+    const char* studyNeedsAnalysis;
 };
 
 // clang-format off
@@ -75,7 +84,15 @@ const Messages kChinese{
     "求解程序必须是 builtin 或 nec2c：",
     "--boom-diameter 需要 --mounting insulated 或 bonded",
     "锥形元件的最大直径（--largest）小于最小直径（--smallest）",
-    "--nec 和 --plot 不能写到同一个文件："};
+    "--nec 和 --plot 不能写到同一个文件：",
+    "高度必须是大于零的数，可带单位 m、cm、mm、ft 或 in（默认 m）：",
+    "地面必须是 perfect、poor、average、good、sea，或 介电常数,电导率（S/m，介电常数至少 1）：",
+    "--ground 需要 --height",
+    "扫描范围必须是 0 到 10 之间的百分数，或 F1:F2（MHz，F1 < F2）：",
+    "公差必须是 长度[,位置]，各为零或正数，可带单位 mm、cm 或 in（默认 mm）：",
+    "样本数必须是 1 到 10000 之间的整数：", "种子必须是非负整数：",
+    "--samples 和 --seed 需要 --tolerance",
+    "--height、--sweep 和 --tolerance 需要 --analyse"};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
@@ -91,7 +108,18 @@ const Messages kEnglish{
     "the engine must be builtin or nec2c: ",
     "--boom-diameter needs --mounting insulated or bonded",
     "the largest taper diameter (--largest) is below the smallest (--smallest)",
-    "--nec and --plot cannot write one file: "};
+    "--nec and --plot cannot write one file: ",
+    "the height must be a number above zero, with m, cm, mm, ft or in (m by default): ",
+    "the ground must be perfect, poor, average, good, sea, or PERMITTIVITY,CONDUCTIVITY (S/m, "
+    "permittivity at least 1): ",
+    "--ground needs --height",
+    "the sweep must be a per cent above 0 and at most 10, or F1:F2 in MHz with F1 < F2: ",
+    "the tolerance must be LENGTH[,POSITION], each zero or more, with mm, cm or in (mm by "
+    "default): ",
+    "the samples must be a whole number from 1 to 10000: ",
+    "the seed must be a whole number of zero or more: ",
+    "--samples and --seed need --tolerance",
+    "--height, --sweep and --tolerance need --analyse"};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -117,7 +145,13 @@ enum class Takes {
     HairpinWire,
     HairpinSpacing,
     VelocityFactor,
-    Engine
+    Engine,
+    Height,
+    Ground,
+    Sweep,
+    Tolerance,
+    Samples,
+    Seed
 };
 struct ValueOption {
     std::string_view longName;
@@ -143,6 +177,12 @@ constexpr ValueOption kValueOptions[] = {
     {"--hairpin-spacing", "", Takes::HairpinSpacing},
     {"--velocity-factor", "", Takes::VelocityFactor},
     {"--engine", "", Takes::Engine},
+    {"--height", "", Takes::Height},
+    {"--ground", "", Takes::Ground},
+    {"--sweep", "", Takes::Sweep},
+    {"--tolerance", "", Takes::Tolerance},
+    {"--samples", "", Takes::Samples},
+    {"--seed", "", Takes::Seed},
 };
 
 // A number as a builder writes it: 25.4, 3/8 or a mixed fraction such as 1 1/4.
@@ -190,6 +230,65 @@ std::optional<double> lengthFrom(std::string_view text) {
     const auto value = measureOf(text);
     if (!value || !(*value > 0) || !std::isfinite(*value)) return std::nullopt;
     return *value * scale;
+}
+
+// A number that is the whole text and finite.
+std::optional<double> plainNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (status != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A height in metres from "10", "10m", "1000cm", "33ft" or "400in" (metres by default).
+std::optional<double> heightFrom(std::string_view text) {
+    double scale = 1;
+    for (const auto& [unit, metres] : {std::pair<std::string_view, double>{"mm", 0.001},
+                                       {"cm", 0.01},
+                                       {"m", 1},
+                                       {"ft", 0.3048},
+                                       {"in", 0.0254}}) {
+        if (text.ends_with(unit)) {
+            text.remove_suffix(unit.size());
+            scale = metres;
+            break;
+        }
+    }
+    while (text.ends_with(' ')) text.remove_suffix(1);
+    const auto value = plainNumber(text);
+    if (!value || !(*value > 0)) return std::nullopt;
+    return *value * scale;
+}
+
+// A tolerance in metres: a length as lengthFrom() reads it, or zero.
+std::optional<double> toleranceFrom(std::string_view text) {
+    std::string_view bare = text;
+    for (const std::string_view unit : {"mm", "cm", "in"}) {
+        if (bare.ends_with(unit)) bare.remove_suffix(unit.size());
+    }
+    if (const auto value = plainNumber(bare); value && *value == 0) return 0.0;
+    return lengthFrom(text);
+}
+
+// "2" (per cent about the design frequency) or "14.0:14.35" (MHz).
+std::optional<analysis::SweepRange> sweepFrom(std::string_view text) {
+    analysis::SweepRange range;
+    if (const std::size_t colon = text.find(':'); colon != std::string_view::npos) {
+        const auto low = plainNumber(text.substr(0, colon));
+        const auto high = plainNumber(text.substr(colon + 1));
+        if (!low || !high || !(*low > 0) || !(*high > *low)) return std::nullopt;
+        range.low = *low;
+        range.high = *high;
+        return range;
+    }
+    const auto percent = plainNumber(text);
+    if (!percent || !(*percent > 0) || *percent > analysis::kMaxSweepSpan * 100) {
+        return std::nullopt;
+    }
+    range.span = *percent / 100;
+    return range;
 }
 
 // A taper diameter that reads as a number must be above zero: the model's wires take it.
@@ -257,6 +356,11 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     bool haveFrequency = false;
     bool haveDiameter = false;
     bool haveDesign = false;
+    std::optional<nec::Ground> chosenGround;
+    analysis::ToleranceRequest tolerance;
+    bool toleranceGiven = false;
+    bool samplesGiven = false;
+    bool studyAsked = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string_view name = arguments[i];
         std::optional<std::string_view> inlineValue;
@@ -394,6 +498,56 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                     text == "coax" || text == "hairpin,coax" || text == "coax,hairpin";
                 if (!options.match.hairpin && !options.match.coax) return error(say.badMatch, text);
                 break;
+            case Takes::Height: {
+                const auto height = heightFrom(text);
+                if (!height) return error(say.badHeight, text);
+                if (!options.placement) options.placement = analysis::Placement{};
+                options.placement->height = *height;
+                break;
+            }
+            case Takes::Ground: {
+                const auto ground = analysis::groundNamed(text);
+                if (!ground) return error(say.badGround, text);
+                chosenGround = *ground;
+                break;
+            }
+            case Takes::Sweep: {
+                const auto range = sweepFrom(text);
+                if (!range) return error(say.badSweep, text);
+                options.sweep = *range;
+                studyAsked = true;
+                break;
+            }
+            case Takes::Tolerance: {
+                const std::size_t comma = text.find(',');
+                const auto length = toleranceFrom(text.substr(0, comma));
+                const auto position = comma == std::string_view::npos
+                                          ? std::optional<double>(0.0)
+                                          : toleranceFrom(text.substr(comma + 1));
+                if (!length || !position) return error(say.badTolerance, text);
+                tolerance.length = *length;
+                tolerance.position = *position;
+                toleranceGiven = true;
+                break;
+            }
+            case Takes::Samples:
+            case Takes::Seed: {
+                std::uint64_t value = 0;
+                const auto [end, status] =
+                    std::from_chars(text.data(), text.data() + text.size(), value);
+                const bool whole = status == std::errc{} && end == text.data() + text.size();
+                if (option->takes == Takes::Samples) {
+                    if (!whole || value < 1 || value > analysis::kMaxSamples) {
+                        return error(say.badSamples, text);
+                    }
+                    tolerance.samples = static_cast<int>(value);
+                } else {
+                    if (!whole) return error(say.badSeed, text);
+                    tolerance.seed = value;
+                }
+                samplesGiven = true;
+                break;
+            }
             case Takes::VelocityFactor: {
                 double factor = 0;
                 const auto [end, status] =
@@ -407,6 +561,19 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             }
         }
     }
+    if (chosenGround && !options.placement) return error(say.groundNeedsHeight);
+    if (options.placement) {
+        // Average ground where the height comes alone.
+        options.placement->ground =
+            chosenGround ? *chosenGround : *analysis::groundNamed("average");
+        studyAsked = true;
+    }
+    if (samplesGiven && !toleranceGiven) return error(say.samplesNeedTolerance);
+    if (toleranceGiven) {
+        options.tolerance = tolerance;
+        studyAsked = true;
+    }
+    if (studyAsked && !options.analyse) return error(say.studyNeedsAnalysis);
     if (options.mounting != analysis::Mounting::Insulators && !(options.boomDiameter > 0)) {
         return error(say.mountingNeedsBoom);
     }

@@ -7,8 +7,12 @@
 #include <variant>
 #include <vector>
 
+#include <optional>
+
 #include "analysis/build.h"
 #include "analysis/message.h"
+#include "analysis/over_ground.h"
+#include "analysis/tolerance.h"
 #include "analysis/tuner.h"
 #include "engine/design.h"
 
@@ -39,6 +43,9 @@ struct SheetOptions {
     double boomDiameter = 0;  // metres
     bool drivenThroughBoom = false;
     analysis::MatchRequest match;  // with --analyse: the trim always, the matches asked for
+    analysis::SweepRange sweep;
+    std::optional<analysis::Placement> placement;         // over ground, where a height is given
+    std::optional<analysis::ToleranceRequest> tolerance;  // the build tolerance, where asked
     bool analyse = false;
     bool help = false;
     bool version = false;

@@ -1,4 +1,5 @@
 #include "sheet/render.h"
+#include "sheet/studies.h"
 
 #include <unistd.h>
 
@@ -123,7 +124,7 @@ struct FigureLine {
 std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say) {
     const bool en = say.english;
     const std::string sep = en ? ", " : "，";
-    return {
+    std::vector<FigureLine> lines{
         {say.gain, fixed(a.pattern.forwardGain, 2) + " dBi" + (en ? " (" : "（") +
                        fixed(a.gainDbd, 2) + " dBd" + (en ? ")" : "）")},
         {say.frontToBack, fixed(a.pattern.frontToBack, 2) + " dB"},
@@ -140,6 +141,29 @@ std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say
                            std::to_string(a.segmentation.perWavelength) + " " +
                            (en ? "(extended thin-wire kernel)" : "段（扩展细线核）")},
     };
+    for (StudyLine& line :
+         bandwidthLines(a, en ? analysis::Language::English : analysis::Language::Chinese)) {
+        lines.push_back({std::move(line.label), std::move(line.text)});
+    }
+    return lines;
+}
+
+// The figures of the studies after the analysis: over the ground, the build tolerance.
+std::vector<FigureLine> studyLines(const Report& report) {
+    std::vector<FigureLine> lines;
+    const Language language = report.options.language;
+    if (report.overGround != nullptr) {
+        for (StudyLine& line :
+             overGroundLines(*report.overGround, report.antenna.wavelength(), language)) {
+            lines.push_back({std::move(line.label), std::move(line.text)});
+        }
+    }
+    if (report.tolerance != nullptr) {
+        for (StudyLine& line : toleranceLines(*report.tolerance, language)) {
+            lines.push_back({std::move(line.label), std::move(line.text)});
+        }
+    }
+    return lines;
 }
 
 std::vector<std::string> sweepCells(const analysis::SweepPoint& p) {
@@ -193,28 +217,36 @@ std::string drivenLengthText(double metres, double allowance, const Labels& say)
                         : "（电气长度 " + feetOf(metres) + " ft）");
 }
 
-std::string sweepRange(const std::vector<double>& swr, const Labels& say) {
+std::string sweepRange(const std::vector<double>& swr, const std::string& worstLabel) {
     const double worst = *std::max_element(swr.begin(), swr.end());
-    return std::string(say.worstInSweep) + " " + fixed(worst, 2);
+    return worstLabel + " " + fixed(worst, 2);
+}
+
+// "worst within +/-2 %", or within the range the sweep was given.
+std::string worstInSweep(const analysis::SweepRange& range, const Labels& say) {
+    if (!range.given() && range.span == analysis::kSweepSpan) return say.worstInSweep;
+    const std::string within = sweepRangeText(range);
+    return say.english ? "worst within " + within : within + " 内最大";
 }
 
 std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
-                                    const Labels& say) {
+                                    const std::string& worstLabel, const Labels& say) {
     const bool en = say.english;
     std::vector<FigureLine> lines;
     lines.push_back({say.trim, drivenLengthText(t.trim.length, allowance, say) + say.semicolon +
                                    impedanceText(t.trim.feed) + " " + say.ohms + say.comma +
                                    say.swrShort + " " + fixed(t.trim.swr, 2)});
     if (const auto& h = t.hairpin) {
-        lines.push_back(
-            {say.hairpin,
-             std::string(say.drivenShortened) + " " +
-                 drivenLengthText(h->elementLength, allowance, say) + say.semicolon +
-                 impedanceText(h->feed) + " " + say.ohms + say.semicolon + say.stub + " " +
-                 fixed(h->stubImpedance, 0) + " " + say.ohms + say.comma + (en ? "" : "长 ") +
-                 fixed(h->stubLength * 100, 2) + " cm" + (en ? " long" : "") + say.comma +
-                 say.shunt + " +j" + fixed(h->shuntReactance, 2) + " " + say.ohms + say.semicolon +
-                 say.swrShort + " " + fixed(h->swr, 2) + say.comma + sweepRange(h->sweepSwr, say)});
+        lines.push_back({say.hairpin, std::string(say.drivenShortened) + " " +
+                                          drivenLengthText(h->elementLength, allowance, say) +
+                                          say.semicolon + impedanceText(h->feed) + " " + say.ohms +
+                                          say.semicolon + say.stub + " " +
+                                          fixed(h->stubImpedance, 0) + " " + say.ohms + say.comma +
+                                          (en ? "" : "长 ") + fixed(h->stubLength * 100, 2) +
+                                          " cm" + (en ? " long" : "") + say.comma + say.shunt +
+                                          " +j" + fixed(h->shuntReactance, 2) + " " + say.ohms +
+                                          say.semicolon + say.swrShort + " " + fixed(h->swr, 2) +
+                                          say.comma + sweepRange(h->sweepSwr, worstLabel)});
     } else if (!t.hairpinNote.empty()) {
         lines.push_back({say.hairpin, t.hairpinNote});
     }
@@ -232,7 +264,7 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
                                        (en ? " long at a velocity factor of " : "（速度因子 ") +
                                        fixed(c->velocityFactor, 2) + (en ? "" : "）") +
                                        say.semicolon + say.swrShort + " " + fixed(c->swr, 2) +
-                                       say.comma + sweepRange(c->sweepSwr, say)});
+                                       say.comma + sweepRange(c->sweepSwr, worstLabel)});
     } else if (!t.coaxNote.empty()) {
         lines.push_back({say.coax, t.coaxNote});
     }
@@ -279,7 +311,8 @@ std::vector<FigureLine> reportLines(const analysis::Analysis& analysis,
     std::vector<FigureLine> lines = figuresOf(analysis, say);
     if (auto taper = taperLine(sheet, say)) lines.push_back(std::move(*taper));
     if (tuning != nullptr) {
-        for (FigureLine& line : tuningLines(*tuning, drivenAllowance(sheet), say)) {
+        const std::string worst = worstInSweep(analysis.range, say);
+        for (FigureLine& line : tuningLines(*tuning, drivenAllowance(sheet), worst, say)) {
             lines.push_back(std::move(line));
         }
     }
@@ -379,6 +412,9 @@ std::string textTable(const Report& report) {
              figureLines(*report.analysis, report.tuning, report.sheet, report.options.language)) {
             out += line + "\n";
         }
+        for (const FigureLine& line : studyLines(report)) {
+            out += line.label + colon + line.text + "\n";
+        }
         out += std::string(say.sweep) + colon;
         if (out.back() == ' ') out.pop_back();
         out += "\n";
@@ -436,6 +472,7 @@ std::string csv(const Report& report) {
              reportLines(*report.analysis, report.tuning, report.sheet, say)) {
             line({figure.label, figure.text});
         }
+        for (const FigureLine& figure : studyLines(report)) line({figure.label, figure.text});
         line({std::begin(say.sweepHeadings), std::end(say.sweepHeadings)});
         for (const analysis::SweepPoint& point : report.analysis->sweep) line(sweepCells(point));
     }
@@ -496,7 +533,7 @@ std::string analysisJson(const analysis::Analysis& a) {
                ", \"impedance_ohm\": " + impedance(step.feed) +
                ", \"forward_gain_dbi\": " + fixed(step.gain, 2) + "}";
     }
-    out += "],\n    \"sweep\": [";
+    out += "],\n    \"bandwidth_mhz\": " + bandwidthJson(a) + ",\n    \"sweep\": [";
     for (std::size_t i = 0; i < a.sweep.size(); ++i) {
         const analysis::SweepPoint& p = a.sweep[i];
         out += std::string(i > 0 ? ",\n      " : "\n      ") +
@@ -610,6 +647,12 @@ std::string json(const Report& report) {
     if (report.tuning != nullptr) {
         out += ",\n  \"tuning\": " + tuningJson(*report.tuning, drivenAllowance(report.sheet));
     }
+    if (report.overGround != nullptr) {
+        out += ",\n  \"over_ground\": " + overGroundJson(*report.overGround);
+    }
+    if (report.tolerance != nullptr) {
+        out += ",\n  \"tolerance\": " + toleranceJson(*report.tolerance);
+    }
     return out + "\n}\n";
 }
 
@@ -656,7 +699,8 @@ std::string necDeck(const analysis::Antenna& antenna, const analysis::Analysis* 
         antenna, analysis != nullptr ? analysis->segmentation : analysis::Segmentation{},
         {"zeva-sheet: Yagi-Uda, " + std::to_string(antenna.elements.size()) + " elements, " +
              frequencyText + " MHz",
-         "one straight wire per element across the boom, metres, free space"}));
+         "one straight wire per element across the boom, metres, free space"},
+        analysis != nullptr ? analysis->range : analysis::SweepRange{}));
 }
 
 std::size_t displayWidth(std::string_view text) {

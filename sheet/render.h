@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "analysis/analyser.h"
+#include "analysis/over_ground.h"
+#include "analysis/tolerance.h"
 #include "sheet/cut_sheet.h"
 
 namespace zeva::sheet {
@@ -15,8 +17,10 @@ struct Report {
     const SheetOptions& options;
     const CutSheet* sheet;  // none for an antenna read from a geometry file
     const analysis::Antenna& antenna;
-    const analysis::Analysis* analysis;        // none without --analyse
-    const analysis::Tuning* tuning = nullptr;  // the trim and matches, with the analysis
+    const analysis::Analysis* analysis;                // none without --analyse
+    const analysis::Tuning* tuning = nullptr;          // the trim and matches, with the analysis
+    const analysis::OverGround* overGround = nullptr;  // with --height
+    const analysis::Tolerance* tolerance = nullptr;    // with --tolerance
 };
 
 [[nodiscard]] std::string render(const Report& report);

@@ -58,7 +58,7 @@ TEST(Deck, the_whole_deck_holds_the_patterns_and_every_sweep_step) {
     EXPECT_NE(deck.find("FR 0 1 0 0 13.916 0\n"), std::string::npos);
     EXPECT_NE(deck.find("FR 0 1 0 0 14.484 0\n"), std::string::npos);
     EXPECT_EQ(deck.substr(deck.size() - 3), "EN\n");
-    EXPECT_DOUBLE_EQ(sweepFrequency(14.2, kSweepSteps / 2), 14.2);
+    EXPECT_DOUBLE_EQ(sweepFrequency(14.2, {}, kSweepSteps / 2), 14.2);
 }
 
 std::string fixture(const char* name) {

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/deck.h"
+#include "analysis/over_ground.h"
 #include "analysis/runner.h"
 #include "sheet/cut_sheet.h"
 #include "tests/case_name.h"
@@ -93,6 +94,27 @@ std::vector<Case> cases() {
         analysis::Antenna dipole{299.792458, {{"dipole", 0.48, 0, 2 * radius}}, 0};
         all.push_back(
             {radius < 0.001 ? "thin_dipole" : "thick_dipole", analysis::patternDeck(dipole, {50})});
+    }
+
+    // Over the ground: perfect, and real in the reflection-coefficient approximation, at a
+    // few heights; the elevation cut from the zenith to the horizon.
+    const analysis::Antenna three = design(ElementMode::ThreeElement, "14.2", 14);
+    const analysis::Antenna longBoom = design(ElementMode::MultiElement, "144", 10);
+    const struct {
+        const char* name;
+        const analysis::Antenna& antenna;
+        double height;
+        const char* ground;
+    } placed[] = {
+        {"three_elements_10_m_over_perfect_ground", three, 10, "perfect"},
+        {"three_elements_15_m_over_average_ground", three, 15, "average"},
+        {"three_elements_4_m_over_poor_ground", three, 4, "poor"},
+        {"long_boom_5_m_over_sea_water", longBoom, 5, "sea"},
+        {"long_boom_1_m_over_good_ground", longBoom, 1, "good"},
+    };
+    for (const auto& p : placed) {
+        all.push_back({p.name, analysis::overGroundDeck(
+                                   p.antenna, {50}, {p.height, *analysis::groundNamed(p.ground)})});
     }
 
     // The hairpin: a shorted transmission line across the feed, to a wire far away.

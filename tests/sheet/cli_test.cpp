@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -163,6 +165,59 @@ TEST_F(Cli, the_analysis_trims_the_driven_element_and_matches_it) {
     ASSERT_EQ(high.status, 0) << high.err;
     EXPECT_NE(high.out.find("not below 50: a hairpin match does not apply"), std::string::npos)
         << high.out;
+}
+
+// Over ground, across a range given, within a build tolerance: every format carries the
+// figures, and the JSON reads as JSON with the keys a script looks for.
+TEST_F(Cli, the_studies_in_every_format) {
+    const std::string studies =
+        "-e 3 -f 14.2 -d 1in -a --height 10 --ground good --sweep 14:14.35 --tolerance 5mm "
+        "--samples 20";
+    const Outcome text = run(studies + " --lang en");
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* line :
+         {"over ground: height 10.00 m (0.47 wavelength), good ground",
+          "takeoff angle: ", "elevation -3 dB beamwidth: ", "front-to-back at that elevation: ",
+          "feed-point impedance over ground: ",
+          "build tolerance: lengths ±5.00 mm, positions ±0.00 mm, 20 samples",
+          "SWR within the tolerance: median ", "bandwidth, SWR below 2.0: ", "  14.000  ",
+          "  14.350  "}) {
+        EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
+    }
+    const Outcome csv = run(studies + " --format csv");
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_NE(csv.out.find("仰角（最强辐射方向）,"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find("公差下的驻波比,"), std::string::npos);
+
+    const Outcome json = run(studies + " --format json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto parsed = nlohmann::json::parse(json.out);
+    const auto& over = parsed.at("over_ground");
+    EXPECT_EQ(over.at("height_m"), 10.0);
+    EXPECT_EQ(over.at("ground"), "good");
+    for (const char* key :
+         {"takeoff_elevation_deg", "gain_dbi", "elevation_beamwidth_deg", "front_to_back_db"}) {
+        EXPECT_TRUE(over.at(key).is_number()) << key;
+    }
+    EXPECT_TRUE(over.at("impedance_ohm").at("r").is_number());
+    const auto& tolerance = parsed.at("tolerance");
+    EXPECT_EQ(tolerance.at("samples"), 20);
+    EXPECT_LE(tolerance.at("swr").at("median"), tolerance.at("swr").at("worst"));
+    EXPECT_EQ(tolerance.at("sensitivities").size(), 3u);
+    const auto& bandwidth = parsed.at("analysis").at("bandwidth_mhz");
+    ASSERT_TRUE(bandwidth.at("swr_2").is_array());
+    EXPECT_LE(14.0, bandwidth.at("swr_2")[0]);
+    EXPECT_LE(bandwidth.at("swr_2")[1], 14.35);
+
+    // Beyond what the model holds: refused with a message, nothing printed as if it held.
+    const Outcome low = run("-e 3 -f 14.2 -d 1in -a --height 1 --ground poor --lang en");
+    EXPECT_EQ(low.status, 1);
+    EXPECT_NE(low.err.find("at least 0.1 wavelength"), std::string::npos) << low.err;
+    EXPECT_TRUE(low.out.empty());
+    const Outcome wide = run("-e 3 -f 14.2 -d 1in -a --sweep 10:20 --lang en");
+    EXPECT_EQ(wide.status, 1);
+    EXPECT_NE(wide.err.find("within the design frequency ±10 %"), std::string::npos) << wide.err;
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --sweep 12").status, 2);
 }
 
 TEST_F(Cli, engine_errors_name_the_option) {

@@ -91,5 +91,56 @@ TEST(Options, mistakes_are_named_in_the_language_asked_for) {
     EXPECT_EQ(refused({"-f", "144", "-d", "1", "--lang", "fr"}), "语言必须是 zh 或 en：fr");
 }
 
+TEST(Options, the_studies_after_the_analysis) {
+    const SheetOptions placed = parsed({"-f", "14.2", "-d", "14", "-a", "--height", "33ft"});
+    ASSERT_TRUE(placed.placement);
+    EXPECT_DOUBLE_EQ(placed.placement->height, 33 * 0.3048);
+    EXPECT_FALSE(placed.placement->ground.perfect);  // average ground by default
+    EXPECT_EQ(placed.placement->ground.permittivity, 13);
+    const SheetOptions sea =
+        parsed({"-f", "14.2", "-d", "14", "-a", "--height=12", "--ground", "sea"});
+    EXPECT_DOUBLE_EQ(sea.placement->height, 12);
+    EXPECT_EQ(sea.placement->ground.conductivity, 5);
+    EXPECT_DOUBLE_EQ(
+        parsed({"-f", "14.2", "-d", "14", "-a", "--height", "250cm"}).placement->height, 2.5);
+
+    EXPECT_DOUBLE_EQ(parsed({"-f", "14.2", "-d", "14", "-a", "--sweep", "5"}).sweep.span, 0.05);
+    const SheetOptions range = parsed({"-f", "14.2", "-d", "14", "-a", "--sweep", "14:14.35"});
+    EXPECT_TRUE(range.sweep.given());
+    EXPECT_DOUBLE_EQ(range.sweep.low, 14);
+    EXPECT_DOUBLE_EQ(range.sweep.high, 14.35);
+
+    const SheetOptions tolerance = parsed({"-f", "14.2", "-d", "14", "-a", "--tolerance",
+                                           "1mm,0.2cm", "--samples", "50", "--seed=9"});
+    ASSERT_TRUE(tolerance.tolerance);
+    EXPECT_DOUBLE_EQ(tolerance.tolerance->length, 0.001);
+    EXPECT_DOUBLE_EQ(tolerance.tolerance->position, 0.002);
+    EXPECT_EQ(tolerance.tolerance->samples, 50);
+    EXPECT_EQ(tolerance.tolerance->seed, 9u);
+    const SheetOptions zero = parsed({"-f", "14.2", "-d", "14", "-a", "--tolerance", "0"});
+    EXPECT_EQ(zero.tolerance->length, 0);
+    EXPECT_EQ(zero.tolerance->position, 0);
+    EXPECT_EQ(zero.tolerance->samples, analysis::kDefaultSamples);
+
+    for (const std::vector<std::string_view>& wrong : std::vector<std::vector<std::string_view>>{
+             {"-f", "14.2", "-d", "14", "--height", "10"},  // needs --analyse
+             {"-f", "14.2", "-d", "14", "--sweep", "3"},
+             {"-f", "14.2", "-d", "14", "--tolerance", "1mm"},
+             {"-f", "14.2", "-d", "14", "-a", "--ground", "good"},  // needs --height
+             {"-f", "14.2", "-d", "14", "-a", "--tolerance", "1", "--samples", "0"},
+             {"-f", "14.2", "-d", "14", "-a", "--samples", "10"},  // needs --tolerance
+             {"-f", "14.2", "-d", "14", "-a", "--height", "-3"},
+             {"-f", "14.2", "-d", "14", "-a", "--height", "10", "--ground", "mud"},
+             {"-f", "14.2", "-d", "14", "-a", "--sweep", "11"},
+             {"-f", "14.2", "-d", "14", "-a", "--sweep", "14.4:14"},
+             {"-f", "14.2", "-d", "14", "-a", "--sweep", "0"},
+             {"-f", "14.2", "-d", "14", "-a", "--tolerance", "-1mm"},
+             {"-f", "14.2", "-d", "14", "-a", "--tolerance", "1mm,"},
+             {"-f", "14.2", "-d", "14", "-a", "--tolerance", "1", "--seed", "-1"},
+         }) {
+        EXPECT_FALSE(refused(wrong).empty());
+    }
+}
+
 }  // namespace
 }  // namespace zeva::sheet

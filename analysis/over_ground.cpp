@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/over_ground.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace zeva::analysis {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr int kThetaCount = static_cast<int>(90 / kElevationStep) + 1;
+
+std::optional<double> number(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+const GroundPreset* presetOf(const nec::Ground& ground) {
+    if (ground.perfect) return nullptr;
+    for (const GroundPreset& preset : kGroundPresets) {
+        if (preset.permittivity == ground.permittivity &&
+            preset.conductivity == ground.conductivity) {
+            return &preset;
+        }
+    }
+    return nullptr;
+}
+
+// The figure with as many decimals as it needs, up to six: 0.005, 13, 5.
+std::string shortest(double value) {
+    std::string text = fixed(value, 6);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+// The gain along the elevation profile at a fractional index, interpolated in dB.
+double gainAt(const std::vector<ElevationPoint>& profile, double index) {
+    const auto low = static_cast<std::size_t>(std::floor(index));
+    if (low + 1 >= profile.size()) return profile.back().gain;
+    const double t = index - static_cast<double>(low);
+    return profile[low].gain + t * (profile[low + 1].gain - profile[low].gain);
+}
+
+// Elevation of the -3 dB point walking from the peak one way (+1 up, -1 down), interpolated
+// in dB between the samples; NaN where the gain never falls that far.
+double halfPowerElevation(const std::vector<ElevationPoint>& profile, std::size_t peak, double top,
+                          int way) {
+    const double level = top - 3;
+    const auto n = static_cast<long>(profile.size());
+    for (long i = static_cast<long>(peak) + way; i >= 0 && i < n; i += way) {
+        const ElevationPoint& outside = profile[static_cast<std::size_t>(i)];
+        const ElevationPoint& inside = profile[static_cast<std::size_t>(i - way)];
+        if (outside.gain <= level) {
+            const double t = (inside.gain - level) / (inside.gain - outside.gain);
+            return inside.elevation + t * (outside.elevation - inside.elevation);
+        }
+    }
+    return kNaN;
+}
+
+}  // namespace
+
+std::optional<nec::Ground> groundNamed(std::string_view text) {
+    if (text == "perfect") return nec::Ground{true, 1, 0};
+    for (const GroundPreset& preset : kGroundPresets) {
+        if (text == preset.name)
+            return nec::Ground{false, preset.permittivity, preset.conductivity};
+    }
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos) return std::nullopt;
+    const auto permittivity = number(text.substr(0, comma));
+    const auto conductivity = number(text.substr(comma + 1));
+    if (!permittivity || !conductivity || *permittivity < 1 || *conductivity < 0) {
+        return std::nullopt;
+    }
+    return nec::Ground{false, *permittivity, *conductivity};
+}
+
+std::string groundName(const nec::Ground& ground, Language language) {
+    if (ground.perfect) return say(language, "理想导电地面", "perfect ground");
+    const GroundPreset* preset = presetOf(ground);
+    const bool en = language == Language::English;
+    return (preset ? say(language, preset->chinese, preset->english)
+                   : say(language, "地面", "ground")) +
+           (en ? " (ε " : "（ε ") + shortest(ground.permittivity) + (en ? ", σ " : "，σ ") +
+           shortest(ground.conductivity) + (en ? " S/m)" : " S/m）");
+}
+
+std::string groundKey(const nec::Ground& ground) {
+    if (ground.perfect) return "perfect";
+    if (const GroundPreset* preset = presetOf(ground)) return preset->name;
+    return shortest(ground.permittivity) + "," + shortest(ground.conductivity);
+}
+
+std::optional<Failure> checkPlacement(const Antenna& antenna, const Placement& placement,
+                                      Language language) {
+    const double wavelength = antenna.wavelength();
+    const double height = placement.height / wavelength;
+    const double lowest =
+        placement.ground.perfect ? kMinHeightOverPerfectGround : kMinHeightOverRealGround;
+    const auto refuse = [&](const std::string& chinese, const std::string& english) {
+        return Failure{say(language, "无法计算离地的天线：", "cannot place the antenna: ") +
+                       (language == Language::English ? english : chinese)};
+    };
+    if (!std::isfinite(height) || height < lowest) {
+        const std::string metres = fixed(lowest * wavelength, 2);
+        return placement.ground.perfect
+                   ? refuse("离地高度至少要 " + fixed(lowest, 2) + " 波长（" + metres + " 米）",
+                            "the height must be at least " + fixed(lowest, 2) + " wavelength (" +
+                                metres + " m)")
+                   : refuse("实际地面的反射系数近似要求离地至少 " + fixed(lowest, 1) + " 波长（" +
+                                metres + " 米）；更低处只有 Sommerfeld 解法才准确",
+                            "the reflection-coefficient model of real ground needs a height of "
+                            "at least " +
+                                fixed(lowest, 1) + " wavelength (" + metres +
+                                " m); lower down only a Sommerfeld solution is right");
+    }
+    if (height > kMaxHeight) {
+        const std::string metres = fixed(kMaxHeight * wavelength, 1);
+        return refuse("离地高度超过 " + fixed(kMaxHeight, 0) + " 波长（" + metres +
+                          " 米）：仰角方向图的波瓣比它的采样还密",
+                      "the height is above " + fixed(kMaxHeight, 0) + " wavelengths (" + metres +
+                          " m): the elevation pattern's lobes are finer than its steps");
+    }
+    return std::nullopt;
+}
+
+nec::Deck overGroundDeck(const Antenna& antenna, const Segmentation& segmentation,
+                         const Placement& placement) {
+    nec::Deck deck = structureWith(antenna, segmentCounts(antenna, segmentation));
+    for (nec::Wire& wire : deck.wires) {
+        wire.end1.z = placement.height;
+        wire.end2.z = placement.height;
+    }
+    deck.ground = placement.ground;
+    // Towards the directors (phi 0) and behind (phi 180), from the zenith to the horizon.
+    deck.steps = {{antenna.frequency, {{kThetaCount, 2, 0, 0, kElevationStep, 180}}}};
+    return deck;
+}
+
+std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& result,
+                                                    const Placement& placement, Language language) {
+    const auto count = static_cast<std::size_t>(kThetaCount);
+    if (!result.hasFeed || result.patterns.size() != 1 || result.patterns[0].size() != 2 * count) {
+        return Failure{
+            say(language, "NEC-2 的离地结果不完整", "incomplete NEC-2 results over the ground")};
+    }
+    const std::vector<PatternPoint>& cut = result.patterns[0];
+    OverGround over;
+    over.placement = placement;
+    over.feed = result.feed;
+    over.swr = swrAgainst50(result.feed);
+    // Forward from the horizon up to the zenith, then behind down to the horizon.
+    for (std::size_t i = count; i-- > 0;) {
+        over.elevation.push_back({90 - cut[i].theta, cut[i].gain});
+    }
+    for (std::size_t i = 1; i < count; ++i) {
+        over.elevation.push_back({90 + cut[count + i].theta, cut[count + i].gain});
+    }
+    const std::vector<ElevationPoint>& profile = over.elevation;
+    // The strongest sample forward, refined by the parabola through it and its neighbours.
+    std::size_t peak = 0;
+    for (std::size_t i = 1; i < count; ++i) {
+        if (profile[i].gain > profile[peak].gain) peak = i;
+    }
+    double offset = 0;
+    double top = profile[peak].gain;
+    if (peak > 0 && peak + 1 < profile.size()) {
+        const double below = profile[peak - 1].gain;
+        const double above = profile[peak + 1].gain;
+        const double curvature = below - 2 * top + above;
+        if (curvature < 0) {
+            offset = 0.5 * (below - above) / curvature;
+            top -= 0.25 * (below - above) * offset;
+        }
+    }
+    over.takeoff = profile[peak].elevation + offset * kElevationStep;
+    over.gain = top;
+    over.beamwidth =
+        halfPowerElevation(profile, peak, top, 1) - halfPowerElevation(profile, peak, top, -1);
+    // Behind at the same elevation: the profile's mirror index.
+    const double behind =
+        static_cast<double>(profile.size() - 1) - (static_cast<double>(peak) + offset);
+    over.frontToBack = top - gainAt(profile, behind);
+    return over;
+}
+
+GroundStudy::GroundStudy(const Antenna& antenna, const Analysis& analysis, Placement placement,
+                         Language language)
+    : placement_(placement), language_(language) {
+    if (auto failure = checkPlacement(antenna, placement_, language_)) {
+        result_ = std::move(*failure);
+        return;
+    }
+    decks_ = {overGroundDeck(antenna, analysis.segmentation, placement_)};
+}
+
+void GroundStudy::accept(const Outputs& outputs) {
+    const auto round = roundResults(outputs, decks_.size(), language_);
+    decks_.clear();
+    if (const auto* failure = std::get_if<Failure>(&round)) {
+        result_ = *failure;
+        return;
+    }
+    const DeckResults& results = (*std::get<const std::vector<DeckResults>*>(round))[0];
+    if (results.size() != 1) {
+        result_ = Failure{
+            say(language_, "NEC-2 的离地结果不完整", "incomplete NEC-2 results over the ground")};
+        return;
+    }
+    result_ = overGroundFigures(results[0], placement_, language_);
+}
+
+std::variant<OverGround, Failure> studyOverGround(const Antenna& antenna, const Analysis& analysis,
+                                                  const Placement& placement, Runner& runner,
+                                                  Language language) {
+    GroundStudy study(antenna, analysis, placement, language);
+    drive(study, runner);
+    return study.result();
+}
+
+}  // namespace zeva::analysis

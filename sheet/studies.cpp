@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: MIT
+#include "sheet/studies.h"
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+namespace zeva::sheet {
+namespace {
+
+using analysis::fixed;
+using analysis::say;
+
+// How many elements the sensitivities name, the strongest first.
+constexpr std::size_t kNamedSensitivities = 3;
+
+std::string number(double value, int decimals) {
+    return std::isfinite(value) ? fixed(value, decimals) : "null";
+}
+
+std::string impedanceText(const analysis::Impedance& z) {
+    return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
+           fixed(std::fabs(z.reactance), 2);
+}
+
+std::string spreadText(const analysis::Spread& s, int decimals, const std::string& unit,
+                       Language language) {
+    const bool en = language == Language::English;
+    return (en ? "median " : "中位数 ") + fixed(s.median, decimals) + unit +
+           (en ? ", 90th percentile " : "，90 % 分位 ") + fixed(s.p90, decimals) + unit +
+           (en ? ", worst " : "，最差 ") + fixed(s.worst, decimals) + unit;
+}
+
+std::string spreadJson(const analysis::Spread& s, int decimals) {
+    return "{\"median\": " + number(s.median, decimals) + ", \"p90\": " + number(s.p90, decimals) +
+           ", \"worst\": " + number(s.worst, decimals) + "}";
+}
+
+// The elements whose length moves a figure most, strongest first, with their figure.
+std::string strongest(const std::vector<analysis::Sensitivity>& all,
+                      double analysis::Sensitivity::*figure, int decimals, const std::string& unit,
+                      Language language) {
+    std::vector<analysis::Sensitivity> sorted = all;
+    std::stable_sort(sorted.begin(), sorted.end(), [figure](const auto& a, const auto& b) {
+        return std::fabs(a.*figure) > std::fabs(b.*figure);
+    });
+    std::string out;
+    for (std::size_t i = 0; i < std::min(kNamedSensitivities, sorted.size()); ++i) {
+        if (i > 0) out += language == Language::English ? ", " : "，";
+        out += sorted[i].name + " " + (sorted[i].*figure >= 0 ? "+" : "") +
+               fixed(sorted[i].*figure, decimals) + unit;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string sweepRangeText(const analysis::SweepRange& range) {
+    if (range.given()) return fixed(range.low, 3) + "–" + fixed(range.high, 3) + " MHz";
+    std::string percent = fixed(range.span * 100, 2);
+    percent.erase(percent.find_last_not_of('0') + 1);
+    if (percent.back() == '.') percent.pop_back();
+    return "±" + percent + " %";
+}
+
+std::vector<StudyLine> bandwidthLines(const analysis::Analysis& a, Language language) {
+    const bool en = language == Language::English;
+    std::vector<StudyLine> lines;
+    for (const double level : analysis::kSwrLevels) {
+        const std::string levelText = fixed(level, 1);
+        StudyLine line{
+            (en ? "bandwidth, SWR below " : "驻波比低于 ") + levelText + (en ? "" : " 的带宽"), {}};
+        const auto band = analysis::swrBand(a.sweep, level);
+        if (!band) {
+            line.text = en ? "none: the SWR stays above " + levelText + " across the sweep"
+                           : "无：整个扫描范围内驻波比都高于 " + levelText;
+        } else {
+            line.text = fixed(band->low, 3) + "–" + fixed(band->high, 3) + " MHz" +
+                        (en ? " (" : "（") + fixed((band->high - band->low) * 1000, 0) + " kHz";
+            if (band->lowAtSweepEnd || band->highAtSweepEnd) {
+                line.text +=
+                    en ? "; it goes on beyond the sweep's end" : "；带宽延伸到扫描范围之外";
+            }
+            line.text += en ? ")" : "）";
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<StudyLine> overGroundLines(const analysis::OverGround& over, double wavelength,
+                                       Language language) {
+    const bool en = language == Language::English;
+    const analysis::Placement& p = over.placement;
+    const std::string ground = analysis::groundName(p.ground, language);
+    return {
+        {en ? "over ground" : "离地",
+         (en ? "height " : "高度 ") + fixed(p.height, 2) + (en ? " m (" : " 米（") +
+             fixed(p.height / wavelength, 2) + (en ? " wavelength), " : " 波长），") + ground},
+        {en ? "takeoff angle" : "仰角（最强辐射方向）",
+         fixed(over.takeoff, 1) + (en ? " degrees, gain there " : " 度，该处增益 ") +
+             fixed(over.gain, 2) + " dBi"},
+        {en ? "elevation -3 dB beamwidth" : "仰角 -3 dB 波束宽度",
+         std::isfinite(over.beamwidth)
+             ? fixed(over.beamwidth, 1) + (en ? " degrees" : " 度")
+             : (en ? "none: the lobe does not fall by 3 dB" : "无：波瓣未下降 3 dB")},
+        {en ? "front-to-back at that elevation" : "该仰角的前后比",
+         fixed(over.frontToBack, 2) + " dB"},
+        {en ? "feed-point impedance over ground" : "离地的馈点阻抗",
+         impedanceText(over.feed) + (en ? " ohm, SWR " : " 欧，驻波比 ") + fixed(over.swr, 2)},
+    };
+}
+
+std::vector<StudyLine> toleranceLines(const analysis::Tolerance& t, Language language) {
+    const bool en = language == Language::English;
+    const analysis::ToleranceRequest& r = t.request;
+    const double step = r.length > 0 ? r.length : analysis::kSensitivityStep;
+    return {
+        {en ? "build tolerance" : "制作公差",
+         (en ? "lengths ±" : "长度 ±") + fixed(r.length * 1000, 2) +
+             (en ? " mm, positions ±" : " mm，位置 ±") + fixed(r.position * 1000, 2) + " mm" +
+             (en ? ", " : "，") + std::to_string(r.samples) +
+             (en ? " samples (seed " : " 个样本（种子 ") + std::to_string(r.seed) +
+             (en ? ")" : "）")},
+        {en ? "SWR within the tolerance" : "公差下的驻波比", spreadText(t.swr, 2, "", language)},
+        {en ? "shift of the resonance" : "谐振频率的偏移",
+         spreadText(t.resonanceShift, 1, " kHz", language)},
+        {en ? "forward gain within the tolerance" : "公差下的前向增益",
+         spreadText(t.gain, 2, " dBi", language)},
+        {en ? "front-to-back within the tolerance" : "公差下的前后比",
+         spreadText(t.frontToBack, 2, " dB", language)},
+        {en ? "lengths that move the reactance most" : "对电抗影响最大的元件长度",
+         strongest(t.sensitivities, &analysis::Sensitivity::reactance, 3,
+                   en ? " ohm/mm" : " 欧/毫米", language)},
+        {en ? "lengths that move the gain most" : "对增益影响最大的元件长度",
+         strongest(t.sensitivities, &analysis::Sensitivity::gain, 4, en ? " dB/mm" : " dB/毫米",
+                   language) +
+             (en ? " (each changed by ±" : "（每根改变 ±") + fixed(step * 1000, 2) +
+             (en ? " mm)" : " mm）")},
+    };
+}
+
+std::string bandwidthJson(const analysis::Analysis& a) {
+    std::string out = "{";
+    const char* keys[] = {"swr_1_5", "swr_2"};
+    for (std::size_t i = 0; i < std::size(analysis::kSwrLevels); ++i) {
+        const auto band = analysis::swrBand(a.sweep, analysis::kSwrLevels[i]);
+        out += std::string(i > 0 ? ", " : "") + "\"" + keys[i] + "\": " +
+               (band ? "[" + fixed(band->low, 4) + ", " + fixed(band->high, 4) + "]" : "null");
+    }
+    return out + "}";
+}
+
+std::string overGroundJson(const analysis::OverGround& over) {
+    return "{\"height_m\": " + fixed(over.placement.height, 3) + ", \"ground\": \"" +
+           analysis::groundKey(over.placement.ground) + "\", \"permittivity\": " +
+           number(over.placement.ground.perfect ? std::nan("") : over.placement.ground.permittivity,
+                  3) +
+           ", \"conductivity_s_per_m\": " +
+           number(over.placement.ground.perfect ? std::nan("") : over.placement.ground.conductivity,
+                  6) +
+           ",\n    \"takeoff_elevation_deg\": " + number(over.takeoff, 2) +
+           ", \"gain_dbi\": " + number(over.gain, 2) +
+           ", \"elevation_beamwidth_deg\": " + number(over.beamwidth, 1) +
+           ", \"front_to_back_db\": " + number(over.frontToBack, 2) +
+           ",\n    \"impedance_ohm\": {\"r\": " + fixed(over.feed.resistance, 3) +
+           ", \"x\": " + fixed(over.feed.reactance, 3) + "}, \"swr\": " + number(over.swr, 4) + "}";
+}
+
+std::string toleranceJson(const analysis::Tolerance& t) {
+    std::string out = "{\"length_mm\": " + fixed(t.request.length * 1000, 3) +
+                      ", \"position_mm\": " + fixed(t.request.position * 1000, 3) +
+                      ", \"samples\": " + std::to_string(t.request.samples) +
+                      ", \"seed\": " + std::to_string(t.request.seed) +
+                      ",\n    \"swr\": " + spreadJson(t.swr, 3) +
+                      ",\n    \"resonance_shift_khz\": " + spreadJson(t.resonanceShift, 2) +
+                      ",\n    \"gain_dbi\": " + spreadJson(t.gain, 3) +
+                      ",\n    \"front_to_back_db\": " + spreadJson(t.frontToBack, 2) +
+                      ",\n    \"sensitivities\": [";
+    for (std::size_t i = 0; i < t.sensitivities.size(); ++i) {
+        const analysis::Sensitivity& s = t.sensitivities[i];
+        const std::string name =
+            nlohmann::json(s.name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        out += std::string(i > 0 ? ",\n      " : "\n      ") + "{\"element\": " + name +
+               ", \"reactance_ohm_per_mm\": " + number(s.reactance, 4) +
+               ", \"gain_db_per_mm\": " + number(s.gain, 5) + "}";
+    }
+    return out + "]}";
+}
+
+}  // namespace zeva::sheet

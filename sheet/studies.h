@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+// The figures of the studies made after the analysis, as the report prints them: the sweep's
+// range and SWR bandwidths, the antenna over ground at its height, and the build tolerance.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/analyser.h"
+#include "analysis/over_ground.h"
+#include "analysis/tolerance.h"
+
+namespace zeva::sheet {
+
+using analysis::Language;
+
+// A figure's label and its text, one line of the report.
+struct StudyLine {
+    std::string label;
+    std::string text;
+};
+
+// "±2 %" for a span about the design frequency, "14.000–14.350 MHz" for a range given.
+[[nodiscard]] std::string sweepRangeText(const analysis::SweepRange& range);
+
+// The 1.5:1 and 2:1 SWR bandwidths of the analysis' sweep.
+[[nodiscard]] std::vector<StudyLine> bandwidthLines(const analysis::Analysis& analysis,
+                                                    Language language);
+[[nodiscard]] std::vector<StudyLine> overGroundLines(const analysis::OverGround& over,
+                                                     double wavelength, Language language);
+[[nodiscard]] std::vector<StudyLine> toleranceLines(const analysis::Tolerance& tolerance,
+                                                    Language language);
+
+// The JSON values of the same: "bandwidth_mhz", "over_ground" and "tolerance".
+[[nodiscard]] std::string bandwidthJson(const analysis::Analysis& analysis);
+[[nodiscard]] std::string overGroundJson(const analysis::OverGround& over);
+[[nodiscard]] std::string toleranceJson(const analysis::Tolerance& tolerance);
+
+}  // namespace zeva::sheet
