@@ -212,8 +212,8 @@ int main(int argc, char* argv[]) {
         files.push_back({options.necFile, necDeck(antenna, result ? &*result : nullptr)});
     }
     if (!options.plotFile.empty()) {
-        files.push_back(
-            {options.plotFile, patternSvg(*result, antenna.frequency, options.language)});
+        files.push_back({options.plotFile, patternSvg(*result, antenna.frequency, options.language,
+                                                      overGround ? &*overGround : nullptr)});
     }
     if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
 

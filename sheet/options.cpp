@@ -242,6 +242,33 @@ std::optional<double> plainNumber(std::string_view text) {
     return value;
 }
 
+// A taper diameter that reads as a number must be above zero: the model's wires take it.
+// A text that is no number is left to the engine, which names it as such.
+bool readsAsNotPositive(std::string_view text) {
+    double value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return status == std::errc{} && end == text.data() + text.size() && !(value > 0);
+}
+
+// A whole number is an index; an inch text may end in "in" or '"', which is how the whole
+// inches 1 and 2 are told from the indices 1 and 2.
+int diameterFrom(std::string_view text) {
+    for (const std::string_view unit : {std::string_view("in"), std::string_view("\"")}) {
+        if (text.ends_with(unit)) {
+            return diameterByInchText(text.substr(0, text.size() - unit.size()));
+        }
+    }
+    int index = -1;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (status == std::errc{} && end == text.data() + text.size()) {
+        return index >= 0 && static_cast<std::size_t>(index) < DiameterCatalogue.size() ? index
+                                                                                        : -1;
+    }
+    return diameterByInchText(text);
+}
+
+}  // namespace
+
 // A height in metres from "10", "10m", "1000cm", "33ft" or "400in" (metres by default).
 std::optional<double> heightFrom(std::string_view text) {
     double scale = 1;
@@ -290,33 +317,6 @@ std::optional<analysis::SweepRange> sweepFrom(std::string_view text) {
     range.span = *percent / 100;
     return range;
 }
-
-// A taper diameter that reads as a number must be above zero: the model's wires take it.
-// A text that is no number is left to the engine, which names it as such.
-bool readsAsNotPositive(std::string_view text) {
-    double value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return status == std::errc{} && end == text.data() + text.size() && !(value > 0);
-}
-
-// A whole number is an index; an inch text may end in "in" or '"', which is how the whole
-// inches 1 and 2 are told from the indices 1 and 2.
-int diameterFrom(std::string_view text) {
-    for (const std::string_view unit : {std::string_view("in"), std::string_view("\"")}) {
-        if (text.ends_with(unit)) {
-            return diameterByInchText(text.substr(0, text.size() - unit.size()));
-        }
-    }
-    int index = -1;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), index);
-    if (status == std::errc{} && end == text.data() + text.size()) {
-        return index >= 0 && static_cast<std::size_t>(index) < DiameterCatalogue.size() ? index
-                                                                                        : -1;
-    }
-    return diameterByInchText(text);
-}
-
-}  // namespace
 
 std::string withSingleBlanks(std::string_view text) {
     std::string out;

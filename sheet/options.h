@@ -63,4 +63,13 @@ struct SheetOptions {
 
 [[nodiscard]] std::string usage(Language language);
 
+// The studies' figures as the command line and the window take them. Nothing where the text
+// is not one.
+// A height in metres from "10", "10m", "1000cm", "33ft" or "400in" (metres by default).
+[[nodiscard]] std::optional<double> heightFrom(std::string_view text);
+// A tolerance in metres from "1", "1mm", "0.1cm" or "0.04in" (millimetres by default), or 0.
+[[nodiscard]] std::optional<double> toleranceFrom(std::string_view text);
+// A sweep of "2" (per cent about the design frequency, at most 10) or "14.0:14.35" (MHz).
+[[nodiscard]] std::optional<analysis::SweepRange> sweepFrom(std::string_view text);
+
 }  // namespace zeva::sheet

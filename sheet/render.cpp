@@ -727,8 +727,10 @@ std::string render(const Report& report) {
     return textTable(report);
 }
 
-std::string patternSvg(const analysis::Analysis& analysis, double frequency, Language language) {
+std::string patternSvg(const analysis::Analysis& analysis, double frequency, Language language,
+                       const analysis::OverGround* over) {
     const bool english = language == Language::English;
+    const std::string height = fixed(520 + (over != nullptr ? kElevationSvgHeight : 0), 0);
     constexpr double kRadius = 160;
     constexpr double kFloorRadius = 16;  // the scale's bottom: deep nulls stay on this ring
     constexpr double kRange = 40;        // dB shown below the scale's top
@@ -744,11 +746,13 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
 
     // CJK faces first, so that the Chinese titles show wherever one is installed.
     std::string svg =
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"840\" height=\"520\" "
-        "viewBox=\"0 0 840 520\" font-family=\"'Noto Sans CJK SC', 'WenQuanYi Micro Hei', "
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"840\" height=\"" + height +
+        "\" viewBox=\"0 0 840 " + height +
+        "\" font-family=\"'Noto Sans CJK SC', 'WenQuanYi Micro Hei', "
         "'WenQuanYi Zen Hei', 'Source Han Sans SC', 'Microsoft YaHei', 'PingFang SC', "
         "'DejaVu Sans', sans-serif\" font-size=\"12\">\n"
-        "<rect width=\"840\" height=\"520\" fill=\"white\"/>\n";
+        "<rect width=\"840\" height=\"" +
+        height + "\" fill=\"white\"/>\n";
     svg += "<text x=\"420\" y=\"28\" text-anchor=\"middle\" font-size=\"18\">" +
            std::string(english ? "Radiation patterns at " : "方向图，") + fixed(frequency, 3) +
            " MHz</text>\n";
@@ -806,8 +810,9 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
            std::string(english ? "forward gain " : "前向增益 ") +
            fixed(analysis.pattern.forwardGain, 2) + " dBi, " +
            (english ? "front-to-back " : "前后比 ") + fixed(analysis.pattern.frontToBack, 2) +
-           " dB</text>\n</svg>\n";
-    return svg;
+           " dB</text>\n";
+    if (over != nullptr) svg += elevationSvg(*over, 520, language);
+    return svg + "</svg>\n";
 }
 
 namespace {

@@ -46,8 +46,9 @@ struct Report {
 [[nodiscard]] std::string necDeck(const analysis::Antenna& antenna,
                                   const analysis::Analysis* analysis);
 
+// The E- and H-plane patterns; below them the elevation pattern, over the ground.
 [[nodiscard]] std::string patternSvg(const analysis::Analysis& analysis, double frequency,
-                                     Language language);
+                                     Language language, const analysis::OverGround* over = nullptr);
 
 // Columns a text takes in a terminal: CJK characters take two.
 [[nodiscard]] std::size_t displayWidth(std::string_view text);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <numbers>
+#include <utility>
 
 namespace zeva::sheet {
 namespace {
@@ -138,6 +140,71 @@ std::vector<StudyLine> toleranceLines(const analysis::Tolerance& t, Language lan
              (en ? " (each changed by ±" : "（每根改变 ±") + fixed(step * 1000, 2) +
              (en ? " mm)" : " mm）")},
     };
+}
+
+std::string elevationSvg(const analysis::OverGround& over, double y, Language language) {
+    const bool en = language == Language::English;
+    constexpr double kRadius = 220;
+    constexpr double kRange = 40;  // dB below the scale's top
+    double peak = -999;
+    for (const analysis::ElevationPoint& p : over.elevation) peak = std::max(peak, p.gain);
+    const double top = std::ceil(peak / 5) * 5;
+    const double floor = kRadius / 10;
+    const auto radiusOf = [&](double gain) {
+        const double share = std::clamp((gain - (top - kRange)) / kRange, 0.0, 1.0);
+        return floor + share * (kRadius - floor);
+    };
+    const double cx = 420;
+    const double cy = y + 60 + kRadius;
+    // The x and y of a direction at a radius, and the same as an SVG point.
+    const auto at = [&](double degrees, double r) {
+        const double a = degrees * std::numbers::pi / 180;
+        return std::pair{cx + r * std::cos(a), cy - r * std::sin(a)};
+    };
+    const auto point = [&](double degrees, double r) {
+        const auto [x, py] = at(degrees, r);
+        return fixed(x, 2) + "," + fixed(py, 2);
+    };
+    const std::string ground = analysis::groundName(over.placement.ground, language);
+    const std::string height = fixed(over.placement.height, 2);
+    std::string svg = "<text x=\"420\" y=\"" + fixed(y + 20, 0) +
+                      "\" text-anchor=\"middle\" font-size=\"16\">" +
+                      (en ? "Elevation pattern along the boom, " + height + " m above " + ground
+                          : "仰角方向图（沿天线杆的垂直面），离" + ground + " " + height + " 米") +
+                      "</text>\n";
+    for (int ring = 0; ring <= 4; ++ring) {
+        const double r = radiusOf(top - ring * 10);
+        svg += "<path d=\"M" + point(0, r) + " A" + fixed(r, 1) + "," + fixed(r, 1) + " 0 0 0 " +
+               point(180, r) + "\" fill=\"none\" stroke=\"#bbb\"/>\n";
+        if (ring % 2 == 0) {
+            svg += "<text x=\"" + fixed(cx + r, 1) + "\" y=\"" + fixed(cy + 16, 1) +
+                   "\" text-anchor=\"middle\" fill=\"#333\">" + fixed(top - ring * 10, 0) +
+                   "</text>\n";
+        }
+    }
+    for (int angle = 0; angle <= 180; angle += 30) {
+        svg += "<path d=\"M" + point(angle, floor) + " L" + point(angle, kRadius) +
+               "\" stroke=\"#ddd\"/>\n";
+        const auto [x, py] = at(angle, kRadius + 16);
+        svg += "<text x=\"" + fixed(x, 1) + "\" y=\"" + fixed(py + 4, 1) +
+               "\" text-anchor=\"middle\" fill=\"#666\">" +
+               std::to_string(angle <= 90 ? angle : 180 - angle) + "°</text>\n";
+    }
+    std::string path = "M" + point(0, 0);
+    for (const analysis::ElevationPoint& p : over.elevation) {
+        path += " L" + point(p.elevation, radiusOf(p.gain));
+    }
+    svg += "<path d=\"" + path +
+           " Z\" fill=\"rgba(0,0,255,0.08)\" stroke=\"blue\" stroke-width=\"1.5\"/>\n";
+    svg += "<path d=\"M" + point(0, 0) + " L" + point(over.takeoff, kRadius) +
+           "\" stroke=\"#c00\" stroke-dasharray=\"4,3\"/>\n";
+    svg += "<text x=\"420\" y=\"" + fixed(cy + 40, 1) + "\" text-anchor=\"middle\">" +
+           (en ? "takeoff " + fixed(over.takeoff, 1) + "°, gain " + fixed(over.gain, 2) +
+                     " dBi (dBi, 10 dB a ring)"
+               : "仰角 " + fixed(over.takeoff, 1) + "°，增益 " + fixed(over.gain, 2) +
+                     " dBi（刻度 dBi，每圈 10 dB）") +
+           "</text>\n";
+    return svg;
 }
 
 std::string bandwidthJson(const analysis::Analysis& a) {

@@ -31,6 +31,12 @@ struct StudyLine {
 [[nodiscard]] std::vector<StudyLine> toleranceLines(const analysis::Tolerance& tolerance,
                                                     Language language);
 
+// The elevation pattern as SVG elements: a half polar plot 840 wide and kElevationSvgHeight
+// high, its top at y, the horizon ahead to the right.
+inline constexpr double kElevationSvgHeight = 340;
+[[nodiscard]] std::string elevationSvg(const analysis::OverGround& over, double y,
+                                       Language language);
+
 // The JSON values of the same: "bandwidth_mhz", "over_ground" and "tolerance".
 [[nodiscard]] std::string bandwidthJson(const analysis::Analysis& analysis);
 [[nodiscard]] std::string overGroundJson(const analysis::OverGround& over);

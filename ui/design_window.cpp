@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
@@ -31,10 +32,13 @@
 
 #include "engine/numbers.h"
 #include "sheet/render.h"
+#include "sheet/studies.h"
 #include "ui/analysis_run.h"
 #include "ui/errors.h"
 #include "ui/plots.h"
 #include "ui/report.h"
+#include "ui/studies_box.h"
+#include "ui/study_plots.h"
 
 namespace zeva::ui {
 
@@ -188,6 +192,8 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sheetLayout->addWidget(table_);
     sheetLayout->addWidget(boom_);
     sheetLayout->addWidget(buildControls());
+    studies_ = new StudiesBox;
+    sheetLayout->addWidget(studies_);
 
     // Right: the analysis' progress, figures and plots.
     auto* analysisSide = new QWidget;
@@ -214,10 +220,19 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sweepPlot_->setObjectName(QStringLiteral("sweepPlot"));
     patternPlot_ = new PlotWidget(paintPatterns);
     patternPlot_->setObjectName(QStringLiteral("patternPlot"));
+    elevationPlot_ = new StudyPlot(QStringLiteral("勾选“在地面上方”后显示离地的仰角方向图"));
+    elevationPlot_->setObjectName(QStringLiteral("elevationPlot"));
+    histogram_ = new StudyPlot(QStringLiteral("点击“公差分析”后显示公差下驻波比的分布"));
+    histogram_->setObjectName(QStringLiteral("toleranceHistogram"));
+    plots_ = new QTabWidget;
+    plots_->setObjectName(QStringLiteral("plots"));
+    plots_->addTab(sweepPlot_, QStringLiteral("驻波比与增益"));
+    plots_->addTab(patternPlot_, QStringLiteral("方向图"));
+    plots_->addTab(elevationPlot_, QStringLiteral("仰角方向图"));
+    plots_->addTab(histogram_, QStringLiteral("公差分布"));
     analysisLayout->addLayout(progressRow);
     analysisLayout->addWidget(figures_, 3);
-    analysisLayout->addWidget(sweepPlot_, 3);
-    analysisLayout->addWidget(patternPlot_, 4);
+    analysisLayout->addWidget(plots_, 5);
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->addWidget(sheetSide);
@@ -248,9 +263,38 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     layout->addLayout(commands);
 
     connect(cancel_, &QPushButton::clicked, this, [this] {
+        const bool study = stage_ == Stage::Ground || stage_ == Stage::Tolerance;
         cancelAnalysis();
-        setAnalysisNote(QStringLiteral("分析已取消。"));
+        // A study's cancel leaves the analysis and its figures standing.
+        if (study) {
+            status_->setText(QStringLiteral("已取消。"));
+        } else {
+            setAnalysisNote(QStringLiteral("分析已取消。"));
+        }
+        updateCommands();
     });
+    studies_->sweepChanged = [this] {
+        if (!sheet_) return;
+        cancelAnalysis();
+        analysis_.reset();
+        tuning_.reset();
+        overGround_.reset();
+        tolerance_.reset();
+        sweepPlot_->setAnalysis(nullptr);
+        patternPlot_->setAnalysis(nullptr);
+        showStudies();
+        figures_->clear();
+        startAnalysis();
+    };
+    studies_->placementChanged = [this] {
+        if (stage_ == Stage::Analysis || stage_ == Stage::Tuning) return;  // the chain follows
+        if (stage_ == Stage::Tolerance) {
+            groundWaiting_ = true;
+            return;
+        }
+        startGround();
+    };
+    studies_->toleranceAsked = [this] { startTolerance(); };
     updateCommands();
 }
 
@@ -362,6 +406,9 @@ void DesignWindow::showDesign(const sheet::SheetOptions& design) {
     cancelAnalysis();
     analysis_.reset();
     tuning_.reset();
+    overGround_.reset();
+    tolerance_.reset();
+    showStudies();
     mainDesign_ = design;
     sweepPlot_->setAnalysis(nullptr);
     patternPlot_->setAnalysis(nullptr);
@@ -421,11 +468,19 @@ void DesignWindow::rebuildSheet() {
 
 void DesignWindow::startAnalysis() {
     setAnalysisNote({});
+    const auto studies = studies_->read();
+    analysis::SweepRange range;
+    if (const auto* request = std::get_if<StudyRequest>(&studies)) {
+        range = request->sweep;
+    } else {
+        buildNote_->setText(std::get<QString>(studies));
+    }
     status_->setText(QStringLiteral("正在分析…"));
     showRunning(true);
+    stage_ = Stage::Analysis;
     run_ = std::make_unique<AnalysisRun>(
         std::make_unique<analysis::Analyser>(sheet::antennaOf(*sheet_), Language::Chinese,
-                                             QThread::idealThreadCount(), true),
+                                             QThread::idealThreadCount(), true, range),
         [this](int round) {
             status_->setText(QStringLiteral("正在分析：第 %1 轮计算…").arg(round));
         },
@@ -437,6 +492,7 @@ void DesignWindow::startAnalysis() {
 
 void DesignWindow::analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result) {
     showRunning(false);
+    stage_ = Stage::Idle;
     if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
         setAnalysisNote(QString::fromStdString(failure->message));
     } else {
@@ -459,26 +515,135 @@ void DesignWindow::startTuning() {
         return;
     }
     buildNote_->clear();
-    // This may run inside the finished analysis' own callback: that run is kept until the
-    // next one ends, never destroyed under its caller. A tuning still running is cancelled.
-    if (run_) run_->cancel();
-    retired_ = std::move(run_);
     tuning_.reset();
     showFigures();
-    status_->setText(QStringLiteral("正在调整驱动元件…"));
+    stage_ = Stage::Tuning;
+    launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, options.match,
+                                             Language::Chinese, QThread::idealThreadCount()),
+           QStringLiteral("正在调整驱动元件…"), [this](analysis::Stepper& done) {
+               tuningDone(static_cast<analysis::Tuner&>(done).result());
+           });
+}
+
+void DesignWindow::launch(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
+                          std::function<void(analysis::Stepper&)> done) {
+    // This may run inside the finished run's own callback: that run is kept until the next
+    // one ends, never destroyed under its caller. A run still going is cancelled.
+    if (run_) run_->cancel();
+    retired_ = std::move(run_);
+    status_->setText(status);
     showRunning(true);
     run_ = std::make_unique<AnalysisRun>(
-        std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, options.match,
-                                          Language::Chinese, QThread::idealThreadCount()),
-        [](int) {},
-        [this](analysis::Stepper& done) {
-            tuningDone(static_cast<analysis::Tuner&>(done).result());
-        });
+        std::move(stepper), [](int) {}, std::move(done));
     run_->start();
+    updateCommands();
+}
+
+void DesignWindow::startGround() {
+    groundWaiting_ = false;
+    if (!analysis_ || !sheet_) return;
+    const auto studies = studies_->read();
+    if (const auto* wrong = std::get_if<QString>(&studies)) {
+        buildNote_->setText(*wrong);
+        return;
+    }
+    const auto& placement = std::get<StudyRequest>(studies).placement;
+    if (!placement) {
+        overGround_.reset();
+        showFigures();
+        showStudies();
+        return;
+    }
+    const analysis::Placement* had = overGround_ ? &overGround_->placement : nullptr;
+    if (had != nullptr && had->height == placement->height &&
+        had->ground.perfect == placement->ground.perfect &&
+        had->ground.permittivity == placement->ground.permittivity &&
+        had->ground.conductivity == placement->ground.conductivity) {
+        return;  // already known
+    }
+    overGround_.reset();
+    showStudies();
+    stage_ = Stage::Ground;
+    launch(std::make_unique<analysis::GroundStudy>(sheet::antennaOf(*sheet_), *analysis_,
+                                                   *placement, Language::Chinese),
+           QStringLiteral("正在计算离地的天线…"), [this](analysis::Stepper& done) {
+               groundDone(static_cast<analysis::GroundStudy&>(done).result());
+           });
+}
+
+void DesignWindow::groundDone(const std::variant<analysis::OverGround, analysis::Failure>& result) {
+    showRunning(false);
+    stage_ = Stage::Idle;
+    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
+        status_->setText(QString::fromStdString(failure->message));
+        elevationPlot_->setHint(QString::fromStdString(failure->message));
+    } else {
+        overGround_ = std::get<analysis::OverGround>(result);
+        status_->setText(QStringLiteral("分析完成。"));
+    }
+    showFigures();
+    showStudies();
+    updateCommands();
+}
+
+void DesignWindow::startTolerance() {
+    if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return;
+    const auto studies = studies_->read();
+    if (const auto* wrong = std::get_if<QString>(&studies)) {
+        buildNote_->setText(*wrong);
+        return;
+    }
+    buildNote_->clear();
+    tolerance_.reset();
+    showStudies();
+    stage_ = Stage::Tolerance;
+    plots_->setCurrentWidget(histogram_);
+    launch(std::make_unique<analysis::ToleranceStudy>(sheet::antennaOf(*sheet_), *analysis_,
+                                                      std::get<StudyRequest>(studies).tolerance,
+                                                      Language::Chinese),
+           QStringLiteral("正在做公差分析…"), [this](analysis::Stepper& done) {
+               toleranceDone(static_cast<analysis::ToleranceStudy&>(done).result());
+           });
+}
+
+void DesignWindow::toleranceDone(
+    const std::variant<analysis::Tolerance, analysis::Failure>& result) {
+    showRunning(false);
+    stage_ = Stage::Idle;
+    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
+        status_->setText(QString::fromStdString(failure->message));
+        histogram_->setHint(QString::fromStdString(failure->message));
+    } else {
+        tolerance_ = std::get<analysis::Tolerance>(result);
+        status_->setText(QStringLiteral("分析完成。"));
+    }
+    showFigures();
+    showStudies();
+    updateCommands();
+    if (groundWaiting_) startGround();
+}
+
+// The studies' plots, or their hints while they are not known.
+void DesignWindow::showStudies() {
+    if (overGround_) {
+        elevationPlot_->setPainter([over = *overGround_](QPainter& painter, const QRectF& area) {
+            paintElevation(painter, area, over);
+        });
+    } else {
+        elevationPlot_->setPainter({});
+    }
+    if (tolerance_) {
+        histogram_->setPainter([tolerance = *tolerance_](QPainter& painter, const QRectF& area) {
+            paintSwrHistogram(painter, area, tolerance);
+        });
+    } else {
+        histogram_->setPainter({});
+    }
 }
 
 void DesignWindow::tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result) {
     showRunning(false);
+    stage_ = Stage::Idle;
     if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
         status_->setText(QString::fromStdString(failure->message));
     } else {
@@ -488,6 +653,7 @@ void DesignWindow::tuningDone(const std::variant<analysis::Tuning, analysis::Fai
     showFigures();
     sweepPlot_->setAnalysis(&*analysis_, tuning_ ? &*tuning_ : nullptr);
     updateCommands();
+    startGround();
 }
 
 // One figure a line: the analysis', then the trim's and the matches'.
@@ -499,11 +665,25 @@ void DesignWindow::showFigures() {
                             Language::Chinese)) {
         lines << QString::fromStdString(line);
     }
+    std::vector<sheet::StudyLine> studies;
+    if (overGround_) {
+        studies = sheet::overGroundLines(*overGround_, analysis_->wavelength, Language::Chinese);
+    }
+    if (tolerance_) {
+        for (sheet::StudyLine& line : sheet::toleranceLines(*tolerance_, Language::Chinese)) {
+            studies.push_back(std::move(line));
+        }
+    }
+    for (const sheet::StudyLine& line : studies) {
+        lines << QString::fromStdString(line.label + "：" + line.text);
+    }
     figures_->setPlainText(lines.join('\n'));
 }
 
 void DesignWindow::cancelAnalysis() {
     retired_.reset();
+    stage_ = Stage::Idle;
+    groundWaiting_ = false;
     if (run_ == nullptr) return;
     run_->cancel();
     run_.reset();
@@ -530,6 +710,7 @@ void DesignWindow::updateCommands() {
                            (kind != Export::Pattern || analysis_.has_value()));
     }
     print_->setEnabled(sheet_.has_value());
+    studies_->setToleranceEnabled(analysis_.has_value() && stage_ == Stage::Idle);
 }
 
 void DesignWindow::closeEvent(QCloseEvent* event) {
@@ -561,7 +742,8 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
             options.format =
                 kind == Export::Csv ? sheet::OutputFormat::Csv : sheet::OutputFormat::Json;
             content = sheet::render(
-                {options, &*sheet_, antenna, analysis, tuning_ ? &*tuning_ : nullptr});
+                {options, &*sheet_, antenna, analysis, tuning_ ? &*tuning_ : nullptr,
+                 overGround_ ? &*overGround_ : nullptr, tolerance_ ? &*tolerance_ : nullptr});
             break;
         }
         case Export::Deck:
@@ -569,7 +751,8 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
             break;
         case Export::Pattern:
             if (analysis == nullptr) return false;
-            content = sheet::patternSvg(*analysis, antenna.frequency, Language::Chinese);
+            content = sheet::patternSvg(*analysis, antenna.frequency, Language::Chinese,
+                                        overGround_ ? &*overGround_ : nullptr);
             break;
         case Export::Pdf: {
             const QByteArray pdf =

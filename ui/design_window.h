@@ -10,6 +10,8 @@
 #include <optional>
 
 #include "analysis/analyser.h"
+#include "analysis/over_ground.h"
+#include "analysis/tolerance.h"
 #include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 
@@ -20,6 +22,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QTabWidget;
 class QTableView;
 
 namespace zeva::ui {
@@ -27,6 +30,8 @@ namespace zeva::ui {
 class AnalysisRun;
 class CutSheetModel;
 class PlotWidget;
+class StudiesBox;
+class StudyPlot;
 
 enum class Export { Csv, Json, Deck, Pattern, Pdf };
 
@@ -58,6 +63,16 @@ private:
     void analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result);
     void startTuning();
     void tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result);
+    // The studies after the tuning: over the ground where asked, the tolerance on demand.
+    void startGround();
+    void groundDone(const std::variant<analysis::OverGround, analysis::Failure>& result);
+    void startTolerance();
+    void toleranceDone(const std::variant<analysis::Tolerance, analysis::Failure>& result);
+    // Starts a run of the stepper after the current one, which is cancelled; a run that ends
+    // in its own callback is kept until the next one ends.
+    void launch(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
+                std::function<void(analysis::Stepper&)> done);
+    void showStudies();
     void showFigures();
     void showRunning(bool running);
     void chooseAndExport(Export kind);
@@ -68,6 +83,13 @@ private:
     std::optional<sheet::CutSheet> sheet_;
     std::optional<analysis::Analysis> analysis_;
     std::optional<analysis::Tuning> tuning_;
+    std::optional<analysis::OverGround> overGround_;
+    std::optional<analysis::Tolerance> tolerance_;
+    // What runs now: the analysis and the tuning chain on to the ground; a change of the
+    // ground while another study runs waits for it.
+    enum class Stage { Idle, Analysis, Tuning, Ground, Tolerance };
+    Stage stage_ = Stage::Idle;
+    bool groundWaiting_ = false;
     std::unique_ptr<AnalysisRun> run_;
     std::unique_ptr<AnalysisRun> retired_;  // a run that ended in its own callback
     QString analysisNote_;
@@ -82,6 +104,10 @@ private:
     QPlainTextEdit* figures_;
     PlotWidget* sweepPlot_;
     PlotWidget* patternPlot_;
+    StudyPlot* elevationPlot_;
+    StudyPlot* histogram_;
+    QTabWidget* plots_;
+    StudiesBox* studies_;
     QComboBox* mounting_;
     QLineEdit* boomDiameter_;
     QCheckBox* drivenThrough_;

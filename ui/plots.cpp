@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "sheet/studies.h"
+
 namespace zeva::ui {
 namespace {
 
@@ -71,7 +73,9 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
 
     painter.setPen(QPen(painter.pen().color(), 1));
     painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.4), Qt::AlignCenter,
-                     QStringLiteral("驻波比与增益，设计频率 ±2 %"));
+                     QStringLiteral("驻波比与增益，") +
+                         (analysis.range.given() ? QString() : QStringLiteral("设计频率 ")) +
+                         QString::fromStdString(sheet::sweepRangeText(analysis.range)));
     // Grid and the three scales.
     const double fStep = niceStep(f1 - f0, 4);
     for (double f = std::ceil(f0 / fStep) * fStep; f <= f1 + 1e-9; f += fStep) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -265,6 +266,43 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
     for (const QString& line : lines.mid(9)) {
         EXPECT_TRUE(matched.out.contains(line + '\n')) << line.toStdString();
     }
+}
+
+// Over the ground and within a tolerance, from the window's controls: the figures are
+// zeva-sheet's for the same options, the plots appear, a wrong control is named.
+TEST_F(Design, the_studies_follow_their_controls_and_match_zeva_sheet) {
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    finish(window);
+    auto* height = find<QLineEdit>("height", window);
+    height->setText(QStringLiteral("12"));
+    find<QComboBox>("ground", window)->setCurrentIndex(3);  // good ground
+    QTest::mouseClick(find<QCheckBox>("overGround", window), Qt::LeftButton);
+    finish(window);
+    find<QLineEdit>("toleranceSamples", window)->setText(QStringLiteral("20"));
+    QTest::mouseClick(find<QPushButton>("runTolerance", window), Qt::LeftButton);
+    finish(window);
+    const Outcome sheet =
+        zevaSheet({"-e", "3", "-f", "14.2", "-d", "1in", "--analyse", "--height", "12", "--ground",
+                   "good", "--tolerance", "1mm,1mm", "--samples", "20"});
+    ASSERT_EQ(sheet.status, 0);
+    const QString shown = figures(window);
+    for (const char* label :
+         {"离地：", "仰角（最强辐射方向）：", "仰角 -3 dB 波束宽度：", "离地的馈点阻抗：",
+          "制作公差：", "公差下的驻波比：", "谐振频率的偏移：", "对电抗影响最大的元件长度："}) {
+        const QRegularExpression line(QRegularExpression::escape(QString::fromUtf8(label)) +
+                                      QStringLiteral("[^\n]*"));
+        const QString inWindow = line.match(shown).captured();
+        ASSERT_FALSE(inWindow.isEmpty()) << label << "\n" << shown.toStdString();
+        EXPECT_TRUE(sheet.out.contains(inWindow + '\n')) << inWindow.toStdString();
+    }
+
+    // A wrong height is named, and the figures already shown stay.
+    height->setText(QStringLiteral("ten"));
+    QTest::keyClick(height, Qt::Key_Return);
+    EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QStringLiteral("ten")));
+    EXPECT_TRUE(figures(window).contains(QStringLiteral("仰角（最强辐射方向）：")));
 }
 
 TEST_F(Design, cancelling_or_closing_stops_the_work_at_once_and_leaves_no_thread_behind) {

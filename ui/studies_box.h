@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// The controls of the studies after the analysis: the sweep's range, the antenna over the
+// ground at its height, and the build tolerance, which runs when asked for.
+#pragma once
+
+#include <QGroupBox>
+#include <functional>
+#include <optional>
+#include <variant>
+
+#include "analysis/deck.h"
+#include "analysis/over_ground.h"
+#include "analysis/tolerance.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace zeva::ui {
+
+struct StudyRequest {
+    analysis::SweepRange sweep;
+    std::optional<analysis::Placement> placement;  // where the antenna is over the ground
+    analysis::ToleranceRequest tolerance;
+};
+
+class StudiesBox final : public QGroupBox {
+public:
+    explicit StudiesBox(QWidget* parent = nullptr);
+
+    // The studies as the controls say, or a message naming the control that is wrong.
+    [[nodiscard]] std::variant<StudyRequest, QString> read() const;
+    void setToleranceEnabled(bool enabled);
+
+    std::function<void()> sweepChanged;      // the sweep's range was changed
+    std::function<void()> placementChanged;  // the height or the ground
+    std::function<void()> toleranceAsked;    // the tolerance command
+
+private:
+    QLineEdit* sweep_;
+    QCheckBox* overGround_;
+    QLineEdit* height_;
+    QComboBox* ground_;
+    QLineEdit* length_;
+    QLineEdit* position_;
+    QLineEdit* samples_;
+    QPushButton* runTolerance_;
+};
+
+}  // namespace zeva::ui

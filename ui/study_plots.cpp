@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: MIT
+#include "ui/study_plots.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace zeva::ui {
+namespace {
+
+const QColor kGrid(210, 210, 210);
+const QColor kText(90, 90, 90);
+const QColor kCurve(0, 0, 200);
+const QColor kMark(200, 0, 0);
+constexpr double kRange = 40;  // dB below the scale's top
+
+QString number(double value, int decimals) { return QString::number(value, 'f', decimals); }
+
+}  // namespace
+
+void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverGround& over) {
+    if (over.elevation.empty()) return;
+    double peak = -999;
+    for (const analysis::ElevationPoint& p : over.elevation) peak = std::max(peak, p.gain);
+    const double top = std::ceil(peak / 5) * 5;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.3), Qt::AlignCenter,
+                     QStringLiteral("仰角方向图（沿天线杆的垂直面，离地 %1 米）")
+                         .arg(number(over.placement.height, 2)));
+    const double margin = metrics.horizontalAdvance(QStringLiteral("180°")) + 6;
+    const double radius =
+        std::max(10.0, std::min(area.width() / 2 - margin, area.height() - line * 5.5));
+    const QPointF centre(area.center().x(), area.top() + line * 2.4 + radius);
+    const double floor = radius / 10;
+    const auto radiusOf = [&](double gain) {
+        const double share = std::clamp((gain - (top - kRange)) / kRange, 0.0, 1.0);
+        return floor + share * (radius - floor);
+    };
+    const auto direction = [](double degrees) {
+        const double a = degrees * std::numbers::pi / 180;
+        return QPointF(std::cos(a), -std::sin(a));
+    };
+    painter.setBrush(Qt::NoBrush);
+    for (int ring = 0; ring <= 4; ++ring) {
+        painter.setPen(kGrid);
+        const double r = radiusOf(top - ring * 10);
+        painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), 0, 180 * 16);
+    }
+    for (int angle = 0; angle <= 180; angle += 15) {
+        painter.setPen(kGrid);
+        painter.drawLine(centre + direction(angle) * floor, centre + direction(angle) * radius);
+        if (angle % 30 != 0) continue;
+        painter.setPen(kText);
+        const QPointF at = centre + direction(angle) * (radius + line * 0.9);
+        painter.drawText(QRectF(at.x() - 30, at.y() - line / 2, 60, line), Qt::AlignCenter,
+                         QStringLiteral("%1°").arg(angle <= 90 ? angle : 180 - angle));
+    }
+    painter.setPen(kGrid);
+    painter.drawLine(centre - QPointF(radius, 0), centre + QPointF(radius, 0));  // the ground
+    QPainterPath path(centre);
+    for (const analysis::ElevationPoint& p : over.elevation) {
+        path.lineTo(centre + direction(p.elevation) * radiusOf(p.gain));
+    }
+    path.closeSubpath();
+    painter.setPen(QPen(kCurve, 1.5));
+    painter.setBrush(QColor(0, 0, 255, 20));
+    painter.drawPath(path);
+    // The takeoff angle.
+    painter.setPen(QPen(kMark, 1, Qt::DashLine));
+    painter.drawLine(centre, centre + direction(over.takeoff) * radius);
+    // The rings' figures along the ground line, right of the centre.
+    painter.setPen(kText);
+    for (int ring = 0; ring <= 4; ring += 2) {
+        const double x = centre.x() + radiusOf(top - ring * 10);
+        painter.drawText(QRectF(x - 30, centre.y() + 2, 60, line), Qt::AlignCenter,
+                         number(top - ring * 10, 0));
+    }
+    painter.drawText(QRectF(area.left(), centre.y() + line * 1.3, area.width(), line),
+                     Qt::AlignCenter,
+                     QStringLiteral("仰角 %1°，增益 %2 dBi（刻度 dBi，每圈 10 dB）")
+                         .arg(number(over.takeoff, 1), number(over.gain, 2)));
+    painter.restore();
+}
+
+void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::Tolerance& t) {
+    const std::vector<double>& samples = t.swrSamples;
+    if (samples.empty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.3), Qt::AlignCenter,
+                     QStringLiteral("公差下设计频率上的驻波比（%1 个样本）").arg(samples.size()));
+    const QRectF plot = area.adjusted(metrics.horizontalAdvance(QStringLiteral("000")) + 10,
+                                      line * 2, -10, -line * 2.6);
+    const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+    // The bands: twenty across the spread, or one where every sample is alike.
+    const double span = std::max(*high - *low, 1e-6);
+    constexpr int kBands = 20;
+    std::vector<int> counts(kBands, 0);
+    for (const double swr : samples) {
+        const int band = std::min(kBands - 1, static_cast<int>((swr - *low) / span * kBands));
+        ++counts[static_cast<std::size_t>(band)];
+    }
+    const int most = *std::max_element(counts.begin(), counts.end());
+    const double width = plot.width() / kBands;
+    painter.setPen(kGrid);
+    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+    painter.drawLine(plot.bottomLeft(), plot.topLeft());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 200, 120));
+    for (int band = 0; band < kBands; ++band) {
+        const double h = plot.height() * counts[static_cast<std::size_t>(band)] / most;
+        painter.drawRect(QRectF(plot.left() + band * width + 1, plot.bottom() - h, width - 2, h));
+    }
+    painter.setPen(kText);
+    painter.drawText(
+        QRectF(area.left(), plot.top() - line / 2, plot.left() - area.left() - 4, line),
+        Qt::AlignRight | Qt::AlignVCenter, QString::number(most));
+    painter.drawText(
+        QRectF(area.left(), plot.bottom() - line / 2, plot.left() - area.left() - 4, line),
+        Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
+    const auto x = [&](double swr) { return plot.left() + (swr - *low) / span * plot.width(); };
+    painter.drawText(QRectF(plot.left() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
+                     number(*low, 2));
+    painter.drawText(QRectF(plot.right() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
+                     number(*high, 2));
+    for (const auto& [value, name] : {std::pair{t.swr.median, QStringLiteral("中位数")},
+                                      std::pair{t.swr.p90, QStringLiteral("90 %")}}) {
+        painter.setPen(QPen(kMark, 1, Qt::DashLine));
+        painter.drawLine(QPointF(x(value), plot.top()), QPointF(x(value), plot.bottom()));
+        painter.setPen(kMark);
+        painter.drawText(QRectF(x(value) - 60, plot.top() - line * 1.1, 120, line), Qt::AlignCenter,
+                         name + ' ' + number(value, 2));
+    }
+    painter.setPen(kText);
+    painter.drawText(QRectF(area.left(), plot.bottom() + line * 1.2, area.width(), line),
+                     Qt::AlignCenter, QStringLiteral("驻波比（50 欧）"));
+    painter.restore();
+}
+
+StudyPlot::StudyPlot(QString hint, QWidget* parent) : QWidget(parent), hint_(std::move(hint)) {
+    setMinimumSize(300, 200);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    setPalette(colours);
+}
+
+void StudyPlot::setPainter(std::function<void(QPainter&, const QRectF&)> paint) {
+    paint_ = std::move(paint);
+    update();
+}
+
+void StudyPlot::setHint(const QString& hint) {
+    hint_ = hint;
+    update();
+}
+
+void StudyPlot::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (paint_) {
+        paint_(painter, QRectF(rect()).adjusted(4, 4, -4, -4));
+    } else {
+        painter.setPen(Qt::gray);
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, hint_);
+    }
+}
+
+}  // namespace zeva::ui

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// The studies drawn: the elevation pattern over the ground as a half polar plot, and the
+// build tolerance's SWR as a histogram; and a widget that paints either once it is known.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "analysis/over_ground.h"
+#include "analysis/tolerance.h"
+
+class QPainter;
+
+namespace zeva::ui {
+
+// The vertical plane along the boom, the horizon ahead (towards the directors) to the right,
+// the zenith up, 10 dB a ring from the scale's top; the takeoff angle marked.
+void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverGround& over);
+
+// How many samples fall in each band of SWR, with the median and the 90th percentile marked.
+void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::Tolerance& tolerance);
+
+// Paints with the function it is given, or a grey hint where it has none.
+class StudyPlot final : public QWidget {
+public:
+    explicit StudyPlot(QString hint, QWidget* parent = nullptr);
+    void setPainter(std::function<void(QPainter&, const QRectF&)> paint);
+    void setHint(const QString& hint);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString hint_;
+    std::function<void(QPainter&, const QRectF&)> paint_;
+};
+
+}  // namespace zeva::ui
