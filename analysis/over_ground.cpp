@@ -146,7 +146,8 @@ nec::Deck overGroundDeck(const Antenna& antenna, const Segmentation& segmentatio
 }
 
 std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& result,
-                                                    const Placement& placement, Language language) {
+                                                    const Placement& placement, double wavelength,
+                                                    Language language) {
     const auto count = static_cast<std::size_t>(kThetaCount);
     if (!result.hasFeed || result.patterns.size() != 1 || result.patterns[0].size() != 2 * count) {
         return Failure{
@@ -155,6 +156,8 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
     const std::vector<PatternPoint>& cut = result.patterns[0];
     OverGround over;
     over.placement = placement;
+    over.heightWavelengths = placement.height / wavelength;
+    over.nearTheGround = !placement.ground.perfect && over.heightWavelengths < kCautionHeight;
     over.feed = result.feed;
     over.swr = swrAgainst50(result.feed);
     // Forward from the horizon up to the zenith, then behind down to the horizon.
@@ -194,7 +197,7 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
 
 GroundStudy::GroundStudy(const Antenna& antenna, const Analysis& analysis, Placement placement,
                          Language language)
-    : placement_(placement), language_(language) {
+    : placement_(placement), wavelength_(antenna.wavelength()), language_(language) {
     if (auto failure = checkPlacement(antenna, placement_, language_)) {
         result_ = std::move(*failure);
         return;
@@ -215,7 +218,7 @@ void GroundStudy::accept(const Outputs& outputs) {
             say(language_, "NEC-2 的离地结果不完整", "incomplete NEC-2 results over the ground")};
         return;
     }
-    result_ = overGroundFigures(results[0], placement_, language_);
+    result_ = overGroundFigures(results[0], placement_, wavelength_, language_);
 }
 
 std::variant<OverGround, Failure> studyOverGround(const Antenna& antenna, const Analysis& analysis,

@@ -36,6 +36,10 @@ inline constexpr double kMinHeightOverRealGround = 0.1;
 // Over a perfect ground the images are exact, down to heights where the elements nearly
 // touch their images.
 inline constexpr double kMinHeightOverPerfectGround = 0.01;
+// Between the lowest height and this many wavelengths the reflection coefficient still
+// holds, but it differs from a Sommerfeld solution by up to 10 ohms and 0.7 dB at 0.1
+// wavelength (a dipole over average ground): the figures carry a caution.
+inline constexpr double kCautionHeight = 0.25;
 // Higher up the elevation pattern's lobes crowd below the resolution of its cut.
 inline constexpr double kMaxHeight = 10;
 // The elevation cut's step, degrees.
@@ -61,11 +65,13 @@ struct ElevationPoint {
 
 struct OverGround {
     Placement placement;
-    double takeoff = 0;      // degrees: elevation of the strongest radiation forward
-    double gain = 0;         // dBi there
-    double beamwidth = 0;    // degrees between the -3 dB points; NaN where one is missing
-    double frontToBack = 0;  // dB, against the same elevation behind
-    Impedance feed;          // over the ground
+    double heightWavelengths = 0;
+    bool nearTheGround = false;  // real ground below kCautionHeight: figures to take roughly
+    double takeoff = 0;          // degrees: elevation of the strongest radiation forward
+    double gain = 0;             // dBi there
+    double beamwidth = 0;        // degrees between the -3 dB points; NaN where one is missing
+    double frontToBack = 0;      // dB, against the same elevation behind
+    Impedance feed;              // over the ground
     double swr = 0;
     std::vector<ElevationPoint> elevation;
 };
@@ -81,6 +87,7 @@ struct OverGround {
 // The figures of the elevation cut over phi 0 then phi 180, theta 0 to 90 each.
 [[nodiscard]] std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& result,
                                                                   const Placement& placement,
+                                                                  double wavelength,
                                                                   Language language);
 
 class GroundStudy final : public Stepper {
@@ -93,6 +100,7 @@ public:
 
 private:
     Placement placement_;
+    double wavelength_;
     Language language_;
     std::vector<nec::Deck> decks_;
     std::variant<OverGround, Failure> result_;

@@ -153,8 +153,7 @@ std::vector<FigureLine> studyLines(const Report& report) {
     std::vector<FigureLine> lines;
     const Language language = report.options.language;
     if (report.overGround != nullptr) {
-        for (StudyLine& line :
-             overGroundLines(*report.overGround, report.antenna.wavelength(), language)) {
+        for (StudyLine& line : overGroundLines(*report.overGround, language)) {
             lines.push_back({std::move(line.label), std::move(line.text)});
         }
     }

@@ -90,15 +90,14 @@ std::vector<StudyLine> bandwidthLines(const analysis::Analysis& a, Language lang
     return lines;
 }
 
-std::vector<StudyLine> overGroundLines(const analysis::OverGround& over, double wavelength,
-                                       Language language) {
+std::vector<StudyLine> overGroundLines(const analysis::OverGround& over, Language language) {
     const bool en = language == Language::English;
     const analysis::Placement& p = over.placement;
     const std::string ground = analysis::groundName(p.ground, language);
-    return {
+    std::vector<StudyLine> lines{
         {en ? "over ground" : "离地",
          (en ? "height " : "高度 ") + fixed(p.height, 2) + (en ? " m (" : " 米（") +
-             fixed(p.height / wavelength, 2) + (en ? " wavelength), " : " 波长），") + ground},
+             fixed(over.heightWavelengths, 2) + (en ? " wavelength), " : " 波长），") + ground},
         {en ? "takeoff angle" : "仰角（最强辐射方向）",
          fixed(over.takeoff, 1) + (en ? " degrees, gain there " : " 度，该处增益 ") +
              fixed(over.gain, 2) + " dBi"},
@@ -111,6 +110,19 @@ std::vector<StudyLine> overGroundLines(const analysis::OverGround& over, double 
         {en ? "feed-point impedance over ground" : "离地的馈点阻抗",
          impedanceText(over.feed) + (en ? " ohm, SWR " : " 欧，驻波比 ") + fixed(over.swr, 2)},
     };
+    if (over.nearTheGround) {
+        const std::string below = fixed(analysis::kCautionHeight, 2);
+        lines.push_back(
+            {en ? "caution" : "注意",
+             en ? "below " + below +
+                      " wavelength NEC-2's reflection-coefficient ground differs from a "
+                      "Sommerfeld solution by up to 10 ohms and 0.7 dB: take these figures as "
+                      "approximate"
+                : "低于 " + below +
+                      " 波长时，NEC-2 的反射系数地面与 Sommerfeld 解相差可达 10 欧和 "
+                      "0.7 dB：以上数字只是近似值"});
+    }
+    return lines;
 }
 
 std::vector<StudyLine> toleranceLines(const analysis::Tolerance& t, Language language) {
@@ -219,8 +231,11 @@ std::string bandwidthJson(const analysis::Analysis& a) {
 }
 
 std::string overGroundJson(const analysis::OverGround& over) {
-    return "{\"height_m\": " + fixed(over.placement.height, 3) + ", \"ground\": \"" +
-           analysis::groundKey(over.placement.ground) + "\", \"permittivity\": " +
+    return "{\"height_m\": " + fixed(over.placement.height, 3) +
+           ", \"height_wavelengths\": " + fixed(over.heightWavelengths, 4) +
+           ", \"near_the_ground\": " + (over.nearTheGround ? "true" : "false") +
+           ", \"ground\": \"" + analysis::groundKey(over.placement.ground) +
+           "\", \"permittivity\": " +
            number(over.placement.ground.perfect ? std::nan("") : over.placement.ground.permittivity,
                   3) +
            ", \"conductivity_s_per_m\": " +

@@ -27,7 +27,7 @@ struct StudyLine {
 [[nodiscard]] std::vector<StudyLine> bandwidthLines(const analysis::Analysis& analysis,
                                                     Language language);
 [[nodiscard]] std::vector<StudyLine> overGroundLines(const analysis::OverGround& over,
-                                                     double wavelength, Language language);
+                                                     Language language);
 [[nodiscard]] std::vector<StudyLine> toleranceLines(const analysis::Tolerance& tolerance,
                                                     Language language);
 

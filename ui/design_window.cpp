@@ -667,7 +667,7 @@ void DesignWindow::showFigures() {
     }
     std::vector<sheet::StudyLine> studies;
     if (overGround_) {
-        studies = sheet::overGroundLines(*overGround_, analysis_->wavelength, Language::Chinese);
+        studies = sheet::overGroundLines(*overGround_, Language::Chinese);
     }
     if (tolerance_) {
         for (sheet::StudyLine& line : sheet::toleranceLines(*tolerance_, Language::Chinese)) {
