@@ -646,6 +646,18 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
       --hairpin-wire D   diameter of the hairpin's wires (default 3 mm)
       --hairpin-spacing S  spacing of the hairpin's wires, centre to centre (default 50 mm)
       --velocity-factor V  of the coaxial transformer's cable (default 0.66)
+      --sweep PCT|F1:F2  with --analyse: sweep the design frequency +/- PCT % (default 2,
+                         at most 10) or from F1 to F2 MHz (within +/-10 %)
+      --height H         with --analyse: the antenna H above the ground, its elements
+                         horizontal (metres, or with cm, mm, ft, in): takeoff angle, gain
+                         there, elevation beamwidth, F/B there, feed impedance over ground
+      --ground KIND      perfect, poor, average (the default), good, sea, or EPS,SIGMA
+                         (relative permittivity, conductivity in S/m)
+      --tolerance L[,P]  with --analyse: every element's length off by up to L and its
+                         position by up to P (mm, or with cm, in): the spread of SWR,
+                         resonance, gain and F/B, and the elements that matter most
+      --samples N        antennas drawn for --tolerance (default 200)
+      --seed N           where the draw starts (default 1): the same seed, the same samples
   -h, --help             this text
       --version          the program's name and version
 
@@ -712,6 +724,15 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
       --hairpin-wire D   发夹匹配导线的直径（默认 3 mm）
       --hairpin-spacing S  发夹匹配两线的中心距（默认 50 mm）
       --velocity-factor V  同轴变换电缆的速度因子（默认 0.66）
+      --sweep PCT|F1:F2  与 --analyse 同用：扫描设计频率 ±PCT %（默认 2，至多 10），
+                         或从 F1 到 F2 MHz（在 ±10 % 以内）
+      --height H         与 --analyse 同用：天线离地高度 H，元件水平（米，或带 cm、mm、ft、
+                         in）：仰角、该处增益、仰角波束宽度、该仰角的前后比、离地馈点阻抗
+      --ground KIND      perfect、poor、average（默认）、good、sea，或 介电常数,电导率（S/m）
+      --tolerance L[,P]  与 --analyse 同用：每个元件的长度至多差 L、位置至多差 P（mm，或带
+                         cm、in）：驻波比、谐振、增益和前后比的分布，以及影响最大的元件
+      --samples N        公差分析的样本数（默认 200）
+      --seed N           抽样的起点（默认 1）：同一种子，同样的样本
   -h, --help             显示本说明
       --version          显示程序名称和版本
 
