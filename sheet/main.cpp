@@ -100,11 +100,21 @@ void catchStopSignals() {
     std::_Exit(128 + signal);
 }
 
-// A geometry file: a regular file of at most this many bytes (a long boom's takes a few
-// kilobytes), so that a folder, a device or a stream is refused before any reading.
-constexpr std::uintmax_t kMostGeometryBytes = 1 << 20;
+// An input file: a regular file of at most so many bytes (a long boom's geometry takes a few
+// kilobytes, an analyser's sweep of 10 001 steps half a megabyte), so that a folder, a
+// device or a stream is refused before any reading.
+struct InputKind {
+    std::uintmax_t most;
+    const char* chinese;  // "：超过 1 MiB，不像几何文件"
+    const char* english;  // ": larger than 1 MiB, too large for a geometry file"
+};
+constexpr InputKind kGeometryFile{1 << 20, "：超过 1 MiB，不像几何文件",
+                                  ": larger than 1 MiB, too large for a geometry file"};
+constexpr InputKind kMeasurementFile{analysis::kMaxTouchstoneBytes, "：超过 4 MiB，不像测量文件",
+                                     ": larger than 4 MiB, too large for a measurement"};
 
-std::variant<std::string, Failure> readFile(const std::string& path, Language language) {
+std::variant<std::string, Failure> readFile(const std::string& path, const InputKind& kind,
+                                            Language language) {
     const bool english = language == Language::English;
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
@@ -114,10 +124,7 @@ std::variant<std::string, Failure> readFile(const std::string& path, Language la
         return Failure{path + (english ? ": not a regular file" : "：不是普通文件")};
     }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMostGeometryBytes) {
-        return Failure{path + (english ? ": larger than 1 MiB, too large for a geometry file"
-                                       : "：超过 1 MiB，不像几何文件")};
-    }
+    if (error || size > kind.most) return Failure{path + (english ? kind.english : kind.chinese)};
     std::ifstream in(path, std::ios::binary);
     std::string text;
     text.resize(static_cast<std::size_t>(size));
@@ -154,7 +161,7 @@ int main(int argc, char* argv[]) {
     std::optional<CutSheet> sheet;
     analysis::Antenna antenna;
     if (!options.geometryFile.empty()) {
-        const auto text = readFile(options.geometryFile, options.language);
+        const auto text = readFile(options.geometryFile, kGeometryFile, options.language);
         if (const auto* failure = std::get_if<Failure>(&text)) return fail(failure->message);
         auto read = analysis::readGeometry(std::get<std::string>(text), options.language);
         if (const auto* failure = std::get_if<Failure>(&read)) return fail(failure->message);
@@ -171,6 +178,7 @@ int main(int argc, char* argv[]) {
     std::optional<analysis::Tuning> tuning;
     std::optional<analysis::OverGround> overGround;
     std::optional<analysis::Tolerance> tolerance;
+    std::optional<analysis::TrimAdvice> advice;
     if (options.analyse) {
         catchStopSignals();
         analysis::EngineRunner builtin(options.language, processors(), &stopRequested);
@@ -194,6 +202,25 @@ int main(int argc, char* argv[]) {
             if (stopRequested.load()) endBySignal();
             if (const auto* failure = std::get_if<Failure>(&placed)) return fail(failure->message);
             overGround = std::move(std::get<analysis::OverGround>(placed));
+        }
+        if (!options.measuredFile.empty()) {
+            const auto text = readFile(options.measuredFile, kMeasurementFile, options.language);
+            if (const auto* failure = std::get_if<Failure>(&text)) return fail(failure->message);
+            auto read = analysis::readTouchstone(std::get<std::string>(text), options.language);
+            if (const auto* failure = std::get_if<Failure>(&read)) {
+                return fail(options.measuredFile + ": " + failure->message);
+            }
+            const analysis::Feed feed = options.match.hairpin ? analysis::Feed::Hairpin
+                                        : options.match.coax  ? analysis::Feed::Coax
+                                                              : analysis::Feed::Direct;
+            auto advised = analysis::adviseTrim(antenna, *result, *tuning, feed,
+                                                std::get<analysis::Measurement>(read), runner,
+                                                options.language);
+            if (stopRequested.load()) endBySignal();
+            if (const auto* failure = std::get_if<Failure>(&advised)) {
+                return fail(failure->message);
+            }
+            advice = std::move(std::get<analysis::TrimAdvice>(advised));
         }
         if (options.tolerance) {
             auto studied = analysis::studyTolerance(antenna, *result, *options.tolerance, runner,
@@ -220,7 +247,7 @@ int main(int argc, char* argv[]) {
     const std::string text =
         render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr,
                 tuning ? &*tuning : nullptr, overGround ? &*overGround : nullptr,
-                tolerance ? &*tolerance : nullptr});
+                tolerance ? &*tolerance : nullptr, advice ? &*advice : nullptr});
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

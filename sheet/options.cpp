@@ -67,6 +67,7 @@ struct Messages {
     const char* badSeed;
     const char* samplesNeedTolerance;
     const char* studyNeedsAnalysis;
+    const char* measuredNeedsOneMatch;
 };
 
 // clang-format off
@@ -92,7 +93,8 @@ const Messages kChinese{
     "公差必须是 长度[,位置]，各为零或正数，可带单位 mm、cm 或 in（默认 mm）：",
     "样本数必须是 1 到 10000 之间的整数：", "种子必须是非负整数：",
     "--samples 和 --seed 需要 --tolerance",
-    "--height、--sweep 和 --tolerance 需要 --analyse"};
+    "--height、--sweep、--tolerance 和 --measured 需要 --analyse",
+    "--measured 只能与一种匹配同用：测量的天线是哪一种（--match hairpin 或 coax）？"};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
@@ -119,7 +121,9 @@ const Messages kEnglish{
     "the samples must be a whole number from 1 to 10000: ",
     "the seed must be a whole number of zero or more: ",
     "--samples and --seed need --tolerance",
-    "--height, --sweep and --tolerance need --analyse"};
+    "--height, --sweep, --tolerance and --measured need --analyse",
+    "--measured goes with one match at most: which one does the measured antenna have "
+    "(--match hairpin or coax)?"};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -151,7 +155,8 @@ enum class Takes {
     Sweep,
     Tolerance,
     Samples,
-    Seed
+    Seed,
+    Measured
 };
 struct ValueOption {
     std::string_view longName;
@@ -183,6 +188,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--tolerance", "", Takes::Tolerance},
     {"--samples", "", Takes::Samples},
     {"--seed", "", Takes::Seed},
+    {"--measured", "", Takes::Measured},
 };
 
 // A number as a builder writes it: 25.4, 3/8 or a mixed fraction such as 1 1/4.
@@ -530,6 +536,10 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 toleranceGiven = true;
                 break;
             }
+            case Takes::Measured:
+                options.measuredFile = text;
+                studyAsked = true;
+                break;
             case Takes::Samples:
             case Takes::Seed: {
                 std::uint64_t value = 0;
@@ -574,6 +584,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
         studyAsked = true;
     }
     if (studyAsked && !options.analyse) return error(say.studyNeedsAnalysis);
+    if (!options.measuredFile.empty() && options.match.hairpin && options.match.coax) {
+        return error(say.measuredNeedsOneMatch);
+    }
     if (options.mounting != analysis::Mounting::Insulators && !(options.boomDiameter > 0)) {
         return error(say.mountingNeedsBoom);
     }
@@ -658,6 +671,10 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
                          resonance, gain and F/B, and the elements that matter most
       --samples N        antennas drawn for --tolerance (default 200)
       --seed N           where the draw starts (default 1): the same seed, the same samples
+      --measured FILE    with --analyse: a one-port Touchstone sweep (.s1p) of the antenna
+                         as built, measured at its feed (through the match given with
+                         --match, one at most): the least SWR, the resonance, the impedance
+                         at the design frequency, and how much to trim
   -h, --help             this text
       --version          the program's name and version
 
@@ -733,6 +750,9 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
                          cm、in）：驻波比、谐振、增益和前后比的分布，以及影响最大的元件
       --samples N        公差分析的样本数（默认 200）
       --seed N           抽样的起点（默认 1）：同一种子，同样的样本
+      --measured FILE    与 --analyse 同用：建成的天线在馈电点测得的单端口 Touchstone 扫描
+                         （.s1p；有匹配时用 --match 说明是哪一种，至多一种）：最小驻波比、
+                         谐振、设计频率上的阻抗，以及该修剪多少
   -h, --help             显示本说明
       --version          显示程序名称和版本
 

@@ -46,6 +46,7 @@ struct SheetOptions {
     analysis::SweepRange sweep;
     std::optional<analysis::Placement> placement;         // over ground, where a height is given
     std::optional<analysis::ToleranceRequest> tolerance;  // the build tolerance, where asked
+    std::string measuredFile;  // a Touchstone sweep of the antenna as built
     bool analyse = false;
     bool help = false;
     bool version = false;

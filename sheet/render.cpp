@@ -162,6 +162,11 @@ std::vector<FigureLine> studyLines(const Report& report) {
             lines.push_back({std::move(line.label), std::move(line.text)});
         }
     }
+    if (report.advice != nullptr) {
+        for (StudyLine& line : adviceLines(*report.advice, language)) {
+            lines.push_back({std::move(line.label), std::move(line.text)});
+        }
+    }
     return lines;
 }
 
@@ -652,6 +657,7 @@ std::string json(const Report& report) {
     if (report.tolerance != nullptr) {
         out += ",\n  \"tolerance\": " + toleranceJson(*report.tolerance);
     }
+    if (report.advice != nullptr) out += ",\n  \"measured\": " + adviceJson(*report.advice);
     return out + "\n}\n";
 }
 

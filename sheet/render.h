@@ -9,6 +9,7 @@
 #include "analysis/analyser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
+#include "analysis/trim_advice.h"
 #include "sheet/cut_sheet.h"
 
 namespace zeva::sheet {
@@ -21,6 +22,7 @@ struct Report {
     const analysis::Tuning* tuning = nullptr;          // the trim and matches, with the analysis
     const analysis::OverGround* overGround = nullptr;  // with --height
     const analysis::Tolerance* tolerance = nullptr;    // with --tolerance
+    const analysis::TrimAdvice* advice = nullptr;      // with --measured
 };
 
 [[nodiscard]] std::string render(const Report& report);

@@ -270,4 +270,98 @@ std::string toleranceJson(const analysis::Tolerance& t) {
     return out + "]}";
 }
 
+namespace {
+
+// "shorten … by 98 mm (49 mm each half)" / "缩短 98 mm（每半边 49 mm）".
+std::string elementChange(double metres, Language language) {
+    const bool en = language == Language::English;
+    const double mm = std::fabs(metres) * 1000;
+    return (en ? (metres < 0 ? "shorten the driven element by " : "lengthen the driven element by ")
+               : (metres < 0 ? "驱动元件缩短 " : "驱动元件加长 ")) +
+           fixed(mm, 0) + " mm" + (en ? " (" : "（") + (en ? "" : "每半边 ") + fixed(mm / 2, 0) +
+           (en ? " mm each half)" : " mm）");
+}
+
+std::string lineChange(double metres, const char* chinese, const char* english, Language language) {
+    const bool en = language == Language::English;
+    return std::string(en ? english : chinese) +
+           (en ? (metres < 0 ? " shorter by " : " longer by ") : (metres < 0 ? "缩短 " : "加长 ")) +
+           fixed(std::fabs(metres) * 1000, 0) + " mm";
+}
+
+}  // namespace
+
+std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& a, Language language) {
+    const bool en = language == Language::English;
+    const analysis::MeasuredFigures& m = a.measured;
+    const std::string sep = en ? "; " : "；";
+    std::vector<StudyLine> lines{
+        {en ? "measured" : "测量",
+         (en ? "least SWR " : "最小驻波比 ") + fixed(m.leastSwr, 2) + (en ? " at " : "，在 ") +
+             fixed(m.leastSwrFrequency, 3) + " MHz" + sep +
+             (m.resonance
+                  ? (en ? "zero reactance at " : "电抗过零在 ") + fixed(*m.resonance, 3) + " MHz"
+                  : std::string(en ? "the reactance crosses no zero" : "电抗没有过零")) +
+             sep + (en ? "at the design frequency " : "设计频率上 ") +
+             impedanceText({m.atDesign.real(), m.atDesign.imag()}) + (en ? " ohm" : " 欧")}};
+    if (!a.advised) {
+        std::string text;
+        for (std::size_t i = 0; i < a.checks.size(); ++i) text += (i > 0 ? sep : "") + a.checks[i];
+        lines.push_back({en ? "no trim advised" : "不建议修剪", text});
+        return lines;
+    }
+    std::string advice;
+    switch (a.feed) {
+        case analysis::Feed::Direct:
+            advice =
+                elementChange(a.drivenChange, language) +
+                (en ? " to bring its resonance to the design frequency" : "，使谐振回到设计频率");
+            break;
+        case analysis::Feed::Hairpin:
+            advice = lineChange(*a.lineChange, "发夹线", "make the hairpin's line", language);
+            if (a.elementOff) {
+                advice += sep + (en ? "the driven element reads off, too: " : "驱动元件也偏了：") +
+                          elementChange(a.drivenChange, language) +
+                          (en ? ", and set the line to its designed length"
+                              : "，并把发夹线恢复到设计长度");
+            }
+            break;
+        case analysis::Feed::Coax:
+            advice =
+                *a.lineChange != 0
+                    ? lineChange(*a.lineChange, "变换电缆", "make the transformer cable", language)
+                    : std::string(en ? "the cable's length is right" : "电缆长度合适");
+            advice += sep + (a.elementOff ? elementChange(a.drivenChange, language)
+                                          : std::string(en ? "the driven element is right"
+                                                           : "驱动元件长度合适"));
+            break;
+    }
+    lines.push_back({en ? "trim" : "修剪建议", advice});
+    return lines;
+}
+
+std::string adviceJson(const analysis::TrimAdvice& a) {
+    const analysis::MeasuredFigures& m = a.measured;
+    std::string checks = "[";
+    for (std::size_t i = 0; i < a.checks.size(); ++i) {
+        checks += (i > 0 ? ", " : "") +
+                  nlohmann::json(a.checks[i])
+                      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+    checks += "]";
+    static constexpr const char* kFeeds[] = {"direct", "hairpin", "coax"};
+    return "{\"feed\": \"" + std::string(kFeeds[static_cast<int>(a.feed)]) +
+           "\", \"min_swr\": " + number(m.leastSwr, 3) +
+           ", \"min_swr_mhz\": " + number(m.leastSwrFrequency, 4) +
+           ", \"resonance_mhz\": " + (m.resonance ? number(*m.resonance, 4) : "null") +
+           ",\n    \"impedance_ohm\": {\"r\": " + fixed(m.atDesign.real(), 3) +
+           ", \"x\": " + fixed(m.atDesign.imag(), 3) +
+           "}, \"advised\": " + (a.advised ? "true" : "false") + ", \"driven_length_change_mm\": " +
+           (a.advised ? number(a.drivenChange * 1000, 1) : "null") +
+           ", \"line_length_change_mm\": " +
+           (a.advised && a.lineChange ? number(*a.lineChange * 1000, 1) : "null") +
+           ", \"element_off\": " + (a.elementOff ? "true" : "false") +
+           ",\n    \"checks\": " + checks + "}";
+}
+
 }  // namespace zeva::sheet

@@ -9,6 +9,7 @@
 #include "analysis/analyser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
+#include "analysis/trim_advice.h"
 
 namespace zeva::sheet {
 
@@ -30,6 +31,9 @@ struct StudyLine {
                                                      Language language);
 [[nodiscard]] std::vector<StudyLine> toleranceLines(const analysis::Tolerance& tolerance,
                                                     Language language);
+// What the measurement shows, and the trim it asks for or what to check instead.
+[[nodiscard]] std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& advice,
+                                                 Language language);
 
 // The elevation pattern as SVG elements: a half polar plot 840 wide and kElevationSvgHeight
 // high, its top at y, the horizon ahead to the right.
@@ -41,5 +45,7 @@ inline constexpr double kElevationSvgHeight = 340;
 [[nodiscard]] std::string bandwidthJson(const analysis::Analysis& analysis);
 [[nodiscard]] std::string overGroundJson(const analysis::OverGround& over);
 [[nodiscard]] std::string toleranceJson(const analysis::Tolerance& tolerance);
+// "measured".
+[[nodiscard]] std::string adviceJson(const analysis::TrimAdvice& advice);
 
 }  // namespace zeva::sheet

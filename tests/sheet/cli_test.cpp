@@ -220,6 +220,39 @@ TEST_F(Cli, the_studies_in_every_format) {
     EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --sweep 12").status, 2);
 }
 
+// The example sweep: the three-element design with its driven element cut 100 mm long.
+TEST_F(Cli, a_measured_sweep_gives_the_trim) {
+    const std::string example = "'" ZEVA_EXAMPLES_DIR "/measured-3-elements-14.2-mhz.s1p'";
+    const Outcome text = run("-e 3 -f 14.2 -d 1in -a --measured " + example);
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("\n测量：最小驻波比 1.01，在 14.05"), std::string::npos) << text.out;
+    EXPECT_NE(
+        text.out.find("\n修剪建议：驱动元件缩短 100 mm（每半边 50 mm），使谐振回到设计频率\n"),
+        std::string::npos)
+        << text.out;
+    const Outcome json = run("-e 3 -f 14.2 -d 1in -a --format json --measured " + example);
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto measured = nlohmann::json::parse(json.out).at("measured");
+    EXPECT_NEAR(measured.at("driven_length_change_mm").get<double>(), -100, 10);
+    EXPECT_NEAR(measured.at("resonance_mhz").get<double>(), 14.056, 0.01);
+    EXPECT_NEAR(measured.at("min_swr_mhz").get<double>(), 14.055, 0.01);
+    EXPECT_TRUE(measured.at("impedance_ohm").at("r").is_number());
+
+    // A malformed file is refused with its line; a design the sweep does not cover, too.
+    std::ofstream(folder / "bad.s1p") << "# MHZ S RI R 50\n14.0 0.1 0.1\n14.1 0.1\n";
+    const Outcome bad = run("-e 3 -f 14.2 -d 1in -a --measured bad.s1p --lang en");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("bad.s1p: line 3: expected 3 numbers"), std::string::npos) << bad.err;
+    const Outcome elsewhere = run("-e 3 -f 21.2 -d 1in -a --measured " + example + " --lang en");
+    EXPECT_EQ(elsewhere.status, 1);
+    EXPECT_NE(elsewhere.err.find("does not hold the design frequency 21.200 MHz"),
+              std::string::npos)
+        << elsewhere.err;
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in --measured " + example).status, 2);
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --match hairpin,coax --measured " + example).status, 2);
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --measured missing.s1p").status, 1);
+}
+
 TEST_F(Cli, engine_errors_name_the_option) {
     const Outcome zero = run("-f 0 -d 1/2 --nec zero.nec");
     EXPECT_EQ(zero.status, 1);
