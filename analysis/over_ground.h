@@ -48,6 +48,8 @@ inline constexpr double kElevationStep = 0.25;
 struct Placement {
     double height = 0;  // metres, of the boom above the ground
     nec::Ground ground;
+
+    friend bool operator==(const Placement&, const Placement&) = default;
 };
 
 // The ground as the command line names it: a preset, "perfect", or "EPS,SIGMA" (S/m).

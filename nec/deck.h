@@ -49,6 +49,8 @@ struct Ground {
     bool perfect = true;
     double permittivity = 1;  // relative
     double conductivity = 0;  // S/m
+
+    friend bool operator==(const Ground&, const Ground&) = default;
 };
 
 // A grid of far-field directions (RP): theta and phi in degrees, phi the outer loop.

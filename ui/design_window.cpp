@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -140,6 +141,11 @@ SaveFileChooser& fileChooser() {
     return chooser;
 }
 
+SaveFileChooser& openChooser() {
+    static SaveFileChooser chooser;
+    return chooser;
+}
+
 struct ExportCommand {
     Export kind;
     const char* name;     // object name
@@ -165,6 +171,7 @@ QLabel* wrappingLabel(QWidget* parent, const char* name) {
 }  // namespace
 
 void setSaveFileChooser(SaveFileChooser chooser) { fileChooser() = std::move(chooser); }
+void setOpenFileChooser(SaveFileChooser chooser) { openChooser() = std::move(chooser); }
 
 DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("DesignWindow"));
@@ -255,6 +262,12 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     print_->setObjectName(QStringLiteral("printReport"));
     connect(print_, &QPushButton::clicked, this, &DesignWindow::printReport);
     commands->addWidget(print_);
+    import_ = new QPushButton(QStringLiteral("导入测量…"));
+    import_->setObjectName(QStringLiteral("importMeasurement"));
+    import_->setToolTip(
+        QStringLiteral("读入矢量网络分析仪在馈电点测得的单端口 Touchstone 文件（.s1p）"));
+    connect(import_, &QPushButton::clicked, this, &DesignWindow::importMeasurement);
+    commands->addWidget(import_);
     commands->addStretch();
 
     auto* layout = new QVBoxLayout(this);
@@ -408,6 +421,7 @@ void DesignWindow::showDesign(const sheet::SheetOptions& design) {
     tuning_.reset();
     overGround_.reset();
     tolerance_.reset();
+    advice_.reset();
     showStudies();
     mainDesign_ = design;
     sweepPlot_->setAnalysis(nullptr);
@@ -516,6 +530,7 @@ void DesignWindow::startTuning() {
     }
     buildNote_->clear();
     tuning_.reset();
+    advice_.reset();
     showFigures();
     stage_ = Stage::Tuning;
     launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, options.match,
@@ -554,13 +569,7 @@ void DesignWindow::startGround() {
         showStudies();
         return;
     }
-    const analysis::Placement* had = overGround_ ? &overGround_->placement : nullptr;
-    if (had != nullptr && had->height == placement->height &&
-        had->ground.perfect == placement->ground.perfect &&
-        had->ground.permittivity == placement->ground.permittivity &&
-        had->ground.conductivity == placement->ground.conductivity) {
-        return;  // already known
-    }
+    if (overGround_ && overGround_->placement == *placement) return;  // already known
     overGround_.reset();
     showStudies();
     stage_ = Stage::Ground;
@@ -584,6 +593,7 @@ void DesignWindow::groundDone(const std::variant<analysis::OverGround, analysis:
     showFigures();
     showStudies();
     updateCommands();
+    if (measurement_ && !advice_ && tuning_) startAdvice();
 }
 
 void DesignWindow::startTolerance() {
@@ -620,7 +630,7 @@ void DesignWindow::toleranceDone(
     showFigures();
     showStudies();
     updateCommands();
-    if (groundWaiting_) startGround();
+    if (groundWaiting_) continueStudies();
 }
 
 // The studies' plots, or their hints while they are not known.
@@ -653,7 +663,81 @@ void DesignWindow::tuningDone(const std::variant<analysis::Tuning, analysis::Fai
     showFigures();
     sweepPlot_->setAnalysis(&*analysis_, tuning_ ? &*tuning_ : nullptr);
     updateCommands();
-    startGround();
+    continueStudies();
+}
+
+void DesignWindow::continueStudies() {
+    const auto studies = studies_->read();
+    const auto* request = std::get_if<StudyRequest>(&studies);
+    const std::optional<analysis::Placement> asked =
+        request != nullptr ? request->placement : std::nullopt;
+    const std::optional<analysis::Placement> known =
+        overGround_ ? std::optional(overGround_->placement) : std::nullopt;
+    if (asked != known) {
+        startGround();
+        if (stage_ == Stage::Ground) return;
+    }
+    if (measurement_ && !advice_ && tuning_) startAdvice();
+}
+
+void DesignWindow::importMeasurement() {
+    const QString title = QStringLiteral("导入测量");
+    const QString filter = QStringLiteral("Touchstone 单端口文件 (*.s1p *.S1P);;所有文件 (*)");
+    const QString path = openChooser() ? openChooser()(this, title, filter)
+                                       : QFileDialog::getOpenFileName(this, title, {}, filter);
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return reportError(this, QStringLiteral("无法读取测量文件：") + path);
+    }
+    if (file.size() > static_cast<qint64>(analysis::kMaxTouchstoneBytes)) {
+        return reportError(this, path + QStringLiteral("：超过 4 MiB，不像测量文件"));
+    }
+    const QByteArray text = file.readAll();
+    auto read = analysis::readTouchstone(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+        Language::Chinese);
+    if (const auto* failure = std::get_if<analysis::Failure>(&read)) {
+        return reportError(this,
+                           path + QStringLiteral("：") + QString::fromStdString(failure->message));
+    }
+    measurement_ = std::move(std::get<analysis::Measurement>(read));
+    advice_.reset();
+    sweepPlot_->setMeasurement(&*measurement_);
+    plots_->setCurrentWidget(sweepPlot_);
+    if (stage_ == Stage::Idle) continueStudies();
+}
+
+void DesignWindow::startAdvice() {
+    if (!analysis_ || !tuning_ || !measurement_ || !sheet_) return;
+    const int match = match_->currentIndex();
+    if (match == 3) {
+        buildNote_->setText(
+            QStringLiteral("解读测量需要知道天线用的是哪一种匹配：请在“50 欧匹配”中只选一种。"));
+        return;
+    }
+    const analysis::Feed feed = match == 1   ? analysis::Feed::Hairpin
+                                : match == 2 ? analysis::Feed::Coax
+                                             : analysis::Feed::Direct;
+    stage_ = Stage::Advice;
+    launch(std::make_unique<analysis::TrimAdvisor>(sheet::antennaOf(*sheet_), *analysis_, *tuning_,
+                                                   feed, *measurement_, Language::Chinese),
+           QStringLiteral("正在对照测量与模型…"), [this](analysis::Stepper& done) {
+               adviceDone(static_cast<analysis::TrimAdvisor&>(done).result());
+           });
+}
+
+void DesignWindow::adviceDone(const std::variant<analysis::TrimAdvice, analysis::Failure>& result) {
+    showRunning(false);
+    stage_ = Stage::Idle;
+    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
+        status_->setText(QString::fromStdString(failure->message));
+    } else {
+        advice_ = std::get<analysis::TrimAdvice>(result);
+        status_->setText(QStringLiteral("分析完成。"));
+    }
+    showFigures();
+    updateCommands();
 }
 
 // One figure a line: the analysis', then the trim's and the matches'.
@@ -671,6 +755,11 @@ void DesignWindow::showFigures() {
     }
     if (tolerance_) {
         for (sheet::StudyLine& line : sheet::toleranceLines(*tolerance_, Language::Chinese)) {
+            studies.push_back(std::move(line));
+        }
+    }
+    if (advice_) {
+        for (sheet::StudyLine& line : sheet::adviceLines(*advice_, Language::Chinese)) {
             studies.push_back(std::move(line));
         }
     }

@@ -12,6 +12,7 @@
 #include "analysis/analyser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
+#include "analysis/trim_advice.h"
 #include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 
@@ -73,6 +74,12 @@ private:
     void launch(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
                 std::function<void(analysis::Stepper&)> done);
     void showStudies();
+    // The next study the controls ask for and that is not known yet: over the ground, then
+    // the advice from a measurement.
+    void continueStudies();
+    void importMeasurement();
+    void startAdvice();
+    void adviceDone(const std::variant<analysis::TrimAdvice, analysis::Failure>& result);
     void showFigures();
     void showRunning(bool running);
     void chooseAndExport(Export kind);
@@ -85,9 +92,11 @@ private:
     std::optional<analysis::Tuning> tuning_;
     std::optional<analysis::OverGround> overGround_;
     std::optional<analysis::Tolerance> tolerance_;
+    std::optional<analysis::Measurement> measurement_;  // imported, of the antenna as built
+    std::optional<analysis::TrimAdvice> advice_;
     // What runs now: the analysis and the tuning chain on to the ground; a change of the
     // ground while another study runs waits for it.
-    enum class Stage { Idle, Analysis, Tuning, Ground, Tolerance };
+    enum class Stage { Idle, Analysis, Tuning, Ground, Tolerance, Advice };
     Stage stage_ = Stage::Idle;
     bool groundWaiting_ = false;
     std::unique_ptr<AnalysisRun> run_;
@@ -118,6 +127,7 @@ private:
     QLabel* buildNote_;
     std::vector<std::pair<Export, QPushButton*>> exports_;
     QPushButton* print_;
+    QPushButton* import_;
 };
 
 // Asks where to save an export; an empty text when the user cancels. Replaceable, as tests
@@ -125,6 +135,8 @@ private:
 using SaveFileChooser =
     std::function<QString(QWidget* parent, const QString& title, const QString& filter)>;
 void setSaveFileChooser(SaveFileChooser chooser);
+// Asks which file to open; replaceable in the same way.
+void setOpenFileChooser(SaveFileChooser chooser);
 
 QPointer<DesignWindow>& designWindow();
 // Opens the window (created on first use, one instance, brought to the front) on the design,

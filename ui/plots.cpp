@@ -34,7 +34,7 @@ int decimalsFor(double step) { return step >= 1 ? 0 : step >= 0.1 ? 1 : 2; }
 }  // namespace
 
 void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
-                const analysis::Tuning* tuning) {
+                const analysis::Tuning* tuning, const analysis::Measurement* measured) {
     const std::vector<analysis::SweepPoint>& sweep = analysis.sweep;
     if (sweep.size() < 2) return;
     painter.save();
@@ -42,7 +42,8 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     const QFontMetricsF metrics(painter.font());
     const double line = metrics.height();
     // A row for the matches' keys below the frequency scale, where there are matches.
-    const bool matched = tuning != nullptr && (tuning->hairpin || tuning->coax);
+    const bool matched =
+        (tuning != nullptr && (tuning->hairpin || tuning->coax)) || measured != nullptr;
     const QRectF plot = area.adjusted(
         metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 2.2,
         -metrics.horizontalAdvance(QStringLiteral("10.0")) - 10, -line * (matched ? 3.6 : 2.6));
@@ -144,6 +145,26 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
             keys.push_back({match.name, match.colour});
         }
     }
+    // The measured SWR within the model's sweep, dotted.
+    if (measured != nullptr) {
+        QPainterPath path;
+        for (const analysis::MeasuredPoint& p : measured->points) {
+            if (p.frequency < f0 || p.frequency > f1) continue;
+            const QPointF at(
+                x(p.frequency),
+                ySwr(analysis::swrAgainst50({p.impedance.real(), p.impedance.imag()})));
+            if (path.elementCount() == 0) {
+                path.moveTo(at);
+            } else {
+                path.lineTo(at);
+            }
+        }
+        if (path.elementCount() > 0) {
+            painter.setPen(QPen(Qt::black, 1.5, Qt::DotLine));
+            painter.drawPath(path);
+            keys.push_back({QStringLiteral("实测"), Qt::black});
+        }
+    }
     // The keys in one row below the frequency scale, the bare SWR's first.
     keys.insert(keys.begin(), {QStringLiteral("驻波比"), kSwrColour});
     if (keys.size() > 1) {
@@ -164,7 +185,7 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
 }
 
 void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
-                   const analysis::Tuning*) {
+                   const analysis::Tuning*, const analysis::Measurement*) {
     constexpr double kRange = 40;  // dB below the scale's top
     double peak = -999;
     for (const auto* plane : {&analysis.ePlane, &analysis.hPlane}) {
@@ -258,10 +279,15 @@ void PlotWidget::setAnalysis(const analysis::Analysis* analysis, const analysis:
     update();
 }
 
+void PlotWidget::setMeasurement(const analysis::Measurement* measured) {
+    measured_ = measured;
+    update();
+}
+
 void PlotWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (analysis_ != nullptr) {
-        paint_(painter, QRectF(rect()).adjusted(4, 4, -4, -4), *analysis_, tuning_);
+        paint_(painter, QRectF(rect()).adjusted(4, 4, -4, -4), *analysis_, tuning_, measured_);
     } else {
         painter.setPen(Qt::gray);
         painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("分析完成后显示图形"));

@@ -90,6 +90,7 @@ class Design : public MainWindowTest {
 protected:
     void TearDown() override {
         setSaveFileChooser({});
+        setOpenFileChooser({});
         delete designWindow().data();
         MainWindowTest::TearDown();
         qputenv("PATH", path);
@@ -303,6 +304,42 @@ TEST_F(Design, the_studies_follow_their_controls_and_match_zeva_sheet) {
     QTest::keyClick(height, Qt::Key_Return);
     EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QStringLiteral("ten")));
     EXPECT_TRUE(figures(window).contains(QStringLiteral("仰角（最强辐射方向）：")));
+}
+
+// A measured sweep imported: the advice is zeva-sheet's for the same file, the measured SWR
+// joins the plot's keys, a malformed file is named with its line and changes nothing.
+TEST_F(Design, an_imported_measurement_gives_zeva_sheets_trim) {
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    finish(window);
+    const QString example = QStringLiteral(ZEVA_EXAMPLES_DIR "/measured-3-elements-14.2-mhz.s1p");
+    setOpenFileChooser([&](QWidget*, const QString&, const QString&) { return example; });
+    QTest::mouseClick(find<QPushButton>("importMeasurement", window), Qt::LeftButton);
+    finish(window);
+    const Outcome sheet =
+        zevaSheet({"-e", "3", "-f", "14.2", "-d", "1in", "--analyse", "--measured", example});
+    ASSERT_EQ(sheet.status, 0);
+    const QString shown = figures(window);
+    for (const char* label : {"测量：", "修剪建议："}) {
+        const QRegularExpression line(QString::fromUtf8(label) + QStringLiteral("[^\\n]*"));
+        const QString inWindow = line.match(shown).captured();
+        ASSERT_FALSE(inWindow.isEmpty()) << label << "\n" << shown.toStdString();
+        EXPECT_TRUE(sheet.out.contains(inWindow + '\n')) << inWindow.toStdString();
+    }
+
+    QTemporaryDir folder;
+    const QString bad = folder.filePath(QStringLiteral("bad.s1p"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# MHZ S RI R 50\n14.0 0.1 0.1\n13.9 0.1 0.1\n");
+    file.close();
+    setOpenFileChooser([&](QWidget*, const QString&, const QString&) { return bad; });
+    errors.clear();
+    QTest::mouseClick(find<QPushButton>("importMeasurement", window), Qt::LeftButton);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("第 3 行"))) << errors[0].toStdString();
+    EXPECT_EQ(figures(window), shown);  // the advice from the good file stays
 }
 
 TEST_F(Design, cancelling_or_closing_stops_the_work_at_once_and_leaves_no_thread_behind) {
