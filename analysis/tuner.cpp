@@ -27,6 +27,27 @@ double errorOf(bool hairpin, const Impedance& feed) {
 
 }  // namespace
 
+std::optional<Failure> checkMatch(const MatchRequest& request, Language language) {
+    if (request.hairpin) {
+        if (!(request.wireDiameter > 0) || !std::isfinite(request.wireDiameter)) {
+            return Failure{say(language, "发夹线径必须大于零",
+                               "the hairpin's wire must be thicker than nothing")};
+        }
+        if (!(request.spacing > request.wireDiameter) || !std::isfinite(request.spacing)) {
+            return Failure{
+                say(language, "发夹两线的中心距必须大于线径（",
+                    "the hairpin's spacing must be above its wire's diameter (") +
+                fixed(request.spacing * 1000, 2) + say(language, " 毫米，线径 ", " mm, wire ") +
+                fixed(request.wireDiameter * 1000, 2) + say(language, " 毫米）", " mm)")};
+        }
+    }
+    if (request.coax && !(request.velocityFactor > 0 && request.velocityFactor <= 1)) {
+        return Failure{say(language, "速度因子必须在 0 和 1 之间",
+                           "the velocity factor must lie between 0 and 1")};
+    }
+    return std::nullopt;
+}
+
 Tuner::Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, Language language,
              int processes)
     : antenna_(std::move(antenna)),

@@ -21,6 +21,11 @@ struct MatchRequest {
     double velocityFactor = 0.66;  // of the transformer's cable
 };
 
+// Why a match cannot be built as asked: a hairpin whose spacing is not above its wire's
+// diameter (the line would touch itself and 276·log₁₀(2S/d) fall to nothing), a velocity
+// factor outside (0, 1]. Both the command line and the window ask this.
+[[nodiscard]] std::optional<Failure> checkMatch(const MatchRequest& request, Language language);
+
 // The driven element at zero reactance at the design frequency.
 struct Trim {
     double length = 0;  // metres

@@ -612,6 +612,7 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     if ((options.match.hairpin || options.match.coax) && !options.analyse) {
         return error(say.matchNeedsAnalysis);
     }
+    if (auto wrong = analysis::checkMatch(options.match, options.language)) return *wrong;
     if (!options.geometryFile.empty()) {
         if (haveDesign) return error(say.geometryAndDesign);
         if (!options.plotFile.empty() && !options.analyse) return error(say.plotNeedsAnalysis);

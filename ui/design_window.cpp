@@ -399,18 +399,20 @@ QString DesignWindow::readBuild(sheet::SheetOptions& options) const {
         const auto spacing = number(hairpinSpacing_);
         if (!wire)
             return QStringLiteral("发夹线径必须是大于零的数（毫米）：") + hairpinWire_->text();
-        if (!spacing || *spacing <= *wire) {
-            return QStringLiteral("发夹间距必须是大于线径的数（毫米）：") + hairpinSpacing_->text();
+        if (!spacing) {
+            return QStringLiteral("发夹间距必须是大于零的数（毫米）：") + hairpinSpacing_->text();
         }
         options.match.wireDiameter = *wire / 1000;
         options.match.spacing = *spacing / 1000;
     }
     if (options.match.coax) {
         const auto factor = number(velocity_);
-        if (!factor || *factor > 1) {
-            return QStringLiteral("速度因子必须在 0 和 1 之间：") + velocity_->text();
-        }
+        if (!factor) return QStringLiteral("速度因子必须在 0 和 1 之间：") + velocity_->text();
         options.match.velocityFactor = *factor;
+    }
+    // The same checks as the command line's.
+    if (const auto wrong = analysis::checkMatch(options.match, Language::Chinese)) {
+        return QString::fromStdString(wrong->message);
     }
     return {};
 }

@@ -147,6 +147,12 @@ TEST_F(Cli, the_boom_correction_in_every_format_and_its_limits) {
     EXPECT_EQ(run("-f 144 -d 1/2 --mounting bonded --boom-diameter 0mm").status, 2);
     EXPECT_EQ(run("-f 144 -d 1/2 --match hairpin").status, 2);  // needs --analyse
     EXPECT_EQ(run("-f 144 -d 1/2 -a --match gamma").status, 2);
+    // A hairpin whose wires would touch: refused, as the window refuses it.
+    const Outcome touching =
+        run("-f 144 -d 1/2 -a --match hairpin --hairpin-wire 5 --hairpin-spacing 4 --lang en");
+    EXPECT_EQ(touching.status, 2);
+    EXPECT_NE(touching.err.find("the hairpin's spacing must be above its wire's diameter"),
+              std::string::npos);
     EXPECT_EQ(run("-f 144 -d 1/2 -a --match coax --velocity-factor 1.5").status, 2);
 }
 
