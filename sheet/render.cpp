@@ -663,6 +663,18 @@ std::string json(const Report& report) {
 
 }  // namespace
 
+std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
+                                           const analysis::Tuning& tuning, const CutSheet* sheet,
+                                           Language language) {
+    const Labels& say = labelsFor(language);
+    std::vector<std::string> lines;
+    for (const FigureLine& figure :
+         tuningLines(tuning, drivenAllowance(sheet), worstInSweep(analysis.range, say), say)) {
+        lines.push_back(figure.label + say.colon + figure.text);
+    }
+    return lines;
+}
+
 std::vector<std::string> figureLines(const analysis::Analysis& analysis,
                                      const analysis::Tuning* tuning, const CutSheet* sheet,
                                      Language language) {

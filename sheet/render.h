@@ -34,6 +34,10 @@ struct Report {
 [[nodiscard]] std::vector<std::string> figureLines(const analysis::Analysis& analysis,
                                                    const analysis::Tuning* tuning,
                                                    const CutSheet* sheet, Language language);
+// The trim's and the matches' lines alone, as figureLines() ends with them.
+[[nodiscard]] std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
+                                                         const analysis::Tuning& tuning,
+                                                         const CutSheet* sheet, Language language);
 // How the elements are mounted and what the correction is, where the user said; empty
 // otherwise.
 [[nodiscard]] std::string boomNote(const CutSheet& sheet);

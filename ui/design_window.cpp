@@ -21,6 +21,7 @@
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -151,13 +152,14 @@ struct ExportCommand {
     const char* name;     // object name
     const char* caption;  // on the button
     const char* filter;   // for the file dialog
+    const char* suffix;   // of the proposed file name
 };
 constexpr ExportCommand kExports[] = {
-    {Export::Csv, "exportCsv", "保存 CSV…", "CSV 表格 (*.csv)"},
-    {Export::Json, "exportJson", "保存 JSON…", "JSON 文件 (*.json)"},
-    {Export::Deck, "exportDeck", "保存 NEC-2 模型…", "NEC-2 模型 (*.nec)"},
-    {Export::Pattern, "exportPattern", "保存方向图 SVG…", "SVG 图形 (*.svg)"},
-    {Export::Pdf, "exportPdf", "保存 PDF 报告…", "PDF 文档 (*.pdf)"},
+    {Export::Csv, "exportCsv", "保存 CSV…", "CSV 表格 (*.csv)", "csv"},
+    {Export::Json, "exportJson", "保存 JSON…", "JSON 文件 (*.json)", "json"},
+    {Export::Deck, "exportDeck", "保存 NEC-2 模型…", "NEC-2 模型 (*.nec)", "nec"},
+    {Export::Pattern, "exportPattern", "保存方向图 SVG…", "SVG 图形 (*.svg)", "svg"},
+    {Export::Pdf, "exportPdf", "保存 PDF 报告…", "PDF 文档 (*.pdf)", "pdf"},
 };
 
 QLabel* wrappingLabel(QWidget* parent, const char* name) {
@@ -262,6 +264,16 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     print_->setObjectName(QStringLiteral("printReport"));
     connect(print_, &QPushButton::clicked, this, &DesignWindow::printReport);
     commands->addWidget(print_);
+    reanalyse_ = new QPushButton(QStringLiteral("重新分析(&R)"));
+    reanalyse_->setObjectName(QStringLiteral("reanalyse"));
+    reanalyse_->setToolTip(QStringLiteral("取消或失败之后，或改了设置之后，重新做整个分析"));
+    connect(reanalyse_, &QPushButton::clicked, this, [this] {
+        if (!mainDesign_) return;
+        const sheet::SheetOptions design = *mainDesign_;
+        mainDesign_.reset();  // not the same design: it runs again
+        showDesign(design);
+    });
+    commands->addWidget(reanalyse_);
     import_ = new QPushButton(QStringLiteral("导入测量…"));
     import_->setObjectName(QStringLiteral("importMeasurement"));
     import_->setToolTip(
@@ -364,7 +376,18 @@ QWidget* DesignWindow::buildControls() {
     velocityRow->addWidget(velocity_);
     grid->addLayout(velocityRow, 1, 6);
     grid->addWidget(buildNote_, 2, 0, 1, 7);
+    buildResults_ = wrappingLabel(this, "buildResults");
+    buildResults_->setText(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
+    grid->addWidget(buildResults_, 3, 0, 1, 7);
 
+    restoreSettings();
+    for (QComboBox* list : {mounting_, match_}) {
+        connect(list, &QComboBox::currentIndexChanged, this, [this] { saveSettings(); });
+    }
+    connect(drivenThrough_, &QCheckBox::toggled, this, [this] { saveSettings(); });
+    for (QLineEdit* field : {boomDiameter_, hairpinWire_, hairpinSpacing_, velocity_}) {
+        connect(field, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
+    }
     // The mounting changes only the cut lengths; a match needs the tuning run again.
     connect(mounting_, &QComboBox::currentIndexChanged, this, &DesignWindow::rebuildSheet);
     connect(drivenThrough_, &QCheckBox::toggled, this, &DesignWindow::rebuildSheet);
@@ -417,7 +440,64 @@ QString DesignWindow::readBuild(sheet::SheetOptions& options) const {
     return {};
 }
 
+namespace {
+
+// The design fields the sheet depends on: the same again keeps the analysis.
+bool sameDesign(const sheet::SheetOptions& a, const sheet::SheetOptions& b) {
+    return a.mode == b.mode && a.frequency == b.frequency && a.diameterIndex == b.diameterIndex &&
+           a.largestDiameter == b.largestDiameter && a.smallestDiameter == b.smallestDiameter;
+}
+
+// Where the build controls are kept: the user's configuration of the program.
+QSettings settings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zeva"),
+                     QStringLiteral("zeva"));
+}
+
+}  // namespace
+
+void DesignWindow::restoreSettings() {
+    const QSettings kept = settings();
+    const auto index = [&kept](const char* key, QComboBox* list) {
+        const int i = kept.value(QLatin1String(key), list->currentIndex()).toInt();
+        if (i >= 0 && i < list->count()) list->setCurrentIndex(i);
+    };
+    index("build/mounting", mounting_);
+    index("build/match", match_);
+    drivenThrough_->setChecked(
+        kept.value(QStringLiteral("build/drivenThroughBoom"), false).toBool());
+    const auto text = [&kept](const char* key, QLineEdit* field) {
+        field->setText(kept.value(QLatin1String(key), field->text()).toString());
+    };
+    text("build/boomDiameter", boomDiameter_);
+    text("build/hairpinWire", hairpinWire_);
+    text("build/hairpinSpacing", hairpinSpacing_);
+    text("build/velocityFactor", velocity_);
+}
+
+void DesignWindow::saveSettings() const {
+    QSettings kept = settings();
+    kept.setValue(QStringLiteral("build/mounting"), mounting_->currentIndex());
+    kept.setValue(QStringLiteral("build/match"), match_->currentIndex());
+    kept.setValue(QStringLiteral("build/drivenThroughBoom"), drivenThrough_->isChecked());
+    kept.setValue(QStringLiteral("build/boomDiameter"), boomDiameter_->text());
+    kept.setValue(QStringLiteral("build/hairpinWire"), hairpinWire_->text());
+    kept.setValue(QStringLiteral("build/hairpinSpacing"), hairpinSpacing_->text());
+    kept.setValue(QStringLiteral("build/velocityFactor"), velocity_->text());
+}
+
+QString DesignWindow::proposedName(const char* suffix) const {
+    if (!sheet_) return QStringLiteral("八木.") + QLatin1String(suffix);
+    static constexpr const char* kModes[] = {"2元件", "3元件", "4元件", "23元件"};
+    return QStringLiteral("八木-%1MHz-%2.%3")
+        .arg(QString::fromStdString(sheet_->options.frequency),
+             QString::fromUtf8(kModes[static_cast<int>(sheet_->options.mode)]),
+             QLatin1String(suffix));
+}
+
 void DesignWindow::showDesign(const sheet::SheetOptions& design) {
+    // The same design again, its analysis finished or running: nothing to do.
+    if (mainDesign_ && sameDesign(*mainDesign_, design) && (analysis_ || analysing())) return;
     cancelAnalysis();
     analysis_.reset();
     tuning_.reset();
@@ -744,7 +824,20 @@ void DesignWindow::adviceDone(const std::variant<analysis::TrimAdvice, analysis:
 
 // One figure a line: the analysis', then the trim's and the matches'.
 void DesignWindow::showFigures() {
-    if (!analysis_) return;
+    if (!analysis_) {
+        buildResults_->setText(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
+        return;
+    }
+    if (tuning_) {
+        QStringList results;
+        for (const std::string& line : sheet::tuningFigureLines(
+                 *analysis_, *tuning_, sheet_ ? &*sheet_ : nullptr, Language::Chinese)) {
+            results << QString::fromStdString(line);
+        }
+        buildResults_->setText(results.join('\n'));
+    } else {
+        buildResults_->setText(QStringLiteral("正在调整驱动元件…"));
+    }
     QStringList lines;
     for (const std::string& line :
          sheet::figureLines(*analysis_, tuning_ ? &*tuning_ : nullptr, sheet_ ? &*sheet_ : nullptr,
@@ -817,7 +910,8 @@ void DesignWindow::chooseAndExport(Export kind) {
     const QString title = QString::fromUtf8(command->caption).remove(QChar(0x2026));
     const QString filter = QString::fromUtf8(command->filter);
     const QString path = fileChooser() ? fileChooser()(this, title, filter)
-                                       : QFileDialog::getSaveFileName(this, title, {}, filter);
+                                       : QFileDialog::getSaveFileName(
+                                             this, title, proposedName(command->suffix), filter);
     if (!path.isEmpty()) exportTo(kind, path);
 }
 
@@ -873,10 +967,12 @@ void DesignWindow::printReport() {
     }
     QPrinter printer(destination, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("ZEVA 下料与分析"));
-    if (!paintReport(printer, {*sheet_, analysis_ ? &*analysis_ : nullptr,
-                               tuning_ ? &*tuning_ : nullptr, analysisNote_})) {
-        reportError(this, QStringLiteral("无法打印：打印机没有响应"));
+    if (!paintReport(printer,
+                     {*sheet_, analysis_ ? &*analysis_ : nullptr, tuning_ ? &*tuning_ : nullptr,
+                      analysisNote_, printer.pageLayout().pageSize()})) {
+        return reportError(this, QStringLiteral("无法打印：打印机没有响应"));
     }
+    status_->setText(QStringLiteral("报告已送往打印机 %1。").arg(destination.printerName()));
 }
 
 QPointer<DesignWindow>& designWindow() {

@@ -74,6 +74,11 @@ private:
     void launch(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
                 std::function<void(analysis::Stepper&)> done);
     void showStudies();
+    // The build controls as the user left them, kept between runs of the program.
+    void restoreSettings();
+    void saveSettings() const;
+    // The file name a save dialog proposes: 八木-144MHz-23元件.pdf.
+    [[nodiscard]] QString proposedName(const char* suffix) const;
     // The next study the controls ask for and that is not known yet: over the ground, then
     // the advice from a measurement.
     void continueStudies();
@@ -125,9 +130,11 @@ private:
     QLineEdit* hairpinSpacing_;
     QLineEdit* velocity_;
     QLabel* buildNote_;
+    QLabel* buildResults_;  // the lengths to cut, the line's length and the SWR of the tuning
     std::vector<std::pair<Export, QPushButton*>> exports_;
     QPushButton* print_;
     QPushButton* import_;
+    QPushButton* reanalyse_;
 };
 
 // Asks where to save an export; an empty text when the user cancels. Replaceable, as tests

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <numeric>
 
 #include "sheet/render.h"
 #include "ui/plots.h"
@@ -13,8 +14,9 @@
 namespace zeva::ui {
 namespace {
 
-// The report is laid out in points on the printable part of an A4 page.
-constexpr double kPageWidth = 515;  // 595 less the margins
+// The report is laid out in points 515 wide (an A4 page less its margins), scaled to the
+// printable width of the paper.
+constexpr double kPageWidth = 515;
 
 QString text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
@@ -39,16 +41,42 @@ double writeLine(QPainter& painter, double top, const QString& line, double size
 
 double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
     // Columns: element, length ft, cm, tape, [cut ft, cm, tape,] spacing ft, cm, position ft,
-    // cm. A sheet with cut lengths takes a smaller face to fit the page.
+    // cm. Each column as wide as its heading or its widest cell, in the largest face up to
+    // 8.5 points at which the whole row fits the page.
     const std::vector<std::string> headings = sheet::sheetHeadings(sheet);
-    const bool cut = headings.size() > 8;
-    const std::vector<double> widths =
-        cut ? std::vector<double>{62, 40, 44, 56, 44, 46, 56, 40, 42, 42, 43}
-            : std::vector<double>{80, 52, 58, 72, 58, 62, 62, 71};
-    const std::vector<bool> tape = cut ? std::vector<bool>{0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0}
-                                       : std::vector<bool>{0, 0, 0, 1, 0, 0, 0, 0};
-    const double kRow = 14;
-    const double size = cut ? 7 : 8.5;
+    std::vector<bool> tape;
+    for (const std::string& heading : headings) {
+        tape.push_back(heading.find("读数") != std::string::npos ||
+                       heading.find("tape") != std::string::npos);
+    }
+    const auto widthsAt = [&](double points) {
+        std::vector<double> widths(headings.size(), 0);
+        const QFontMetricsF bold(fontOf(points, true));
+        const QFontMetricsF plain(fontOf(points));
+        for (std::size_t i = 0; i < headings.size(); ++i) {
+            widths[i] = bold.horizontalAdvance(text(headings[i]));
+            for (const sheet::SheetElement& element : sheet.elements) {
+                widths[i] = std::max(widths[i],
+                                     plain.horizontalAdvance(text(sheet::sheetCells(element)[i])));
+            }
+            widths[i] += tape[i] ? 12 : 6;
+        }
+        return widths;
+    };
+    double size = 8.5;
+    std::vector<double> widths = widthsAt(size);
+    const auto total = [](const std::vector<double>& w) {
+        return std::accumulate(w.begin(), w.end(), 0.0);
+    };
+    while (total(widths) > kPageWidth && size > 5) {
+        size -= 0.25;
+        widths = widthsAt(size);
+    }
+    // What is left of the page goes to the columns evenly.
+    const double spare =
+        std::max(0.0, kPageWidth - total(widths)) / static_cast<double>(widths.size());
+    for (double& w : widths) w += spare;
+    const double kRow = std::max(11.0, size * 1.65);
     painter.setFont(fontOf(size, true));
     const auto row = [&](const std::vector<std::string>& cells, double y) {
         double x = 0;
@@ -83,7 +111,7 @@ QString boomLengthText(const sheet::CutSheet& sheet) {
 }
 
 bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
-    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageSize(content.page);
     device.setPageMargins(QMarginsF(40, 40, 40, 40), QPageLayout::Point);
     QPainter painter;
     if (!painter.begin(&device)) return false;

@@ -1,8 +1,10 @@
-// The design window's report on paper: the cut sheet on the first A4 page, the analysis'
-// figures and plots on the second. The same pages go to a PDF file and to the printer.
+// The design window's report on paper: the cut sheet on the first page, the analysis'
+// figures and plots on the second, on A4 or the printer's paper. The same pages go to a PDF file
+// and to the printer.
 #pragma once
 
 #include <QByteArray>
+#include <QPageSize>
 #include <QString>
 
 #include "analysis/analyser.h"
@@ -18,6 +20,7 @@ struct ReportContent {
     const analysis::Analysis* analysis;  // none while running, or where it failed
     const analysis::Tuning* tuning;      // the trim and matches, once found
     QString analysisNote;                // what stands instead of the figures then
+    QPageSize page = QPageSize(QPageSize::A4);
 };
 
 // "天线杆长度：37.4851 英尺，1142.570 厘米", as the window and the report give it.

@@ -18,16 +18,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
+#include "sheet/render.h"
 #include "tests/ui/main_window_test.h"
 #include "ui/design_window.h"
 #include "ui/errors.h"
 #include "ui/form1.h"
+#include "ui/report.h"
 
 namespace zeva::ui {
 namespace {
@@ -88,6 +91,13 @@ int threadCount() {
 
 class Design : public MainWindowTest {
 protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        // Each test starts from the controls' defaults.
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zeva"),
+                  QStringLiteral("zeva"))
+            .clear();
+    }
     void TearDown() override {
         setSaveFileChooser({});
         setOpenFileChooser({});
@@ -342,6 +352,55 @@ TEST_F(Design, an_imported_measurement_gives_zeva_sheets_trim) {
     EXPECT_EQ(figures(window), shown);  // the advice from the good file stays
 }
 
+// The build controls survive closing the window and starting again; the same design again
+// keeps its analysis; 重新分析 runs it afresh after a cancel.
+TEST_F(Design, settings_are_kept_and_an_analysis_runs_again_only_when_asked) {
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    finish(window);
+    find<QComboBox>("mounting", window)->setCurrentIndex(2);
+    find<QCheckBox>("drivenThroughBoom", window)->setChecked(true);
+    find<QComboBox>("match", window)->setCurrentIndex(1);
+    for (const auto& [name, value] : {std::pair{"boomDiameter", "31.8"},
+                                      {"hairpinWire", "2"},
+                                      {"hairpinSpacing", "40"},
+                                      {"velocityFactor", "0.8"}}) {
+        auto* field = find<QLineEdit>(name, window);
+        field->setText(QString::fromLatin1(value));
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    finish(window);
+    delete designWindow().data();
+    window = open();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(find<QComboBox>("mounting", window)->currentIndex(), 2);
+    EXPECT_TRUE(find<QCheckBox>("drivenThroughBoom", window)->isChecked());
+    EXPECT_EQ(find<QComboBox>("match", window)->currentIndex(), 1);
+    EXPECT_EQ(find<QLineEdit>("boomDiameter", window)->text(), "31.8");
+    EXPECT_EQ(find<QLineEdit>("hairpinWire", window)->text(), "2");
+    EXPECT_EQ(find<QLineEdit>("hairpinSpacing", window)->text(), "40");
+    EXPECT_EQ(find<QLineEdit>("velocityFactor", window)->text(), "0.8");
+    finish(window);
+
+    // The same design again: the analysis stands, nothing runs.
+    const QString before = figures(window);
+    ASSERT_FALSE(before.isEmpty());
+    calculate("Option1", 14, "14.2");
+    EXPECT_FALSE(window->analysing());
+    EXPECT_EQ(figures(window), before);
+
+    // Cancelled, then asked again.
+    find<QPushButton>("reanalyse", window)->click();
+    EXPECT_TRUE(window->analysing());
+    window->cancelAnalysis();
+    EXPECT_FALSE(window->analysing());
+    find<QPushButton>("reanalyse", window)->click();
+    EXPECT_TRUE(window->analysing());
+    finish(window);
+    EXPECT_EQ(figures(window), before);
+}
+
 TEST_F(Design, cancelling_or_closing_stops_the_work_at_once_and_leaves_no_thread_behind) {
     calculate("Option1", 14, "14.2");
     DesignWindow* window = open();
@@ -422,6 +481,42 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     EXPECT_FALSE(window->exportTo(Export::Csv, QStringLiteral("/nonexistent/folder/s.csv")));
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("/nonexistent/folder/s.csv")));
+}
+
+// Every heading of the sheet whole in the PDF report, with the cut columns and without, on
+// A4 and on Letter.
+TEST(Report, every_heading_prints_whole_on_a4_and_letter) {
+    for (const bool corrected : {false, true}) {
+        sheet::SheetOptions options;
+        options.mode = ElementMode::MultiElement;
+        options.frequency = "144";
+        options.diameterIndex = 10;
+        if (corrected) {
+            options.mountingGiven = true;
+            options.mounting = analysis::Mounting::Bonded;
+            options.boomDiameter = 0.0254;
+        }
+        sheet::CutSheet sheet = sheet::makeCutSheet(options).value();
+        ASSERT_FALSE(sheet::applyBoomCorrection(sheet).has_value());
+        const std::vector<std::string> headings = sheet::sheetHeadings(sheet);
+        ASSERT_EQ(headings.size(), corrected ? 11u : 8u);
+        for (const QPageSize::PageSizeId paper : {QPageSize::A4, QPageSize::Letter}) {
+            const QByteArray pdf = reportPdf({sheet, nullptr, nullptr, {}, QPageSize(paper)});
+            ASSERT_FALSE(pdf.isEmpty());
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {QStringLiteral("-"), QStringLiteral("-")});
+            text.write(pdf);
+            text.closeWriteChannel();
+            ASSERT_TRUE(text.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
+            const QString read = QString::fromUtf8(text.readAllStandardOutput());
+            for (const std::string& heading : headings) {
+                EXPECT_TRUE(read.contains(QString::fromStdString(heading)))
+                    << heading << (corrected ? " with" : " without") << " the cut columns, "
+                    << (paper == QPageSize::A4 ? "A4" : "Letter") << "\n"
+                    << read.toStdString();
+            }
+        }
+    }
 }
 
 }  // namespace
