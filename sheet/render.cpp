@@ -199,7 +199,8 @@ std::string feetOf(double metres) { return fixed(metres / 0.3048, 4); }
 // A length as the sheet gives it: feet, centimetres and the tape reading.
 std::string lengthText(double metres, const Labels& say) {
     const std::string feet = feetOf(metres);
-    return feet + " ft" + say.comma + fixed(metres * 100, 2) + " cm" + say.comma + tapeOf(feet);
+    return feet + (say.english ? " ft" : " 英尺") + say.comma + fixed(metres * 100, 2) +
+           (say.english ? " cm" : " 厘米") + say.comma + tapeOf(feet);
 }
 
 // Metres that the driven element is cut longer than it works electrically: the boom
@@ -218,7 +219,7 @@ std::string drivenLengthText(double metres, double allowance, const Labels& say)
     if (allowance == 0) return lengthText(metres, say);
     return std::string(say.english ? "cut " : "下料 ") + lengthText(metres + allowance, say) +
            (say.english ? " (" + feetOf(metres) + " ft electrically)"
-                        : "（电气长度 " + feetOf(metres) + " ft）");
+                        : "（电气长度 " + feetOf(metres) + " 英尺）");
 }
 
 std::string sweepRange(const std::vector<double>& swr, const std::string& worstLabel) {
@@ -402,8 +403,9 @@ std::string textTable(const Report& report) {
         std::vector<bool> leftAligned{true, false, false, true, false, false, false, false};
         if (hasCutLengths(sheet)) leftAligned.insert(leftAligned.begin() + 4, {false, false, true});
         out += alignedRows(rows, leftAligned);
-        out += "\n" + std::string(say.boom) + colon + sheet.boomFeet + " ft, " +
-               sheet.boomCentimetres + " cm\n";
+        out += "\n" + std::string(say.boom) + colon + sheet.boomFeet +
+               (say.english ? " ft, " : " 英尺，") + sheet.boomCentimetres +
+               (say.english ? " cm\n" : " 厘米\n");
         if (const std::string note = boomLine(sheet, say); !note.empty()) out += note + "\n";
     } else {
         out = std::string(say.geometryTitle) + "\n" + say.frequency + " " +
@@ -662,6 +664,15 @@ std::string json(const Report& report) {
 }
 
 }  // namespace
+
+std::vector<std::vector<std::string>> sweepRows(const analysis::Analysis& analysis,
+                                                Language language) {
+    const Labels& say = labelsFor(language);
+    std::vector<std::vector<std::string>> rows;
+    rows.emplace_back(std::begin(say.sweepHeadings), std::end(say.sweepHeadings));
+    for (const analysis::SweepPoint& point : analysis.sweep) rows.push_back(sweepCells(point));
+    return rows;
+}
 
 std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
                                            const analysis::Tuning& tuning, const CutSheet* sheet,

@@ -34,6 +34,9 @@ struct Report {
 [[nodiscard]] std::vector<std::string> figureLines(const analysis::Analysis& analysis,
                                                    const analysis::Tuning* tuning,
                                                    const CutSheet* sheet, Language language);
+// The sweep as rows of text, its headings first, as the text table prints it.
+[[nodiscard]] std::vector<std::vector<std::string>> sweepRows(const analysis::Analysis& analysis,
+                                                              Language language);
 // The trim's and the matches' lines alone, as figureLines() ends with them.
 [[nodiscard]] std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
                                                          const analysis::Tuning& tuning,

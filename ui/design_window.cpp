@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,13 +17,17 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
@@ -107,6 +112,14 @@ protected:
         }
         QTableView::keyPressEvent(event);
     }
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("复制(&C)"), QKeySequence::Copy, this,
+                       [this] { copySelection(); });
+        menu.addAction(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, this,
+                       [this] { selectAll(); });
+        menu.exec(event->globalPos());
+    }
 
 private:
     void copySelection() {
@@ -140,6 +153,19 @@ private:
 SaveFileChooser& fileChooser() {
     static SaveFileChooser chooser;
     return chooser;
+}
+
+// A file dialog in Chinese whatever the process's locale (its dates and sizes follow the
+// dialog's locale); the name proposed where one is given. Empty when cancelled.
+QString askForFile(QWidget* parent, const QString& title, const QString& filter,
+                   const QString& proposed, bool save) {
+    QFileDialog dialog(parent, title, {}, filter);
+    dialog.setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
 }
 
 SaveFileChooser& openChooser() {
@@ -178,7 +204,9 @@ void setOpenFileChooser(SaveFileChooser chooser) { openChooser() = std::move(cho
 DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("DesignWindow"));
     setWindowTitle(QStringLiteral("下料与分析"));
-    resize(1140, 720);
+    // With its frame the window fits a 1366x768 laptop's screen, and it stays usable down to
+    // 1024x600: the left side scrolls, the plots share tabs.
+    resize(1140, 680);
 
     design_ = wrappingLabel(this, "designLabel");
     design_->setText(QStringLiteral("请先在主窗口中输入设计并点击“计算”。"));
@@ -239,12 +267,27 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     plots_->addTab(patternPlot_, QStringLiteral("方向图"));
     plots_->addTab(elevationPlot_, QStringLiteral("仰角方向图"));
     plots_->addTab(histogram_, QStringLiteral("公差分布"));
+    sweepModel_ = new QStandardItemModel(this);
+    sweepTable_ = new SheetTable;
+    sweepTable_->setObjectName(QStringLiteral("sweepTable"));
+    sweepTable_->setModel(sweepModel_);
+    sweepTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    sweepTable_->verticalHeader()->setVisible(false);
+    sweepTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sweepTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    plots_->addTab(sweepTable_, QStringLiteral("扫描数据"));
     analysisLayout->addLayout(progressRow);
     analysisLayout->addWidget(figures_, 3);
     analysisLayout->addWidget(plots_, 5);
 
     auto* splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(sheetSide);
+    auto* sheetScroll = new QScrollArea;
+    sheetScroll->setObjectName(QStringLiteral("sheetSide"));
+    sheetScroll->setWidget(sheetSide);
+    sheetScroll->setWidgetResizable(true);
+    sheetScroll->setFrameShape(QFrame::NoFrame);
+    table_->setMinimumHeight(fontMetrics().height() * 8);
+    splitter->addWidget(sheetScroll);
     splitter->addWidget(analysisSide);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
@@ -508,6 +551,7 @@ void DesignWindow::showDesign(const sheet::SheetOptions& design) {
     mainDesign_ = design;
     sweepPlot_->setAnalysis(nullptr);
     patternPlot_->setAnalysis(nullptr);
+    sweepModel_->clear();
     figures_->clear();
     rebuildSheet();
     if (sheet_) startAnalysis();
@@ -597,6 +641,23 @@ void DesignWindow::analysisDone(const std::variant<analysis::Analysis, analysis:
         showFigures();
         sweepPlot_->setAnalysis(&*analysis_);
         patternPlot_->setAnalysis(&*analysis_);
+        // The sweep as a table that copies into a spreadsheet.
+        const auto rows = sheet::sweepRows(*analysis_, Language::Chinese);
+        sweepModel_->clear();
+        QStringList headings;
+        for (const std::string& heading : rows.front()) {
+            headings << QString::fromStdString(heading);
+        }
+        sweepModel_->setHorizontalHeaderLabels(headings);
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            QList<QStandardItem*> items;
+            for (const std::string& cell : rows[r]) {
+                auto* item = new QStandardItem(QString::fromStdString(cell));
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                items << item;
+            }
+            sweepModel_->appendRow(items);
+        }
         startTuning();
     }
     updateCommands();
@@ -766,7 +827,7 @@ void DesignWindow::importMeasurement() {
     const QString title = QStringLiteral("导入测量");
     const QString filter = QStringLiteral("Touchstone 单端口文件 (*.s1p *.S1P);;所有文件 (*)");
     const QString path = openChooser() ? openChooser()(this, title, filter)
-                                       : QFileDialog::getOpenFileName(this, title, {}, filter);
+                                       : askForFile(this, title, filter, {}, false);
     if (path.isEmpty()) return;
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {

@@ -23,6 +23,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 
@@ -121,6 +122,8 @@ private:
     StudyPlot* elevationPlot_;
     StudyPlot* histogram_;
     QTabWidget* plots_;
+    QTableView* sweepTable_;
+    QStandardItemModel* sweepModel_;
     StudiesBox* studies_;
     QComboBox* mounting_;
     QLineEdit* boomDiameter_;

@@ -1,7 +1,9 @@
 #include "ui/plots.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -16,6 +18,8 @@ const QColor kGainColour(0, 0, 200);
 const QColor kGrid(210, 210, 210);
 const QColor kHairpinColour(0, 140, 0);
 const QColor kCoaxColour(200, 120, 0);
+// The polar plots' rings, dB below the maximum.
+constexpr double kPolarRings[] = {0, -3, -10, -20, -30};
 
 // Round steps for a scale from low to high with about `count` divisions.
 double niceStep(double span, int count) {
@@ -33,6 +37,33 @@ int decimalsFor(double step) { return step >= 1 ? 0 : step >= 0.1 ? 1 : 2; }
 
 }  // namespace
 
+QRectF sweepPlotArea(const QRectF& area, const QFontMetricsF& metrics, bool keysRow) {
+    const double line = metrics.height();
+    return area.adjusted(metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 2.2,
+                         -metrics.horizontalAdvance(QStringLiteral("10.0")) - 10,
+                         -line * (keysRow ? 3.6 : 2.6));
+}
+
+std::vector<std::pair<double, double>> clippedStretches(
+    const std::vector<analysis::SweepPoint>& sweep, double top) {
+    std::vector<std::pair<double, double>> stretches;
+    // Where the curve crosses the top between two steps, linearly.
+    const auto crossing = [&](std::size_t a, std::size_t b) {
+        const double t = (top - sweep[a].swr) / (sweep[b].swr - sweep[a].swr);
+        return sweep[a].frequency + t * (sweep[b].frequency - sweep[a].frequency);
+    };
+    for (std::size_t i = 0; i < sweep.size(); ++i) {
+        if (!(sweep[i].swr > top)) continue;
+        const double low = i == 0 ? sweep[0].frequency : crossing(i - 1, i);
+        std::size_t j = i;
+        while (j + 1 < sweep.size() && sweep[j + 1].swr > top) ++j;
+        const double high = j + 1 == sweep.size() ? sweep[j].frequency : crossing(j, j + 1);
+        stretches.emplace_back(low, high);
+        i = j;
+    }
+    return stretches;
+}
+
 void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
                 const analysis::Tuning* tuning, const analysis::Measurement* measured) {
     const std::vector<analysis::SweepPoint>& sweep = analysis.sweep;
@@ -44,17 +75,17 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     // A row for the matches' keys below the frequency scale, where there are matches.
     const bool matched =
         (tuning != nullptr && (tuning->hairpin || tuning->coax)) || measured != nullptr;
-    const QRectF plot = area.adjusted(
-        metrics.horizontalAdvance(QStringLiteral("10.0")) + 10, line * 2.2,
-        -metrics.horizontalAdvance(QStringLiteral("10.0")) - 10, -line * (matched ? 3.6 : 2.6));
+    const QRectF plot = sweepPlotArea(area, metrics, matched);
 
     const double f0 = sweep.front().frequency;
     const double f1 = sweep.back().frequency;
     double swrTop = 1.5;
+    double swrMost = 1;
     double gainLow = 1e9;
     double gainHigh = -1e9;
     for (const analysis::SweepPoint& p : sweep) {
-        swrTop = std::max(swrTop, std::min(p.swr, 10.0));
+        swrTop = std::max(swrTop, std::min(p.swr, kSwrScaleTop));
+        swrMost = std::max(swrMost, p.swr);
         gainLow = std::min(gainLow, p.gain);
         gainHigh = std::max(gainHigh, p.gain);
     }
@@ -113,6 +144,19 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);
 
+    // The 2:1 and 1.5:1 bandwidths shaded, the design frequency marked.
+    for (const double level : {2.0, 1.5}) {
+        if (const auto band = analysis::swrBand(sweep, level)) {
+            painter.fillRect(
+                QRectF(QPointF(x(band->low), plot.top()), QPointF(x(band->high), plot.bottom())),
+                level == 2.0 ? QColor(200, 0, 0, 18) : QColor(200, 0, 0, 30));
+        }
+    }
+    const double design = analysis::kSpeedOfLight / analysis.wavelength;
+    if (design >= f0 && design <= f1) {
+        painter.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashDotLine));
+        painter.drawLine(QPointF(x(design), plot.top()), QPointF(x(design), plot.bottom()));
+    }
     QPainterPath swrPath(QPointF(x(sweep.front().frequency), ySwr(sweep.front().swr)));
     QPainterPath gainPath(QPointF(x(sweep.front().frequency), yGain(sweep.front().gain)));
     for (const analysis::SweepPoint& p : sweep) {
@@ -121,6 +165,21 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     }
     painter.setPen(QPen(kSwrColour, 2));
     painter.drawPath(swrPath);
+    // Where the SWR runs off the scale: a dotted stretch along its top and the highest figure.
+    if (swrMost > swrTop) {
+        painter.setPen(QPen(kSwrColour, 4, Qt::DotLine));
+        for (const auto& [low, high] : clippedStretches(sweep, swrTop)) {
+            painter.drawLine(QPointF(x(low), plot.top() + 2), QPointF(x(high), plot.top() + 2));
+        }
+        // The figure in the half away from the highest step, clear of the curve.
+        const auto highest = std::max_element(
+            sweep.begin(), sweep.end(), [](const auto& a, const auto& b) { return a.swr < b.swr; });
+        const bool right = x(highest->frequency) < plot.center().x();
+        painter.setPen(kSwrColour);
+        painter.drawText(QRectF(plot.left() + 6, plot.top() + 6, plot.width() - 12, line),
+                         textFlags((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter),
+                         QStringLiteral("↑ 超出刻度，最高 %1").arg(number(swrMost, 1)));
+    }
     // The matched SWR, step by step across the same frequencies, each with its key.
     std::vector<std::pair<QString, QColor>> keys;
     if (tuning != nullptr) {
@@ -192,7 +251,8 @@ void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analys
         for (const analysis::PatternPoint& p : *plane) peak = std::max(peak, p.gain);
     }
     if (peak < -900) return;
-    const double top = std::ceil(peak / 5) * 5;
+    // The scale's top is the maximum itself; the rings read in dB below it.
+    const double top = peak;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetricsF metrics(painter.font());
@@ -213,9 +273,9 @@ void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analys
             return floor + share * (radius - floor);
         };
         painter.setBrush(Qt::NoBrush);
-        for (int ring = 0; ring <= 4; ++ring) {
-            painter.setPen(kGrid);
-            const double r = radiusOf(top - ring * 10);
+        for (const double below : kPolarRings) {
+            painter.setPen(below == -3 ? QPen(kGrid, 1, Qt::DashLine) : QPen(kGrid));
+            const double r = radiusOf(top + below);
             painter.drawEllipse(centre, r, r);
         }
         for (int angle = 0; angle < 360; angle += 30) {
@@ -244,29 +304,34 @@ void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analys
         const double ruler = centre.y() + radius + line * 1.6;
         painter.setPen(QColor(90, 90, 90));
         painter.drawLine(QPointF(centre.x() + floor, ruler), QPointF(centre.x() + radius, ruler));
-        // Every ring's figure where they fit side by side, every other one where they do not.
-        const double spacing = (radius - floor) / 4;
-        const int every = spacing > metrics.horizontalAdvance(QStringLiteral("-20")) + 6 ? 1 : 2;
-        for (int ring = 0; ring <= 4; ++ring) {
-            const double rx = centre.x() + radiusOf(top - ring * 10);
+        // Each ring's figure where it keeps clear of the one before, 0 and -3 crowding.
+        double lastText = -1e9;
+        for (const double below : kPolarRings) {
+            const double rx = centre.x() + radiusOf(top + below);
             painter.drawLine(QPointF(rx, ruler - 3), QPointF(rx, ruler + 3));
-            if (ring % every != 0) continue;
+            const double half = metrics.horizontalAdvance(number(below, 0)) / 2 + 2;
+            if (std::fabs(rx - lastText) < 2 * half) continue;
             painter.drawText(QRectF(rx - 20, ruler + 3, 40, line), Qt::AlignCenter,
-                             number(top - ring * 10, 0));
+                             number(below, 0));
+            lastText = rx;
         }
         painter.drawText(QRectF(box.left(), ruler - line / 2, centre.x() - box.left() - 4, line),
-                         textFlags(Qt::AlignRight | Qt::AlignVCenter), QStringLiteral("dBi"));
+                         textFlags(Qt::AlignRight | Qt::AlignVCenter), QStringLiteral("dB"));
     };
     const double half = area.width() / 2;
     plot(analysis.ePlane, true, QRectF(area.left(), area.top(), half, area.height()),
          QStringLiteral("E 面方向图"));
     plot(analysis.hPlane, false, QRectF(area.left() + half, area.top(), half, area.height()),
          QStringLiteral("H 面方向图"));
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(area.left(), area.bottom() - line, area.width(), line), Qt::AlignCenter,
+                     QStringLiteral("最大 %1 dBi；刻度为低于最大值的 dB").arg(number(peak, 2)));
     painter.restore();
 }
 
 PlotWidget::PlotWidget(Paint paint, QWidget* parent) : QWidget(parent), paint_(paint) {
     setMinimumSize(300, 240);
+    setMouseTracking(true);
     setAutoFillBackground(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::white);
@@ -277,6 +342,30 @@ void PlotWidget::setAnalysis(const analysis::Analysis* analysis, const analysis:
     analysis_ = analysis;
     tuning_ = tuning;
     update();
+}
+
+void PlotWidget::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (paint_ != paintSweep || analysis_ == nullptr || analysis_->sweep.size() < 2) return;
+    const bool keys =
+        (tuning_ != nullptr && (tuning_->hairpin || tuning_->coax)) || measured_ != nullptr;
+    const QRectF plot =
+        sweepPlotArea(QRectF(rect()).adjusted(4, 4, -4, -4), QFontMetricsF(font()), keys);
+    const QPointF at = event->position();
+    if (!plot.contains(at)) return QToolTip::hideText();
+    const auto& sweep = analysis_->sweep;
+    const double f =
+        sweep.front().frequency +
+        (at.x() - plot.left()) / plot.width() * (sweep.back().frequency - sweep.front().frequency);
+    const auto nearest =
+        std::min_element(sweep.begin(), sweep.end(), [f](const auto& a, const auto& b) {
+            return std::fabs(a.frequency - f) < std::fabs(b.frequency - f);
+        });
+    QToolTip::showText(
+        event->globalPosition().toPoint(),
+        QStringLiteral("%1 MHz\n驻波比 %2\n增益 %3 dBi")
+            .arg(number(nearest->frequency, 3), number(nearest->swr, 2), number(nearest->gain, 2)),
+        this);
 }
 
 void PlotWidget::setMeasurement(const analysis::Measurement* measured) {

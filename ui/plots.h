@@ -4,6 +4,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "analysis/analyser.h"
 #include "analysis/touchstone.h"
@@ -16,14 +18,26 @@ namespace zeva::ui {
 // Alignment flags as QPainter::drawText takes them.
 inline int textFlags(Qt::Alignment alignment) { return static_cast<int>(alignment.toInt()); }
 
-// SWR (left scale) and forward gain (right scale) against frequency in MHz; with a tuning,
-// the SWR through each match beside the bare one; with a measurement, the measured SWR over
-// the same frequencies.
+// The SWR scale goes no higher than this; a curve above it is marked as clipped.
+inline constexpr double kSwrScaleTop = 10.0;
+
+// The stretches of the sweep, MHz, where the SWR runs above the top of its scale, their
+// ends interpolated between the steps.
+[[nodiscard]] std::vector<std::pair<double, double>> clippedStretches(
+    const std::vector<analysis::SweepPoint>& sweep, double top);
+
+// The sweep plot's frame inside the area, the scales and keys around it.
+[[nodiscard]] QRectF sweepPlotArea(const QRectF& area, const QFontMetricsF& metrics, bool keysRow);
+
+// SWR (left scale) and forward gain (right scale) against frequency in MHz, the design
+// frequency marked and the 2:1 and 1.5:1 bandwidths shaded; with a tuning, the SWR through
+// each match beside the bare one; with a measurement, the measured SWR over the same
+// frequencies.
 void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
                 const analysis::Tuning* tuning, const analysis::Measurement* measured = nullptr);
 
 // The two pattern cuts side by side, the forward direction (towards the directors) to the
-// right, 10 dB a ring from the scale's top down to 40 dB below it.
+// right, rings at 0, -3, -10, -20 and -30 dB below the maximum, whose dBi is written.
 void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
                    const analysis::Tuning* tuning = nullptr,
                    const analysis::Measurement* measured = nullptr);
@@ -39,6 +53,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Over the sweep plot, the step nearest the pointer: frequency, SWR, gain.
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     Paint paint_;

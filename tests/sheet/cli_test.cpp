@@ -60,7 +60,7 @@ TEST_F(Cli, the_typical_sheet_on_standard_output) {
     EXPECT_NE(result.out.find("八木天线下料表"), std::string::npos);
     EXPECT_NE(result.out.find("反射器         3.3118      100.94  3' 3 47/64\""), std::string::npos)
         << result.out;
-    EXPECT_NE(result.out.find("天线杆长度：37.4851 ft, 1142.570 cm"), std::string::npos);
+    EXPECT_NE(result.out.find("天线杆长度：37.4851 英尺，1142.570 厘米"), std::string::npos);
 }
 
 TEST_F(Cli, csv_and_json_hold_every_element) {

@@ -30,6 +30,7 @@
 #include "ui/design_window.h"
 #include "ui/errors.h"
 #include "ui/form1.h"
+#include "ui/plots.h"
 #include "ui/report.h"
 
 namespace zeva::ui {
@@ -401,6 +402,43 @@ TEST_F(Design, settings_are_kept_and_an_analysis_runs_again_only_when_asked) {
     EXPECT_EQ(figures(window), before);
 }
 
+// A laptop's screen: the window with its frame fits 1366x728 at first, and at 1024x600 the
+// plots, the figures and the commands keep their room. The sweep's table is zeva-sheet's.
+TEST_F(Design, fits_a_laptop_and_tabulates_the_sweep) {
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    finish(window);
+    EXPECT_LE(window->width(), 1366);
+    EXPECT_LE(window->height() + 40, 728);  // a title bar of up to 40 pixels
+    window->resize(1024, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), QSize(1024, 600)) << "the window's minimum is too large";
+    for (const char* name : {"sweepPlot", "analysisFigures", "printReport", "importMeasurement"}) {
+        auto* widget = find<QWidget>(name, window);
+        const QRect inWindow(widget->mapTo(window, QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(window->rect().contains(inWindow)) << name;
+        EXPECT_GE(widget->height(), widget->minimumHeight()) << name;
+    }
+    EXPECT_GE(find<QWidget>("sweepPlot", window)->height(), 200);
+
+    const Outcome sheet = zevaSheet({"-e", "3", "-f", "14.2", "-d", "1in", "--analyse"});
+    auto* table = find<QTableView>("sweepTable", window);
+    ASSERT_EQ(table->model()->rowCount(), 21);
+    ASSERT_EQ(table->model()->columnCount(), 6);
+    EXPECT_EQ(table->model()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("频率(MHz)"));
+    for (int row : {0, 10, 20}) {
+        QStringList cells;
+        for (int column = 0; column < 6; ++column) {
+            cells << table->model()->index(row, column).data().toString();
+        }
+        const QRegularExpression spaced(QStringLiteral("\\s+") +
+                                        cells.join(QStringLiteral("\\s+")) + QStringLiteral("\\n"));
+        EXPECT_TRUE(sheet.out.contains(spaced)) << cells.join(' ').toStdString();
+    }
+}
+
 TEST_F(Design, cancelling_or_closing_stops_the_work_at_once_and_leaves_no_thread_behind) {
     calculate("Option1", 14, "14.2");
     DesignWindow* window = open();
@@ -517,6 +555,24 @@ TEST(Report, every_heading_prints_whole_on_a4_and_letter) {
             }
         }
     }
+}
+
+// The stretches where the SWR runs off its scale, their ends where the curve crosses the top.
+TEST(Plots, the_clipped_stretches_of_the_swr_curve) {
+    std::vector<analysis::SweepPoint> sweep;
+    for (const double swr : {12.0, 8.0, 4.0, 9.0, 14.0, 18.5, 11.0, 6.0}) {
+        analysis::SweepPoint p;
+        p.frequency = 14.0 + 0.1 * static_cast<double>(sweep.size());
+        p.swr = swr;
+        sweep.push_back(p);
+    }
+    const auto stretches = clippedStretches(sweep, kSwrScaleTop);
+    ASSERT_EQ(stretches.size(), 2u);
+    EXPECT_DOUBLE_EQ(stretches[0].first, 14.0);  // the sweep starts above the scale
+    EXPECT_NEAR(stretches[0].second, 14.0 + 0.1 * (12.0 - 10.0) / (12.0 - 8.0), 1e-12);
+    EXPECT_NEAR(stretches[1].first, 14.3 + 0.1 * (10.0 - 9.0) / (14.0 - 9.0), 1e-12);
+    EXPECT_NEAR(stretches[1].second, 14.6 + 0.1 * (11.0 - 10.0) / (11.0 - 6.0), 1e-12);
+    EXPECT_TRUE(clippedStretches(sweep, 20).empty());
 }
 
 }  // namespace
