@@ -25,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardItemModel>
@@ -50,6 +51,9 @@
 namespace zeva::ui {
 
 using analysis::Language;
+
+// The analysis side keeps at least this width when the sheet's side grows.
+constexpr int kLeastAnalysisWidth = 420;
 
 // Every element of the sheet a row, the sheet's columns as zeva-sheet prints them.
 class CutSheetModel final : public QAbstractTableModel {
@@ -280,7 +284,8 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     analysisLayout->addWidget(figures_, 3);
     analysisLayout->addWidget(plots_, 5);
 
-    auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter_ = new QSplitter(Qt::Horizontal);
+    QSplitter* splitter = splitter_;
     auto* sheetScroll = new QScrollArea;
     sheetScroll->setObjectName(QStringLiteral("sheetSide"));
     sheetScroll->setWidget(sheetSide);
@@ -597,6 +602,17 @@ void DesignWindow::rebuildSheet() {
     sheet_ = std::move(sheet);
     design_->setText(QString::fromStdString(sheet::designLine(*sheet_)));
     model_->setSheet(&*sheet_);
+    // The cut columns widen the sheet: its side grows so that the positions stay in view,
+    // leaving the analysis room for its plots.
+    table_->resizeColumnsToContents();
+    const int needed = table_->horizontalHeader()->length() + table_->frameWidth() * 2 +
+                       table_->verticalScrollBar()->sizeHint().width() + 24;
+    const QList<int> sizes = splitter_->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (total > 0 && sizes.value(0) < needed) {
+        const int left = std::min(needed, total - kLeastAnalysisWidth);
+        splitter_->setSizes({left, total - left});
+    }
     QString boom = boomLengthText(*sheet_);
     if (const std::string note = sheet::boomNote(*sheet_); !note.empty()) {
         boom += '\n' + QString::fromStdString(note);

@@ -23,6 +23,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QStandardItemModel;
 class QTabWidget;
 class QTableView;
@@ -122,6 +123,7 @@ private:
     StudyPlot* elevationPlot_;
     StudyPlot* histogram_;
     QTabWidget* plots_;
+    QSplitter* splitter_;
     QTableView* sweepTable_;
     QStandardItemModel* sweepModel_;
     StudiesBox* studies_;

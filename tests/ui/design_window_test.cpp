@@ -411,6 +411,18 @@ TEST_F(Design, fits_a_laptop_and_tabulates_the_sweep) {
     finish(window);
     EXPECT_LE(window->width(), 1366);
     EXPECT_LE(window->height() + 40, 728);  // a title bar of up to 40 pixels
+    // The cut columns on (a 2-inch boom for the 1-inch elements): the positions stay in view.
+    auto* boom = find<QLineEdit>("boomDiameter", window);
+    boom->setText(QStringLiteral("50.8"));
+    QTest::keyClick(boom, Qt::Key_Return);
+    find<QComboBox>("mounting", window)->setCurrentIndex(2);
+    QApplication::processEvents();
+    auto* sheetTable = find<QTableView>("sheetTable", window);
+    const int last = sheetTable->model()->columnCount() - 1;
+    ASSERT_EQ(last, 10);
+    EXPECT_LE(sheetTable->columnViewportPosition(last) + sheetTable->columnWidth(last),
+              sheetTable->viewport()->width());
+    finish(window);
     window->resize(1024, 600);
     QApplication::processEvents();
     EXPECT_EQ(window->size(), QSize(1024, 600)) << "the window's minimum is too large";
