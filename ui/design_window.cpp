@@ -30,6 +30,7 @@
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QThread>
@@ -53,7 +54,7 @@ namespace zeva::ui {
 using analysis::Language;
 
 // The analysis side keeps at least this width when the sheet's side grows.
-constexpr int kLeastAnalysisWidth = 420;
+constexpr int kLeastAnalysisWidth = 380;
 
 // Every element of the sheet a row, the sheet's columns as zeva-sheet prints them.
 class CutSheetModel final : public QAbstractTableModel {
@@ -602,17 +603,7 @@ void DesignWindow::rebuildSheet() {
     sheet_ = std::move(sheet);
     design_->setText(QString::fromStdString(sheet::designLine(*sheet_)));
     model_->setSheet(&*sheet_);
-    // The cut columns widen the sheet: its side grows so that the positions stay in view,
-    // leaving the analysis room for its plots.
-    table_->resizeColumnsToContents();
-    const int needed = table_->horizontalHeader()->length() + table_->frameWidth() * 2 +
-                       table_->verticalScrollBar()->sizeHint().width() + 24;
-    const QList<int> sizes = splitter_->sizes();
-    const int total = sizes.value(0) + sizes.value(1);
-    if (total > 0 && sizes.value(0) < needed) {
-        const int left = std::min(needed, total - kLeastAnalysisWidth);
-        splitter_->setSizes({left, total - left});
-    }
+    fitSheetSide();
     QString boom = boomLengthText(*sheet_);
     if (const std::string note = sheet::boomNote(*sheet_); !note.empty()) {
         boom += '\n' + QString::fromStdString(note);
@@ -972,6 +963,32 @@ void DesignWindow::updateCommands() {
     }
     print_->setEnabled(sheet_.has_value());
     studies_->setToleranceEnabled(analysis_.has_value() && stage_ == Stage::Idle);
+}
+
+// The cut columns widen the sheet: its side grows so that the positions stay in view,
+// leaving the analysis room for its plots.
+void DesignWindow::fitSheetSide() {
+    if (!sheet_) return;
+    table_->resizeColumnsToContents();
+    // The table's own scroll bar and the side's, which shows on a short screen.
+    const int bars = 2 * style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int needed = table_->horizontalHeader()->length() + table_->frameWidth() * 2 + bars + 24;
+    const QList<int> sizes = splitter_->sizes();
+    const int total = splitter_->width() - splitter_->handleWidth();
+    if (sizes.size() == 2 && total > 0 && sizes[0] < needed) {
+        const int left = std::max(sizes[0], std::min(needed, total - kLeastAnalysisWidth));
+        splitter_->setSizes({left, total - left});
+    }
+}
+
+void DesignWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitSheetSide();
+}
+
+void DesignWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitSheetSide();
 }
 
 void DesignWindow::closeEvent(QCloseEvent* event) {

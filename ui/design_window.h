@@ -56,12 +56,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* buildControls();
     // The boom correction and matches as the controls say; an error naming the control.
     QString readBuild(sheet::SheetOptions& options) const;
     void rebuildSheet();
+    void fitSheetSide();
     void startAnalysis();
     void analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result);
     void startTuning();
