@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/analyser.h"
 
 #include <algorithm>

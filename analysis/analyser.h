@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole analysis of an antenna: the limits of the model, a segmentation refined until the
 // figures at the design frequency stop moving, the sweep at that segmentation, the figures.
 //

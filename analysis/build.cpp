@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/build.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // From design to antenna: the boom correction of elements that pass through a metal boom, and
 // the two 50-ohm matches builders use (a hairpin across a split driven element, a quarter-wave
 // coaxial transformer), with their SWR through the network.

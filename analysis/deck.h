@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NEC-2 decks of an antenna: each element one straight wire across the boom (the boom along
 // +x, the elements along y, centred on it), in free space, fed at the middle segment of the
 // driven element.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/figures.h"
 
 #include <algorithm>

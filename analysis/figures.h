@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The figures a builder compares, from the two pattern cuts at the design frequency.
 #pragma once
 

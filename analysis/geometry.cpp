@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/geometry.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An antenna as the analysis sees it: straight elements across a boom, in metres, and the
 // design frequency. It comes from a design of the engine or from a JSON file of the user's.
 #pragma once

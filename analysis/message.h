@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the analysis and the command line say to the user, in the language asked for.
 #pragma once
 

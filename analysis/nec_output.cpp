@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/nec_output.h"
 
 #include <charconv>

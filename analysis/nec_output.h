@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nec2c's printed output read back: for each frequency, the feed impedance and the
 // radiation-pattern tables.
 #pragma once

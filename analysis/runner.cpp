@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/runner.h"
 
 #include <fcntl.h>

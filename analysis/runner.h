@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How decks are solved. The analysis only builds decks and reads results; a runner turns the
 // decks into results: NEC-2 in process on a pool of threads, or Debian's nec2c program, the
 // reference, one process for each deck.

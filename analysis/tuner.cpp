@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/tuner.h"
 
 #include <algorithm>

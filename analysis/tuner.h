@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // After the analysis, the driven element tuned with a few solutions at the converged
 // segmentation: trimmed to resonance, and, where asked, shortened for a hairpin match or fed
 // through a quarter-wave coaxial transformer, each with its SWR across the sweep.

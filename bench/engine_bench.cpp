@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engine's hot paths, one click's worth of work each.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up timing harness, not part of the product: builds the real main window (or, with
 // --bare, a plain window with as many line edits, as the floor), shows it, and quits as soon
 // as the window has been painted once. Time it as a whole process.

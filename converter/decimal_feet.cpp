@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "converter/decimal_feet.h"
 
 #include <cstddef>

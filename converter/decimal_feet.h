@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decimal feet to a tape-measure reading: whole feet, the rest in decimal inches, and whole
 // inches with the nearest sixty-fourth of an inch as a reduced fraction.
 #pragma once

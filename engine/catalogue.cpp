@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/catalogue.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The element diameters that the main window's list offers: five wire gauges and seventeen
 // tube or rod sizes. The millimetre figure in each text is a label for the user only.
 #pragma once

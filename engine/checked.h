@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checked arithmetic for the engine's own use. Each step tests its result explicitly (a zero
 // divisor, a NaN, an infinity, a double too large for a single when it is stored) instead of
 // relying on floating-point status flags, which GCC's optimiser does not preserve.

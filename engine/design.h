@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The design of a Yagi-Uda antenna: the element-count modes and their base tables, the
 // element lengths and spacings in feet, and the same design in centimetres.
 //

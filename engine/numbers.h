@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversions between texts and numbers that every calculation shares. The decimal
 // separator and the digit grouping come in as an argument; nothing here reads the process's
 // locale, so the same text gives the same number whatever the machine is set to.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Errors as values: every public operation of the engine and the converter returns its
 // figures or an Error that names what went wrong and, where an input caused it, which input.
 #pragma once

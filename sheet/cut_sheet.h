@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cut sheet: every element of a design written out one by one, with the very figures
 // that the main window shows, the converter's tape reading, and positions along the boom.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zeva-sheet: the cut sheet of a design, or an antenna of the user's from a geometry file, on
 // standard output, optionally its NEC-2 deck, its analysis by nec2c and a pattern plot.
 // Errors go to standard error with a non-zero status.
@@ -116,6 +117,20 @@ constexpr InputKind kMeasurementFile{analysis::kMaxTouchstoneBytes, "：超过 4
 std::variant<std::string, Failure> readFile(const std::string& path, const InputKind& kind,
                                             Language language) {
     const bool english = language == Language::English;
+    if (path == "-") {
+        // Standard input, read up to the same size.
+        std::string text;
+        char buffer[65536];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+            text.append(buffer, got);
+            if (text.size() > kind.most) {
+                return Failure{(english ? "standard input" : "标准输入") +
+                               std::string(english ? kind.english : kind.chinese)};
+            }
+        }
+        return text;
+    }
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         if (!std::filesystem::exists(path, error)) {
@@ -233,8 +248,10 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    // The files of one run are written together, and only once all they hold is known.
+    // The files of one run are written together, and only once all they hold is known. A
+    // file named "-" goes to standard output instead of the report.
     std::vector<OutputFile> files;
+    std::optional<std::string> toStandardOutput;
     if (!options.necFile.empty()) {
         files.push_back({options.necFile, necDeck(antenna, result ? &*result : nullptr)});
     }
@@ -242,7 +259,17 @@ int main(int argc, char* argv[]) {
         files.push_back({options.plotFile, patternSvg(*result, antenna.frequency, options.language,
                                                       overGround ? &*overGround : nullptr)});
     }
+    for (auto file = files.begin(); file != files.end(); ++file) {
+        if (file->path != "-") continue;
+        toStandardOutput = std::move(file->content);
+        files.erase(file);
+        break;
+    }
     if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
+    if (toStandardOutput) {
+        std::fwrite(toStandardOutput->data(), 1, toStandardOutput->size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
 
     const std::string text =
         render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr,

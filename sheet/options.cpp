@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet/options.h"
 
 #include <algorithm>
@@ -68,6 +69,8 @@ struct Messages {
     const char* samplesNeedTolerance;
     const char* studyNeedsAnalysis;
     const char* measuredNeedsOneMatch;
+    const char* ambiguousOption;
+    const char* bothToStandardOutput;
 };
 
 // clang-format off
@@ -94,7 +97,8 @@ const Messages kChinese{
     "样本数必须是 1 到 10000 之间的整数：", "种子必须是非负整数：",
     "--samples 和 --seed 需要 --tolerance",
     "--height、--sweep、--tolerance 和 --measured 需要 --analyse",
-    "--measured 只能与一种匹配同用：测量的天线是哪一种（--match hairpin 或 coax）？"};
+    "--measured 只能与一种匹配同用：测量的天线是哪一种（--match hairpin 或 coax）？",
+    "选项有歧义：", "--nec 和 --plot 不能都写到标准输出（-）"};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
@@ -123,7 +127,8 @@ const Messages kEnglish{
     "--samples and --seed need --tolerance",
     "--height, --sweep, --tolerance and --measured need --analyse",
     "--measured goes with one match at most: which one does the measured antenna have "
-    "(--match hairpin or coax)?"};
+    "(--match hairpin or coax)?",
+    "ambiguous option: ", "--nec and --plot cannot both go to standard output (-)"};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -367,15 +372,44 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     bool toleranceGiven = false;
     bool samplesGiven = false;
     bool studyAsked = false;
+    // The long names, the flags' among them, that an unambiguous prefix stands for.
+    std::vector<std::string_view> longNames{"--help", "--version", "--analyse", "--analyze",
+                                            "--driven-through-boom"};
+    for (const ValueOption& o : kValueOptions) longNames.push_back(o.longName);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string_view name = arguments[i];
         std::optional<std::string_view> inlineValue;
+        // "--" ends the options; zeva-sheet takes no other arguments.
+        if (name == "--") {
+            if (i + 1 < arguments.size()) return error(say.unexpected, arguments[i + 1]);
+            break;
+        }
         if (name.starts_with("--")) {
             if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
                 inlineValue = name.substr(equals + 1);
                 name = name.substr(0, equals);
             }
+            if (std::find(longNames.begin(), longNames.end(), name) == longNames.end()) {
+                std::vector<std::string_view> matches;
+                for (const std::string_view candidate : longNames) {
+                    if (candidate.starts_with(name)) matches.push_back(candidate);
+                }
+                // --analyse and --analyze are one option.
+                if (matches.size() == 2 && matches[0] == "--analyse" && matches[1] == "--analyze") {
+                    matches.pop_back();
+                }
+                if (matches.size() > 1) return error(say.ambiguousOption, arguments[i]);
+                if (matches.size() == 1) name = matches.front();
+            }
+        } else if (name.size() > 2 && name[0] == '-' && name[1] != '-') {
+            // A short option with its value attached: -f14.2, -e3.
+            inlineValue = name.substr(2);
+            name = name.substr(0, 2);
         }
+        const bool flag = name == "--help" || name == "-h" || name == "--version" ||
+                          name == "--analyse" || name == "--analyze" || name == "-a" ||
+                          name == "--driven-through-boom";
+        if (flag && inlineValue) return error(say.unexpected, arguments[i]);
         if (name == "--help" || name == "-h") {
             options.help = true;
             return options;
@@ -597,6 +631,7 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     const auto largest = measureOf(options.largestDiameter);
     const auto smallest = measureOf(options.smallestDiameter);
     if (largest && smallest && *largest < *smallest) return error(say.largestBelowSmallest);
+    if (options.necFile == "-" && options.plotFile == "-") return error(say.bothToStandardOutput);
     if (!options.necFile.empty() && !options.plotFile.empty()) {
         std::error_code ignored;
         const auto resolved = [&ignored](const std::string& path) {
@@ -642,12 +677,15 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
   -g, --geometry FILE    analyse the antenna of a JSON file instead of a design: its
                          frequency_mhz, unit (m, cm, mm, in, ft) and elements, each with
                          name, length, position, diameter and, for one, "driven": true;
-                         the JSON that --format json writes reads back as it is
+                         the JSON that --format json writes reads back as it is; - reads
+                         standard input
       --nec FILE         write the NEC-2 deck (at the converged segmentation with --analyse)
   -a, --analyse          analyse with NEC-2: gain (dBi, dBd), front-to-back and front-to-rear
                          ratios, impedance, SWR, beamwidths, sidelobe, stacking distances,
-                         and gain, F/B and SWR across the design frequency +/-2 %
-      --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG
+                         and gain, F/B and SWR across the sweep (--sweep)
+      --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG (and the
+                         elevation pattern with --height); for --nec and --plot, - writes
+                         standard output instead of the sheet
       --engine NAME      builtin (NEC-2 in process, the default) or nec2c (Debian's
                          nec2c program, the reference; slower)
       --time-limit S     seconds one nec2c run may take (default 300)
@@ -725,12 +763,14 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
       --lang LANG        zh（默认）或 en
   -g, --geometry FILE    分析 JSON 文件中的天线而不是设计：frequency_mhz、unit（m、cm、mm、
                          in、ft）和 elements，每个元件有 name、length、position、diameter，
-                         驱动元件另有 "driven": true；--format json 写出的 JSON 可原样读回
+                         驱动元件另有 "driven": true；--format json 写出的 JSON 可原样读回；
+                         - 读标准输入
       --nec FILE         写出 NEC-2 模型文件（与 --analyse 同用时按收敛的分段）
   -a, --analyse          用 NEC-2 分析：增益（dBi、dBd）、前后比、整个后半空间的前后比、
-                         馈点阻抗、驻波比、波束宽度、旁瓣、叠放间距，以及设计频率 ±2 %
+                         馈点阻抗、驻波比、波束宽度、旁瓣、叠放间距，以及扫描范围（--sweep）
                          内每一步的增益、前后比和驻波比
-      --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG）
+      --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG；与 --height 同用时另有
+                         仰角方向图）；--nec 和 --plot 的 - 写到标准输出，代替下料表
       --engine NAME      builtin（程序内的 NEC-2，默认）或 nec2c（Debian 的 nec2c 程序，
                          作为参照；较慢）
       --time-limit S     每次运行 nec2c 的时间上限（秒，默认 300）

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of zeva-sheet, in the usual GNU style: long options with "=VALUE" or a
 // separate value, and short options for the common ones.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet/render.h"
 #include "sheet/studies.h"
 

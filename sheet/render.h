@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cut sheet or an antenna of the user's, with its analysis, as an aligned text table, CSV
 // or JSON; the patterns as an SVG plot; the files of one run written together.
 #pragma once

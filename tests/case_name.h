@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Names value-parameterised cases after the `name` member of their parameter.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nec2c is a real program: the tests that run it need it, and in CI its absence is a failure.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/design_window.h"
 
 #include <QAbstractTableModel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The design window: the cut sheet of the main window's last calculated design, its NEC-2
 // analysis run in the background, the plots, and the exports. It follows each new design;
 // a newer design cancels the analysis of the older one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the windows tell the user that an operation failed: a message box in Chinese naming
 // the error and the box that caused it. Tests replace the reporter so nothing blocks.
 #pragma once

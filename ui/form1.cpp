@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/form1.h"
 
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: the inputs of a design, its commands and its 25 result boxes.
 // Each handler reads boxes, makes one engine call and writes the texts that come back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's layout: every control with its name, text, place (twips), tab index,
 // colours and font. Data only; form1.cpp gives it behaviour.
 #pragma once

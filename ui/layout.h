@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window's controls as data: one row per control, positions in twips (15 to a logical
 // pixel), and the builder that turns such a table into Qt widgets.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The analysis drawn: SWR and gain across the sweep, and the E- and H-plane patterns as
 // polar plots in dBi. The same painting serves the window, the PDF report and the printer.
 #pragma once

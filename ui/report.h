@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The design window's report on paper: the cut sheet on the first page, the analysis'
 // figures and plots on the second, on A4 or the printer's paper. The same pages go to a PDF file
 // and to the printer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/side_windows.h"
 
 #include <QBitmap>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two side windows: the decimal-feet converter Form2 and the web page window web.
 // Each exists at most once; it is created on first use, shown modeless with no owner, and
 // built afresh, with its initial texts, when shown again after the user closed it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/startup.h"
 
 #include <QApplication>

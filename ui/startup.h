@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program sets up once before its first window: the stand-in for the layouts'
 // font face, the default font of the windows, and Qt's own texts in Chinese.
 #pragma once

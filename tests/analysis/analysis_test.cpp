@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The analysis without a solver: decks, the output parser, the figures, the limits, and the
 // analyser's refinement and sweep driven by a runner that answers like nec2c.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The analysis with the engine in process: the textbook dipole, the six Yagis that the US
 // National Bureau of Standards measured on a range, and a design that is no beam.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // nec2c's printed output, written by the tests for the parser and the analyser: one frequency
 // with its feed row and pattern tables, laid out as nec2c lays them out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text to single and text to double against public decimal-to-binary vectors: every line
 // gives the correctly rounded bits of its text in both precisions.
 #include <gtest/gtest.h>

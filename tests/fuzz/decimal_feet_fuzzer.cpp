@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The decimal-feet converter with an arbitrary text: three texts or an error that names the
 // decimal-feet box, never a crash. The whole feet and the inches read back as numbers.
 #include "converter/decimal_feet.h"

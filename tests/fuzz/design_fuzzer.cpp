@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calculate with three arbitrary texts in every mode and with any catalogue diameter, then
 // the metric conversion: either every figure, each of which reads back as a number, or an
 // error of the defined kinds that names one of the inputs and leaves the state as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/fuzz/fuzz_input.h"
 
 #include <cstdio>

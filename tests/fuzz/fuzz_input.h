@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Splits a fuzzer's bytes into texts: the first byte chooses among the variants of a run,
 // the rest are texts separated by newlines.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text to single and text to double against a second, independent reading of the grammar:
 // a regular expression picks the parts out, std::from_chars reads them joined with "." and
 // without blanks or "+", and strtof/strtod tell an overflow from an underflow.

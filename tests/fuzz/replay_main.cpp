@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target over given files or folders of inputs, for compilers without libFuzzer:
 // the seed corpus and saved crash files replay as ordinary tests.
 #include <cstdint>

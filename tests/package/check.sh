@@ -31,8 +31,18 @@ done
 zgrep -q -- '--frequency' "$unpacked/usr/share/man/man1/zeva-sheet.1.gz" ||
     fail "the man page does not describe the options"
 
+# A CJK font is a dependency: without one every Chinese text is an empty box.
+dpkg-deb -f "$deb" Depends | grep -q 'fonts-wqy-microhei | fonts-noto-cjk | fonts-wqy-zenhei' ||
+    fail "the package does not depend on a CJK font"
+
 said=$("$unpacked/usr/bin/zeva-sheet" --version)
 [ "$said" = "zeva-sheet $version" ] || fail "zeva-sheet --version says \"$said\", not $version"
+
+# zeva answers --help and --version without opening a window, even without a display.
+said=$(env -u DISPLAY QT_QPA_PLATFORM= "$unpacked/usr/bin/zeva" --version)
+[ "$said" = "zeva $version" ] || fail "zeva --version says \"$said\", not $version"
+env -u DISPLAY QT_QPA_PLATFORM= "$unpacked/usr/bin/zeva" --help | grep -q -- '--version' ||
+    fail "zeva --help does not list its options"
 
 # Offscreen: still running after two seconds, without a word on its error output.
 QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/zeva" 2>"$unpacked/offscreen.log" &

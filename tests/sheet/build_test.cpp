@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // From design to antenna: the boom correction's published worked figures, the trimmed driven
 // element checked by a fresh analysis, and the hairpin match checked by a NEC-2 run that
 // models the stub as a transmission line.

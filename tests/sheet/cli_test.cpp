@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zeva-sheet as a user runs it: exit statuses, standard output and error, files written.
 #include <signal.h>
 #include <sys/stat.h>
@@ -257,6 +258,34 @@ TEST_F(Cli, a_measured_sweep_gives_the_trim) {
     EXPECT_EQ(run("-e 3 -f 14.2 -d 1in --measured " + example).status, 2);
     EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --match hairpin,coax --measured " + example).status, 2);
     EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --measured missing.s1p").status, 1);
+}
+
+// GNU conventions: unambiguous prefixes, short options with their values attached, "--"
+// ending the options, "-" for standard output and input.
+TEST_F(Cli, options_follow_gnu_conventions) {
+    const Outcome full = run("--elements 3 --frequency 14.2 --diameter 1in --format csv");
+    const Outcome short_ = run("-e3 -f14.2 -d1in --form csv");
+    const Outcome prefixed = run("--elem 3 --freq=14.2 --diam 1in --format=csv --");
+    ASSERT_EQ(full.status, 0);
+    EXPECT_EQ(short_.out, full.out);
+    EXPECT_EQ(prefixed.out, full.out);
+    EXPECT_EQ(run("-f 14.2 -d 1in --s 2").status, 2);  // --samples, --seed, --smallest, --sweep
+    EXPECT_NE(run("-f 14.2 -d 1in --s 2").err.find("选项有歧义：--s"), std::string::npos);
+    EXPECT_EQ(run("-f 14.2 -d 1in -- more").status, 2);
+    EXPECT_EQ(run("-f 14.2 -d 1in -ax").status, 2);
+
+    const Outcome deck = run("-e 3 -f 14.2 -d 1in --nec -");
+    ASSERT_EQ(deck.status, 0);
+    EXPECT_EQ(deck.out.substr(0, 3), "CM ");
+    EXPECT_NE(deck.out.find("\nEN\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder / "-"));
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --nec - --plot -").status, 2);
+
+    const Outcome json = run("-e 3 -f 14.2 -d 1in --format json");
+    std::ofstream(folder / "in.json") << json.out;
+    const Outcome piped = run("-g - < in.json --format csv --lang en");
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_NE(piped.out.find("element (* driven)"), std::string::npos) << piped.out;
 }
 
 TEST_F(Cli, engine_errors_name_the_option) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Designs of the window against an independent NEC-2 model of the same figures, converged to
 // 400 segments a wavelength (100 for the long boom): the forward gain within 0.1 dB, and R
 // and X each within 1.5 ohms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet/cut_sheet.h"
 
 #include <gtest/gtest.h>

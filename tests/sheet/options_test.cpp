@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet/options.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every text of the three windows shows whole inside its box, measured with the font the
 // control really uses and the margins Qt really draws with. Run at scale factor 1 and 2.
 #include <gtest/gtest.h>

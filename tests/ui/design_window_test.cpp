@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The design window driven from the main window as a user drives it: a Calculate, then
 // "下料与分析"; its table, figures, plots and exports checked against zeva-sheet, which
 // prints the same design from the same code. The analysis runs NEC-2 in process.

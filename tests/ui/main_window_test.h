@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fixture of the window tests: the main window shown, and a stray message box caught as
 // a recorded error instead of blocking the test; helpers that find controls by object name
 // and drive them with real events.

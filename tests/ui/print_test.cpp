@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Print through a real print server: a PDF queue set as the default destination turns the
 // printed page into a file, which is rendered back to an image and looked at.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The test runner for the windows: one QApplication on the offscreen platform for all tests,
 // set up as the program sets itself up (fonts, Qt's Chinese texts).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windows driven as a user drives them: clicks and typing on the real widgets, found by
 // object name, under the offscreen platform. A stray message box fails the test instead of
 // blocking it: the error reporter is replaced for every test.
