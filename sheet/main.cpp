@@ -183,7 +183,16 @@ int main(int argc, char* argv[]) {
         antenna = std::move(std::get<analysis::Antenna>(read));
     } else {
         Result<CutSheet> made = makeCutSheet(options);
-        if (!made.ok()) return fail(engineMessage(made.error(), options.language));
+        if (!made.ok()) {
+            // A figure that is no number is a mistake in the command, as with the options.
+            if (made.error().kind == ErrorKind::TypeMismatch) {
+                std::fprintf(stderr, "zeva-sheet: %s\n%s\n",
+                             engineMessage(made.error(), options.language).c_str(),
+                             "zeva-sheet --help");
+                return kUsageStatus;
+            }
+            return fail(engineMessage(made.error(), options.language));
+        }
         sheet = std::move(made.value());
         if (const auto failure = applyBoomCorrection(*sheet)) return fail(failure->message);
         antenna = antennaOf(*sheet);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "sheet/render.h"
+#include "sheet/polar_scale.h"
 #include "sheet/studies.h"
 
 #include <unistd.h>
@@ -760,18 +761,14 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
                        const analysis::OverGround* over) {
     const bool english = language == Language::English;
     const std::string height = fixed(520 + (over != nullptr ? kElevationSvgHeight : 0), 0);
-    constexpr double kRadius = 160;
-    constexpr double kFloorRadius = 16;  // the scale's bottom: deep nulls stay on this ring
-    constexpr double kRange = 40;        // dB shown below the scale's top
     double peak = -999;
     for (const auto* plane : {&analysis.ePlane, &analysis.hPlane}) {
         for (const analysis::PatternPoint& p : *plane) peak = std::max(peak, p.gain);
     }
-    const double top = std::ceil(peak / 5) * 5;
-    const auto radiusOf = [&](double gain) {
-        const double share = std::clamp((gain - (top - kRange)) / kRange, 0.0, 1.0);
-        return kFloorRadius + share * (kRadius - kFloorRadius);
-    };
+    const PolarScale scale{peak, 160};
+    const double kRadius = scale.radius;
+    const double kFloorRadius = scale.floor();
+    const auto radiusOf = [&scale](double gain) { return scale.at(gain); };
 
     // CJK faces first, so that the Chinese titles show wherever one is installed.
     std::string svg =
@@ -790,9 +787,10 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
         const double cy = 250;
         svg += "<text x=\"" + fixed(cx, 0) +
                "\" y=\"62\" text-anchor=\"middle\" font-size=\"16\">" + title + "</text>\n";
-        for (int ring = 0; ring <= 4; ++ring) {
+        for (const double below : kPolarRings) {
             svg += "<circle cx=\"" + fixed(cx, 1) + "\" cy=\"" + fixed(cy, 1) + "\" r=\"" +
-                   fixed(radiusOf(top - ring * 10), 1) + "\" fill=\"none\" stroke=\"#bbb\"/>\n";
+                   fixed(radiusOf(peak + below), 1) + "\" fill=\"none\" stroke=\"#bbb\"" +
+                   (below == -3 ? " stroke-dasharray=\"4,3\"" : "") + "/>\n";
         }
         for (int angle = 0; angle < 360; angle += 30) {
             const double a = angle * std::numbers::pi / 180;
@@ -822,16 +820,18 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
         svg += "<line x1=\"" + fixed(cx + kFloorRadius, 1) + "\" y1=\"" + fixed(ruler, 1) +
                "\" x2=\"" + fixed(cx + kRadius, 1) + "\" y2=\"" + fixed(ruler, 1) +
                "\" stroke=\"#888\"/>\n";
-        for (int ring = 0; ring <= 4; ++ring) {
-            const double x = cx + radiusOf(top - ring * 10);
+        double lastText = -1e9;
+        for (const double below : kPolarRings) {
+            const double x = cx + radiusOf(peak + below);
             svg += "<line x1=\"" + fixed(x, 1) + "\" y1=\"" + fixed(ruler - 4, 1) + "\" x2=\"" +
                    fixed(x, 1) + "\" y2=\"" + fixed(ruler + 4, 1) + "\" stroke=\"#888\"/>\n";
+            if (std::fabs(x - lastText) < 18) continue;  // 0 and -3 crowd each other
             svg += "<text x=\"" + fixed(x, 1) + "\" y=\"" + fixed(ruler + 18, 1) +
-                   "\" text-anchor=\"middle\" fill=\"#333\">" + fixed(top - ring * 10, 0) +
-                   "</text>\n";
+                   "\" text-anchor=\"middle\" fill=\"#333\">" + fixed(below, 0) + "</text>\n";
+            lastText = x;
         }
         svg += "<text x=\"" + fixed(cx - 8, 1) + "\" y=\"" + fixed(ruler + 4, 1) +
-               "\" text-anchor=\"end\" fill=\"#333\">dBi</text>\n";
+               "\" text-anchor=\"end\" fill=\"#333\">dB</text>\n";
     };
     plot(analysis.ePlane, true, 210, english ? "E-plane" : "E 面");
     plot(analysis.hPlane, false, 630, english ? "H-plane" : "H 面");
@@ -839,7 +839,8 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
            std::string(english ? "forward gain " : "前向增益 ") +
            fixed(analysis.pattern.forwardGain, 2) + " dBi, " +
            (english ? "front-to-back " : "前后比 ") + fixed(analysis.pattern.frontToBack, 2) +
-           " dB</text>\n";
+           (english ? " dB; rings in dB below the maximum, " : " dB；圈为低于最大值的 dB，最大 ") +
+           fixed(peak, 2) + " dBi</text>\n";
     if (over != nullptr) svg += elevationSvg(*over, 520, language);
     return svg + "</svg>\n";
 }

@@ -7,6 +7,8 @@
 #include <numbers>
 #include <utility>
 
+#include "sheet/polar_scale.h"
+
 namespace zeva::sheet {
 namespace {
 
@@ -156,16 +158,12 @@ std::vector<StudyLine> toleranceLines(const analysis::Tolerance& t, Language lan
 
 std::string elevationSvg(const analysis::OverGround& over, double y, Language language) {
     const bool en = language == Language::English;
-    constexpr double kRadius = 220;
-    constexpr double kRange = 40;  // dB below the scale's top
     double peak = -999;
     for (const analysis::ElevationPoint& p : over.elevation) peak = std::max(peak, p.gain);
-    const double top = std::ceil(peak / 5) * 5;
-    const double floor = kRadius / 10;
-    const auto radiusOf = [&](double gain) {
-        const double share = std::clamp((gain - (top - kRange)) / kRange, 0.0, 1.0);
-        return floor + share * (kRadius - floor);
-    };
+    const PolarScale scale{peak, 220};
+    const double kRadius = scale.radius;
+    const double floor = scale.floor();
+    const auto radiusOf = [&scale](double gain) { return scale.at(gain); };
     const double cx = 420;
     const double cy = y + 60 + kRadius;
     // The x and y of a direction at a radius, and the same as an SVG point.
@@ -184,15 +182,16 @@ std::string elevationSvg(const analysis::OverGround& over, double y, Language la
                       (en ? "Elevation pattern along the boom, " + height + " m above " + ground
                           : "仰角方向图（沿天线杆的垂直面），离" + ground + " " + height + " 米") +
                       "</text>\n";
-    for (int ring = 0; ring <= 4; ++ring) {
-        const double r = radiusOf(top - ring * 10);
+    double lastText = -1e9;
+    for (const double below : kPolarRings) {
+        const double r = radiusOf(peak + below);
         svg += "<path d=\"M" + point(0, r) + " A" + fixed(r, 1) + "," + fixed(r, 1) + " 0 0 0 " +
-               point(180, r) + "\" fill=\"none\" stroke=\"#bbb\"/>\n";
-        if (ring % 2 == 0) {
-            svg += "<text x=\"" + fixed(cx + r, 1) + "\" y=\"" + fixed(cy + 16, 1) +
-                   "\" text-anchor=\"middle\" fill=\"#333\">" + fixed(top - ring * 10, 0) +
-                   "</text>\n";
-        }
+               point(180, r) + "\" fill=\"none\" stroke=\"#bbb\"" +
+               (below == -3 ? " stroke-dasharray=\"4,3\"" : "") + "/>\n";
+        if (std::fabs(cx + r - lastText) < 18) continue;  // 0 and -3 crowd each other
+        svg += "<text x=\"" + fixed(cx + r, 1) + "\" y=\"" + fixed(cy + 16, 1) +
+               "\" text-anchor=\"middle\" fill=\"#333\">" + fixed(below, 0) + "</text>\n";
+        lastText = cx + r;
     }
     for (int angle = 0; angle <= 180; angle += 30) {
         svg += "<path d=\"M" + point(angle, floor) + " L" + point(angle, kRadius) +
@@ -212,9 +211,9 @@ std::string elevationSvg(const analysis::OverGround& over, double y, Language la
            "\" stroke=\"#c00\" stroke-dasharray=\"4,3\"/>\n";
     svg += "<text x=\"420\" y=\"" + fixed(cy + 40, 1) + "\" text-anchor=\"middle\">" +
            (en ? "takeoff " + fixed(over.takeoff, 1) + "°, gain " + fixed(over.gain, 2) +
-                     " dBi (dBi, 10 dB a ring)"
+                     " dBi (rings in dB below it)"
                : "仰角 " + fixed(over.takeoff, 1) + "°，增益 " + fixed(over.gain, 2) +
-                     " dBi（刻度 dBi，每圈 10 dB）") +
+                     " dBi（圈为低于它的 dB）") +
            "</text>\n";
     return svg;
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "sheet/polar_scale.h"
 #include "sheet/studies.h"
 
 namespace zeva::ui {
@@ -19,8 +20,7 @@ const QColor kGainColour(0, 0, 200);
 const QColor kGrid(210, 210, 210);
 const QColor kHairpinColour(0, 140, 0);
 const QColor kCoaxColour(200, 120, 0);
-// The polar plots' rings, dB below the maximum.
-constexpr double kPolarRings[] = {0, -3, -10, -20, -30};
+using sheet::kPolarRings;
 
 // Round steps for a scale from low to high with about `count` divisions.
 double niceStep(double span, int count) {
@@ -246,7 +246,6 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
 
 void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
                    const analysis::Tuning*, const analysis::Measurement*) {
-    constexpr double kRange = 40;  // dB below the scale's top
     double peak = -999;
     for (const auto* plane : {&analysis.ePlane, &analysis.hPlane}) {
         for (const analysis::PatternPoint& p : *plane) peak = std::max(peak, p.gain);
@@ -268,11 +267,9 @@ void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analys
             10.0, std::min(box.width() / 2 - metrics.horizontalAdvance(QStringLiteral("330°")) - 4,
                            (box.height() - line * 4.5) / 2 - line));
         const QPointF centre(box.center().x(), box.top() + line * 1.5 + line + radius);
-        const double floor = radius / 10;  // deep nulls stay on this ring
-        const auto radiusOf = [&](double gain) {
-            const double share = std::clamp((gain - (top - kRange)) / kRange, 0.0, 1.0);
-            return floor + share * (radius - floor);
-        };
+        const sheet::PolarScale scale{top, radius};
+        const double floor = scale.floor();  // deep nulls stay on this ring
+        const auto radiusOf = [&scale](double gain) { return scale.at(gain); };
         painter.setBrush(Qt::NoBrush);
         for (const double below : kPolarRings) {
             painter.setPen(below == -3 ? QPen(kGrid, 1, Qt::DashLine) : QPen(kGrid));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/study_plots.h"
 
+#include "sheet/polar_scale.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -14,7 +16,6 @@ const QColor kGrid(210, 210, 210);
 const QColor kText(90, 90, 90);
 const QColor kCurve(0, 0, 200);
 const QColor kMark(200, 0, 0);
-constexpr double kRange = 40;  // dB below the scale's top
 
 QString number(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
@@ -24,7 +25,6 @@ void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverG
     if (over.elevation.empty()) return;
     double peak = -999;
     for (const analysis::ElevationPoint& p : over.elevation) peak = std::max(peak, p.gain);
-    const double top = std::ceil(peak / 5) * 5;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetricsF metrics(painter.font());
@@ -37,19 +37,17 @@ void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverG
     const double radius =
         std::max(10.0, std::min(area.width() / 2 - margin, area.height() - line * 5.5));
     const QPointF centre(area.center().x(), area.top() + line * 2.4 + radius);
-    const double floor = radius / 10;
-    const auto radiusOf = [&](double gain) {
-        const double share = std::clamp((gain - (top - kRange)) / kRange, 0.0, 1.0);
-        return floor + share * (radius - floor);
-    };
+    const sheet::PolarScale scale{peak, radius};
+    const double floor = scale.floor();
+    const auto radiusOf = [&scale](double gain) { return scale.at(gain); };
     const auto direction = [](double degrees) {
         const double a = degrees * std::numbers::pi / 180;
         return QPointF(std::cos(a), -std::sin(a));
     };
     painter.setBrush(Qt::NoBrush);
-    for (int ring = 0; ring <= 4; ++ring) {
-        painter.setPen(kGrid);
-        const double r = radiusOf(top - ring * 10);
+    for (const double below : sheet::kPolarRings) {
+        painter.setPen(below == -3 ? QPen(kGrid, 1, Qt::DashLine) : QPen(kGrid));
+        const double r = radiusOf(peak + below);
         painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), 0, 180 * 16);
     }
     for (int angle = 0; angle <= 180; angle += 15) {
@@ -74,16 +72,21 @@ void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverG
     // The takeoff angle.
     painter.setPen(QPen(kMark, 1, Qt::DashLine));
     painter.drawLine(centre, centre + direction(over.takeoff) * radius);
-    // The rings' figures along the ground line, right of the centre.
+    // The rings' figures along the ground line, right of the centre, 0 and -3 apart.
     painter.setPen(kText);
-    for (int ring = 0; ring <= 4; ring += 2) {
-        const double x = centre.x() + radiusOf(top - ring * 10);
+    double lastText = -1e9;
+    for (const double below : sheet::kPolarRings) {
+        const double x = centre.x() + radiusOf(peak + below);
+        if (std::fabs(x - lastText) < metrics.horizontalAdvance(QStringLiteral("-30")) + 4) {
+            continue;
+        }
         painter.drawText(QRectF(x - 30, centre.y() + 2, 60, line), Qt::AlignCenter,
-                         number(top - ring * 10, 0));
+                         number(below, 0));
+        lastText = x;
     }
     painter.drawText(QRectF(area.left(), centre.y() + line * 1.3, area.width(), line),
                      Qt::AlignCenter,
-                     QStringLiteral("仰角 %1°，增益 %2 dBi（刻度 dBi，每圈 10 dB）")
+                     QStringLiteral("仰角 %1°，增益 %2 dBi（圈为低于它的 dB）")
                          .arg(number(over.takeoff, 1), number(over.gain, 2)));
     painter.restore();
 }

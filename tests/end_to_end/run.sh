@@ -9,6 +9,10 @@ set -euo pipefail
 zeva=$1
 out=${2:-$(mktemp -d)}
 mkdir -p "$out"
+# The program keeps its settings; this run starts from the defaults and leaves the user's alone.
+XDG_CONFIG_HOME=$out/config
+export XDG_CONFIG_HOME
+rm -rf "$XDG_CONFIG_HOME"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

@@ -8,6 +8,9 @@ set -euo pipefail
 deb=$1
 version=$(dpkg-deb -f "$deb" Version)
 unpacked=$(mktemp -d)
+# The program keeps its settings; this run starts from the defaults and leaves the user's alone.
+XDG_CONFIG_HOME=$unpacked/config
+export XDG_CONFIG_HOME
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

@@ -295,9 +295,11 @@ TEST_F(Cli, engine_errors_name_the_option) {
     EXPECT_EQ(zero.err, "zeva-sheet: 频率必须大于零：--frequency\n");
     EXPECT_FALSE(fs::exists(folder / "zero.nec"));
 
+    // A figure that is no number is a usage error, as a wrong option is.
     const Outcome lettered = run("-f 144 -d 1/2 --smallest abc --lang en");
-    EXPECT_EQ(lettered.status, 1);
-    EXPECT_EQ(lettered.err, "zeva-sheet: not a number: --smallest\n");
+    EXPECT_EQ(lettered.status, 2);
+    EXPECT_EQ(lettered.err, "zeva-sheet: not a number: --smallest\nzeva-sheet --help\n");
+    EXPECT_EQ(run("-f abc -d 1/2").status, 2);
 }
 
 TEST_F(Cli, writes_the_deck_whole) {
