@@ -157,7 +157,9 @@ int processors() {
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    const auto parsed = parseOptions(arguments);
+    const auto parsed = parseOptions(
+        arguments, localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                                  std::getenv("LANG")));
     if (const auto* usageError = std::get_if<Failure>(&parsed)) {
         std::fprintf(stderr, "zeva-sheet: %s\n%s\n", usageError->message.c_str(),
                      "zeva-sheet --help");

@@ -350,14 +350,32 @@ int diameterByInchText(std::string_view text) {
     return -1;
 }
 
-std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_view>& arguments) {
+Language localeLanguage(const char* lcAll, const char* lcMessages, const char* lang) {
+    for (const char* name : {lcAll, lcMessages, lang}) {
+        if (name == nullptr || *name == '\0') continue;
+        const std::string_view locale(name);
+        const bool chinese = locale.starts_with("zh") && (locale.size() == 2 || locale[2] == '_' ||
+                                                          locale[2] == '.' || locale[2] == '@');
+        return chinese ? Language::Chinese : Language::English;
+    }
+    return Language::English;
+}
+
+std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_view>& arguments,
+                                                 Language language) {
     SheetOptions options;
-    // The language decides the messages, so it is found first, wherever it stands.
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--lang=en" ||
-            (arguments[i] == "--lang" && i + 1 < arguments.size() && arguments[i + 1] == "en")) {
-            options.language = Language::English;
+    options.language = language;
+    // The language decides the messages, so it is found first, wherever it stands; the last
+    // one named holds. Only the options before a "--" count.
+    for (std::size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
+        std::string_view named;
+        if (arguments[i].starts_with("--lang=")) {
+            named = arguments[i].substr(7);
+        } else if (arguments[i] == "--lang" && i + 1 < arguments.size()) {
+            named = arguments[i + 1];
         }
+        if (named == "en") options.language = Language::English;
+        if (named == "zh") options.language = Language::Chinese;
     }
     const Messages& say = messagesFor(options.language);
     const auto error = [](const char* what, std::string_view detail = {}) {
@@ -673,7 +691,7 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
       --largest IN       largest diameter of a tapered element, inches (default 1)
       --smallest IN      smallest diameter of a tapered element, inches (default 1)
       --format FORMAT    text (the default), csv or json
-      --lang LANG        zh (the default) or en
+      --lang LANG        zh or en (by default the locale's: LC_ALL, LC_MESSAGES, LANG)
   -g, --geometry FILE    analyse the antenna of a JSON file instead of a design: its
                          frequency_mhz, unit (m, cm, mm, in, ft) and elements, each with
                          name, length, position, diameter and, for one, "driven": true;
@@ -760,7 +778,7 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
       --largest IN       锥形元件的最大直径（英寸，默认 1）
       --smallest IN      锥形元件的最小直径（英寸，默认 1）
       --format FORMAT    text（默认）、csv 或 json
-      --lang LANG        zh（默认）或 en
+      --lang LANG        zh 或 en（默认随区域设置：LC_ALL、LC_MESSAGES、LANG）
   -g, --geometry FILE    分析 JSON 文件中的天线而不是设计：frequency_mhz、unit（m、cm、mm、
                          in、ft）和 elements，每个元件有 name、length、position、diameter，
                          驱动元件另有 "driven": true；--format json 写出的 JSON 可原样读回；

@@ -53,8 +53,15 @@ struct SheetOptions {
     bool version = false;
 };
 
+// The options, in the given language unless --lang names another.
 [[nodiscard]] std::variant<SheetOptions, Failure> parseOptions(
-    const std::vector<std::string_view>& arguments);
+    const std::vector<std::string_view>& arguments, Language language = Language::Chinese);
+
+// The language of the messages as the locale names it: the first of LC_ALL, LC_MESSAGES and
+// LANG that is set and not empty decides; Chinese for zh and zh_*, English for anything else,
+// and for an unset locale (C).
+[[nodiscard]] Language localeLanguage(const char* lcAll, const char* lcMessages,
+                                      const char* lang);
 
 // The catalogue entry whose inch text (the entry without its millimetre label, such as
 // "1/2", "1 1/8" or "AWG 14") matches, blanks and letter case aside; -1 when none does.

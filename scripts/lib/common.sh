@@ -29,6 +29,13 @@ ensure_packages() {
         "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
-    qt6-base-dev libgl-dev fonts-wqy-microhei nlohmann-json3-dev qt6-translations-l10n
-    libeigen3-dev libopenblas-dev)
+# The packages the build and its tests need: debian/control's Build-Depends, the one list,
+# with versions, build profiles and alternatives after the first left out.
+build_depends() {
+    awk '/^Build-Depends:/ { on = 1; sub(/^Build-Depends:/, ""); print; next }
+         on && /^[ \t]/ { print; next }
+         { on = 0 }' "$ZEVA_ROOT/debian/control" |
+        tr ',' '\n' | sed 's/|.*//; s/[(<[].*//; s/[[:space:]]//g; s/^debhelper-compat$/debhelper/' |
+        grep -v '^$'
+}
+mapfile -t BUILD_PACKAGES < <(build_depends)

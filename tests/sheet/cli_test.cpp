@@ -41,11 +41,14 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    // Runs the program with the arguments (shell words) and, when given, a PATH of its own.
-    Outcome run(const std::string& arguments, const std::string& path = "") const {
+    // Runs the program with the arguments (shell words) and, when given, a PATH of its own,
+    // in a Chinese locale unless the environment (shell assignments) says otherwise.
+    Outcome run(const std::string& arguments, const std::string& path = "",
+                const std::string& environment = "LC_ALL=zh_CN.UTF-8") const {
         const std::string command = "cd '" + folder.string() + "' && " +
-                                    (path.empty() ? "" : "PATH='" + path + "' ") +
-                                    "'" ZEVA_SHEET_PROGRAM "' " + arguments + " >out.txt 2>err.txt";
+                                    (path.empty() ? "" : "PATH='" + path + "' ") + "env " +
+                                    environment + " '" ZEVA_SHEET_PROGRAM "' " + arguments +
+                                    " >out.txt 2>err.txt";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(folder / "out.txt"),
                 slurp(folder / "err.txt")};
@@ -97,6 +100,15 @@ TEST_F(Cli, help_and_usage_mistakes) {
     EXPECT_NE(help.out.find("--frequency"), std::string::npos);
     const Outcome english = run("--help --lang en");
     EXPECT_EQ(english.out.rfind("Usage: zeva-sheet", 0), 0u);
+    // Without --lang the locale decides: LC_ALL before LC_MESSAGES before LANG.
+    const std::string unset = "-u LC_ALL -u LC_MESSAGES -u LANG ";
+    EXPECT_EQ(run("--help", "", unset).out.rfind("Usage: zeva-sheet", 0), 0u);
+    EXPECT_EQ(run("--help", "", unset + "LANG=en_GB.UTF-8").out.rfind("Usage: zeva-sheet", 0), 0u);
+    EXPECT_EQ(run("--help", "", unset + "LANG=zh_TW.UTF-8").out, help.out);
+    EXPECT_EQ(run("--help", "", unset + "LANG=zh_CN LC_MESSAGES=C").out, english.out);
+    EXPECT_EQ(run("--help", "", unset + "LANG=C LC_ALL=zh_CN.UTF-8").out, help.out);
+    EXPECT_EQ(run("--help --lang zh", "", unset + "LANG=C").out, help.out);
+    EXPECT_EQ(run("--help --lang=en", "", "LC_ALL=zh_CN.UTF-8").out, english.out);
     const Outcome version = run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "zeva-sheet " ZEVA_VERSION "\n");

@@ -45,6 +45,10 @@ struct Outcome {
 // zeva-sheet with the arguments, and what it printed.
 Outcome zevaSheet(const QStringList& arguments) {
     QProcess process;
+    // In Chinese, as the window speaks, whatever the locale of the test run.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("zh_CN.UTF-8"));
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(ZEVA_SHEET_PROGRAM), arguments);
     process.waitForFinished(120000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
