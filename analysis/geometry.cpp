@@ -123,12 +123,20 @@ private:
 
 }  // namespace
 
+const char* roleOf(const Antenna& antenna, std::size_t element) {
+    if (element == antenna.driven) return "driven";
+    return antenna.elements[element].position < antenna.elements[antenna.driven].position
+               ? "reflector"
+               : "director";
+}
+
 std::string geometryJson(const Antenna& antenna, int indent) {
     using ordered = nlohmann::ordered_json;
     ordered elements = ordered::array();
     for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
         const Element& e = antenna.elements[i];
         ordered item = {{"name", e.name},
+                        {"role", roleOf(antenna, i)},
                         {"length", e.length},
                         {"position", e.position},
                         {"diameter", e.diameter}};
@@ -137,7 +145,7 @@ std::string geometryJson(const Antenna& antenna, int indent) {
     }
     const ordered geometry = {
         {"frequency_mhz", antenna.frequency}, {"unit", "m"}, {"elements", elements}};
-    return geometry.dump(indent);
+    return geometry.dump(indent, ' ', false, ordered::error_handler_t::replace);
 }
 
 std::variant<Antenna, Failure> readGeometry(std::string_view text, Language language) {

@@ -30,8 +30,12 @@ struct Antenna {
     [[nodiscard]] double wavelength() const { return kSpeedOfLight / frequency; }
 };
 
-// The antenna as a JSON object: frequency_mhz, unit ("m"), and each element's name, length,
-// position and diameter, the driven one marked "driven": true.
+// An element's part in the beam, by where it stands: "driven", "reflector" behind the driven
+// element, "director" ahead of it.
+[[nodiscard]] const char* roleOf(const Antenna& antenna, std::size_t element);
+
+// The antenna as a JSON object: frequency_mhz, unit ("m"), and each element's name, role,
+// length, position and diameter, the driven one marked "driven": true.
 [[nodiscard]] std::string geometryJson(const Antenna& antenna, int indent);
 
 // Reads a geometry written by geometryJson, or by hand: the object itself, or any object

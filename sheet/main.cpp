@@ -16,6 +16,7 @@
 
 #include "analysis/analyser.h"
 #include "analysis/tuner.h"
+#include "sheet/csv_report.h"
 #include "sheet/cut_sheet.h"
 #include "sheet/options.h"
 #include "sheet/render.h"
@@ -158,8 +159,8 @@ int processors() {
 int main(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = parseOptions(
-        arguments, localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
-                                  std::getenv("LANG")));
+        arguments,
+        localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
     if (const auto* usageError = std::get_if<Failure>(&parsed)) {
         std::fprintf(stderr, "zeva-sheet: %s\n%s\n", usageError->message.c_str(),
                      "zeva-sheet --help");
@@ -270,6 +271,18 @@ int main(int argc, char* argv[]) {
         files.push_back({options.plotFile, patternSvg(*result, antenna.frequency, options.language,
                                                       overGround ? &*overGround : nullptr)});
     }
+    const Report report{options,
+                        sheet ? &*sheet : nullptr,
+                        antenna,
+                        result ? &*result : nullptr,
+                        tuning ? &*tuning : nullptr,
+                        overGround ? &*overGround : nullptr,
+                        tolerance ? &*tolerance : nullptr,
+                        advice ? &*advice : nullptr};
+    if (!options.figuresCsvFile.empty()) {
+        files.push_back({options.figuresCsvFile, figuresCsv(report)});
+    }
+    if (!options.sweepCsvFile.empty()) files.push_back({options.sweepCsvFile, sweepCsv(report)});
     for (auto file = files.begin(); file != files.end(); ++file) {
         if (file->path != "-") continue;
         toStandardOutput = std::move(file->content);
@@ -282,10 +295,7 @@ int main(int argc, char* argv[]) {
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
 
-    const std::string text =
-        render({options, sheet ? &*sheet : nullptr, antenna, result ? &*result : nullptr,
-                tuning ? &*tuning : nullptr, overGround ? &*overGround : nullptr,
-                tolerance ? &*tolerance : nullptr, advice ? &*advice : nullptr});
+    const std::string text = render(report);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -88,7 +88,7 @@ const Messages kChinese{
     "求解程序必须是 builtin 或 nec2c：",
     "--boom-diameter 需要 --mounting insulated 或 bonded",
     "锥形元件的最大直径（--largest）小于最小直径（--smallest）",
-    "--nec 和 --plot 不能写到同一个文件：",
+    "两个输出（--nec、--plot、--figures-csv、--sweep-csv）不能写到同一个文件：",
     "高度必须是大于零的数，可带单位 m、cm、mm、ft 或 in（默认 m）：",
     "地面必须是 perfect、poor、average、good、sea，或 介电常数,电导率（S/m，介电常数至少 1）：",
     "--ground 需要 --height",
@@ -96,9 +96,9 @@ const Messages kChinese{
     "公差必须是 长度[,位置]，各为零或正数，可带单位 mm、cm 或 in（默认 mm）：",
     "样本数必须是 1 到 10000 之间的整数：", "种子必须是非负整数：",
     "--samples 和 --seed 需要 --tolerance",
-    "--height、--sweep、--tolerance 和 --measured 需要 --analyse",
+    "--height、--sweep、--tolerance、--measured、--figures-csv 和 --sweep-csv 需要 --analyse",
     "--measured 只能与一种匹配同用：测量的天线是哪一种（--match hairpin 或 coax）？",
-    "选项有歧义：", "--nec 和 --plot 不能都写到标准输出（-）"};
+    "选项有歧义：", "只有一个输出能写到标准输出（-）"};
 const Messages kEnglish{
     "unknown option: ", "option needs a value: ", "element count must be 2, 3, 4 or multi: ",
     "diameter must be a catalogue index 0 to 21 or an inch text such as 1/2: ",
@@ -114,7 +114,7 @@ const Messages kEnglish{
     "the engine must be builtin or nec2c: ",
     "--boom-diameter needs --mounting insulated or bonded",
     "the largest taper diameter (--largest) is below the smallest (--smallest)",
-    "--nec and --plot cannot write one file: ",
+    "two outputs (--nec, --plot, --figures-csv, --sweep-csv) cannot write one file: ",
     "the height must be a number above zero, with m, cm, mm, ft or in (m by default): ",
     "the ground must be perfect, poor, average, good, sea, or PERMITTIVITY,CONDUCTIVITY (S/m, "
     "permittivity at least 1): ",
@@ -125,10 +125,10 @@ const Messages kEnglish{
     "the samples must be a whole number from 1 to 10000: ",
     "the seed must be a whole number of zero or more: ",
     "--samples and --seed need --tolerance",
-    "--height, --sweep, --tolerance and --measured need --analyse",
+    "--height, --sweep, --tolerance, --measured, --figures-csv and --sweep-csv need --analyse",
     "--measured goes with one match at most: which one does the measured antenna have "
     "(--match hairpin or coax)?",
-    "ambiguous option: ", "--nec and --plot cannot both go to standard output (-)"};
+    "ambiguous option: ", "one output at most can go to standard output (-)"};
 // clang-format on
 
 const Messages& messagesFor(Language language) {
@@ -161,7 +161,9 @@ enum class Takes {
     Tolerance,
     Samples,
     Seed,
-    Measured
+    Measured,
+    FiguresCsv,
+    SweepCsv
 };
 struct ValueOption {
     std::string_view longName;
@@ -194,6 +196,8 @@ constexpr ValueOption kValueOptions[] = {
     {"--samples", "", Takes::Samples},
     {"--seed", "", Takes::Seed},
     {"--measured", "", Takes::Measured},
+    {"--figures-csv", "", Takes::FiguresCsv},
+    {"--sweep-csv", "", Takes::SweepCsv},
 };
 
 // A number as a builder writes it: 25.4, 3/8 or a mixed fraction such as 1 1/4.
@@ -592,6 +596,14 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 options.measuredFile = text;
                 studyAsked = true;
                 break;
+            case Takes::FiguresCsv:
+                options.figuresCsvFile = text;
+                studyAsked = true;
+                break;
+            case Takes::SweepCsv:
+                options.sweepCsvFile = text;
+                studyAsked = true;
+                break;
             case Takes::Samples:
             case Takes::Seed: {
                 std::uint64_t value = 0;
@@ -649,17 +661,26 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     const auto largest = measureOf(options.largestDiameter);
     const auto smallest = measureOf(options.smallestDiameter);
     if (largest && smallest && *largest < *smallest) return error(say.largestBelowSmallest);
-    if (options.necFile == "-" && options.plotFile == "-") return error(say.bothToStandardOutput);
-    if (!options.necFile.empty() && !options.plotFile.empty()) {
-        std::error_code ignored;
-        const auto resolved = [&ignored](const std::string& path) {
-            return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored),
-                                                     ignored);
-        };
-        const auto nec = resolved(options.necFile);
-        const auto plot = resolved(options.plotFile);
-        if (options.necFile == options.plotFile || (!nec.empty() && nec == plot)) {
-            return error(say.onePath, options.plotFile);
+    // Each output its own file, and one at most on standard output.
+    std::vector<const std::string*> outputs;
+    for (const std::string* path :
+         {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile}) {
+        if (!path->empty()) outputs.push_back(path);
+    }
+    std::error_code ignored;
+    const auto resolved = [&ignored](const std::string& path) {
+        return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored);
+    };
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            const std::string& one = *outputs[i];
+            const std::string& other = *outputs[j];
+            if (one == "-" && other == "-") return error(say.bothToStandardOutput);
+            if (one == "-" || other == "-") continue;
+            const auto a = resolved(one);
+            if (one == other || (!a.empty() && a == resolved(other))) {
+                return error(say.onePath, other);
+            }
         }
     }
     if ((options.match.hairpin || options.match.coax) && !options.analyse) {
@@ -690,7 +711,7 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
                          (such as 1/2, "1 1/8", "AWG 14"; 1in and 2in for whole inches)
       --largest IN       largest diameter of a tapered element, inches (default 1)
       --smallest IN      smallest diameter of a tapered element, inches (default 1)
-      --format FORMAT    text (the default), csv or json
+      --format FORMAT    text (the default), csv (the sheet's table alone) or json
       --lang LANG        zh or en (by default the locale's: LC_ALL, LC_MESSAGES, LANG)
   -g, --geometry FILE    analyse the antenna of a JSON file instead of a design: its
                          frequency_mhz, unit (m, cm, mm, in, ft) and elements, each with
@@ -702,8 +723,12 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
                          ratios, impedance, SWR, beamwidths, sidelobe, stacking distances,
                          and gain, F/B and SWR across the sweep (--sweep)
       --plot FILE.svg    with --analyse: E-plane and H-plane patterns as an SVG (and the
-                         elevation pattern with --height); for --nec and --plot, - writes
-                         standard output instead of the sheet
+                         elevation pattern with --height)
+      --figures-csv FILE  with --analyse: the analysis' figures as one CSV row, each
+                         heading with its unit
+      --sweep-csv FILE   with --analyse: the sweep as a CSV table, a row a frequency
+                         (for --nec, --plot and the CSV files, - writes standard output
+                         instead of the sheet)
       --engine NAME      builtin (NEC-2 in process, the default) or nec2c (Debian's
                          nec2c program, the reference; slower)
       --time-limit S     seconds one nec2c run may take (default 300)
@@ -777,7 +802,7 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
                          整英寸写作 1in、2in）
       --largest IN       锥形元件的最大直径（英寸，默认 1）
       --smallest IN      锥形元件的最小直径（英寸，默认 1）
-      --format FORMAT    text（默认）、csv 或 json
+      --format FORMAT    text（默认）、csv（仅下料表）或 json
       --lang LANG        zh 或 en（默认随区域设置：LC_ALL、LC_MESSAGES、LANG）
   -g, --geometry FILE    分析 JSON 文件中的天线而不是设计：frequency_mhz、unit（m、cm、mm、
                          in、ft）和 elements，每个元件有 name、length、position、diameter，
@@ -788,7 +813,10 @@ why it is not worth building (R of 50 ohms or more, or an SWR of 1.2 or more).
                          馈点阻抗、驻波比、波束宽度、旁瓣、叠放间距，以及扫描范围（--sweep）
                          内每一步的增益、前后比和驻波比
       --plot FILE.svg    与 --analyse 同用：E 面和 H 面方向图（SVG；与 --height 同用时另有
-                         仰角方向图）；--nec 和 --plot 的 - 写到标准输出，代替下料表
+                         仰角方向图）
+      --figures-csv FILE  与 --analyse 同用：分析结果写成一行 CSV，标题带单位
+      --sweep-csv FILE   与 --analyse 同用：扫描写成 CSV 表，每个频率一行
+                         （--nec、--plot 和这两个 CSV 文件的 - 写到标准输出，代替下料表）
       --engine NAME      builtin（程序内的 NEC-2，默认）或 nec2c（Debian 的 nec2c 程序，
                          作为参照；较慢）
       --time-limit S     每次运行 nec2c 的时间上限（秒，默认 300）

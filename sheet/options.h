@@ -47,7 +47,9 @@ struct SheetOptions {
     analysis::SweepRange sweep;
     std::optional<analysis::Placement> placement;         // over ground, where a height is given
     std::optional<analysis::ToleranceRequest> tolerance;  // the build tolerance, where asked
-    std::string measuredFile;  // a Touchstone sweep of the antenna as built
+    std::string measuredFile;    // a Touchstone sweep of the antenna as built
+    std::string figuresCsvFile;  // the analysis' figures as one CSV row
+    std::string sweepCsvFile;    // the sweep as a CSV table
     bool analyse = false;
     bool help = false;
     bool version = false;
@@ -60,8 +62,7 @@ struct SheetOptions {
 // The language of the messages as the locale names it: the first of LC_ALL, LC_MESSAGES and
 // LANG that is set and not empty decides; Chinese for zh and zh_*, English for anything else,
 // and for an unset locale (C).
-[[nodiscard]] Language localeLanguage(const char* lcAll, const char* lcMessages,
-                                      const char* lang);
+[[nodiscard]] Language localeLanguage(const char* lcAll, const char* lcMessages, const char* lang);
 
 // The catalogue entry whose inch text (the entry without its millimetre label, such as
 // "1/2", "1 1/8" or "AWG 14") matches, blanks and letter case aside; -1 when none does.

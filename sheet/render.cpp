@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "sheet/render.h"
+
+#include "sheet/csv_report.h"
+#include "sheet/json_report.h"
 #include "sheet/polar_scale.h"
 #include "sheet/studies.h"
 
@@ -27,7 +30,6 @@ struct Labels {
     const char* diameter;
     const char* taper;
     const char* inches;
-    const char* headings[8];
     const char* geometryHeadings[4];
     const char* boom;
     const char* gain;
@@ -47,7 +49,6 @@ struct Labels {
     const char* colon;
     const char* ohms;
     const char* below;
-    const char* cutHeadings[3];
     const char* comma;
     const char* semicolon;
     const char* swrShort;
@@ -72,14 +73,13 @@ struct Labels {
 const Labels kChinese{
     "八木天线下料表", "天线几何", {"2 元件", "3 元件", "4 元件", "多元件"}, "设计频率", "元件直径",
     "锥形直径（大/小）", "英寸",
-    {"元件", "长度(英尺)", "长度(厘米)", "卷尺读数", "间距(英尺)", "间距(厘米)", "位置(英尺)", "位置(厘米)"},
     {"元件（* 为驱动元件）", "长度(米)", "位置(米)", "直径(毫米)"},
     "天线杆长度", "前向增益", "前后比", "前后比（整个后半空间）", "馈点阻抗", "驻波比（50 欧）",
     "-3 dB 波束宽度", "最强旁瓣", "叠放间距（DL6WU）", "并排", "上下", "分段",
     "每波长", "扫描",
     {"频率(MHz)", "电阻(欧)", "电抗(欧)", "驻波比", "增益(dBi)", "前后比(dB)"},
     "：", "欧", "低于主瓣",
-    {"下料长度(英尺)", "下料长度(厘米)", "下料卷尺读数"}, "，", "；", "驻波比", "±2 % 内最大",
+    "，", "；", "驻波比", "±2 % 内最大",
     "驱动元件谐振长度", "发夹匹配", "驱动元件缩短为", "短路双线", "并联电抗",
     "四分之一波长同轴变换",
     "天线杆修正：元件装在天线杆上方的绝缘子上，不需修正",
@@ -89,14 +89,13 @@ const Labels kChinese{
 const Labels kEnglish{
     "Yagi-Uda cut sheet", "Antenna geometry", {"2 elements", "3 elements", "4 elements", "multi-element"},
     "design frequency", "element diameter", "taper diameters (largest/smallest)", "in",
-    {"element", "length ft", "length cm", "tape", "spacing ft", "spacing cm", "position ft", "position cm"},
     {"element (* driven)", "length m", "position m", "diameter mm"},
     "boom length", "forward gain", "front-to-back ratio", "front-to-rear ratio", "feed-point impedance",
     "SWR (50 ohms)", "-3 dB beamwidth", "strongest sidelobe", "stacking distance (DL6WU)",
     "side by side", "one above the other", "segments", "a wavelength", "sweep",
     {"MHz", "R ohm", "X ohm", "SWR", "gain dBi", "F/B dB"},
     ": ", "ohm", "below the main lobe",
-    {"cut ft", "cut cm", "cut tape"}, ", ", "; ", "SWR", "worst within +/-2 %",
+    ", ", "; ", "SWR", "worst within +/-2 %",
     "driven element at resonance", "hairpin match", "driven element shortened to",
     "shorted two-wire line", "shunt reactance", "quarter-wave coaxial transformer",
     "boom correction: the elements sit on insulators above the boom, no correction",
@@ -178,20 +177,6 @@ std::vector<std::string> sweepCells(const analysis::SweepPoint& p) {
             fixed(p.gain, 2),           fixed(p.frontToBack, 2)};
 }
 
-}  // namespace
-
-std::vector<std::string> sheetCells(const SheetElement& e) {
-    std::vector<std::string> cells{e.name,         e.feet,
-                                   e.centimetres,  e.tape,
-                                   e.spacingFeet,  e.spacingCentimetres,
-                                   e.positionFeet, e.positionCentimetres};
-    if (!e.cutFeet.empty())
-        cells.insert(cells.begin() + 4, {e.cutFeet, e.cutCentimetres, e.cutTape});
-    return cells;
-}
-
-namespace {
-
 bool hasCutLengths(const CutSheet& sheet) {
     return !sheet.elements.empty() && !sheet.elements.front().cutFeet.empty();
 }
@@ -205,8 +190,8 @@ std::string lengthText(double metres, const Labels& say) {
            (say.english ? " cm" : " 厘米") + say.comma + tapeOf(feet);
 }
 
-// Metres that the driven element is cut longer than it works electrically: the boom
-// correction, where it passes through the boom.
+}  // namespace
+
 double drivenAllowance(const CutSheet* sheet) {
     if (sheet == nullptr || !sheet->options.drivenThroughBoom ||
         sheet->options.mounting == analysis::Mounting::Insulators) {
@@ -214,6 +199,8 @@ double drivenAllowance(const CutSheet* sheet) {
     }
     return sheet->boomCorrection;
 }
+
+namespace {
 
 // A driven-element length to cut: with an allowance, the length to cut and beside it the
 // electrical length that the model tuned.
@@ -340,10 +327,19 @@ std::string boomLine(const CutSheet& sheet, const Labels& say) {
            say.modelledAsDesigned + largeCorrectionNote(sheet, say);
 }
 
+}  // namespace
+
 std::string diameterText(const CutSheet& sheet) {
     const auto index = static_cast<std::size_t>(sheet.options.diameterIndex);
     return withSingleBlanks(DiameterCatalogue[index].text);
 }
+
+std::optional<std::string> taperNote(const CutSheet* sheet, Language language) {
+    if (auto line = taperLine(sheet, labelsFor(language))) return line->text;
+    return std::nullopt;
+}
+
+namespace {
 
 std::string padded(const std::string& text, std::size_t width, bool right) {
     const std::size_t have = displayWidth(text);
@@ -442,229 +438,6 @@ std::string textTable(const Report& report) {
     return out;
 }
 
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (const char ch : text) {
-        if (ch == '"') out += '"';
-        out += ch;
-    }
-    return out + "\"";
-}
-
-std::string csv(const Report& report) {
-    const Labels& say = labelsFor(report.options.language);
-    std::string out;
-    const auto line = [&out](const std::vector<std::string>& cells) {
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            if (i > 0) out += ',';
-            out += csvField(cells[i]);
-        }
-        out += "\r\n";
-    };
-    if (report.sheet != nullptr) {
-        const CutSheet& sheet = *report.sheet;
-        line(sheetHeadings(sheet));
-        for (const SheetElement& element : sheet.elements) line(sheetCells(element));
-        std::vector<std::string> boom(hasCutLengths(sheet) ? 11 : 8);
-        boom.front() = say.boom;
-        boom[boom.size() - 2] = sheet.boomFeet;
-        boom.back() = sheet.boomCentimetres;
-        line(boom);
-        if (const std::string note = boomLine(sheet, say); !note.empty()) line({note});
-    } else {
-        for (const auto& row : geometryRows(report.antenna, say)) line(row);
-    }
-    if (report.analysis != nullptr) {
-        for (const FigureLine& figure :
-             reportLines(*report.analysis, report.tuning, report.sheet, say)) {
-            line({figure.label, figure.text});
-        }
-        for (const FigureLine& figure : studyLines(report)) line({figure.label, figure.text});
-        line({std::begin(say.sweepHeadings), std::end(say.sweepHeadings)});
-        for (const analysis::SweepPoint& point : report.analysis->sweep) line(sweepCells(point));
-    }
-    return out;
-}
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        switch (ch) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            default:
-                if (static_cast<unsigned char>(ch) < 0x20) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", ch);
-                    out += escape;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    return out + "\"";
-}
-
-// A number for JSON: null where it is not finite.
-std::string jsonNumber(double value, int decimals) {
-    return std::isfinite(value) ? fixed(value, decimals) : "null";
-}
-
-std::string analysisJson(const analysis::Analysis& a) {
-    const auto impedance = [](const analysis::Impedance& z) {
-        return "{\"r\": " + fixed(z.resistance, 3) + ", \"x\": " + fixed(z.reactance, 3) + "}";
-    };
-    std::string out =
-        "{\"forward_gain_dbi\": " + fixed(a.pattern.forwardGain, 2) +
-        ", \"forward_gain_dbd\": " + fixed(a.gainDbd, 2) +
-        ", \"front_to_back_db\": " + fixed(a.pattern.frontToBack, 2) +
-        ", \"front_to_rear_db\": " + fixed(a.pattern.frontToRear, 2) +
-        ",\n    \"impedance_ohm\": " + impedance(a.feed) + ", \"swr\": " + jsonNumber(a.swr, 4) +
-        ",\n    \"beamwidth_deg\": {\"e_plane\": " + jsonNumber(a.pattern.beamwidthE, 1) +
-        ", \"h_plane\": " + jsonNumber(a.pattern.beamwidthH, 1) +
-        "}, \"sidelobe_db\": " + jsonNumber(a.pattern.sidelobe, 2) +
-        ",\n    \"stacking_m\": {\"side_by_side\": " + jsonNumber(a.stackingSideBySide, 3) +
-        ", \"one_above_the_other\": " + jsonNumber(a.stackingAbove, 3) +
-        "},\n    \"segments\": {\"total\": " + std::to_string(a.segments) +
-        ", \"per_wavelength\": " + std::to_string(a.segmentation.perWavelength) +
-        ", \"kernel\": \"extended\"},\n    \"convergence\": [";
-    for (std::size_t i = 0; i < a.convergence.size(); ++i) {
-        const analysis::ConvergenceStep& step = a.convergence[i];
-        out += std::string(i > 0 ? ", " : "") +
-               "{\"per_wavelength\": " + std::to_string(step.perWavelength) +
-               ", \"segments\": " + std::to_string(step.segments) +
-               ", \"impedance_ohm\": " + impedance(step.feed) +
-               ", \"forward_gain_dbi\": " + fixed(step.gain, 2) + "}";
-    }
-    out += "],\n    \"bandwidth_mhz\": " + bandwidthJson(a) + ",\n    \"sweep\": [";
-    for (std::size_t i = 0; i < a.sweep.size(); ++i) {
-        const analysis::SweepPoint& p = a.sweep[i];
-        out += std::string(i > 0 ? ",\n      " : "\n      ") +
-               "{\"mhz\": " + fixed(p.frequency, 4) + ", \"swr\": " + jsonNumber(p.swr, 4) +
-               ", \"impedance_ohm\": " + impedance(p.feed) + ", \"gain_dbi\": " + fixed(p.gain, 2) +
-               ", \"front_to_back_db\": " + fixed(p.frontToBack, 2) + ", \"from\": \"" +
-               (p.solved ? "solved" : "fit") + "\"}";
-    }
-    return out + "]}";
-}
-
-std::string swrList(const std::vector<double>& swr) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < swr.size(); ++i) out += (i > 0 ? ", " : "") + jsonNumber(swr[i], 4);
-    return out + "]";
-}
-
-std::string tuningJson(const analysis::Tuning& t, double allowance) {
-    const auto impedance = [](const analysis::Impedance& z) {
-        return "[" + fixed(z.resistance, 3) + ", " + fixed(z.reactance, 3) + "]";
-    };
-    // The length to cut where it differs from the electrical one.
-    const auto cut = [allowance](double metres) {
-        if (allowance == 0) return std::string();
-        return ", \"cut_length_m\": " + fixed(metres + allowance, 5) +
-               ", \"cut_length_ft\": " + feetOf(metres + allowance);
-    };
-    std::string out = "{\"trim\": {\"driven_length_m\": " + fixed(t.trim.length, 5) +
-                      ", \"driven_length_ft\": " + feetOf(t.trim.length) + cut(t.trim.length) +
-                      ", \"impedance_ohm\": " + impedance(t.trim.feed) +
-                      ", \"swr\": " + jsonNumber(t.trim.swr, 4) + "}";
-    if (const auto& h = t.hairpin) {
-        out += ",\n    \"hairpin\": {\"driven_length_m\": " + fixed(h->elementLength, 5) +
-               cut(h->elementLength) + ", \"impedance_ohm\": " + impedance(h->feed) +
-               ", \"shunt_reactance_ohm\": " + fixed(h->shuntReactance, 3) +
-               ", \"line_impedance_ohm\": " + fixed(h->stubImpedance, 2) +
-               ", \"line_length_m\": " + fixed(h->stubLength, 5) +
-               ", \"swr\": " + jsonNumber(h->swr, 4) + ", \"sweep_swr\": " + swrList(h->sweepSwr) +
-               "}";
-    } else if (!t.hairpinNote.empty()) {
-        out += ",\n    \"hairpin\": {\"refused\": " + jsonString(t.hairpinNote) + "}";
-    }
-    if (const auto& c = t.coax) {
-        out += ",\n    \"coax\": {\"wanted_ohm\": " + fixed(c->wanted, 2) +
-               ", \"line_impedance_ohm\": " + fixed(c->cable.impedance, 2) +
-               ", \"cables_in_parallel\": " + std::to_string(c->cable.parallel) +
-               ", \"cable_ohm\": " + fixed(c->cable.each, 0) +
-               ", \"velocity_factor\": " + fixed(c->velocityFactor, 2) +
-               ", \"length_m\": " + fixed(c->length, 5) + ", \"swr\": " + jsonNumber(c->swr, 4) +
-               ", \"sweep_swr\": " + swrList(c->sweepSwr) + "}";
-    } else if (!t.coaxNote.empty()) {
-        out += ",\n    \"coax\": {\"refused\": " + jsonString(t.coaxNote) + "}";
-    }
-    return out + "}";
-}
-
-std::string json(const Report& report) {
-    std::string out = "{\n";
-    if (report.sheet != nullptr) {
-        const CutSheet& sheet = *report.sheet;
-        std::vector<std::string> keys{"name",       "length_ft",  "length_cm",   "tape",
-                                      "spacing_ft", "spacing_cm", "position_ft", "position_cm"};
-        if (hasCutLengths(sheet)) {
-            keys.insert(keys.begin() + 4, {"cut_length_ft", "cut_length_cm", "cut_tape"});
-        }
-        // Figures are JSON numbers; names and readings are strings; a missing spacing is null.
-        const auto value = [&keys](std::size_t key, const std::string& text) {
-            if (keys[key] == "name" || keys[key].ends_with("tape")) return jsonString(text);
-            return text.empty() ? std::string("null") : text;
-        };
-        static constexpr const char* kModes[] = {"2", "3", "4", "multi"};
-        out += "  \"design\": {\"elements\": " +
-               jsonString(kModes[static_cast<int>(sheet.options.mode)]) +
-               ", \"frequency_mhz\": " + jsonString(sheet.options.frequency) +
-               ", \"diameter\": " + jsonString(diameterText(sheet)) +
-               ", \"largest_diameter_in\": " + jsonString(sheet.options.largestDiameter) +
-               ", \"smallest_diameter_in\": " + jsonString(sheet.options.smallestDiameter) +
-               "},\n  \"elements\": [\n";
-        for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
-            const std::vector<std::string> cells = sheetCells(sheet.elements[i]);
-            out += "    {";
-            for (std::size_t key = 0; key < cells.size(); ++key) {
-                if (key > 0) out += ", ";
-                out += "\"" + keys[key] + "\": " + value(key, cells[key]);
-            }
-            out += i + 1 < sheet.elements.size() ? "},\n" : "}\n";
-        }
-        out += "  ],\n  \"boom\": {\"length_ft\": " + sheet.boomFeet +
-               ", \"length_cm\": " + sheet.boomCentimetres + "},\n";
-        if (sheet.options.mountingGiven) {
-            static constexpr const char* kMountings[] = {"insulators", "insulated", "bonded"};
-            out += "  \"boom_correction\": {\"mounting\": " +
-                   jsonString(kMountings[static_cast<int>(sheet.options.mounting)]) +
-                   ", \"boom_diameter_mm\": " + fixed(sheet.options.boomDiameter * 1000, 2) +
-                   ", \"lengthening_mm\": " + fixed(sheet.boomCorrection * 1000, 3) +
-                   ", \"driven_through_boom\": " +
-                   (sheet.options.drivenThroughBoom ? "true" : "false") +
-                   ", \"note\": " + jsonString(boomLine(sheet, labelsFor(sheet.options.language))) +
-                   "},\n";
-        }
-    }
-    // The geometry that --geometry reads back: the design as the analysis models it.
-    out += "  \"geometry\": " + analysis::geometryJson(report.antenna, -1);
-    if (report.analysis != nullptr) out += ",\n  \"analysis\": " + analysisJson(*report.analysis);
-    if (const auto taper = taperLine(report.sheet, labelsFor(report.options.language));
-        taper && report.analysis != nullptr) {
-        out += ",\n  \"tapered_elements\": {\"model\": \"mean diameter\", \"diameter_in\": " +
-               fixed(report.sheet->diameterInches, 3) + ", \"note\": " + jsonString(taper->text) +
-               "}";
-    }
-    if (report.tuning != nullptr) {
-        out += ",\n  \"tuning\": " + tuningJson(*report.tuning, drivenAllowance(report.sheet));
-    }
-    if (report.overGround != nullptr) {
-        out += ",\n  \"over_ground\": " + overGroundJson(*report.overGround);
-    }
-    if (report.tolerance != nullptr) {
-        out += ",\n  \"tolerance\": " + toleranceJson(*report.tolerance);
-    }
-    if (report.advice != nullptr) out += ",\n  \"measured\": " + adviceJson(*report.advice);
-    return out + "\n}\n";
-}
-
 }  // namespace
 
 std::vector<std::vector<std::string>> sweepRows(const analysis::Analysis& analysis,
@@ -697,16 +470,6 @@ std::vector<std::string> figureLines(const analysis::Analysis& analysis,
     for (const FigureLine& figure : figures)
         lines.push_back(figure.label + say.colon + figure.text);
     return lines;
-}
-
-std::vector<std::string> sheetHeadings(const CutSheet& sheet) {
-    const Labels& say = labelsFor(sheet.options.language);
-    std::vector<std::string> headings(std::begin(say.headings), std::end(say.headings));
-    if (hasCutLengths(sheet)) {
-        headings.insert(headings.begin() + 4, std::begin(say.cutHeadings),
-                        std::end(say.cutHeadings));
-    }
-    return headings;
 }
 
 std::string boomNote(const CutSheet& sheet) {
@@ -748,9 +511,9 @@ std::size_t displayWidth(std::string_view text) {
 std::string render(const Report& report) {
     switch (report.options.format) {
         case OutputFormat::Csv:
-            return csv(report);
+            return sheetCsv(report);
         case OutputFormat::Json:
-            return json(report);
+            return jsonReport(report);
         case OutputFormat::Text:
             break;
     }

@@ -11,6 +11,7 @@
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
+#include "sheet/columns.h"
 #include "sheet/cut_sheet.h"
 
 namespace zeva::sheet {
@@ -45,9 +46,14 @@ struct Report {
 // How the elements are mounted and what the correction is, where the user said; empty
 // otherwise.
 [[nodiscard]] std::string boomNote(const CutSheet& sheet);
-// The sheet's column headings: with the cut lengths where the sheet has a boom correction.
-[[nodiscard]] std::vector<std::string> sheetHeadings(const CutSheet& sheet);
-[[nodiscard]] std::vector<std::string> sheetCells(const SheetElement& element);
+// The catalogue's entry for the sheet's diameter, blanks as one: "1/2 12.7mm".
+[[nodiscard]] std::string diameterText(const CutSheet& sheet);
+// Metres that the driven element is cut longer than it works electrically: the boom
+// correction, where it passes through the boom.
+[[nodiscard]] double drivenAllowance(const CutSheet* sheet);
+// How far the figures of tapered elements, modelled with their mean diameter, hold; nothing
+// for elements of one diameter.
+[[nodiscard]] std::optional<std::string> taperNote(const CutSheet* sheet, Language language);
 // "多元件, 设计频率 144 MHz, 元件直径 1/2 12.7mm, ...": the design the sheet is of.
 [[nodiscard]] std::string designLine(const CutSheet& sheet);
 

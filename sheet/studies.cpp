@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <nlohmann/json.hpp>
 #include <numbers>
 #include <utility>
 
@@ -18,10 +17,6 @@ using analysis::say;
 // How many elements the sensitivities name, the strongest first.
 constexpr std::size_t kNamedSensitivities = 3;
 
-std::string number(double value, int decimals) {
-    return std::isfinite(value) ? fixed(value, decimals) : "null";
-}
-
 std::string impedanceText(const analysis::Impedance& z) {
     return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
            fixed(std::fabs(z.reactance), 2);
@@ -33,11 +28,6 @@ std::string spreadText(const analysis::Spread& s, int decimals, const std::strin
     return (en ? "median " : "中位数 ") + fixed(s.median, decimals) + unit +
            (en ? ", 90th percentile " : "，90 % 分位 ") + fixed(s.p90, decimals) + unit +
            (en ? ", worst " : "，最差 ") + fixed(s.worst, decimals) + unit;
-}
-
-std::string spreadJson(const analysis::Spread& s, int decimals) {
-    return "{\"median\": " + number(s.median, decimals) + ", \"p90\": " + number(s.p90, decimals) +
-           ", \"worst\": " + number(s.worst, decimals) + "}";
 }
 
 // The elements whose length moves a figure most, strongest first, with their figure.
@@ -218,57 +208,6 @@ std::string elevationSvg(const analysis::OverGround& over, double y, Language la
     return svg;
 }
 
-std::string bandwidthJson(const analysis::Analysis& a) {
-    std::string out = "{";
-    const char* keys[] = {"swr_1_5", "swr_2"};
-    for (std::size_t i = 0; i < std::size(analysis::kSwrLevels); ++i) {
-        const auto band = analysis::swrBand(a.sweep, analysis::kSwrLevels[i]);
-        out += std::string(i > 0 ? ", " : "") + "\"" + keys[i] + "\": " +
-               (band ? "[" + fixed(band->low, 4) + ", " + fixed(band->high, 4) + "]" : "null");
-    }
-    return out + "}";
-}
-
-std::string overGroundJson(const analysis::OverGround& over) {
-    return "{\"height_m\": " + fixed(over.placement.height, 3) +
-           ", \"height_wavelengths\": " + fixed(over.heightWavelengths, 4) +
-           ", \"near_the_ground\": " + (over.nearTheGround ? "true" : "false") +
-           ", \"ground\": \"" + analysis::groundKey(over.placement.ground) +
-           "\", \"permittivity\": " +
-           number(over.placement.ground.perfect ? std::nan("") : over.placement.ground.permittivity,
-                  3) +
-           ", \"conductivity_s_per_m\": " +
-           number(over.placement.ground.perfect ? std::nan("") : over.placement.ground.conductivity,
-                  6) +
-           ",\n    \"takeoff_elevation_deg\": " + number(over.takeoff, 2) +
-           ", \"gain_dbi\": " + number(over.gain, 2) +
-           ", \"elevation_beamwidth_deg\": " + number(over.beamwidth, 1) +
-           ", \"front_to_back_db\": " + number(over.frontToBack, 2) +
-           ",\n    \"impedance_ohm\": {\"r\": " + fixed(over.feed.resistance, 3) +
-           ", \"x\": " + fixed(over.feed.reactance, 3) + "}, \"swr\": " + number(over.swr, 4) + "}";
-}
-
-std::string toleranceJson(const analysis::Tolerance& t) {
-    std::string out = "{\"length_mm\": " + fixed(t.request.length * 1000, 3) +
-                      ", \"position_mm\": " + fixed(t.request.position * 1000, 3) +
-                      ", \"samples\": " + std::to_string(t.request.samples) +
-                      ", \"seed\": " + std::to_string(t.request.seed) +
-                      ",\n    \"swr\": " + spreadJson(t.swr, 3) +
-                      ",\n    \"resonance_shift_khz\": " + spreadJson(t.resonanceShift, 2) +
-                      ",\n    \"gain_dbi\": " + spreadJson(t.gain, 3) +
-                      ",\n    \"front_to_back_db\": " + spreadJson(t.frontToBack, 2) +
-                      ",\n    \"sensitivities\": [";
-    for (std::size_t i = 0; i < t.sensitivities.size(); ++i) {
-        const analysis::Sensitivity& s = t.sensitivities[i];
-        const std::string name =
-            nlohmann::json(s.name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        out += std::string(i > 0 ? ",\n      " : "\n      ") + "{\"element\": " + name +
-               ", \"reactance_ohm_per_mm\": " + number(s.reactance, 4) +
-               ", \"gain_db_per_mm\": " + number(s.gain, 5) + "}";
-    }
-    return out + "]}";
-}
-
 namespace {
 
 // "shorten … by 98 mm (49 mm each half)" / "缩短 98 mm（每半边 49 mm）".
@@ -337,30 +276,6 @@ std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& a, Language langu
     }
     lines.push_back({en ? "trim" : "修剪建议", advice});
     return lines;
-}
-
-std::string adviceJson(const analysis::TrimAdvice& a) {
-    const analysis::MeasuredFigures& m = a.measured;
-    std::string checks = "[";
-    for (std::size_t i = 0; i < a.checks.size(); ++i) {
-        checks += (i > 0 ? ", " : "") +
-                  nlohmann::json(a.checks[i])
-                      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    }
-    checks += "]";
-    static constexpr const char* kFeeds[] = {"direct", "hairpin", "coax"};
-    return "{\"feed\": \"" + std::string(kFeeds[static_cast<int>(a.feed)]) +
-           "\", \"min_swr\": " + number(m.leastSwr, 3) +
-           ", \"min_swr_mhz\": " + number(m.leastSwrFrequency, 4) +
-           ", \"resonance_mhz\": " + (m.resonance ? number(*m.resonance, 4) : "null") +
-           ",\n    \"impedance_ohm\": {\"r\": " + fixed(m.atDesign.real(), 3) +
-           ", \"x\": " + fixed(m.atDesign.imag(), 3) +
-           "}, \"advised\": " + (a.advised ? "true" : "false") + ", \"driven_length_change_mm\": " +
-           (a.advised ? number(a.drivenChange * 1000, 1) : "null") +
-           ", \"line_length_change_mm\": " +
-           (a.advised && a.lineChange ? number(*a.lineChange * 1000, 1) : "null") +
-           ", \"element_off\": " + (a.elementOff ? "true" : "false") +
-           ",\n    \"checks\": " + checks + "}";
 }
 
 }  // namespace zeva::sheet

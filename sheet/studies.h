@@ -41,11 +41,4 @@ inline constexpr double kElevationSvgHeight = 340;
 [[nodiscard]] std::string elevationSvg(const analysis::OverGround& over, double y,
                                        Language language);
 
-// The JSON values of the same: "bandwidth_mhz", "over_ground" and "tolerance".
-[[nodiscard]] std::string bandwidthJson(const analysis::Analysis& analysis);
-[[nodiscard]] std::string overGroundJson(const analysis::OverGround& over);
-[[nodiscard]] std::string toleranceJson(const analysis::Tolerance& tolerance);
-// "measured".
-[[nodiscard]] std::string adviceJson(const analysis::TrimAdvice& advice);
-
 }  // namespace zeva::sheet

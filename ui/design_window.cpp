@@ -66,6 +66,8 @@ public:
         beginResetModel();
         sheet_ = sheet;
         headings_ = sheet != nullptr ? sheet::sheetHeadings(*sheet) : std::vector<std::string>{};
+        columns_ = sheet != nullptr ? sheet::sheetColumns(*sheet)
+                                    : std::vector<const sheet::SheetColumn*>{};
         endResetModel();
     }
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -79,8 +81,7 @@ public:
         if (!index.isValid() || sheet_ == nullptr) return {};
         if (role == Qt::TextAlignmentRole) {
             // Names and tape readings read from the left, figures from the right.
-            const std::string& heading = headings_[static_cast<std::size_t>(index.column())];
-            const bool text = index.column() == 0 || heading.find("读数") != std::string::npos;
+            const bool text = columns_[static_cast<std::size_t>(index.column())]->text;
             return text ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                         : QVariant(Qt::AlignRight | Qt::AlignVCenter);
         }
@@ -98,6 +99,7 @@ public:
 
 private:
     const sheet::CutSheet* sheet_ = nullptr;
+    std::vector<const sheet::SheetColumn*> columns_;
     std::vector<std::string> headings_;
 };
 

@@ -45,10 +45,10 @@ double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
     // cm. Each column as wide as its heading or its widest cell, in the largest face up to
     // 8.5 points at which the whole row fits the page.
     const std::vector<std::string> headings = sheet::sheetHeadings(sheet);
+    // The tape readings, text among the figures, read from the left.
     std::vector<bool> tape;
-    for (const std::string& heading : headings) {
-        tape.push_back(heading.find("读数") != std::string::npos ||
-                       heading.find("tape") != std::string::npos);
+    for (const sheet::SheetColumn* column : sheet::sheetColumns(sheet)) {
+        tape.push_back(column->text && column->value != &sheet::SheetElement::name);
     }
     const auto widthsAt = [&](double points) {
         std::vector<double> widths(headings.size(), 0);

@@ -31,6 +31,7 @@ for file in usr/bin/zeva usr/bin/zeva-sheet usr/share/applications/zeva.desktop 
     usr/share/man/man1/zeva-sheet.1.gz usr/share/bash-completion/completions/zeva-sheet \
     usr/share/doc/zeva/copyright usr/share/doc/zeva/README.md.gz \
     usr/share/doc/zeva/examples/3-elements-14.2-mhz.json \
+    usr/share/doc/zeva/examples/long-boom-144-mhz.json usr/share/doc/zeva/zeva-sheet.schema.json \
     usr/share/icons/hicolor/scalable/apps/zeva.svg; do
     [ -e "$unpacked/$file" ] || fail "the package lacks $file"
 done

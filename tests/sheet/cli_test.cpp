@@ -46,7 +46,7 @@ protected:
     Outcome run(const std::string& arguments, const std::string& path = "",
                 const std::string& environment = "LC_ALL=zh_CN.UTF-8") const {
         const std::string command = "cd '" + folder.string() + "' && " +
-                                    (path.empty() ? "" : "PATH='" + path + "' ") + "env " +
+                                    (path.empty() ? "" : "PATH='" + path + "' ") + "/usr/bin/env " +
                                     environment + " '" ZEVA_SHEET_PROGRAM "' " + arguments +
                                     " >out.txt 2>err.txt";
         const int status = std::system(command.c_str());
@@ -76,22 +76,28 @@ TEST_F(Cli, csv_and_json_hold_every_element) {
         << csv.out;
     std::size_t lines = 0;
     for (const char ch : csv.out) lines += ch == '\n' ? 1 : 0;
-    EXPECT_EQ(lines, 1 + 23 + 1u);
+    EXPECT_EQ(lines, 1 + 23u) << "one table: the headings and a row an element";
 
     const Outcome json = run("-f 144 -d 10 --format json");
     ASSERT_EQ(json.status, 0) << json.err;
-    std::size_t names = 0;
-    for (std::size_t at = json.out.find("\"name\""); at != std::string::npos;
-         at = json.out.find("\"name\"", at + 1)) {
-        ++names;
-    }
-    EXPECT_EQ(names, 2 * 23u) << "each element in the sheet and in the geometry";
-    EXPECT_NE(json.out.find("{\"name\": \"反射器\", \"length_ft\": 3.3118, \"length_cm\": 100.94, "
-                            "\"tape\": \"3' 3 47/64\\\"\", \"spacing_ft\": null"),
-              std::string::npos)
-        << json.out;
-    EXPECT_NE(json.out.find("\"boom\": {\"length_ft\": 37.4851, \"length_cm\": 1142.570}"),
-              std::string::npos);
+    EXPECT_EQ(json.out.find("\\u"), std::string::npos) << "UTF-8 text, not escapes";
+    const auto parsed = nlohmann::json::parse(json.out);
+    EXPECT_EQ(parsed.at("format_version"), 2);
+    EXPECT_EQ(parsed.at("design").at("frequency_mhz"), 144.0);
+    const auto& elements = parsed.at("elements");
+    ASSERT_EQ(elements.size(), 23u);
+    ASSERT_EQ(parsed.at("geometry").at("elements").size(), 23u);
+    const auto& reflector = elements.front();
+    EXPECT_EQ(reflector.at("name"), "反射器");
+    EXPECT_EQ(reflector.at("role"), "reflector");
+    EXPECT_EQ(reflector.at("length_ft"), 3.3118);
+    EXPECT_EQ(reflector.at("length_cm"), 100.94);
+    EXPECT_EQ(reflector.at("tape"), "3' 3 47/64\"");
+    EXPECT_TRUE(reflector.at("spacing_ft").is_null());
+    EXPECT_EQ(elements[1].at("role"), "driven");
+    EXPECT_EQ(elements[22].at("role"), "director");
+    EXPECT_EQ(parsed.at("boom").at("length_ft"), 37.4851);
+    EXPECT_EQ(parsed.at("boom").at("length_cm"), 1142.57);
 }
 
 TEST_F(Cli, help_and_usage_mistakes) {
@@ -133,18 +139,18 @@ TEST_F(Cli, the_boom_correction_in_every_format_and_its_limits) {
         run("-f 144 -d 1/2 --mounting insulated --boom-diameter 1in --format csv --lang en");
     ASSERT_EQ(csv.status, 0) << csv.err;
     EXPECT_EQ(csv.out.rfind("element,length ft,length cm,tape,cut ft,cut cm,cut tape,", 0), 0u);
-    EXPECT_NE(csv.out.find("3.47 mm longer"), std::string::npos) << csv.out;
 
     const Outcome json =
         run("-f 144 -d 1/2 --mounting bonded --boom-diameter 2.54cm "
             "--driven-through-boom --format json");
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"cut_length_ft\": 3.3346, \"cut_length_cm\": 101.63, "
-                            "\"cut_tape\": \"3' 4 1/64\\\"\""),
-              std::string::npos)
-        << json.out;
-    EXPECT_NE(json.out.find("\"lengthening_mm\": 6.942, \"driven_through_boom\": true"),
-              std::string::npos);
+    const auto parsed = nlohmann::json::parse(json.out);
+    const auto& reflector = parsed.at("elements").front();
+    EXPECT_EQ(reflector.at("cut_length_ft"), 3.3346);
+    EXPECT_EQ(reflector.at("cut_length_cm"), 101.63);
+    EXPECT_EQ(reflector.at("cut_tape"), "3' 4 1/64\"");
+    EXPECT_EQ(parsed.at("boom_correction").at("lengthening_mm"), 6.942);
+    EXPECT_EQ(parsed.at("boom_correction").at("driven_through_boom"), true);
 
     const Outcome insulators = run("-f 144 -d 1/2 --mounting insulators");
     ASSERT_EQ(insulators.status, 0) << insulators.err;
@@ -177,8 +183,11 @@ TEST_F(Cli, the_analysis_trims_the_driven_element_and_matches_it) {
     EXPECT_NE(text.out.find("四分之一波长同轴变换：√(50·R) = "), std::string::npos);
     const Outcome json = run("-e 3 -f 14.2 -d 1in -a --match hairpin --format json");
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"tuning\": {\"trim\": {\"driven_length_m\": "), std::string::npos);
-    EXPECT_NE(json.out.find("\"sweep_swr\": ["), std::string::npos);
+    const auto tuning = nlohmann::json::parse(json.out).at("tuning");
+    EXPECT_TRUE(tuning.at("trim").at("driven_length_m").is_number());
+    EXPECT_TRUE(tuning.at("trim").at("impedance_ohm").at("r").is_number())
+        << "{r, x}, as elsewhere";
+    EXPECT_EQ(tuning.at("hairpin").at("sweep_swr").size(), 21u);
     // A resonant R of 50 ohms or more takes no hairpin: the two-element design feeds above 50.
     const Outcome high = run("-e 2 -f 28.5 -d 1/2 -a --match hairpin --lang en");
     ASSERT_EQ(high.status, 0) << high.err;
@@ -203,10 +212,32 @@ TEST_F(Cli, the_studies_in_every_format) {
           "  14.350  "}) {
         EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
     }
-    const Outcome csv = run(studies + " --format csv");
+    // CSV: the sheet on standard output, the figures and the sweep each a table of its own.
+    const Outcome csv =
+        run(studies + " --format csv --figures-csv figures.csv --sweep-csv sweep.csv");
     ASSERT_EQ(csv.status, 0) << csv.err;
-    EXPECT_NE(csv.out.find("仰角（最强辐射方向）,"), std::string::npos) << csv.out;
-    EXPECT_NE(csv.out.find("公差下的驻波比,"), std::string::npos);
+    EXPECT_EQ(csv.out.rfind("元件,长度(英尺),", 0), 0u) << csv.out;
+    const std::string figures = slurp(folder / "figures.csv");
+    const auto crlf = figures.find("\r\n");
+    ASSERT_NE(crlf, std::string::npos);
+    EXPECT_EQ(figures.find("\r\n", crlf + 2), figures.size() - 2) << "two rows: " << figures;
+    for (const char* heading : {"前向增益(dBi),", "仰角(度),", "驻波比中位数,"}) {
+        EXPECT_NE(figures.find(heading), std::string::npos) << heading << "\n" << figures;
+    }
+    const std::string row = figures.substr(crlf + 2);
+    EXPECT_EQ(row.find_first_not_of("0123456789.-,\r\n"), std::string::npos) << "bare numbers";
+    const std::string sweep = slurp(folder / "sweep.csv");
+    EXPECT_EQ(
+        sweep.rfind("频率(MHz),电阻(欧),电抗(欧),驻波比,增益(dBi),前后比(dB),直接求解\r\n14.0000,",
+                    0),
+        0u)
+        << sweep;
+    std::size_t rows = 0;
+    for (const char ch : sweep) rows += ch == '\n' ? 1 : 0;
+    EXPECT_EQ(rows, 1 + 21u);
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in --sweep-csv s.csv").status, 2) << "needs --analyse";
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --sweep-csv a.csv --figures-csv ./a.csv").status, 2);
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 1in -a --sweep-csv - --nec -").status, 2);
 
     const Outcome json = run(studies + " --format json");
     ASSERT_EQ(json.status, 0) << json.err;
@@ -297,7 +328,10 @@ TEST_F(Cli, options_follow_gnu_conventions) {
     std::ofstream(folder / "in.json") << json.out;
     const Outcome piped = run("-g - < in.json --format csv --lang en");
     ASSERT_EQ(piped.status, 0) << piped.err;
-    EXPECT_NE(piped.out.find("element (* driven)"), std::string::npos) << piped.out;
+    EXPECT_NE(piped.out.find("element,role,length m,position m,diameter mm\r\n"
+                             "反射器,reflector,10.3777,"),
+              std::string::npos)
+        << piped.out;
 }
 
 TEST_F(Cli, engine_errors_name_the_option) {
@@ -546,9 +580,7 @@ TEST_F(Cli, a_tapered_design_says_how_far_its_figures_hold) {
         << tapered.out;
     const Outcome json =
         run("-e 3 -f 14.2 -d 14 --largest 1 --smallest 0.5 -a --format json --lang en");
-    EXPECT_NE(json.out.find("\"tapered_elements\": {\"model\": \"mean diameter\", "
-                            "\"diameter_in\": 0.750"),
-              std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(json.out).at("tapered_elements").at("diameter_in"), 0.75);
     const Outcome straight = run("-e 3 -f 14.2 -d 14 -a --lang en");
     EXPECT_EQ(straight.out.find("tapered elements"), std::string::npos);
 }
@@ -613,9 +645,9 @@ TEST_F(Cli, a_target_that_is_no_regular_file_is_written_in_place) {
     EXPECT_NE(slurp(folder / "read.nec").find("GW 1 "), std::string::npos);
 
     // Standard output a pipe: the deck, then the sheet.
-    const std::string piped = "'" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --nec /dev/stdout " +
-                              std::string("--format csv | cat > '") +
-                              (folder / "piped.txt").string() + "'";
+    const std::string piped =
+        "LC_ALL=zh_CN.UTF-8 '" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --nec /dev/stdout " +
+        std::string("--format csv | cat > '") + (folder / "piped.txt").string() + "'";
     EXPECT_EQ(std::system(piped.c_str()), 0);
     const std::string out = slurp(folder / "piped.txt");
     EXPECT_EQ(out.rfind("CM zeva-sheet", 0), 0u);

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: MIT
+#include "sheet/json_report.h"
+
+#include <charconv>
+#include <cmath>
+#include <complex>
+#include <nlohmann/json.hpp>
+
+#include "engine/numbers.h"
+#include "sheet/columns.h"
+
+namespace zeva::sheet {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using analysis::fixed;
+
+// A figure as the text formats show it ("34.047"), as a number; null for an empty cell.
+Json figure(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, value);
+    if (text.empty() || status != std::errc{} || stop != end) return nullptr;
+    return value;
+}
+
+// A figure rounded to the decimals the other formats give it; null where it is not finite.
+Json number(double value, int decimals) {
+    return std::isfinite(value) ? figure(fixed(value, decimals)) : Json(nullptr);
+}
+
+Json impedance(double resistance, double reactance) {
+    return {{"r", number(resistance, 3)}, {"x", number(reactance, 3)}};
+}
+Json impedance(const analysis::Impedance& z) { return impedance(z.resistance, z.reactance); }
+
+Json numbers(const std::vector<double>& values, int decimals) {
+    Json list = Json::array();
+    for (const double value : values) list.push_back(number(value, decimals));
+    return list;
+}
+
+Json texts(const std::vector<std::string>& values) {
+    Json list = Json::array();
+    for (const std::string& value : values) list.push_back(value);
+    return list;
+}
+
+constexpr double kMetresPerFoot = 0.3048;
+
+Json design(const CutSheet& sheet, double frequency) {
+    static constexpr const char* kModes[] = {"2", "3", "4", "multi"};
+    const auto inches = [](const std::string& text) {
+        const Result<double> value = parseDouble(text);
+        return value.ok() ? Json(value.value()) : Json(nullptr);
+    };
+    return {{"elements", kModes[static_cast<int>(sheet.options.mode)]},
+            {"frequency_mhz", frequency},
+            {"diameter", diameterText(sheet)},
+            {"diameter_in", number(sheet.diameterInches, 4)},
+            {"largest_diameter_in", inches(sheet.options.largestDiameter)},
+            {"smallest_diameter_in", inches(sheet.options.smallestDiameter)}};
+}
+
+Json elements(const CutSheet& sheet, const analysis::Antenna& antenna) {
+    const std::vector<const SheetColumn*> columns = sheetColumns(sheet);
+    Json list = Json::array();
+    for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
+        Json item;
+        for (const SheetColumn* column : columns) {
+            const std::string& cell = sheet.elements[i].*(column->value);
+            item[column->key] = column->text ? Json(cell) : figure(cell);
+            if (column->value == &SheetElement::name) {
+                item["role"] = i < antenna.elements.size() ? analysis::roleOf(antenna, i) : "";
+            }
+        }
+        list.push_back(std::move(item));
+    }
+    return list;
+}
+
+Json boomCorrection(const CutSheet& sheet) {
+    static constexpr const char* kMountings[] = {"insulators", "insulated", "bonded"};
+    return {{"mounting", kMountings[static_cast<int>(sheet.options.mounting)]},
+            {"boom_diameter_mm", number(sheet.options.boomDiameter * 1000, 2)},
+            {"lengthening_mm", number(sheet.boomCorrection * 1000, 3)},
+            {"driven_through_boom", sheet.options.drivenThroughBoom},
+            {"note", boomNote(sheet)}};
+}
+
+Json bandwidth(const analysis::Analysis& a) {
+    Json bands;
+    const char* keys[] = {"swr_1_5", "swr_2"};
+    for (std::size_t i = 0; i < std::size(analysis::kSwrLevels); ++i) {
+        const auto band = analysis::swrBand(a.sweep, analysis::kSwrLevels[i]);
+        bands[keys[i]] = band ? Json{number(band->low, 4), number(band->high, 4)} : Json(nullptr);
+    }
+    return bands;
+}
+
+Json analysisOf(const analysis::Analysis& a) {
+    Json convergence = Json::array();
+    for (const analysis::ConvergenceStep& step : a.convergence) {
+        convergence.push_back({{"per_wavelength", step.perWavelength},
+                               {"segments", step.segments},
+                               {"impedance_ohm", impedance(step.feed)},
+                               {"forward_gain_dbi", number(step.gain, 2)}});
+    }
+    Json sweep = Json::array();
+    for (const analysis::SweepPoint& p : a.sweep) {
+        sweep.push_back({{"mhz", number(p.frequency, 4)},
+                         {"swr", number(p.swr, 4)},
+                         {"impedance_ohm", impedance(p.feed)},
+                         {"gain_dbi", number(p.gain, 2)},
+                         {"front_to_back_db", number(p.frontToBack, 2)},
+                         {"from", p.solved ? "solved" : "fit"}});
+    }
+    return {{"forward_gain_dbi", number(a.pattern.forwardGain, 2)},
+            {"forward_gain_dbd", number(a.gainDbd, 2)},
+            {"front_to_back_db", number(a.pattern.frontToBack, 2)},
+            {"front_to_rear_db", number(a.pattern.frontToRear, 2)},
+            {"impedance_ohm", impedance(a.feed)},
+            {"swr", number(a.swr, 4)},
+            {"beamwidth_deg",
+             {{"e_plane", number(a.pattern.beamwidthE, 1)},
+              {"h_plane", number(a.pattern.beamwidthH, 1)}}},
+            {"sidelobe_db", number(a.pattern.sidelobe, 2)},
+            {"stacking_m",
+             {{"side_by_side", number(a.stackingSideBySide, 3)},
+              {"one_above_the_other", number(a.stackingAbove, 3)}}},
+            {"segments",
+             {{"total", a.segments},
+              {"per_wavelength", a.segmentation.perWavelength},
+              {"kernel", "extended"}}},
+            {"convergence", convergence},
+            {"bandwidth_mhz", bandwidth(a)},
+            {"sweep", sweep}};
+}
+
+Json tuningOf(const analysis::Tuning& t, double allowance) {
+    // The length to cut beside the electrical one, where they differ.
+    const auto withCut = [allowance](Json item, double metres) {
+        if (allowance != 0) {
+            item["cut_length_m"] = number(metres + allowance, 5);
+            item["cut_length_ft"] = number((metres + allowance) / kMetresPerFoot, 4);
+        }
+        return item;
+    };
+    Json trim = {{"driven_length_m", number(t.trim.length, 5)},
+                 {"driven_length_ft", number(t.trim.length / kMetresPerFoot, 4)}};
+    trim = withCut(std::move(trim), t.trim.length);
+    trim["impedance_ohm"] = impedance(t.trim.feed);
+    trim["swr"] = number(t.trim.swr, 4);
+    Json out = {{"trim", trim}};
+    if (const auto& h = t.hairpin) {
+        Json hairpin = withCut({{"driven_length_m", number(h->elementLength, 5)},
+                                {"driven_length_ft", number(h->elementLength / kMetresPerFoot, 4)}},
+                               h->elementLength);
+        hairpin["impedance_ohm"] = impedance(h->feed);
+        hairpin["shunt_reactance_ohm"] = number(h->shuntReactance, 3);
+        hairpin["line_impedance_ohm"] = number(h->stubImpedance, 2);
+        hairpin["line_length_m"] = number(h->stubLength, 5);
+        hairpin["swr"] = number(h->swr, 4);
+        hairpin["sweep_swr"] = numbers(h->sweepSwr, 4);
+        out["hairpin"] = hairpin;
+    } else if (!t.hairpinNote.empty()) {
+        out["hairpin"] = {{"refused", t.hairpinNote}};
+    }
+    if (const auto& c = t.coax) {
+        out["coax"] = {{"wanted_ohm", number(c->wanted, 2)},
+                       {"line_impedance_ohm", number(c->cable.impedance, 2)},
+                       {"cables_in_parallel", c->cable.parallel},
+                       {"cable_ohm", number(c->cable.each, 0)},
+                       {"velocity_factor", number(c->velocityFactor, 2)},
+                       {"length_m", number(c->length, 5)},
+                       {"swr", number(c->swr, 4)},
+                       {"sweep_swr", numbers(c->sweepSwr, 4)}};
+    } else if (!t.coaxNote.empty()) {
+        out["coax"] = {{"refused", t.coaxNote}};
+    }
+    return out;
+}
+
+Json overGroundOf(const analysis::OverGround& over) {
+    const nec::Ground& ground = over.placement.ground;
+    return {
+        {"height_m", number(over.placement.height, 3)},
+        {"height_wavelengths", number(over.heightWavelengths, 4)},
+        {"near_the_ground", over.nearTheGround},
+        {"ground", analysis::groundKey(ground)},
+        {"permittivity", ground.perfect ? Json(nullptr) : number(ground.permittivity, 3)},
+        {"conductivity_s_per_m", ground.perfect ? Json(nullptr) : number(ground.conductivity, 6)},
+        {"takeoff_elevation_deg", number(over.takeoff, 2)},
+        {"gain_dbi", number(over.gain, 2)},
+        {"elevation_beamwidth_deg", number(over.beamwidth, 1)},
+        {"front_to_back_db", number(over.frontToBack, 2)},
+        {"impedance_ohm", impedance(over.feed)},
+        {"swr", number(over.swr, 4)}};
+}
+
+Json spread(const analysis::Spread& s, int decimals) {
+    return {{"median", number(s.median, decimals)},
+            {"p90", number(s.p90, decimals)},
+            {"worst", number(s.worst, decimals)}};
+}
+
+Json toleranceOf(const analysis::Tolerance& t) {
+    Json sensitivities = Json::array();
+    for (const analysis::Sensitivity& s : t.sensitivities) {
+        sensitivities.push_back({{"element", s.name},
+                                 {"reactance_ohm_per_mm", number(s.reactance, 4)},
+                                 {"gain_db_per_mm", number(s.gain, 5)}});
+    }
+    return {{"length_mm", number(t.request.length * 1000, 3)},
+            {"position_mm", number(t.request.position * 1000, 3)},
+            {"samples", t.request.samples},
+            {"seed", t.request.seed},
+            {"swr", spread(t.swr, 3)},
+            {"resonance_shift_khz", spread(t.resonanceShift, 2)},
+            {"gain_dbi", spread(t.gain, 3)},
+            {"front_to_back_db", spread(t.frontToBack, 2)},
+            {"sensitivities", sensitivities}};
+}
+
+Json adviceOf(const analysis::TrimAdvice& a) {
+    static constexpr const char* kFeeds[] = {"direct", "hairpin", "coax"};
+    const analysis::MeasuredFigures& m = a.measured;
+    return {
+        {"feed", kFeeds[static_cast<int>(a.feed)]},
+        {"min_swr", number(m.leastSwr, 3)},
+        {"min_swr_mhz", number(m.leastSwrFrequency, 4)},
+        {"resonance_mhz", m.resonance ? number(*m.resonance, 4) : Json(nullptr)},
+        {"impedance_ohm", impedance(m.atDesign.real(), m.atDesign.imag())},
+        {"advised", a.advised},
+        {"driven_length_change_mm", a.advised ? number(a.drivenChange * 1000, 1) : Json(nullptr)},
+        {"line_length_change_mm",
+         a.advised && a.lineChange ? number(*a.lineChange * 1000, 1) : Json(nullptr)},
+        {"element_off", a.elementOff},
+        {"checks", texts(a.checks)}};
+}
+
+}  // namespace
+
+std::string jsonReport(const Report& report) {
+    Json out = {{"format_version", kJsonFormatVersion}};
+    if (report.sheet != nullptr) {
+        const CutSheet& sheet = *report.sheet;
+        out["design"] = design(sheet, report.antenna.frequency);
+        out["elements"] = elements(sheet, report.antenna);
+        out["boom"] = {{"length_ft", figure(sheet.boomFeet)},
+                       {"length_cm", figure(sheet.boomCentimetres)}};
+        if (sheet.options.mountingGiven) out["boom_correction"] = boomCorrection(sheet);
+    }
+    // The geometry that --geometry reads back: the design as the analysis models it.
+    out["geometry"] = Json::parse(analysis::geometryJson(report.antenna, -1));
+    if (report.analysis != nullptr) {
+        out["analysis"] = analysisOf(*report.analysis);
+        if (const auto taper = taperNote(report.sheet, report.options.language)) {
+            out["tapered_elements"] = {{"model", "mean diameter"},
+                                       {"diameter_in", number(report.sheet->diameterInches, 3)},
+                                       {"note", *taper}};
+        }
+    }
+    if (report.tuning != nullptr) {
+        out["tuning"] = tuningOf(*report.tuning, drivenAllowance(report.sheet));
+    }
+    if (report.overGround != nullptr) out["over_ground"] = overGroundOf(*report.overGround);
+    if (report.tolerance != nullptr) out["tolerance"] = toleranceOf(*report.tolerance);
+    if (report.advice != nullptr) out["measured"] = adviceOf(*report.advice);
+    // A text that is not UTF-8 (an element's name from a file) is mended, never a failure.
+    return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace zeva::sheet
