@@ -22,12 +22,12 @@ int cores() { return static_cast<int>(std::max(1u, std::thread::hardware_concurr
 
 const Prepared& longBoom() {
     static const Prepared prepared = [] {
-        sheet::SheetOptions options;
-        options.mode = ElementMode::MultiElement;
-        options.frequency = "144";
-        options.diameterIndex = 10;  // 1/2 inch
+        sheet::DesignRequest request;
+        request.design.mode = ElementMode::MultiElement;
+        request.design.frequency = "144";
+        request.design.diameterIndex = 10;  // 1/2 inch
         Prepared p;
-        p.antenna = sheet::antennaOf(sheet::makeCutSheet(options).value());
+        p.antenna = sheet::antennaOf(sheet::makeCutSheet(request, analysis::Language::Chinese).value());
         analysis::EngineRunner runner(analysis::Language::English, cores(), nullptr);
         p.analysis = std::get<analysis::Analysis>(
             analysis::analyse(p.antenna, runner, analysis::Language::English, cores()));

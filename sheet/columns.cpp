@@ -43,7 +43,7 @@ const char* headingOf(const SheetColumn& column, Language language) {
 std::vector<std::string> sheetHeadings(const CutSheet& sheet) {
     std::vector<std::string> headings;
     for (const SheetColumn* column : sheetColumns(sheet)) {
-        headings.emplace_back(headingOf(*column, sheet.options.language));
+        headings.emplace_back(headingOf(*column, sheet.language));
     }
     return headings;
 }

@@ -150,7 +150,7 @@ void measuredFigures(Row& row, const analysis::TrimAdvice& a) {
 }  // namespace
 
 std::string sheetCsv(const Report& report) {
-    const bool english = report.options.language == Language::English;
+    const bool english = report.language == Language::English;
     std::string out;
     if (report.sheet != nullptr) {
         const CutSheet& sheet = *report.sheet;
@@ -171,7 +171,7 @@ std::string sheetCsv(const Report& report) {
 }
 
 std::string figuresCsv(const Report& report) {
-    Row row(report.options.language);
+    Row row(report.language);
     if (report.analysis == nullptr) return row.table();
     analysisFigures(row, *report.analysis);
     if (report.tuning != nullptr) {
@@ -184,7 +184,7 @@ std::string figuresCsv(const Report& report) {
 }
 
 std::string sweepCsv(const Report& report) {
-    const bool english = report.options.language == Language::English;
+    const bool english = report.language == Language::English;
     std::vector<std::string> headings =
         english ? std::vector<std::string>{"MHz",      "R ohm",  "X ohm", "SWR",
                                            "gain dBi", "F/B dB", "solved"}

@@ -116,33 +116,34 @@ std::string tapeOf(const std::string& feet) {
 }
 
 std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
-    const SheetOptions& options = sheet.options;
-    if (options.mounting == analysis::Mounting::Insulators) return std::nullopt;
+    const Design& design = sheet.request.design;
+    const Construction& construction = sheet.request.construction;
+    if (construction.mounting == analysis::Mounting::Insulators) return std::nullopt;
     // The elements pass through the boom at their thickest: the boom must be thicker.
-    const double largest = fullValue(options.largestDiameter);
+    const double largest = fullValue(design.largestDiameter);
     const double thickest =
-        (largest != fullValue(options.smallestDiameter) ? largest : sheet.diameterInches) *
+        (largest != fullValue(design.smallestDiameter) ? largest : sheet.diameterInches) *
         kMetresPerInch;
-    if (!(options.boomDiameter > thickest)) {
-        const bool en = options.language == Language::English;
+    if (!(construction.boomDiameter > thickest)) {
+        const bool en = sheet.language == Language::English;
         return Failure{(en ? "the boom (" : "天线杆（") +
-                       analysis::fixed(options.boomDiameter * 1000, 1) +
+                       analysis::fixed(construction.boomDiameter * 1000, 1) +
                        (en ? " mm) is no thicker than the elements (" : " mm）不比元件（") +
                        analysis::fixed(thickest * 1000, 1) +
                        (en ? " mm) that pass through it" : " mm）粗，元件无法穿过")};
     }
-    const double wavelength = analysis::kSpeedOfLight / fullValue(options.frequency);
-    const auto correction = analysis::boomCorrection(options.mounting, options.boomDiameter,
-                                                     wavelength, options.language);
+    const double wavelength = analysis::kSpeedOfLight / fullValue(design.frequency);
+    const auto correction = analysis::boomCorrection(
+        construction.mounting, construction.boomDiameter, wavelength, sheet.language);
     if (const auto* failure = std::get_if<Failure>(&correction)) return *failure;
     sheet.boomCorrection = std::get<double>(correction);
-    sheet.boomWavelengths = options.boomDiameter / wavelength;
+    sheet.boomWavelengths = construction.boomDiameter / wavelength;
     // In the sheet's own units, to the millionth: the design figure plus the lengthening.
     const Micro feet = std::llround(sheet.boomCorrection / kMetresPerFoot * 1e6);
     const Micro centimetres = std::llround(sheet.boomCorrection * 100 * 1e6);
     for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
         SheetElement& element = sheet.elements[i];
-        const bool through = i != kDrivenIndex || options.drivenThroughBoom;
+        const bool through = i != kDrivenIndex || construction.drivenThroughBoom;
         element.cutFeet = figureOf(rounded(microOf(element.feet) + (through ? feet : 0), 4), 4);
         element.cutCentimetres =
             figureOf(rounded(microOf(element.centimetres) + (through ? centimetres : 0), 2), 2);
@@ -153,7 +154,7 @@ std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
 
 analysis::Antenna antennaOf(const CutSheet& sheet) {
     analysis::Antenna antenna;
-    antenna.frequency = fullValue(sheet.options.frequency);
+    antenna.frequency = fullValue(sheet.request.design.frequency);
     antenna.driven = kDrivenIndex;
     for (const SheetElement& element : sheet.elements) {
         antenna.elements.push_back({element.name, element.lengthMetres, element.positionMetres,
@@ -162,21 +163,23 @@ analysis::Antenna antennaOf(const CutSheet& sheet) {
     return antenna;
 }
 
-Result<CutSheet> makeCutSheet(const SheetOptions& options) {
+Result<CutSheet> makeCutSheet(const DesignRequest& request, Language language) {
     CutSheet sheet;
-    sheet.options = options;
+    sheet.request = request;
+    sheet.language = language;
+    const Design& design = request.design;
     DesignState state;
-    selectMode(state, options.mode);
-    selectDiameter(state, options.diameterIndex);
-    const bool multi = options.mode == ElementMode::MultiElement;
+    selectMode(state, design.mode);
+    selectDiameter(state, design.diameterIndex);
+    const bool multi = design.mode == ElementMode::MultiElement;
     const Result<DesignFigures> feet = calculate(
-        state, {options.frequency, options.largestDiameter, options.smallestDiameter, multi});
+        state, {design.frequency, design.largestDiameter, design.smallestDiameter, multi});
     if (!feet.ok()) return feet.error();
     const Result<DesignFigures> metric = convertToMetric(state);
     if (!metric.ok()) return metric.error();
 
-    const double largest = fullValue(options.largestDiameter);
-    const double smallest = fullValue(options.smallestDiameter);
+    const double largest = fullValue(design.largestDiameter);
+    const double smallest = fullValue(design.smallestDiameter);
     sheet.tapered = largest != smallest;
     sheet.diameterInches = sheet.tapered ? (largest + smallest) / 2 : static_cast<double>(state.b);
 
@@ -190,7 +193,7 @@ Result<CutSheet> makeCutSheet(const SheetOptions& options) {
     Micro positionCentimetres = 0;
     double positionMetres = 0;
     int director = 0;
-    const std::size_t rows = rowsUsed(options.mode);
+    const std::size_t rows = rowsUsed(design.mode);
     for (std::size_t row = 0; row < rows; ++row) {
         const int copies = row < 2 ? 1 : kDirectorsInRow[row - 2];
         // The reflector's row holds the spacing from the reflector to the driven element.
@@ -198,7 +201,7 @@ Result<CutSheet> makeCutSheet(const SheetOptions& options) {
         for (int copy = 0; copy < copies; ++copy) {
             SheetElement element;
             if (row >= 2) ++director;
-            element.name = elementName(row, director, options.language);
+            element.name = elementName(row, director, language);
             element.feet = shown(feet.value()[row].length);
             element.centimetres = shown(metric.value()[row].length);
             const Result<TapeReading> tape = ConvertDecimalFeet(element.feet);

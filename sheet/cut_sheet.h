@@ -11,7 +11,7 @@
 #include "analysis/geometry.h"
 #include "engine/design.h"
 #include "engine/result.h"
-#include "sheet/options.h"
+#include "sheet/design_request.h"
 
 namespace zeva::sheet {
 
@@ -38,7 +38,8 @@ struct SheetElement {
 };
 
 struct CutSheet {
-    SheetOptions options;
+    DesignRequest request;
+    Language language = Language::Chinese;  // of the names and notes
     std::vector<SheetElement> elements;
     std::string boomFeet;
     std::string boomCentimetres;
@@ -49,10 +50,10 @@ struct CutSheet {
 };
 
 // The sheet of a design; an engine error is returned as it is.
-[[nodiscard]] Result<CutSheet> makeCutSheet(const SheetOptions& options);
+[[nodiscard]] Result<CutSheet> makeCutSheet(const DesignRequest& request, Language language);
 
-// The cut lengths of the elements that pass through the boom, as the sheet's options say
-// they are mounted; a refusal where the boom is beyond the correction's fits.
+// The cut lengths of the elements that pass through the boom, as the request says they are
+// mounted; a refusal where the boom is beyond the correction's fits.
 [[nodiscard]] std::optional<Failure> applyBoomCorrection(CutSheet& sheet);
 
 // The converter's reading of a decimal-feet figure, as a tape shows it: 3' 3 47/64".

@@ -54,12 +54,12 @@ Json design(const CutSheet& sheet, double frequency) {
         const Result<double> value = parseDouble(text);
         return value.ok() ? Json(value.value()) : Json(nullptr);
     };
-    return {{"elements", kModes[static_cast<int>(sheet.options.mode)]},
+    return {{"elements", kModes[static_cast<int>(sheet.request.design.mode)]},
             {"frequency_mhz", frequency},
             {"diameter", diameterText(sheet)},
             {"diameter_in", number(sheet.diameterInches, 4)},
-            {"largest_diameter_in", inches(sheet.options.largestDiameter)},
-            {"smallest_diameter_in", inches(sheet.options.smallestDiameter)}};
+            {"largest_diameter_in", inches(sheet.request.design.largestDiameter)},
+            {"smallest_diameter_in", inches(sheet.request.design.smallestDiameter)}};
 }
 
 Json elements(const CutSheet& sheet, const analysis::Antenna& antenna) {
@@ -81,10 +81,10 @@ Json elements(const CutSheet& sheet, const analysis::Antenna& antenna) {
 
 Json boomCorrection(const CutSheet& sheet) {
     static constexpr const char* kMountings[] = {"insulators", "insulated", "bonded"};
-    return {{"mounting", kMountings[static_cast<int>(sheet.options.mounting)]},
-            {"boom_diameter_mm", number(sheet.options.boomDiameter * 1000, 2)},
+    return {{"mounting", kMountings[static_cast<int>(sheet.request.construction.mounting)]},
+            {"boom_diameter_mm", number(sheet.request.construction.boomDiameter * 1000, 2)},
             {"lengthening_mm", number(sheet.boomCorrection * 1000, 3)},
-            {"driven_through_boom", sheet.options.drivenThroughBoom},
+            {"driven_through_boom", sheet.request.construction.drivenThroughBoom},
             {"note", boomNote(sheet)}};
 }
 
@@ -249,13 +249,14 @@ std::string jsonReport(const Report& report) {
         out["elements"] = elements(sheet, report.antenna);
         out["boom"] = {{"length_ft", figure(sheet.boomFeet)},
                        {"length_cm", figure(sheet.boomCentimetres)}};
-        if (sheet.options.mountingGiven) out["boom_correction"] = boomCorrection(sheet);
+        if (sheet.request.construction.mountingGiven)
+            out["boom_correction"] = boomCorrection(sheet);
     }
     // The geometry that --geometry reads back: the design as the analysis models it.
     out["geometry"] = Json::parse(analysis::geometryJson(report.antenna, -1));
     if (report.analysis != nullptr) {
         out["analysis"] = analysisOf(*report.analysis);
-        if (const auto taper = taperNote(report.sheet, report.options.language)) {
+        if (const auto taper = taperNote(report.sheet, report.language)) {
             out["tapered_elements"] = {{"model", "mean diameter"},
                                        {"diameter_in", number(report.sheet->diameterInches, 3)},
                                        {"note", *taper}};

@@ -2,6 +2,7 @@
 #include "sheet/render.h"
 
 #include "sheet/csv_report.h"
+#include "sheet/entries.h"
 #include "sheet/json_report.h"
 #include "sheet/polar_scale.h"
 #include "sheet/studies.h"
@@ -152,7 +153,7 @@ std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say
 // The figures of the studies after the analysis: over the ground, the build tolerance.
 std::vector<FigureLine> studyLines(const Report& report) {
     std::vector<FigureLine> lines;
-    const Language language = report.options.language;
+    const Language language = report.language;
     if (report.overGround != nullptr) {
         for (StudyLine& line : overGroundLines(*report.overGround, language)) {
             lines.push_back({std::move(line.label), std::move(line.text)});
@@ -193,8 +194,8 @@ std::string lengthText(double metres, const Labels& say) {
 }  // namespace
 
 double drivenAllowance(const CutSheet* sheet) {
-    if (sheet == nullptr || !sheet->options.drivenThroughBoom ||
-        sheet->options.mounting == analysis::Mounting::Insulators) {
+    if (sheet == nullptr || !sheet->request.construction.drivenThroughBoom ||
+        sheet->request.construction.mounting == analysis::Mounting::Insulators) {
         return 0;
     }
     return sheet->boomCorrection;
@@ -314,7 +315,7 @@ std::vector<FigureLine> reportLines(const analysis::Analysis& analysis,
 }
 
 std::string boomLine(const CutSheet& sheet, const Labels& say) {
-    const SheetOptions& o = sheet.options;
+    const Construction& o = sheet.request.construction;
     if (!o.mountingGiven) return {};
     if (o.mounting == analysis::Mounting::Insulators) return say.onInsulators;
     const bool en = say.english;
@@ -330,7 +331,7 @@ std::string boomLine(const CutSheet& sheet, const Labels& say) {
 }  // namespace
 
 std::string diameterText(const CutSheet& sheet) {
-    const auto index = static_cast<std::size_t>(sheet.options.diameterIndex);
+    const auto index = static_cast<std::size_t>(sheet.request.design.diameterIndex);
     return withSingleBlanks(DiameterCatalogue[index].text);
 }
 
@@ -348,10 +349,10 @@ std::string padded(const std::string& text, std::size_t width, bool right) {
 }
 
 std::string headerLine(const CutSheet& sheet, const Labels& say) {
-    return std::string(say.mode[static_cast<int>(sheet.options.mode)]) + ", " + say.frequency +
-           " " + sheet.options.frequency + " MHz, " + say.diameter + " " + diameterText(sheet) +
-           ", " + say.taper + " " + sheet.options.largestDiameter + " / " +
-           sheet.options.smallestDiameter + " " + say.inches + "\n";
+    return std::string(say.mode[static_cast<int>(sheet.request.design.mode)]) + ", " +
+           say.frequency + " " + sheet.request.design.frequency + " MHz, " + say.diameter + " " +
+           diameterText(sheet) + ", " + say.taper + " " + sheet.request.design.largestDiameter +
+           " / " + sheet.request.design.smallestDiameter + " " + say.inches + "\n";
 }
 
 std::string alignedRows(const std::vector<std::vector<std::string>>& rows,
@@ -389,7 +390,7 @@ std::vector<std::vector<std::string>> geometryRows(const analysis::Antenna& ante
 }
 
 std::string textTable(const Report& report) {
-    const Labels& say = labelsFor(report.options.language);
+    const Labels& say = labelsFor(report.language);
     std::string out;
     const std::string colon = say.colon;
     if (report.sheet != nullptr) {
@@ -413,7 +414,7 @@ std::string textTable(const Report& report) {
     if (report.analysis != nullptr) {
         out += "\n";
         for (const std::string& line :
-             figureLines(*report.analysis, report.tuning, report.sheet, report.options.language)) {
+             figureLines(*report.analysis, report.tuning, report.sheet, report.language)) {
             out += line + "\n";
         }
         for (const FigureLine& line : studyLines(report)) {
@@ -472,12 +473,10 @@ std::vector<std::string> figureLines(const analysis::Analysis& analysis,
     return lines;
 }
 
-std::string boomNote(const CutSheet& sheet) {
-    return boomLine(sheet, labelsFor(sheet.options.language));
-}
+std::string boomNote(const CutSheet& sheet) { return boomLine(sheet, labelsFor(sheet.language)); }
 
 std::string designLine(const CutSheet& sheet) {
-    std::string line = headerLine(sheet, labelsFor(sheet.options.language));
+    std::string line = headerLine(sheet, labelsFor(sheet.language));
     line.pop_back();
     return line;
 }
@@ -509,7 +508,7 @@ std::size_t displayWidth(std::string_view text) {
 }
 
 std::string render(const Report& report) {
-    switch (report.options.format) {
+    switch (report.format) {
         case OutputFormat::Csv:
             return sheetCsv(report);
         case OutputFormat::Json:

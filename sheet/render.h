@@ -16,8 +16,11 @@
 
 namespace zeva::sheet {
 
+enum class OutputFormat { Text, Csv, Json };
+
 struct Report {
-    const SheetOptions& options;
+    OutputFormat format;
+    Language language;
     const CutSheet* sheet;  // none for an antenna read from a geometry file
     const analysis::Antenna& antenna;
     const analysis::Analysis* analysis;                // none without --analyse

@@ -321,7 +321,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     reanalyse_->setToolTip(QStringLiteral("取消或失败之后，或改了设置之后，重新做整个分析"));
     connect(reanalyse_, &QPushButton::clicked, this, [this] {
         if (!mainDesign_) return;
-        const sheet::SheetOptions design = *mainDesign_;
+        const sheet::Design design = *mainDesign_;
         mainDesign_.reset();  // not the same design: it runs again
         showDesign(design);
     });
@@ -451,7 +451,7 @@ QWidget* DesignWindow::buildControls() {
     return box;
 }
 
-QString DesignWindow::readBuild(sheet::SheetOptions& options) const {
+QString DesignWindow::readBuild(sheet::DesignRequest& request) const {
     const auto number = [](const QLineEdit* field) -> std::optional<double> {
         const Result<double> value = parseDouble(field->text().toStdString(), localNumberFormat());
         if (!value.ok() || !(value.value() > 0) || !std::isfinite(value.value())) return {};
@@ -459,17 +459,17 @@ QString DesignWindow::readBuild(sheet::SheetOptions& options) const {
     };
     static constexpr analysis::Mounting kMountings[] = {
         analysis::Mounting::Insulators, analysis::Mounting::Insulated, analysis::Mounting::Bonded};
-    options.mountingGiven = mounting_->currentIndex() > 0;
-    options.mounting = kMountings[std::max(0, mounting_->currentIndex())];
-    options.drivenThroughBoom = drivenThrough_->isChecked();
-    if (options.mountingGiven) {
+    request.construction.mountingGiven = mounting_->currentIndex() > 0;
+    request.construction.mounting = kMountings[std::max(0, mounting_->currentIndex())];
+    request.construction.drivenThroughBoom = drivenThrough_->isChecked();
+    if (request.construction.mountingGiven) {
         const auto boom = number(boomDiameter_);
         if (!boom) return QStringLiteral("杆径必须是大于零的数（毫米）：") + boomDiameter_->text();
-        options.boomDiameter = *boom / 1000;
+        request.construction.boomDiameter = *boom / 1000;
     }
-    options.match.hairpin = match_->currentIndex() == 1 || match_->currentIndex() == 3;
-    options.match.coax = match_->currentIndex() == 2 || match_->currentIndex() == 3;
-    if (options.match.hairpin) {
+    request.match.hairpin = match_->currentIndex() == 1 || match_->currentIndex() == 3;
+    request.match.coax = match_->currentIndex() == 2 || match_->currentIndex() == 3;
+    if (request.match.hairpin) {
         const auto wire = number(hairpinWire_);
         const auto spacing = number(hairpinSpacing_);
         if (!wire)
@@ -477,16 +477,16 @@ QString DesignWindow::readBuild(sheet::SheetOptions& options) const {
         if (!spacing) {
             return QStringLiteral("发夹间距必须是大于零的数（毫米）：") + hairpinSpacing_->text();
         }
-        options.match.wireDiameter = *wire / 1000;
-        options.match.spacing = *spacing / 1000;
+        request.match.wireDiameter = *wire / 1000;
+        request.match.spacing = *spacing / 1000;
     }
-    if (options.match.coax) {
+    if (request.match.coax) {
         const auto factor = number(velocity_);
         if (!factor) return QStringLiteral("速度因子必须在 0 和 1 之间：") + velocity_->text();
-        options.match.velocityFactor = *factor;
+        request.match.velocityFactor = *factor;
     }
     // The same checks as the command line's.
-    if (const auto wrong = analysis::checkMatch(options.match, Language::Chinese)) {
+    if (const auto wrong = sheet::checkRequest(request, Language::Chinese)) {
         return QString::fromStdString(wrong->message);
     }
     return {};
@@ -495,7 +495,7 @@ QString DesignWindow::readBuild(sheet::SheetOptions& options) const {
 namespace {
 
 // The design fields the sheet depends on: the same again keeps the analysis.
-bool sameDesign(const sheet::SheetOptions& a, const sheet::SheetOptions& b) {
+bool sameDesign(const sheet::Design& a, const sheet::Design& b) {
     return a.mode == b.mode && a.frequency == b.frequency && a.diameterIndex == b.diameterIndex &&
            a.largestDiameter == b.largestDiameter && a.smallestDiameter == b.smallestDiameter;
 }
@@ -542,12 +542,12 @@ QString DesignWindow::proposedName(const char* suffix) const {
     if (!sheet_) return QStringLiteral("八木.") + QLatin1String(suffix);
     static constexpr const char* kModes[] = {"2元件", "3元件", "4元件", "23元件"};
     return QStringLiteral("八木-%1MHz-%2.%3")
-        .arg(QString::fromStdString(sheet_->options.frequency),
-             QString::fromUtf8(kModes[static_cast<int>(sheet_->options.mode)]),
+        .arg(QString::fromStdString(sheet_->request.design.frequency),
+             QString::fromUtf8(kModes[static_cast<int>(sheet_->request.design.mode)]),
              QLatin1String(suffix));
 }
 
-void DesignWindow::showDesign(const sheet::SheetOptions& design) {
+void DesignWindow::showDesign(const sheet::Design& design) {
     // The same design again, its analysis finished or running: nothing to do.
     if (mainDesign_ && sameDesign(*mainDesign_, design) && (analysis_ || analysing())) return;
     cancelAnalysis();
@@ -582,14 +582,13 @@ void DesignWindow::rebuildSheet() {
         updateCommands();
         return;
     }
-    sheet::SheetOptions options = *mainDesign_;
-    const QString wrong = readBuild(options);
+    sheet::DesignRequest request{*mainDesign_, {}, {}};
+    const QString wrong = readBuild(request);
     if (!wrong.isEmpty()) {
         buildNote_->setText(wrong);
-        options.mountingGiven = false;
-        options.mounting = analysis::Mounting::Insulators;
+        request.construction = {};
     }
-    Result<sheet::CutSheet> made = sheet::makeCutSheet(options);
+    Result<sheet::CutSheet> made = sheet::makeCutSheet(request, Language::Chinese);
     if (!made.ok()) {
         design_->setText(errorMessage(made.error()));
         setAnalysisNote({});
@@ -600,8 +599,8 @@ void DesignWindow::rebuildSheet() {
     if (const auto failure = sheet::applyBoomCorrection(sheet)) {
         buildNote_->setText(QString::fromStdString(failure->message));
         sheet = made.value();
-        sheet.options.mountingGiven = false;
-        sheet.options.mounting = analysis::Mounting::Insulators;
+        sheet.request.construction.mountingGiven = false;
+        sheet.request.construction.mounting = analysis::Mounting::Insulators;
     }
     sheet_ = std::move(sheet);
     design_->setText(QString::fromStdString(sheet::designLine(*sheet_)));
@@ -676,8 +675,8 @@ void DesignWindow::analysisDone(const std::variant<analysis::Analysis, analysis:
 // The driven element trimmed, and the matches asked for, at the analysis' segmentation.
 void DesignWindow::startTuning() {
     if (!analysis_ || !sheet_) return;
-    sheet::SheetOptions options = sheet_->options;
-    if (const QString wrong = readBuild(options); !wrong.isEmpty()) {
+    sheet::DesignRequest request = sheet_->request;
+    if (const QString wrong = readBuild(request); !wrong.isEmpty()) {
         buildNote_->setText(wrong);
         return;
     }
@@ -686,7 +685,7 @@ void DesignWindow::startTuning() {
     advice_.reset();
     showFigures();
     stage_ = Stage::Tuning;
-    launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, options.match,
+    launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, request.match,
                                              Language::Chinese, QThread::idealThreadCount()),
            QStringLiteral("正在调整驱动元件…"), [this](analysis::Stepper& done) {
                tuningDone(static_cast<analysis::Tuner&>(done).result());
@@ -1020,12 +1019,12 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
     switch (kind) {
         case Export::Csv:
         case Export::Json: {
-            sheet::SheetOptions options = sheet_->options;
-            options.format =
+            const sheet::OutputFormat format =
                 kind == Export::Csv ? sheet::OutputFormat::Csv : sheet::OutputFormat::Json;
-            content = sheet::render(
-                {options, &*sheet_, antenna, analysis, tuning_ ? &*tuning_ : nullptr,
-                 overGround_ ? &*overGround_ : nullptr, tolerance_ ? &*tolerance_ : nullptr});
+            content =
+                sheet::render({format, Language::Chinese, &*sheet_, antenna, analysis,
+                               tuning_ ? &*tuning_ : nullptr, overGround_ ? &*overGround_ : nullptr,
+                               tolerance_ ? &*tolerance_ : nullptr});
             break;
         }
         case Export::Deck:
@@ -1077,7 +1076,7 @@ QPointer<DesignWindow>& designWindow() {
     return instance;
 }
 
-void showDesignWindow(const std::optional<sheet::SheetOptions>& design) {
+void showDesignWindow(const std::optional<sheet::Design>& design) {
     QPointer<DesignWindow>& window = designWindow();
     if (window.isNull()) {
         window = new DesignWindow;

@@ -46,7 +46,7 @@ public:
 
     // The design of a successful Calculate; its element diameter index is -1 when the main
     // window had no diameter or no mode selected.
-    void showDesign(const sheet::SheetOptions& design);
+    void showDesign(const sheet::Design& design);
 
     // Writes the export to the file, whole or not at all; false, with a message, on failure.
     bool exportTo(Export kind, const QString& path);
@@ -63,7 +63,7 @@ protected:
 private:
     QWidget* buildControls();
     // The boom correction and matches as the controls say; an error naming the control.
-    QString readBuild(sheet::SheetOptions& options) const;
+    QString readBuild(sheet::DesignRequest& request) const;
     void rebuildSheet();
     void fitSheetSide();
     void startAnalysis();
@@ -97,7 +97,7 @@ private:
     void setAnalysisNote(const QString& note);
     void updateCommands();
 
-    std::optional<sheet::SheetOptions> mainDesign_;  // as the main window gave it
+    std::optional<sheet::Design> mainDesign_;  // as the main window gave it
     std::optional<sheet::CutSheet> sheet_;
     std::optional<analysis::Analysis> analysis_;
     std::optional<analysis::Tuning> tuning_;
@@ -157,6 +157,6 @@ void setOpenFileChooser(SaveFileChooser chooser);
 QPointer<DesignWindow>& designWindow();
 // Opens the window (created on first use, one instance, brought to the front) on the design,
 // or on none before the first Calculate.
-void showDesignWindow(const std::optional<sheet::SheetOptions>& design);
+void showDesignWindow(const std::optional<sheet::Design>& design);
 
 }  // namespace zeva::ui

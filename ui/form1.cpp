@@ -98,8 +98,8 @@ void Form1::calculate() {
 }
 
 // The design just calculated, for the design window: numbers as the C locale writes them.
-sheet::SheetOptions Form1::designOf(const std::string& frequency, const std::string& largest,
-                                    const std::string& smallest) const {
+sheet::Design Form1::designOf(const std::string& frequency, const std::string& largest,
+                              const std::string& smallest) const {
     const NumberFormat format = localNumberFormat();
     const auto plain = [&format](std::string text) {
         std::string out;
@@ -116,7 +116,7 @@ sheet::SheetOptions Form1::designOf(const std::string& frequency, const std::str
         }
         return out;
     };
-    sheet::SheetOptions design;
+    sheet::Design design;
     // Without a chosen mode the tables are empty: the design window asks for both choices.
     design.mode = mode_.value_or(ElementMode::MultiElement);
     design.frequency = plain(frequency);

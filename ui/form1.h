@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "engine/design.h"
-#include "sheet/options.h"
+#include "sheet/design_request.h"
 
 class QLineEdit;
 
@@ -27,9 +27,8 @@ private:
     void convertToMetric();
     void print();
 
-    [[nodiscard]] sheet::SheetOptions designOf(const std::string& frequency,
-                                               const std::string& largest,
-                                               const std::string& smallest) const;
+    [[nodiscard]] sheet::Design designOf(const std::string& frequency, const std::string& largest,
+                                         const std::string& smallest) const;
     void showFigures(const DesignFigures& figures, const char* unit);
     [[nodiscard]] QLineEdit* box(const char* name) const;
 
@@ -37,7 +36,7 @@ private:
     std::optional<ElementMode> mode_;  // none before the first choice
     int diameterRow_ = -1;             // the catalogue entry selected, -1 before the first
     // The inputs of the last successful Calculate, as the design window reads them.
-    std::optional<sheet::SheetOptions> lastDesign_;
+    std::optional<sheet::Design> lastDesign_;
 };
 
 }  // namespace zeva::ui

@@ -135,8 +135,8 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     }
     device.newPage();
     y = writeLine(painter, 0, QStringLiteral("NEC-2 分析"), 16, true);
-    for (const std::string& line : sheet::figureLines(
-             *content.analysis, content.tuning, &content.sheet, content.sheet.options.language)) {
+    for (const std::string& line : sheet::figureLines(*content.analysis, content.tuning,
+                                                      &content.sheet, content.sheet.language)) {
         y = writeLine(painter, y, text(line), 9);
     }
     painter.setFont(fontOf(8));

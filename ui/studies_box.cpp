@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <charconv>
 
-#include "sheet/options.h"
+#include "sheet/entries.h"
 
 namespace zeva::ui {
 namespace {

@@ -29,13 +29,13 @@ struct Case {
 
 analysis::Antenna design(ElementMode mode, const char* frequency, int diameter,
                          const char* largest = "1", const char* smallest = "1") {
-    sheet::SheetOptions options;
-    options.mode = mode;
-    options.frequency = frequency;
-    options.diameterIndex = diameter;
-    options.largestDiameter = largest;
-    options.smallestDiameter = smallest;
-    const Result<sheet::CutSheet> made = sheet::makeCutSheet(options);
+    sheet::DesignRequest request;
+    request.design.mode = mode;
+    request.design.frequency = frequency;
+    request.design.diameterIndex = diameter;
+    request.design.largestDiameter = largest;
+    request.design.smallestDiameter = smallest;
+    const Result<sheet::CutSheet> made = sheet::makeCutSheet(request, Language::Chinese);
     EXPECT_TRUE(made.ok()) << frequency;
     return made.ok() ? sheet::antennaOf(made.value()) : analysis::Antenna{};
 }

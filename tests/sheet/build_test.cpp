@@ -41,17 +41,47 @@ TEST(BoomCorrection, gives_the_worked_figures_and_refuses_a_boom_beyond_the_fits
     EXPECT_NE(std::get<Failure>(beyond).message.find("0.055"), std::string::npos);
 }
 
+// What both front ends check before a sheet is made: a boom to pass through, a taper that
+// narrows, a hairpin whose wires do not touch.
+TEST(DesignRequest, is_refused_where_it_cannot_be_built) {
+    DesignRequest request;
+    request.design.frequency = "144";
+    request.design.diameterIndex = 10;
+    EXPECT_FALSE(checkRequest(request, Language::English).has_value());
+
+    DesignRequest noBoom = request;
+    noBoom.construction.mounting = Mounting::Bonded;
+    ASSERT_TRUE(checkRequest(noBoom, Language::English).has_value());
+    EXPECT_NE(checkRequest(noBoom, Language::English)->message.find("boom's diameter"),
+              std::string::npos);
+    noBoom.construction.boomDiameter = 0.025;
+    EXPECT_FALSE(checkRequest(noBoom, Language::English).has_value());
+
+    DesignRequest widening = request;
+    widening.design.largestDiameter = "1/2";
+    widening.design.smallestDiameter = "3/4";
+    EXPECT_TRUE(checkRequest(widening, Language::Chinese).has_value());
+    widening.design.largestDiameter = "1 1/4";
+    EXPECT_FALSE(checkRequest(widening, Language::Chinese).has_value());
+
+    DesignRequest touching = request;
+    touching.match.hairpin = true;
+    touching.match.wireDiameter = 0.005;
+    touching.match.spacing = 0.004;
+    EXPECT_TRUE(checkRequest(touching, Language::English).has_value());
+}
+
 // The sheet: elements through the boom are cut longer, the driven element only when it
 // passes through too; every cut figure is the design figure plus the lengthening.
 TEST(BoomCorrection, lengthens_the_cut_figures_of_the_elements_through_the_boom) {
-    SheetOptions options;
-    options.frequency = "144";
-    options.diameterIndex = 10;
-    options.mountingGiven = true;
-    options.mounting = Mounting::Bonded;
-    options.boomDiameter = 0.0254;
-    ASSERT_TRUE(makeCutSheet(options).ok());
-    CutSheet s = makeCutSheet(options).value();
+    DesignRequest request;
+    request.design.frequency = "144";
+    request.design.diameterIndex = 10;
+    request.construction.mountingGiven = true;
+    request.construction.mounting = Mounting::Bonded;
+    request.construction.boomDiameter = 0.0254;
+    ASSERT_TRUE(makeCutSheet(request, Language::Chinese).ok());
+    CutSheet s = makeCutSheet(request, Language::Chinese).value();
     ASSERT_FALSE(applyBoomCorrection(s).has_value());
     EXPECT_NEAR(s.boomCorrection * 1000, 6.94, 0.005);
     EXPECT_EQ(s.elements[0].feet, "3.3118");
@@ -59,18 +89,18 @@ TEST(BoomCorrection, lengthens_the_cut_figures_of_the_elements_through_the_boom)
     EXPECT_EQ(s.elements[0].cutCentimetres, "101.63");
     EXPECT_EQ(s.elements[0].cutTape, "3' 4 1/64\"");
     EXPECT_EQ(s.elements[1].cutFeet, "3.2526");  // the driven element, mounted apart
-    options.drivenThroughBoom = true;
-    s = makeCutSheet(options).value();
+    request.construction.drivenThroughBoom = true;
+    s = makeCutSheet(request, Language::Chinese).value();
     ASSERT_FALSE(applyBoomCorrection(s).has_value());
     EXPECT_EQ(s.elements[1].cutFeet, "3.2754");
 }
 
 analysis::Antenna designAntenna(ElementMode mode, const char* frequency, int diameterIndex) {
-    SheetOptions options;
-    options.mode = mode;
-    options.frequency = frequency;
-    options.diameterIndex = diameterIndex;
-    const Result<CutSheet> sheet = makeCutSheet(options);
+    DesignRequest request;
+    request.design.mode = mode;
+    request.design.frequency = frequency;
+    request.design.diameterIndex = diameterIndex;
+    const Result<CutSheet> sheet = makeCutSheet(request, Language::Chinese);
     EXPECT_TRUE(sheet.ok());
     return antennaOf(sheet.value());
 }

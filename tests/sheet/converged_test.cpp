@@ -27,11 +27,11 @@ class AgainstAConvergedModel : public testing::TestWithParam<Converged> {
 protected:
     static analysis::Antenna antennaOfDesign() {
         const Converged& design = GetParam();
-        SheetOptions options;
-        options.mode = design.mode;
-        options.frequency = design.frequency;
-        options.diameterIndex = design.diameterIndex;
-        const Result<CutSheet> sheet = makeCutSheet(options);
+        DesignRequest request;
+        request.design.mode = design.mode;
+        request.design.frequency = design.frequency;
+        request.design.diameterIndex = design.diameterIndex;
+        const Result<CutSheet> sheet = makeCutSheet(request, Language::Chinese);
         EXPECT_TRUE(sheet.ok());
         return sheet.ok() ? antennaOf(sheet.value()) : analysis::Antenna{};
     }

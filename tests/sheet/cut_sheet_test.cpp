@@ -7,12 +7,11 @@ namespace zeva::sheet {
 namespace {
 
 CutSheet sheetOf(ElementMode mode, const char* frequency, int diameter, Language language = {}) {
-    SheetOptions options;
-    options.mode = mode;
-    options.frequency = frequency;
-    options.diameterIndex = diameter;
-    options.language = language;
-    Result<CutSheet> sheet = makeCutSheet(options);
+    DesignRequest request;
+    request.design.mode = mode;
+    request.design.frequency = frequency;
+    request.design.diameterIndex = diameter;
+    Result<CutSheet> sheet = makeCutSheet(request, language);
     EXPECT_TRUE(sheet.ok());
     return std::move(sheet).value();
 }
@@ -91,28 +90,28 @@ TEST(CutSheet, tape_readings_are_the_converters_without_its_padding) {
 }
 
 TEST(CutSheet, engine_errors_come_back_unchanged) {
-    SheetOptions options;
-    options.frequency = "0";
-    options.diameterIndex = 10;
-    const Result<CutSheet> zero = makeCutSheet(options);
+    DesignRequest request;
+    request.design.frequency = "0";
+    request.design.diameterIndex = 10;
+    const Result<CutSheet> zero = makeCutSheet(request, Language::Chinese);
     ASSERT_FALSE(zero.ok());
     EXPECT_EQ(zero.error(), (Error{ErrorKind::FrequencyNotPositive, Input::Frequency}));
-    options.frequency = "144";
-    options.smallestDiameter = "x";
-    const Result<CutSheet> lettered = makeCutSheet(options);
+    request.design.frequency = "144";
+    request.design.smallestDiameter = "x";
+    const Result<CutSheet> lettered = makeCutSheet(request, Language::Chinese);
     ASSERT_FALSE(lettered.ok());
     EXPECT_EQ(lettered.error(), (Error{ErrorKind::TypeMismatch, Input::SmallestDiameter}));
 }
 
 TEST(CutSheet, the_model_diameter_is_the_element_or_the_mean_of_a_taper) {
     EXPECT_DOUBLE_EQ(sheetOf(ElementMode::ThreeElement, "14.2", 10).diameterInches, 0.5);
-    SheetOptions options;
-    options.mode = ElementMode::ThreeElement;
-    options.frequency = "14.2";
-    options.diameterIndex = 10;
-    options.largestDiameter = "1.5";
-    options.smallestDiameter = "0.5";
-    EXPECT_DOUBLE_EQ(makeCutSheet(options).value().diameterInches, 1.0);
+    DesignRequest request;
+    request.design.mode = ElementMode::ThreeElement;
+    request.design.frequency = "14.2";
+    request.design.diameterIndex = 10;
+    request.design.largestDiameter = "1.5";
+    request.design.smallestDiameter = "0.5";
+    EXPECT_DOUBLE_EQ(makeCutSheet(request, Language::Chinese).value().diameterInches, 1.0);
 }
 
 TEST(CutSheet, figures_in_millionths) {

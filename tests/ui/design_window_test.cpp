@@ -547,16 +547,16 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
 // A4 and on Letter.
 TEST(Report, every_heading_prints_whole_on_a4_and_letter) {
     for (const bool corrected : {false, true}) {
-        sheet::SheetOptions options;
-        options.mode = ElementMode::MultiElement;
-        options.frequency = "144";
-        options.diameterIndex = 10;
+        sheet::DesignRequest request;
+        request.design.mode = ElementMode::MultiElement;
+        request.design.frequency = "144";
+        request.design.diameterIndex = 10;
         if (corrected) {
-            options.mountingGiven = true;
-            options.mounting = analysis::Mounting::Bonded;
-            options.boomDiameter = 0.0254;
+            request.construction.mountingGiven = true;
+            request.construction.mounting = analysis::Mounting::Bonded;
+            request.construction.boomDiameter = 0.0254;
         }
-        sheet::CutSheet sheet = sheet::makeCutSheet(options).value();
+        sheet::CutSheet sheet = sheet::makeCutSheet(request, analysis::Language::Chinese).value();
         ASSERT_FALSE(sheet::applyBoomCorrection(sheet).has_value());
         const std::vector<std::string> headings = sheet::sheetHeadings(sheet);
         ASSERT_EQ(headings.size(), corrected ? 11u : 8u);

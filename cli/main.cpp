@@ -16,9 +16,9 @@
 
 #include "analysis/analyser.h"
 #include "analysis/tuner.h"
+#include "cli/options.h"
 #include "sheet/csv_report.h"
 #include "sheet/cut_sheet.h"
-#include "sheet/options.h"
 #include "sheet/render.h"
 
 namespace {
@@ -185,7 +185,7 @@ int main(int argc, char* argv[]) {
         if (const auto* failure = std::get_if<Failure>(&read)) return fail(failure->message);
         antenna = std::move(std::get<analysis::Antenna>(read));
     } else {
-        Result<CutSheet> made = makeCutSheet(options);
+        Result<CutSheet> made = makeCutSheet(options.request, options.language);
         if (!made.ok()) {
             // A figure that is no number is a mistake in the command, as with the options.
             if (made.error().kind == ErrorKind::TypeMismatch) {
@@ -218,8 +218,8 @@ int main(int argc, char* argv[]) {
         if (const auto* failure = std::get_if<Failure>(&analysed)) return fail(failure->message);
         result = std::move(std::get<analysis::Analysis>(analysed));
         // The driven element trimmed to resonance, and the matches asked for.
-        auto tuned =
-            analysis::tune(antenna, *result, options.match, runner, options.language, processors());
+        auto tuned = analysis::tune(antenna, *result, options.request.match, runner,
+                                    options.language, processors());
         if (stopRequested.load()) endBySignal();
         if (const auto* failure = std::get_if<Failure>(&tuned)) return fail(failure->message);
         tuning = std::move(std::get<analysis::Tuning>(tuned));
@@ -237,9 +237,9 @@ int main(int argc, char* argv[]) {
             if (const auto* failure = std::get_if<Failure>(&read)) {
                 return fail(options.measuredFile + ": " + failure->message);
             }
-            const analysis::Feed feed = options.match.hairpin ? analysis::Feed::Hairpin
-                                        : options.match.coax  ? analysis::Feed::Coax
-                                                              : analysis::Feed::Direct;
+            const analysis::Feed feed = options.request.match.hairpin ? analysis::Feed::Hairpin
+                                        : options.request.match.coax  ? analysis::Feed::Coax
+                                                                      : analysis::Feed::Direct;
             auto advised = analysis::adviseTrim(antenna, *result, *tuning, feed,
                                                 std::get<analysis::Measurement>(read), runner,
                                                 options.language);
@@ -271,7 +271,8 @@ int main(int argc, char* argv[]) {
         files.push_back({options.plotFile, patternSvg(*result, antenna.frequency, options.language,
                                                       overGround ? &*overGround : nullptr)});
     }
-    const Report report{options,
+    const Report report{options.format,
+                        options.language,
                         sheet ? &*sheet : nullptr,
                         antenna,
                         result ? &*result : nullptr,

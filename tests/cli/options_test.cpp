@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "sheet/options.h"
+#include "cli/options.h"
+#include "sheet/entries.h"
 
 #include <gtest/gtest.h>
 
@@ -26,11 +27,11 @@ TEST(Options, long_options_take_their_value_after_an_equals_sign_or_apart) {
     const SheetOptions a = parsed({"--elements=3", "--frequency=14.2", "--diameter=14"});
     const SheetOptions b = parsed({"-e", "3", "-f", "14.2", "-d", "14"});
     for (const SheetOptions& options : {a, b}) {
-        EXPECT_EQ(options.mode, ElementMode::ThreeElement);
-        EXPECT_EQ(options.frequency, "14.2");
-        EXPECT_EQ(options.diameterIndex, 14);
-        EXPECT_EQ(options.largestDiameter, "1");
-        EXPECT_EQ(options.smallestDiameter, "1");
+        EXPECT_EQ(options.request.design.mode, ElementMode::ThreeElement);
+        EXPECT_EQ(options.request.design.frequency, "14.2");
+        EXPECT_EQ(options.request.design.diameterIndex, 14);
+        EXPECT_EQ(options.request.design.largestDiameter, "1");
+        EXPECT_EQ(options.request.design.smallestDiameter, "1");
         EXPECT_EQ(options.format, OutputFormat::Text);
         EXPECT_EQ(options.language, Language::Chinese);
     }
@@ -40,10 +41,11 @@ TEST(Options, the_rest_of_the_options) {
     const SheetOptions options =
         parsed({"-f", "144", "-d", "1/2", "--largest", "1.5", "--smallest=0.5", "--format", "json",
                 "--nec", "out.nec", "--analyse", "--plot=p.svg", "--lang", "en"});
-    EXPECT_EQ(options.mode, ElementMode::MultiElement);  // the default: the long boom
-    EXPECT_EQ(options.diameterIndex, 10);
-    EXPECT_EQ(options.largestDiameter, "1.5");
-    EXPECT_EQ(options.smallestDiameter, "0.5");
+    EXPECT_EQ(options.request.design.mode,
+              ElementMode::MultiElement);  // the default: the long boom
+    EXPECT_EQ(options.request.design.diameterIndex, 10);
+    EXPECT_EQ(options.request.design.largestDiameter, "1.5");
+    EXPECT_EQ(options.request.design.smallestDiameter, "0.5");
     EXPECT_EQ(options.format, OutputFormat::Json);
     EXPECT_EQ(options.necFile, "out.nec");
     EXPECT_EQ(options.plotFile, "p.svg");
@@ -65,10 +67,10 @@ TEST(Options, diameters_by_their_inch_text) {
 }
 
 TEST(Options, whole_numbers_are_indices_and_a_unit_makes_an_inch_text) {
-    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1"}).diameterIndex, 1);  // AWG 14
-    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1in"}).diameterIndex, 14);
-    EXPECT_EQ(parsed({"-f", "14.2", "-d", "2\""}).diameterIndex, 21);
-    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1 1/4 in"}).diameterIndex, 16);
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1"}).request.design.diameterIndex, 1);  // AWG 14
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1in"}).request.design.diameterIndex, 14);
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "2\""}).request.design.diameterIndex, 21);
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", "1 1/4 in"}).request.design.diameterIndex, 16);
 }
 
 TEST(Options, mistakes_are_named_in_the_language_asked_for) {

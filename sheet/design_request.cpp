@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#include "sheet/design_request.h"
+
+#include "sheet/entries.h"
+
+namespace zeva::sheet {
+
+std::optional<Failure> checkRequest(const DesignRequest& request, Language language) {
+    const Construction& construction = request.construction;
+    if (construction.mounting != analysis::Mounting::Insulators &&
+        !(construction.boomDiameter > 0)) {
+        return Failure{say(language, "元件穿过金属杆时需要天线杆直径",
+                           "elements through a metal boom need the boom's diameter")};
+    }
+    const auto largest = measureOf(request.design.largestDiameter);
+    const auto smallest = measureOf(request.design.smallestDiameter);
+    if (largest && smallest && *largest < *smallest) {
+        return Failure{say(language, "锥形元件的最大直径小于最小直径",
+                           "the largest taper diameter is below the smallest")};
+    }
+    return analysis::checkMatch(request.match, language);
+}
+
+}  // namespace zeva::sheet
