@@ -27,7 +27,8 @@ const Prepared& longBoom() {
         request.design.frequency = "144";
         request.design.diameterIndex = 10;  // 1/2 inch
         Prepared p;
-        p.antenna = sheet::antennaOf(sheet::makeCutSheet(request, analysis::Language::Chinese).value());
+        p.antenna =
+            sheet::antennaOf(sheet::makeCutSheet(request, analysis::Language::Chinese).value());
         analysis::EngineRunner runner(analysis::Language::English, cores(), nullptr);
         p.analysis = std::get<analysis::Analysis>(
             analysis::analyse(p.antenna, runner, analysis::Language::English, cores()));
