@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// What the command line says about a mistake in it, in each language. Internal to cli/.
+#pragma once
+
+#include "analysis/message.h"
+
+namespace zeva::sheet {
+
+using analysis::Language;
+
+struct Messages {
+    const char* unknownOption;
+    const char* missingValue;
+    const char* badMode;
+    const char* badDiameter;
+    const char* badFormat;
+    const char* badLanguage;
+    const char* noFrequency;
+    const char* noDiameter;
+    const char* unexpected;
+    const char* plotNeedsAnalysis;
+    const char* notPositive;
+    const char* geometryAndDesign;
+    const char* badTimeLimit;
+    const char* badMounting;
+    const char* badLength;
+    const char* badMatch;
+    const char* badVelocity;
+    const char* mountingNeedsBoom;
+    const char* matchNeedsAnalysis;
+    const char* badEngine;
+    const char* boomNeedsMounting;
+    const char* largestBelowSmallest;
+    const char* onePath;
+    const char* badHeight;
+    const char* badGround;
+    const char* groundNeedsHeight;
+    const char* badSweep;
+    const char* badTolerance;
+    const char* badSamples;
+    const char* badSeed;
+    const char* samplesNeedTolerance;
+    const char* studyNeedsAnalysis;
+    const char* measuredNeedsOneMatch;
+    const char* ambiguousOption;
+    const char* bothToStandardOutput;
+};
+
+const Messages& messagesFor(Language language);
+
+}  // namespace zeva::sheet
