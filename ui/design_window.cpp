@@ -1,52 +1,39 @@
 // SPDX-License-Identifier: MIT
 #include "ui/design_window.h"
 
-#include <QAbstractTableModel>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
-#include <QSettings>
 #include <QSplitter>
 #include <QStandardItemModel>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
 #include <cmath>
-#include <set>
 #include <utility>
 
-#include "engine/numbers.h"
 #include "sheet/render.h"
 #include "sheet/studies.h"
 #include "ui/analysis_run.h"
+#include "ui/build_box.h"
+#include "ui/design_exports.h"
 #include "ui/errors.h"
 #include "ui/plots.h"
 #include "ui/report.h"
+#include "ui/sheet_table.h"
 #include "ui/studies_box.h"
 #include "ui/study_plots.h"
 
@@ -56,158 +43,6 @@ using analysis::Language;
 
 // The analysis side keeps at least this width when the sheet's side grows.
 constexpr int kLeastAnalysisWidth = 380;
-
-// Every element of the sheet a row, the sheet's columns as zeva-sheet prints them.
-class CutSheetModel final : public QAbstractTableModel {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setSheet(const sheet::CutSheet* sheet) {
-        beginResetModel();
-        sheet_ = sheet;
-        headings_ = sheet != nullptr ? sheet::sheetHeadings(*sheet) : std::vector<std::string>{};
-        columns_ = sheet != nullptr ? sheet::sheetColumns(*sheet)
-                                    : std::vector<const sheet::SheetColumn*>{};
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() || sheet_ == nullptr ? 0
-                                                     : static_cast<int>(sheet_->elements.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(headings_.size());
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || sheet_ == nullptr) return {};
-        if (role == Qt::TextAlignmentRole) {
-            // Names and tape readings read from the left, figures from the right.
-            const bool text = columns_[static_cast<std::size_t>(index.column())]->text;
-            return text ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                        : QVariant(Qt::AlignRight | Qt::AlignVCenter);
-        }
-        if (role != Qt::DisplayRole) return {};
-        const auto& element = sheet_->elements[static_cast<std::size_t>(index.row())];
-        return QString::fromStdString(
-            sheet::sheetCells(element)[static_cast<std::size_t>(index.column())]);
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
-            return QAbstractTableModel::headerData(section, orientation, role);
-        }
-        return QString::fromStdString(headings_[static_cast<std::size_t>(section)]);
-    }
-
-private:
-    const sheet::CutSheet* sheet_ = nullptr;
-    std::vector<const sheet::SheetColumn*> columns_;
-    std::vector<std::string> headings_;
-};
-
-namespace {
-
-// Ctrl+C copies the selected cells as tab-separated text with a heading row, as spreadsheets
-// read a paste; Ctrl+A selects the whole table first.
-class SheetTable final : public QTableView {
-public:
-    using QTableView::QTableView;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->matches(QKeySequence::Copy)) {
-            copySelection();
-            event->accept();
-            return;
-        }
-        QTableView::keyPressEvent(event);
-    }
-    void contextMenuEvent(QContextMenuEvent* event) override {
-        QMenu menu(this);
-        menu.addAction(QStringLiteral("复制(&C)"), QKeySequence::Copy, this,
-                       [this] { copySelection(); });
-        menu.addAction(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, this,
-                       [this] { selectAll(); });
-        menu.exec(event->globalPos());
-    }
-
-private:
-    void copySelection() {
-        const QModelIndexList selected = selectionModel()->selectedIndexes();
-        if (selected.isEmpty()) return;
-        std::set<int> rows;
-        std::set<int> columns;
-        for (const QModelIndex& index : selected) {
-            rows.insert(index.row());
-            columns.insert(index.column());
-        }
-        QStringList lines;
-        QStringList heading;
-        for (const int column : columns) {
-            heading << model()->headerData(column, Qt::Horizontal).toString();
-        }
-        lines << heading.join('\t');
-        for (const int row : rows) {
-            QStringList cells;
-            for (const int column : columns) {
-                const QModelIndex index = model()->index(row, column);
-                cells << (selectionModel()->isSelected(index) ? index.data().toString()
-                                                              : QString());
-            }
-            lines << cells.join('\t');
-        }
-        QApplication::clipboard()->setText(lines.join('\n') + '\n');
-    }
-};
-
-SaveFileChooser& fileChooser() {
-    static SaveFileChooser chooser;
-    return chooser;
-}
-
-// A file dialog in Chinese whatever the process's locale (its dates and sizes follow the
-// dialog's locale); the name proposed where one is given. Empty when cancelled.
-QString askForFile(QWidget* parent, const QString& title, const QString& filter,
-                   const QString& proposed, bool save) {
-    QFileDialog dialog(parent, title, {}, filter);
-    dialog.setLocale(QLocale(QLocale::Chinese, QLocale::China));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!proposed.isEmpty()) dialog.selectFile(proposed);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
-}
-
-SaveFileChooser& openChooser() {
-    static SaveFileChooser chooser;
-    return chooser;
-}
-
-struct ExportCommand {
-    Export kind;
-    const char* name;     // object name
-    const char* caption;  // on the button
-    const char* filter;   // for the file dialog
-    const char* suffix;   // of the proposed file name
-};
-constexpr ExportCommand kExports[] = {
-    {Export::Csv, "exportCsv", "保存 CSV…", "CSV 表格 (*.csv)", "csv"},
-    {Export::Json, "exportJson", "保存 JSON…", "JSON 文件 (*.json)", "json"},
-    {Export::Deck, "exportDeck", "保存 NEC-2 模型…", "NEC-2 模型 (*.nec)", "nec"},
-    {Export::Pattern, "exportPattern", "保存方向图 SVG…", "SVG 图形 (*.svg)", "svg"},
-    {Export::Pdf, "exportPdf", "保存 PDF 报告…", "PDF 文档 (*.pdf)", "pdf"},
-};
-
-QLabel* wrappingLabel(QWidget* parent, const char* name) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
-
-}  // namespace
-
-void setSaveFileChooser(SaveFileChooser chooser) { fileChooser() = std::move(chooser); }
-void setOpenFileChooser(SaveFileChooser chooser) { openChooser() = std::move(chooser); }
 
 DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("DesignWindow"));
@@ -236,7 +71,10 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     boom_ = wrappingLabel(this, "boomLabel");
     sheetLayout->addWidget(table_);
     sheetLayout->addWidget(boom_);
-    sheetLayout->addWidget(buildControls());
+    build_ = new BuildBox;
+    build_->constructionChanged = [this] { rebuildSheet(); };
+    build_->matchChanged = [this] { startTuning(); };
+    sheetLayout->addWidget(build_);
     studies_ = new StudiesBox;
     sheetLayout->addWidget(studies_);
 
@@ -377,121 +215,6 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
 
 DesignWindow::~DesignWindow() { cancelAnalysis(); }
 
-QWidget* DesignWindow::buildControls() {
-    auto* box = new QGroupBox(QStringLiteral("从设计到天线"));
-    auto* grid = new QGridLayout(box);
-    const auto edit = [this](const char* name, const char* text) {
-        auto* field = new QLineEdit(QString::fromUtf8(text), this);
-        field->setObjectName(QLatin1String(name));
-        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000.00")) +
-                               12);
-        field->setMaximumWidth(90);
-        return field;
-    };
-    const auto label = [](const char* text, QWidget* buddy) {
-        auto* caption = new QLabel(QString::fromUtf8(text));
-        caption->setBuddy(buddy);
-        return caption;
-    };
-    mounting_ = new QComboBox;
-    mounting_->setObjectName(QStringLiteral("mounting"));
-    mounting_->addItems({QStringLiteral("装在杆上方的绝缘子上（不修正）"),
-                         QStringLiteral("绝缘地穿过金属杆"), QStringLiteral("穿过金属杆并连接")});
-    boomDiameter_ = edit("boomDiameter", "25.4");
-    drivenThrough_ = new QCheckBox(QStringLiteral("驱动元件也穿杆"));
-    drivenThrough_->setObjectName(QStringLiteral("drivenThroughBoom"));
-    match_ = new QComboBox;
-    match_->setObjectName(QStringLiteral("match"));
-    match_->addItems({QStringLiteral("不匹配"), QStringLiteral("发夹匹配"),
-                      QStringLiteral("四分之一波长同轴变换"), QStringLiteral("两种都算")});
-    hairpinWire_ = edit("hairpinWire", "3");
-    hairpinSpacing_ = edit("hairpinSpacing", "50");
-    velocity_ = edit("velocityFactor", "0.66");
-    buildNote_ = wrappingLabel(this, "buildNote");
-    QPalette red = buildNote_->palette();
-    red.setColor(QPalette::WindowText, QColor(200, 0, 0));
-    buildNote_->setPalette(red);
-
-    grid->addWidget(label("安装方式(&M)", mounting_), 0, 0);
-    grid->addWidget(mounting_, 0, 1, 1, 3);
-    grid->addWidget(label("杆径 mm(&B)", boomDiameter_), 0, 4);
-    grid->addWidget(boomDiameter_, 0, 5);
-    grid->addWidget(drivenThrough_, 0, 6);
-    grid->addWidget(label("50 欧匹配(&H)", match_), 1, 0);
-    grid->addWidget(match_, 1, 1);
-    grid->addWidget(label("发夹线径 mm", hairpinWire_), 1, 2);
-    grid->addWidget(hairpinWire_, 1, 3);
-    grid->addWidget(label("间距 mm", hairpinSpacing_), 1, 4);
-    grid->addWidget(hairpinSpacing_, 1, 5);
-    auto* velocityRow = new QHBoxLayout;
-    velocityRow->addWidget(label("速度因子", velocity_));
-    velocityRow->addWidget(velocity_);
-    grid->addLayout(velocityRow, 1, 6);
-    grid->addWidget(buildNote_, 2, 0, 1, 7);
-    buildResults_ = wrappingLabel(this, "buildResults");
-    buildResults_->setText(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
-    grid->addWidget(buildResults_, 3, 0, 1, 7);
-
-    restoreSettings();
-    for (QComboBox* list : {mounting_, match_}) {
-        connect(list, &QComboBox::currentIndexChanged, this, [this] { saveSettings(); });
-    }
-    connect(drivenThrough_, &QCheckBox::toggled, this, [this] { saveSettings(); });
-    for (QLineEdit* field : {boomDiameter_, hairpinWire_, hairpinSpacing_, velocity_}) {
-        connect(field, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
-    }
-    // The mounting changes only the cut lengths; a match needs the tuning run again.
-    connect(mounting_, &QComboBox::currentIndexChanged, this, &DesignWindow::rebuildSheet);
-    connect(drivenThrough_, &QCheckBox::toggled, this, &DesignWindow::rebuildSheet);
-    connect(boomDiameter_, &QLineEdit::editingFinished, this, &DesignWindow::rebuildSheet);
-    connect(match_, &QComboBox::currentIndexChanged, this, &DesignWindow::startTuning);
-    for (QLineEdit* field : {hairpinWire_, hairpinSpacing_, velocity_}) {
-        connect(field, &QLineEdit::editingFinished, this, &DesignWindow::startTuning);
-    }
-    return box;
-}
-
-QString DesignWindow::readBuild(sheet::DesignRequest& request) const {
-    const auto number = [](const QLineEdit* field) -> std::optional<double> {
-        const Result<double> value = parseDouble(field->text().toStdString(), localNumberFormat());
-        if (!value.ok() || !(value.value() > 0) || !std::isfinite(value.value())) return {};
-        return value.value();
-    };
-    static constexpr analysis::Mounting kMountings[] = {
-        analysis::Mounting::Insulators, analysis::Mounting::Insulated, analysis::Mounting::Bonded};
-    request.construction.mountingGiven = mounting_->currentIndex() > 0;
-    request.construction.mounting = kMountings[std::max(0, mounting_->currentIndex())];
-    request.construction.drivenThroughBoom = drivenThrough_->isChecked();
-    if (request.construction.mountingGiven) {
-        const auto boom = number(boomDiameter_);
-        if (!boom) return QStringLiteral("杆径必须是大于零的数（毫米）：") + boomDiameter_->text();
-        request.construction.boomDiameter = *boom / 1000;
-    }
-    request.match.hairpin = match_->currentIndex() == 1 || match_->currentIndex() == 3;
-    request.match.coax = match_->currentIndex() == 2 || match_->currentIndex() == 3;
-    if (request.match.hairpin) {
-        const auto wire = number(hairpinWire_);
-        const auto spacing = number(hairpinSpacing_);
-        if (!wire)
-            return QStringLiteral("发夹线径必须是大于零的数（毫米）：") + hairpinWire_->text();
-        if (!spacing) {
-            return QStringLiteral("发夹间距必须是大于零的数（毫米）：") + hairpinSpacing_->text();
-        }
-        request.match.wireDiameter = *wire / 1000;
-        request.match.spacing = *spacing / 1000;
-    }
-    if (request.match.coax) {
-        const auto factor = number(velocity_);
-        if (!factor) return QStringLiteral("速度因子必须在 0 和 1 之间：") + velocity_->text();
-        request.match.velocityFactor = *factor;
-    }
-    // The same checks as the command line's.
-    if (const auto wrong = sheet::checkRequest(request, Language::Chinese)) {
-        return QString::fromStdString(wrong->message);
-    }
-    return {};
-}
-
 namespace {
 
 // The design fields the sheet depends on: the same again keeps the analysis.
@@ -500,52 +223,7 @@ bool sameDesign(const sheet::Design& a, const sheet::Design& b) {
            a.largestDiameter == b.largestDiameter && a.smallestDiameter == b.smallestDiameter;
 }
 
-// Where the build controls are kept: the user's configuration of the program.
-QSettings settings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zeva"),
-                     QStringLiteral("zeva"));
-}
-
 }  // namespace
-
-void DesignWindow::restoreSettings() {
-    const QSettings kept = settings();
-    const auto index = [&kept](const char* key, QComboBox* list) {
-        const int i = kept.value(QLatin1String(key), list->currentIndex()).toInt();
-        if (i >= 0 && i < list->count()) list->setCurrentIndex(i);
-    };
-    index("build/mounting", mounting_);
-    index("build/match", match_);
-    drivenThrough_->setChecked(
-        kept.value(QStringLiteral("build/drivenThroughBoom"), false).toBool());
-    const auto text = [&kept](const char* key, QLineEdit* field) {
-        field->setText(kept.value(QLatin1String(key), field->text()).toString());
-    };
-    text("build/boomDiameter", boomDiameter_);
-    text("build/hairpinWire", hairpinWire_);
-    text("build/hairpinSpacing", hairpinSpacing_);
-    text("build/velocityFactor", velocity_);
-}
-
-void DesignWindow::saveSettings() const {
-    QSettings kept = settings();
-    kept.setValue(QStringLiteral("build/mounting"), mounting_->currentIndex());
-    kept.setValue(QStringLiteral("build/match"), match_->currentIndex());
-    kept.setValue(QStringLiteral("build/drivenThroughBoom"), drivenThrough_->isChecked());
-    kept.setValue(QStringLiteral("build/boomDiameter"), boomDiameter_->text());
-    kept.setValue(QStringLiteral("build/hairpinWire"), hairpinWire_->text());
-    kept.setValue(QStringLiteral("build/hairpinSpacing"), hairpinSpacing_->text());
-    kept.setValue(QStringLiteral("build/velocityFactor"), velocity_->text());
-}
-
-QString DesignWindow::proposedName(const char* suffix) const {
-    if (!sheet_) return QStringLiteral("八木.") + QLatin1String(suffix);
-    static constexpr const char* kModes[] = {"2元件", "3元件", "4元件", "23元件"};
-    return QStringLiteral("八木-%1MHz-%2.%3")
-        .arg(QString::fromStdString(sheet_->request.design.frequency),
-             QString::fromUtf8(kModes[static_cast<int>(sheet_->request.design.mode)]),
-             QLatin1String(suffix));
-}
 
 void DesignWindow::showDesign(const sheet::Design& design) {
     // The same design again, its analysis finished or running: nothing to do.
@@ -573,7 +251,7 @@ void DesignWindow::rebuildSheet() {
     model_->setSheet(nullptr);
     sheet_.reset();
     boom_->clear();
-    buildNote_->clear();
+    build_->setNote({});
     if (!mainDesign_) return;
     if (mainDesign_->diameterIndex < 0) {
         design_->setText(
@@ -583,9 +261,9 @@ void DesignWindow::rebuildSheet() {
         return;
     }
     sheet::DesignRequest request{*mainDesign_, {}, {}};
-    const QString wrong = readBuild(request);
+    const QString wrong = build_->read(request);
     if (!wrong.isEmpty()) {
-        buildNote_->setText(wrong);
+        build_->setNote(wrong);
         request.construction = {};
     }
     Result<sheet::CutSheet> made = sheet::makeCutSheet(request, Language::Chinese);
@@ -597,7 +275,7 @@ void DesignWindow::rebuildSheet() {
     }
     sheet::CutSheet sheet = made.value();
     if (const auto failure = sheet::applyBoomCorrection(sheet)) {
-        buildNote_->setText(QString::fromStdString(failure->message));
+        build_->setNote(QString::fromStdString(failure->message));
         sheet = made.value();
         sheet.request.construction.mountingGiven = false;
         sheet.request.construction.mounting = analysis::Mounting::Insulators;
@@ -622,7 +300,7 @@ void DesignWindow::startAnalysis() {
     if (const auto* request = std::get_if<StudyRequest>(&studies)) {
         range = request->sweep;
     } else {
-        buildNote_->setText(std::get<QString>(studies));
+        build_->setNote(std::get<QString>(studies));
     }
     status_->setText(QStringLiteral("正在分析…"));
     showRunning(true);
@@ -676,11 +354,11 @@ void DesignWindow::analysisDone(const std::variant<analysis::Analysis, analysis:
 void DesignWindow::startTuning() {
     if (!analysis_ || !sheet_) return;
     sheet::DesignRequest request = sheet_->request;
-    if (const QString wrong = readBuild(request); !wrong.isEmpty()) {
-        buildNote_->setText(wrong);
+    if (const QString wrong = build_->read(request); !wrong.isEmpty()) {
+        build_->setNote(wrong);
         return;
     }
-    buildNote_->clear();
+    build_->setNote({});
     tuning_.reset();
     advice_.reset();
     showFigures();
@@ -711,7 +389,7 @@ void DesignWindow::startGround() {
     if (!analysis_ || !sheet_) return;
     const auto studies = studies_->read();
     if (const auto* wrong = std::get_if<QString>(&studies)) {
-        buildNote_->setText(*wrong);
+        build_->setNote(*wrong);
         return;
     }
     const auto& placement = std::get<StudyRequest>(studies).placement;
@@ -752,10 +430,10 @@ void DesignWindow::startTolerance() {
     if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return;
     const auto studies = studies_->read();
     if (const auto* wrong = std::get_if<QString>(&studies)) {
-        buildNote_->setText(*wrong);
+        build_->setNote(*wrong);
         return;
     }
-    buildNote_->clear();
+    build_->setNote({});
     tolerance_.reset();
     showStudies();
     stage_ = Stage::Tolerance;
@@ -862,15 +540,15 @@ void DesignWindow::importMeasurement() {
 
 void DesignWindow::startAdvice() {
     if (!analysis_ || !tuning_ || !measurement_ || !sheet_) return;
-    const int match = match_->currentIndex();
-    if (match == 3) {
-        buildNote_->setText(
+    const MatchChoice match = build_->match();
+    if (match == MatchChoice::Both) {
+        build_->setNote(
             QStringLiteral("解读测量需要知道天线用的是哪一种匹配：请在“50 欧匹配”中只选一种。"));
         return;
     }
-    const analysis::Feed feed = match == 1   ? analysis::Feed::Hairpin
-                                : match == 2 ? analysis::Feed::Coax
-                                             : analysis::Feed::Direct;
+    const analysis::Feed feed = match == MatchChoice::Hairpin ? analysis::Feed::Hairpin
+                                : match == MatchChoice::Coax  ? analysis::Feed::Coax
+                                                              : analysis::Feed::Direct;
     stage_ = Stage::Advice;
     launch(std::make_unique<analysis::TrimAdvisor>(sheet::antennaOf(*sheet_), *analysis_, *tuning_,
                                                    feed, *measurement_, Language::Chinese),
@@ -895,7 +573,7 @@ void DesignWindow::adviceDone(const std::variant<analysis::TrimAdvice, analysis:
 // One figure a line: the analysis', then the trim's and the matches'.
 void DesignWindow::showFigures() {
     if (!analysis_) {
-        buildResults_->setText(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
+        build_->setResults(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
         return;
     }
     if (tuning_) {
@@ -904,9 +582,9 @@ void DesignWindow::showFigures() {
                  *analysis_, *tuning_, sheet_ ? &*sheet_ : nullptr, Language::Chinese)) {
             results << QString::fromStdString(line);
         }
-        buildResults_->setText(results.join('\n'));
+        build_->setResults(results.join('\n'));
     } else {
-        buildResults_->setText(QStringLiteral("正在调整驱动元件…"));
+        build_->setResults(QStringLiteral("正在调整驱动元件…"));
     }
     QStringList lines;
     for (const std::string& line :
@@ -996,79 +674,6 @@ void DesignWindow::resizeEvent(QResizeEvent* event) {
 void DesignWindow::closeEvent(QCloseEvent* event) {
     cancelAnalysis();
     event->accept();
-}
-
-void DesignWindow::chooseAndExport(Export kind) {
-    const ExportCommand* command = nullptr;
-    for (const ExportCommand& candidate : kExports) {
-        if (candidate.kind == kind) command = &candidate;
-    }
-    const QString title = QString::fromUtf8(command->caption).remove(QChar(0x2026));
-    const QString filter = QString::fromUtf8(command->filter);
-    const QString path = fileChooser() ? fileChooser()(this, title, filter)
-                                       : QFileDialog::getSaveFileName(
-                                             this, title, proposedName(command->suffix), filter);
-    if (!path.isEmpty()) exportTo(kind, path);
-}
-
-bool DesignWindow::exportTo(Export kind, const QString& path) {
-    if (!sheet_) return false;
-    const analysis::Antenna antenna = sheet::antennaOf(*sheet_);
-    const analysis::Analysis* analysis = analysis_ ? &*analysis_ : nullptr;
-    std::string content;
-    switch (kind) {
-        case Export::Csv:
-        case Export::Json: {
-            const sheet::OutputFormat format =
-                kind == Export::Csv ? sheet::OutputFormat::Csv : sheet::OutputFormat::Json;
-            content =
-                sheet::render({format, Language::Chinese, &*sheet_, antenna, analysis,
-                               tuning_ ? &*tuning_ : nullptr, overGround_ ? &*overGround_ : nullptr,
-                               tolerance_ ? &*tolerance_ : nullptr});
-            break;
-        }
-        case Export::Deck:
-            content = sheet::necDeck(antenna, analysis);
-            break;
-        case Export::Pattern:
-            if (analysis == nullptr) return false;
-            content = sheet::patternSvg(*analysis, antenna.frequency, Language::Chinese,
-                                        overGround_ ? &*overGround_ : nullptr);
-            break;
-        case Export::Pdf: {
-            const QByteArray pdf =
-                reportPdf({*sheet_, analysis, tuning_ ? &*tuning_ : nullptr, analysisNote_});
-            if (pdf.isEmpty()) {
-                reportError(this, QStringLiteral("无法生成 PDF 报告：") + path);
-                return false;
-            }
-            content.assign(pdf.constData(), static_cast<std::size_t>(pdf.size()));
-            break;
-        }
-    }
-    const QByteArray file = QFile::encodeName(path);
-    if (const auto failure = sheet::writeAll({{file.toStdString(), content}}, Language::Chinese)) {
-        reportError(this, QString::fromStdString(failure->message));
-        return false;
-    }
-    return true;
-}
-
-// The report on the default printer, as the main window prints: no dialog.
-void DesignWindow::printReport() {
-    if (!sheet_) return;
-    const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
-    if (destination.isNull()) {
-        return reportError(this, QStringLiteral("无法打印：没有默认打印机"));
-    }
-    QPrinter printer(destination, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("ZEVA 下料与分析"));
-    if (!paintReport(printer,
-                     {*sheet_, analysis_ ? &*analysis_ : nullptr, tuning_ ? &*tuning_ : nullptr,
-                      analysisNote_, printer.pageLayout().pageSize()})) {
-        return reportError(this, QStringLiteral("无法打印：打印机没有响应"));
-    }
-    status_->setText(QStringLiteral("报告已送往打印机 %1。").arg(destination.printerName()));
 }
 
 QPointer<DesignWindow>& designWindow() {

@@ -17,10 +17,7 @@
 #include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -32,6 +29,7 @@ class QTableView;
 namespace zeva::ui {
 
 class AnalysisRun;
+class BuildBox;
 class CutSheetModel;
 class PlotWidget;
 class StudiesBox;
@@ -61,9 +59,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QWidget* buildControls();
-    // The boom correction and matches as the controls say; an error naming the control.
-    QString readBuild(sheet::DesignRequest& request) const;
     void rebuildSheet();
     void fitSheetSide();
     void startAnalysis();
@@ -80,9 +75,6 @@ private:
     void launch(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
                 std::function<void(analysis::Stepper&)> done);
     void showStudies();
-    // The build controls as the user left them, kept between runs of the program.
-    void restoreSettings();
-    void saveSettings() const;
     // The file name a save dialog proposes: 八木-144MHz-23元件.pdf.
     [[nodiscard]] QString proposedName(const char* suffix) const;
     // The next study the controls ask for and that is not known yet: over the ground, then
@@ -131,15 +123,7 @@ private:
     QTableView* sweepTable_;
     QStandardItemModel* sweepModel_;
     StudiesBox* studies_;
-    QComboBox* mounting_;
-    QLineEdit* boomDiameter_;
-    QCheckBox* drivenThrough_;
-    QComboBox* match_;
-    QLineEdit* hairpinWire_;
-    QLineEdit* hairpinSpacing_;
-    QLineEdit* velocity_;
-    QLabel* buildNote_;
-    QLabel* buildResults_;  // the lengths to cut, the line's length and the SWR of the tuning
+    BuildBox* build_;
     std::vector<std::pair<Export, QPushButton*>> exports_;
     QPushButton* print_;
     QPushButton* import_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/errors.h"
 
+#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <utility>
@@ -56,6 +57,14 @@ QString errorMessage(const Error& error) {
 NumberFormat localNumberFormat() {
     const QLocale locale;
     return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
+}
+
+QLabel* wrappingLabel(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
 }
 
 }  // namespace zeva::ui

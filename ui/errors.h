@@ -9,6 +9,7 @@
 #include "engine/numbers.h"
 #include "engine/result.h"
 
+class QLabel;
 class QWidget;
 
 namespace zeva::ui {
@@ -24,5 +25,8 @@ void reportError(QWidget* window, const QString& message);
 
 // The separators of the user's locale, for the engine's conversions.
 [[nodiscard]] NumberFormat localNumberFormat();
+
+// A note in a window: it wraps, its text can be selected and copied, tests find it by name.
+[[nodiscard]] QLabel* wrappingLabel(QWidget* parent, const char* name);
 
 }  // namespace zeva::ui

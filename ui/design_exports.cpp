@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+#include "ui/design_exports.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLocale>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "sheet/render.h"
+#include "ui/errors.h"
+#include "ui/report.h"
+
+namespace zeva::ui {
+
+using analysis::Language;
+
+SaveFileChooser& fileChooser() {
+    static SaveFileChooser chooser;
+    return chooser;
+}
+
+SaveFileChooser& openChooser() {
+    static SaveFileChooser chooser;
+    return chooser;
+}
+
+QString askForFile(QWidget* parent, const QString& title, const QString& filter,
+                   const QString& proposed, bool save) {
+    QFileDialog dialog(parent, title, {}, filter);
+    dialog.setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+void setSaveFileChooser(SaveFileChooser chooser) { fileChooser() = std::move(chooser); }
+void setOpenFileChooser(SaveFileChooser chooser) { openChooser() = std::move(chooser); }
+
+QString DesignWindow::proposedName(const char* suffix) const {
+    if (!sheet_) return QStringLiteral("八木.") + QLatin1String(suffix);
+    static constexpr const char* kModes[] = {"2元件", "3元件", "4元件", "23元件"};
+    return QStringLiteral("八木-%1MHz-%2.%3")
+        .arg(QString::fromStdString(sheet_->request.design.frequency),
+             QString::fromUtf8(kModes[static_cast<int>(sheet_->request.design.mode)]),
+             QLatin1String(suffix));
+}
+
+void DesignWindow::chooseAndExport(Export kind) {
+    const ExportCommand* command = nullptr;
+    for (const ExportCommand& candidate : kExports) {
+        if (candidate.kind == kind) command = &candidate;
+    }
+    const QString title = QString::fromUtf8(command->caption).remove(QChar(0x2026));
+    const QString filter = QString::fromUtf8(command->filter);
+    const QString path = fileChooser() ? fileChooser()(this, title, filter)
+                                       : QFileDialog::getSaveFileName(
+                                             this, title, proposedName(command->suffix), filter);
+    if (!path.isEmpty()) exportTo(kind, path);
+}
+
+bool DesignWindow::exportTo(Export kind, const QString& path) {
+    if (!sheet_) return false;
+    const analysis::Antenna antenna = sheet::antennaOf(*sheet_);
+    const analysis::Analysis* analysis = analysis_ ? &*analysis_ : nullptr;
+    std::string content;
+    switch (kind) {
+        case Export::Csv:
+        case Export::Json: {
+            const sheet::OutputFormat format =
+                kind == Export::Csv ? sheet::OutputFormat::Csv : sheet::OutputFormat::Json;
+            content =
+                sheet::render({format, Language::Chinese, &*sheet_, antenna, analysis,
+                               tuning_ ? &*tuning_ : nullptr, overGround_ ? &*overGround_ : nullptr,
+                               tolerance_ ? &*tolerance_ : nullptr});
+            break;
+        }
+        case Export::Deck:
+            content = sheet::necDeck(antenna, analysis);
+            break;
+        case Export::Pattern:
+            if (analysis == nullptr) return false;
+            content = sheet::patternSvg(*analysis, antenna.frequency, Language::Chinese,
+                                        overGround_ ? &*overGround_ : nullptr);
+            break;
+        case Export::Pdf: {
+            const QByteArray pdf =
+                reportPdf({*sheet_, analysis, tuning_ ? &*tuning_ : nullptr, analysisNote_});
+            if (pdf.isEmpty()) {
+                reportError(this, QStringLiteral("无法生成 PDF 报告：") + path);
+                return false;
+            }
+            content.assign(pdf.constData(), static_cast<std::size_t>(pdf.size()));
+            break;
+        }
+    }
+    const QByteArray file = QFile::encodeName(path);
+    if (const auto failure = sheet::writeAll({{file.toStdString(), content}}, Language::Chinese)) {
+        reportError(this, QString::fromStdString(failure->message));
+        return false;
+    }
+    return true;
+}
+
+// The report on the default printer, as the main window prints: no dialog.
+void DesignWindow::printReport() {
+    if (!sheet_) return;
+    const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
+    if (destination.isNull()) {
+        return reportError(this, QStringLiteral("无法打印：没有默认打印机"));
+    }
+    QPrinter printer(destination, QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("ZEVA 下料与分析"));
+    if (!paintReport(printer,
+                     {*sheet_, analysis_ ? &*analysis_ : nullptr, tuning_ ? &*tuning_ : nullptr,
+                      analysisNote_, printer.pageLayout().pageSize()})) {
+        return reportError(this, QStringLiteral("无法打印：打印机没有响应"));
+    }
+    status_->setText(QStringLiteral("报告已送往打印机 %1。").arg(destination.printerName()));
+}
+
+}  // namespace zeva::ui
