@@ -113,8 +113,8 @@ std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
 
 Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSweep,
                    SweepRange range)
-    : antenna_(std::move(antenna)),
-      language_(language),
+    : Study(language),
+      antenna_(std::move(antenna)),
       processes_(std::max(1, processes)),
       fitSweep_(fitSweep) {
     analysis_.range = range;
@@ -174,16 +174,7 @@ void Analyser::runLevels(std::size_t first, std::size_t count) {
     }
 }
 
-void Analyser::fail(Failure failure) {
-    decks_.clear();
-    result_ = std::move(failure);
-}
-
-void Analyser::accept(const Outputs& outputs) {
-    if (finished()) return;
-    const auto round = roundResults(outputs, decks_.size(), language_);
-    if (const auto* failure = std::get_if<Failure>(&round)) return fail(*failure);
-    const std::vector<DeckResults>& results = *std::get<const std::vector<DeckResults>*>(round);
+void Analyser::step(const std::vector<DeckResults>& results) {
     if (sweeping_) {
         sweep(results);
     } else {

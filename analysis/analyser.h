@@ -91,30 +91,23 @@ struct Analysis {
 // Why an antenna is outside what the model can say; nothing where it is inside.
 [[nodiscard]] std::optional<Failure> checkLimits(const Antenna& antenna, Language language);
 
-class Analyser final : public Stepper {
+class Analyser final : public Study<Analysis> {
 public:
     // processes: how many decks the sweep is shared among; fitSweep: solve nine steps and
     // take the others from a checked rational fit (it needs exact fields from the runner).
     Analyser(Antenna antenna, Language language, int processes, bool fitSweep = false,
              SweepRange range = {});
 
-    // The decks to solve next, all at once; empty once finished.
-    [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
-    // The results of decks(), in their order, or why they could not be had.
-    void accept(const Outputs& outputs) override;
-    [[nodiscard]] const std::variant<Analysis, Failure>& result() const { return result_; }
-
 private:
+    void step(const std::vector<DeckResults>& results) override;
     void converge(const std::vector<DeckResults>& results);
     void sweep(const std::vector<DeckResults>& results);
-    void fail(Failure failure);
     void runLevels(std::size_t first, std::size_t count);
     void solveSteps(std::vector<int> steps);
     void fitTheRest();
     void finish();
 
     Antenna antenna_;
-    Language language_;
     int processes_;
     bool fitSweep_;
     std::vector<int> levels_;        // the levels the kernel allows
@@ -125,11 +118,9 @@ private:
     std::vector<int> pendingSteps_;  // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
     std::vector<SweepSample> samples_;                   // the solved steps' fields
-    std::vector<nec::Deck> decks_;
     // The two pattern cuts of each level run, in the order of the convergence steps.
     std::vector<std::pair<std::vector<PatternPoint>, std::vector<PatternPoint>>> patterns_;
     Analysis analysis_;
-    std::variant<Analysis, Failure> result_;
 };
 
 // Runs an analyser to its end; the sweep is fitted where the runner gives exact fields.

@@ -197,7 +197,7 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
 
 GroundStudy::GroundStudy(const Antenna& antenna, const Analysis& analysis, Placement placement,
                          Language language)
-    : placement_(placement), wavelength_(antenna.wavelength()), language_(language) {
+    : Study(language), placement_(placement), wavelength_(antenna.wavelength()) {
     if (auto failure = checkPlacement(antenna, placement_, language_)) {
         result_ = std::move(*failure);
         return;
@@ -205,14 +205,9 @@ GroundStudy::GroundStudy(const Antenna& antenna, const Analysis& analysis, Place
     decks_ = {overGroundDeck(antenna, analysis.segmentation, placement_)};
 }
 
-void GroundStudy::accept(const Outputs& outputs) {
-    const auto round = roundResults(outputs, decks_.size(), language_);
-    decks_.clear();
-    if (const auto* failure = std::get_if<Failure>(&round)) {
-        result_ = *failure;
-        return;
-    }
-    const DeckResults& results = (*std::get<const std::vector<DeckResults>*>(round))[0];
+void GroundStudy::step(const std::vector<DeckResults>& round) {
+    decks_.clear();  // one round
+    const DeckResults& results = round[0];
     if (results.size() != 1) {
         result_ = Failure{
             say(language_, "NEC-2 的离地结果不完整", "incomplete NEC-2 results over the ground")};

@@ -92,20 +92,15 @@ struct OverGround {
                                                                   double wavelength,
                                                                   Language language);
 
-class GroundStudy final : public Stepper {
+class GroundStudy final : public Study<OverGround> {
 public:
     GroundStudy(const Antenna& antenna, const Analysis& analysis, Placement placement,
                 Language language);
-    [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
-    void accept(const Outputs& outputs) override;
-    [[nodiscard]] const std::variant<OverGround, Failure>& result() const { return result_; }
 
 private:
+    void step(const std::vector<DeckResults>& results) override;
     Placement placement_;
     double wavelength_;
-    Language language_;
-    std::vector<nec::Deck> decks_;
-    std::variant<OverGround, Failure> result_;
 };
 
 [[nodiscard]] std::variant<OverGround, Failure> studyOverGround(const Antenna& antenna,

@@ -52,6 +52,39 @@ public:
 [[nodiscard]] std::variant<const std::vector<DeckResults>*, Failure> roundResults(
     const Outputs& outputs, std::size_t decks, Language language);
 
+// A stepper that ends in its figures or in why there are none. Each round's results are
+// checked here, once, and handed to the study's own step; a failure of the runner ends it.
+template <class Figures>
+class Study : public Stepper {
+public:
+    [[nodiscard]] const std::vector<nec::Deck>& decks() const final { return decks_; }
+    void accept(const Outputs& outputs) final {
+        if (finished()) return;
+        const auto round = roundResults(outputs, decks_.size(), language_);
+        if (const auto* failure = std::get_if<Failure>(&round)) return fail(*failure);
+        step(*std::get<const std::vector<DeckResults>*>(round));
+    }
+    [[nodiscard]] const std::variant<Figures, Failure>& result() const { return result_; }
+
+protected:
+    explicit Study(Language language) : language_(language) {}
+    // The results of the round's decks, in their order and as many: the next round's decks
+    // go into decks_, or the study ends with finish() or fail().
+    virtual void step(const std::vector<DeckResults>& results) = 0;
+    void fail(Failure failure) {
+        decks_.clear();
+        result_ = std::move(failure);
+    }
+    void finish(Figures figures) {
+        decks_.clear();
+        result_ = std::move(figures);
+    }
+
+    Language language_;
+    std::vector<nec::Deck> decks_;
+    std::variant<Figures, Failure> result_;
+};
+
 // What an engine error means for the user.
 [[nodiscard]] Failure engineFailure(const nec::Error& error, Language language);
 

@@ -96,7 +96,7 @@ std::optional<Failure> checkTolerance(const Antenna& antenna, const ToleranceReq
 
 ToleranceStudy::ToleranceStudy(Antenna antenna, const Analysis& analysis, ToleranceRequest request,
                                Language language)
-    : antenna_(std::move(antenna)), request_(request), language_(language) {
+    : Study(language), antenna_(std::move(antenna)), request_(request) {
     if (auto failure = checkTolerance(antenna_, request_, language_)) {
         result_ = std::move(*failure);
         return;
@@ -132,14 +132,8 @@ ToleranceStudy::ToleranceStudy(Antenna antenna, const Analysis& analysis, Tolera
     }
 }
 
-void ToleranceStudy::accept(const Outputs& outputs) {
-    const auto round = roundResults(outputs, decks_.size(), language_);
-    decks_.clear();
-    if (const auto* failure = std::get_if<Failure>(&round)) {
-        result_ = *failure;
-        return;
-    }
-    const std::vector<DeckResults>& results = *std::get<const std::vector<DeckResults>*>(round);
+void ToleranceStudy::step(const std::vector<DeckResults>& results) {
+    decks_.clear();  // one round
     const auto incomplete = [this] {
         return Failure{
             say(language_, "NEC-2 的公差结果不完整", "incomplete NEC-2 results for the tolerance")};

@@ -68,20 +68,15 @@ struct Tolerance {
 // The percentile p (0 to 1) of the values, linear between the sorted samples.
 [[nodiscard]] double percentile(std::vector<double> values, double p);
 
-class ToleranceStudy final : public Stepper {
+class ToleranceStudy final : public Study<Tolerance> {
 public:
     ToleranceStudy(Antenna antenna, const Analysis& analysis, ToleranceRequest request,
                    Language language);
-    [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
-    void accept(const Outputs& outputs) override;
-    [[nodiscard]] const std::variant<Tolerance, Failure>& result() const { return result_; }
 
 private:
+    void step(const std::vector<DeckResults>& results) override;
     Antenna antenna_;
     ToleranceRequest request_;
-    Language language_;
-    std::vector<nec::Deck> decks_;
-    std::variant<Tolerance, Failure> result_;
 };
 
 [[nodiscard]] std::variant<Tolerance, Failure> studyTolerance(const Antenna& antenna,

@@ -138,11 +138,11 @@ std::variant<MeasuredFigures, Failure> measuredFigures(const Measurement& measur
 
 TrimAdvisor::TrimAdvisor(Antenna antenna, const Analysis& analysis, const Tuning& tuning, Feed feed,
                          Measurement measured, Language language)
-    : antenna_(std::move(antenna)),
+    : Study(language),
+      antenna_(std::move(antenna)),
       tuning_(tuning),
       feed_(feed),
-      measured_(std::move(measured)),
-      language_(language) {
+      measured_(std::move(measured)) {
     if (feed_ == Feed::Hairpin && !tuning_.hairpin) {
         result_ = Failure{say(language_, "没有设计出发夹匹配，无法按发夹匹配解读测量",
                               "no hairpin match was designed to read the measurement through")};
@@ -190,16 +190,10 @@ TrimAdvisor::TrimAdvisor(Antenna antenna, const Analysis& analysis, const Tuning
     decks_.push_back(std::move(deck));
 }
 
-void TrimAdvisor::accept(const Outputs& outputs) {
-    const auto round = roundResults(outputs, decks_.size(), language_);
-    decks_.clear();
-    if (const auto* failure = std::get_if<Failure>(&round)) {
-        result_ = *failure;
-        return;
-    }
+void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
+    decks_.clear();  // one round
     Curve curve;
     curve.lengths = lengths_;
-    const std::vector<DeckResults>& solved = *std::get<const std::vector<DeckResults>*>(round);
     const auto feedOf = [](const FrequencyResult& r) {
         return Complex(r.feed.resistance, r.feed.reactance);
     };

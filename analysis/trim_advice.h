@@ -59,29 +59,24 @@ struct TrimAdvice {
                                                                      double designFrequency,
                                                                      Language language);
 
-class TrimAdvisor final : public Stepper {
+class TrimAdvisor final : public Study<TrimAdvice> {
 public:
     // The antenna as designed, its analysis and tuning (the lengths the builder cut), how it
     // was fed when measured, and the measurement.
     TrimAdvisor(Antenna antenna, const Analysis& analysis, const Tuning& tuning, Feed feed,
                 Measurement measured, Language language);
-    [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
-    void accept(const Outputs& outputs) override;
-    [[nodiscard]] const std::variant<TrimAdvice, Failure>& result() const { return result_; }
 
 private:
+    void step(const std::vector<DeckResults>& results) override;
     Antenna antenna_;
     Tuning tuning_;
     Feed feed_;
     Measurement measured_;
-    Language language_;
     double built_ = 0;                          // metres: the driven element's length as cut
     std::vector<double> lengths_;               // the model's lengths of the driven element
     std::size_t sweepDeck_ = 0;                 // the deck of the cut element at the fitted steps
     std::vector<const MeasuredPoint*> fitted_;  // the measured steps fitted
     MeasuredFigures figures_;
-    std::vector<nec::Deck> decks_;
-    std::variant<TrimAdvice, Failure> result_;
 };
 
 [[nodiscard]] std::variant<TrimAdvice, Failure> adviseTrim(const Antenna& antenna,

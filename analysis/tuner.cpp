@@ -51,11 +51,11 @@ std::optional<Failure> checkMatch(const MatchRequest& request, Language language
 
 Tuner::Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, Language language,
              int processes)
-    : antenna_(std::move(antenna)),
+    : Study(language),
+      antenna_(std::move(antenna)),
       segmentation_(analysis.segmentation),
       range_(analysis.range),
       request_(request),
-      language_(language),
       processes_(std::max(1, processes)) {
     const double length = antenna_.elements[antenna_.driven].length;
     lengths_ = {length};
@@ -79,16 +79,7 @@ void Tuner::runLength(double length) {
     decks_ = {sweepDeck(withDriven(length), segmentation_, {antenna_.frequency})};
 }
 
-void Tuner::fail(Failure failure) {
-    decks_.clear();
-    result_ = std::move(failure);
-}
-
-void Tuner::accept(const Outputs& outputs) {
-    if (finished()) return;
-    const auto round = roundResults(outputs, decks_.size(), language_);
-    if (const auto* failure = std::get_if<Failure>(&round)) return fail(*failure);
-    const std::vector<DeckResults>& solved = *std::get<const std::vector<DeckResults>*>(round);
+void Tuner::step(const std::vector<DeckResults>& solved) {
     if (stage_ == Stage::Sweeps) return finishSweeps(solved);
 
     const DeckResults& results = solved[0];

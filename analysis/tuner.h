@@ -69,23 +69,19 @@ inline constexpr double kLowestMatchedOhms = 5;
 // The reactance counted as zero, ohms, when trimming and shortening.
 inline constexpr double kTunedOhms = 0.05;
 
-class Tuner final : public Stepper {
+class Tuner final : public Study<Tuning> {
 public:
     Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, Language language,
           int processes);
 
-    [[nodiscard]] const std::vector<nec::Deck>& decks() const override { return decks_; }
-    void accept(const Outputs& outputs) override;
-    [[nodiscard]] const std::variant<Tuning, Failure>& result() const { return result_; }
-
 private:
+    void step(const std::vector<DeckResults>& results) override;
     enum class Stage { Trim, Hairpin, Sweeps };
     void runLength(double length);
     void tuned(Stage stage, double length, const Impedance& feed);
     void startHairpin();
     void startSweeps();
     void finishSweeps(const std::vector<DeckResults>& outputs);
-    void fail(Failure failure);
     [[nodiscard]] Antenna withDriven(double length) const;
     [[nodiscard]] std::string tooLowForAMatch() const;
 
@@ -93,19 +89,16 @@ private:
     Segmentation segmentation_;
     SweepRange range_;
     MatchRequest request_;
-    Language language_;
     int processes_;
     Stage stage_ = Stage::Trim;
     // The lengths tried in the current stage and the error of each: the reactance, or its
     // distance from the hairpin's.
     std::vector<double> lengths_;
     std::vector<double> errors_;
-    std::vector<nec::Deck> decks_;
     std::vector<double> sweepFrequencies_;
     std::size_t designIndex_ = 0;   // of the design frequency among them
     std::size_t hairpinDecks_ = 0;  // the first decks of the sweeps are the hairpin's
     Tuning tuning_;
-    std::variant<Tuning, Failure> result_;
 };
 
 // Runs a tuner to its end.

@@ -305,15 +305,15 @@ void DesignWindow::startAnalysis() {
     status_->setText(QStringLiteral("正在分析…"));
     showRunning(true);
     stage_ = Stage::Analysis;
+    auto analyser = std::make_unique<analysis::Analyser>(
+        sheet::antennaOf(*sheet_), Language::Chinese, QThread::idealThreadCount(), true, range);
+    const analysis::Analyser* typed = analyser.get();
     run_ = std::make_unique<AnalysisRun>(
-        std::make_unique<analysis::Analyser>(sheet::antennaOf(*sheet_), Language::Chinese,
-                                             QThread::idealThreadCount(), true, range),
+        std::move(analyser),
         [this](int round) {
             status_->setText(QStringLiteral("正在分析：第 %1 轮计算…").arg(round));
         },
-        [this](analysis::Stepper& done) {
-            analysisDone(static_cast<analysis::Analyser&>(done).result());
-        });
+        [this, typed](analysis::Stepper&) { analysisDone(typed->result()); });
     run_->start();
 }
 
@@ -365,13 +365,11 @@ void DesignWindow::startTuning() {
     stage_ = Stage::Tuning;
     launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, request.match,
                                              Language::Chinese, QThread::idealThreadCount()),
-           QStringLiteral("正在调整驱动元件…"), [this](analysis::Stepper& done) {
-               tuningDone(static_cast<analysis::Tuner&>(done).result());
-           });
+           QStringLiteral("正在调整驱动元件…"), &DesignWindow::tuningDone);
 }
 
-void DesignWindow::launch(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
-                          std::function<void(analysis::Stepper&)> done) {
+void DesignWindow::launchRun(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
+                             std::function<void(analysis::Stepper&)> done) {
     // This may run inside the finished run's own callback: that run is kept until the next
     // one ends, never destroyed under its caller. A run still going is cancelled.
     if (run_) run_->cancel();
@@ -405,9 +403,7 @@ void DesignWindow::startGround() {
     stage_ = Stage::Ground;
     launch(std::make_unique<analysis::GroundStudy>(sheet::antennaOf(*sheet_), *analysis_,
                                                    *placement, Language::Chinese),
-           QStringLiteral("正在计算离地的天线…"), [this](analysis::Stepper& done) {
-               groundDone(static_cast<analysis::GroundStudy&>(done).result());
-           });
+           QStringLiteral("正在计算离地的天线…"), &DesignWindow::groundDone);
 }
 
 void DesignWindow::groundDone(const std::variant<analysis::OverGround, analysis::Failure>& result) {
@@ -441,9 +437,7 @@ void DesignWindow::startTolerance() {
     launch(std::make_unique<analysis::ToleranceStudy>(sheet::antennaOf(*sheet_), *analysis_,
                                                       std::get<StudyRequest>(studies).tolerance,
                                                       Language::Chinese),
-           QStringLiteral("正在做公差分析…"), [this](analysis::Stepper& done) {
-               toleranceDone(static_cast<analysis::ToleranceStudy&>(done).result());
-           });
+           QStringLiteral("正在做公差分析…"), &DesignWindow::toleranceDone);
 }
 
 void DesignWindow::toleranceDone(
@@ -552,9 +546,7 @@ void DesignWindow::startAdvice() {
     stage_ = Stage::Advice;
     launch(std::make_unique<analysis::TrimAdvisor>(sheet::antennaOf(*sheet_), *analysis_, *tuning_,
                                                    feed, *measurement_, Language::Chinese),
-           QStringLiteral("正在对照测量与模型…"), [this](analysis::Stepper& done) {
-               adviceDone(static_cast<analysis::TrimAdvisor&>(done).result());
-           });
+           QStringLiteral("正在对照测量与模型…"), &DesignWindow::adviceDone);
 }
 
 void DesignWindow::adviceDone(const std::variant<analysis::TrimAdvice, analysis::Failure>& result) {

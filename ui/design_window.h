@@ -70,10 +70,17 @@ private:
     void groundDone(const std::variant<analysis::OverGround, analysis::Failure>& result);
     void startTolerance();
     void toleranceDone(const std::variant<analysis::Tolerance, analysis::Failure>& result);
-    // Starts a run of the stepper after the current one, which is cancelled; a run that ends
-    // in its own callback is kept until the next one ends.
-    void launch(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
-                std::function<void(analysis::Stepper&)> done);
+    // Starts a run of the study after the current one, which is cancelled; its result goes to
+    // the handler. A run that ends in its own callback is kept until the next one ends.
+    template <class Study, class Result>
+    void launch(std::unique_ptr<Study> study, const QString& status,
+                void (DesignWindow::*done)(const Result&)) {
+        const Study* typed = study.get();
+        launchRun(std::move(study), status,
+                  [this, typed, done](analysis::Stepper&) { (this->*done)(typed->result()); });
+    }
+    void launchRun(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
+                   std::function<void(analysis::Stepper&)> done);
     void showStudies();
     // The file name a save dialog proposes: 八木-144MHz-23元件.pdf.
     [[nodiscard]] QString proposedName(const char* suffix) const;
