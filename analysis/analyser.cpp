@@ -290,20 +290,12 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
 // The steps' decks, shared among the processes in order.
 void Analyser::solveSteps(std::vector<int> steps) {
     pendingSteps_ = std::move(steps);
-    decks_.clear();
-    const std::size_t count = pendingSteps_.size();
-    const std::size_t parts = static_cast<std::size_t>(processes_);
-    for (std::size_t part = 0; part < parts; ++part) {
-        const std::size_t begin = count * part / parts;
-        const std::size_t end = count * (part + 1) / parts;
-        if (begin == end) continue;
-        std::vector<double> frequencies;
-        for (std::size_t i = begin; i < end; ++i) {
-            frequencies.push_back(
-                sweepFrequency(antenna_.frequency, analysis_.range, pendingSteps_[i]));
-        }
-        decks_.push_back(sweepDeck(antenna_, analysis_.segmentation, frequencies));
+    std::vector<double> frequencies;
+    for (const int step : pendingSteps_) {
+        frequencies.push_back(sweepFrequency(antenna_.frequency, analysis_.range, step));
     }
+    decks_ = sharedSweepDecks(antenna_, analysis_.segmentation, frequencies,
+                              static_cast<std::size_t>(processes_));
 }
 
 void Analyser::sweep(const std::vector<DeckResults>& outputs) {

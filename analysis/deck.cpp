@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "analysis/deck.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace zeva::analysis {
 namespace {
@@ -86,6 +88,21 @@ nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
     nec::Deck deck = structure(antenna, segmentation);
     for (const double f : frequencies) deck.steps.push_back({f, {kForwardAndBack}});
     return deck;
+}
+
+std::vector<nec::Deck> sharedSweepDecks(const Antenna& antenna, const Segmentation& segmentation,
+                                        const std::vector<double>& frequencies, std::size_t parts) {
+    std::vector<nec::Deck> decks;
+    parts = std::max<std::size_t>(1, parts);
+    for (std::size_t part = 0; part < parts; ++part) {
+        const std::size_t begin = frequencies.size() * part / parts;
+        const std::size_t end = frequencies.size() * (part + 1) / parts;
+        if (begin == end) continue;
+        decks.push_back(sweepDeck(antenna, segmentation,
+                                  {frequencies.begin() + static_cast<std::ptrdiff_t>(begin),
+                                   frequencies.begin() + static_cast<std::ptrdiff_t>(end)}));
+    }
+    return decks;
 }
 
 nec::Deck wholeDeck(const Antenna& antenna, const Segmentation& segmentation,

@@ -52,6 +52,13 @@ struct Segmentation {
 [[nodiscard]] nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
                                   const std::vector<double>& frequencies);
 
+// The frequencies shared among that many decks, each a run of them in order, so that each
+// deck can go to a process of its own; no deck is empty.
+[[nodiscard]] std::vector<nec::Deck> sharedSweepDecks(const Antenna& antenna,
+                                                      const Segmentation& segmentation,
+                                                      const std::vector<double>& frequencies,
+                                                      std::size_t parts);
+
 // The feed segment of the antenna's deck at this segmentation.
 [[nodiscard]] nec::SegmentRef feedSegment(const Antenna& antenna, const Segmentation& segmentation);
 

@@ -169,13 +169,8 @@ void Tuner::startSweeps() {
     designIndex_ = design ? static_cast<std::size_t>(*design) : sweepFrequencies_.size();
     if (!design) sweepFrequencies_.push_back(antenna_.frequency);
     const auto share = [this](const Antenna& antenna, std::size_t parts) {
-        for (std::size_t part = 0; part < parts; ++part) {
-            const std::size_t begin = sweepFrequencies_.size() * part / parts;
-            const std::size_t end = sweepFrequencies_.size() * (part + 1) / parts;
-            if (begin == end) continue;
-            decks_.push_back(sweepDeck(antenna, segmentation_,
-                                       {sweepFrequencies_.begin() + static_cast<long>(begin),
-                                        sweepFrequencies_.begin() + static_cast<long>(end)}));
+        for (nec::Deck& deck : sharedSweepDecks(antenna, segmentation_, sweepFrequencies_, parts)) {
+            decks_.push_back(std::move(deck));
         }
     };
     const auto processes = static_cast<std::size_t>(processes_);

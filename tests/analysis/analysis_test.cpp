@@ -62,6 +62,24 @@ TEST(Deck, the_whole_deck_holds_the_patterns_and_every_sweep_step) {
     EXPECT_DOUBLE_EQ(sweepFrequency(14.2, {}, kSweepSteps / 2), 14.2);
 }
 
+// A sweep shared among processes: runs of the steps in order, none empty, none lost.
+TEST(Deck, a_shared_sweep_keeps_every_step_in_order) {
+    std::vector<double> frequencies;
+    for (int step = 0; step < kSweepSteps; ++step) {
+        frequencies.push_back(sweepFrequency(14.2, {}, step));
+    }
+    for (const std::size_t parts : {std::size_t{1}, std::size_t{4}, std::size_t{30}}) {
+        const auto decks = sharedSweepDecks(threeElements(), Segmentation{50}, frequencies, parts);
+        EXPECT_EQ(decks.size(), std::min<std::size_t>(parts, frequencies.size()));
+        std::vector<double> shared;
+        for (const nec::Deck& deck : decks) {
+            EXPECT_FALSE(deck.steps.empty());
+            for (const auto& step : deck.steps) shared.push_back(step.frequency);
+        }
+        EXPECT_EQ(shared, frequencies) << parts << " parts";
+    }
+}
+
 std::string fixture(const char* name) {
     std::ifstream in(std::string(ZEVA_ANALYSIS_DATA_DIR) + "/" + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
