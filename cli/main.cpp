@@ -76,6 +76,22 @@ int fail(const std::string& message) {
     return 1;
 }
 
+// A mistake in the command: what is wrong, and where to read how it goes.
+int usageError(const std::string& message, Language language) {
+    std::fprintf(stderr, "zeva-sheet: %s\n%s\n", message.c_str(),
+                 language == Language::English ? "Try 'zeva-sheet --help' for more information."
+                                               : "用法见 zeva-sheet --help。");
+    return kUsageStatus;
+}
+
+// Writes the text to standard output; a failure (a full disk, a closed pipe) is said.
+int writeOut(const std::string& text, Language language) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    return fail(language == Language::English ? "cannot write standard output"
+                                              : "无法写出标准输出");
+}
+
 // SIGINT and SIGTERM raise this flag; the runner then ends nec2c and removes its folder.
 std::atomic<bool> stopRequested{false};
 volatile std::sig_atomic_t stopSignal = 0;
@@ -158,13 +174,11 @@ int processors() {
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    const auto parsed = parseOptions(
-        arguments,
-        localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
-    if (const auto* usageError = std::get_if<Failure>(&parsed)) {
-        std::fprintf(stderr, "zeva-sheet: %s\n%s\n", usageError->message.c_str(),
-                     "zeva-sheet --help");
-        return kUsageStatus;
+    const Language locale =
+        localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    const auto parsed = parseOptions(arguments, locale);
+    if (const auto* mistake = std::get_if<Failure>(&parsed)) {
+        return usageError(mistake->message, languageOf(arguments, locale));
     }
     const SheetOptions& options = std::get<SheetOptions>(parsed);
     if (options.help) {
@@ -189,10 +203,7 @@ int main(int argc, char* argv[]) {
         if (!made.ok()) {
             // A figure that is no number is a mistake in the command, as with the options.
             if (made.error().kind == ErrorKind::TypeMismatch) {
-                std::fprintf(stderr, "zeva-sheet: %s\n%s\n",
-                             engineMessage(made.error(), options.language).c_str(),
-                             "zeva-sheet --help");
-                return kUsageStatus;
+                return usageError(engineMessage(made.error(), options.language), options.language);
             }
             return fail(engineMessage(made.error(), options.language));
         }
@@ -291,12 +302,6 @@ int main(int argc, char* argv[]) {
         break;
     }
     if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
-    if (toStandardOutput) {
-        std::fwrite(toStandardOutput->data(), 1, toStandardOutput->size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-
-    const std::string text = render(report);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    if (toStandardOutput) return writeOut(*toStandardOutput, options.language);
+    return writeOut(render(report), options.language);
 }

@@ -25,7 +25,12 @@ std::optional<ElementMode> modeNamed(std::string_view name) {
 }
 
 // The options that take a value, by their long and short names.
+// What an option takes: nothing (the flags, first), or its value of that kind.
 enum class Takes {
+    Help,
+    Version,
+    Analyse,
+    DrivenThroughBoom,
     Elements,
     Frequency,
     Diameter,
@@ -54,12 +59,22 @@ enum class Takes {
     FiguresCsv,
     SweepCsv
 };
-struct ValueOption {
+struct Option {
     std::string_view longName;
     std::string_view shortName;
     Takes takes;
 };
-constexpr ValueOption kValueOptions[] = {
+constexpr bool isFlag(Takes takes) {
+    return takes == Takes::Help || takes == Takes::Version || takes == Takes::Analyse ||
+           takes == Takes::DrivenThroughBoom;
+}
+// Every option, once: the long names that an unambiguous prefix stands for, the short ones.
+constexpr Option kOptions[] = {
+    {"--help", "-h", Takes::Help},
+    {"--version", "", Takes::Version},
+    {"--analyse", "-a", Takes::Analyse},
+    {"--analyze", "", Takes::Analyse},
+    {"--driven-through-boom", "", Takes::DrivenThroughBoom},
     {"--elements", "-e", Takes::Elements},
     {"--frequency", "-f", Takes::Frequency},
     {"--diameter", "-d", Takes::Diameter},
@@ -88,6 +103,31 @@ constexpr ValueOption kValueOptions[] = {
     {"--figures-csv", "", Takes::FiguresCsv},
     {"--sweep-csv", "", Takes::SweepCsv},
 };
+
+// The option of that long or short name; none where there is no such option.
+const Option* optionNamed(std::string_view name) {
+    for (const Option& option : kOptions) {
+        if (name == option.longName || (!option.shortName.empty() && name == option.shortName)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// The long name that a long option or an unambiguous prefix of one stands for; the text
+// itself where it names none (an unknown option), nothing where it is ambiguous.
+std::optional<std::string_view> longNameOf(std::string_view name) {
+    std::vector<std::string_view> matches;
+    for (const Option& option : kOptions) {
+        if (option.longName == name) return name;
+        // --analyse and --analyze are one option.
+        if (option.longName.starts_with(name) && option.longName != "--analyze") {
+            matches.push_back(option.longName);
+        }
+    }
+    if (matches.size() > 1) return std::nullopt;
+    return matches.empty() ? name : matches.front();
+}
 
 // A taper diameter that reads as a number must be above zero: the model's wires take it.
 // A text that is no number is left to the engine, which names it as such.
@@ -127,22 +167,38 @@ Language localeLanguage(const char* lcAll, const char* lcMessages, const char* l
     return Language::English;
 }
 
+Language languageOf(const std::vector<std::string_view>& arguments, Language language) {
+    // The last one named holds. Only the options before a "--" count, and a value is no
+    // option.
+    for (std::size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
+        std::string_view name = arguments[i];
+        std::optional<std::string_view> value;
+        if (name.starts_with("--")) {
+            if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+                value = name.substr(equals + 1);
+                name = name.substr(0, equals);
+            }
+            name = longNameOf(name).value_or(name);
+        } else if (name.size() > 2 && name[0] == '-') {
+            value = name.substr(2);
+            name = name.substr(0, 2);
+        }
+        const Option* option = optionNamed(name);
+        if (option == nullptr || isFlag(option->takes)) continue;
+        if (!value && i + 1 < arguments.size()) value = arguments[++i];
+        if (option->takes != Takes::Language || !value) continue;
+        if (*value == "en") language = Language::English;
+        if (*value == "zh") language = Language::Chinese;
+    }
+    return language;
+}
+
 std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_view>& arguments,
                                                  Language language) {
     SheetOptions options;
     options.language = language;
-    // The language decides the messages, so it is found first, wherever it stands; the last
-    // one named holds. Only the options before a "--" count.
-    for (std::size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
-        std::string_view named;
-        if (arguments[i].starts_with("--lang=")) {
-            named = arguments[i].substr(7);
-        } else if (arguments[i] == "--lang" && i + 1 < arguments.size()) {
-            named = arguments[i + 1];
-        }
-        if (named == "en") options.language = Language::English;
-        if (named == "zh") options.language = Language::Chinese;
-    }
+    // The language decides the messages, so it is found first, wherever it stands.
+    options.language = languageOf(arguments, language);
     const Messages& say = messagesFor(options.language);
     const auto error = [](const char* what, std::string_view detail = {}) {
         return Failure{std::string(what) + std::string(detail)};
@@ -156,10 +212,6 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     bool toleranceGiven = false;
     bool samplesGiven = false;
     bool studyAsked = false;
-    // The long names, the flags' among them, that an unambiguous prefix stands for.
-    std::vector<std::string_view> longNames{"--help", "--version", "--analyse", "--analyze",
-                                            "--driven-through-boom"};
-    for (const ValueOption& o : kValueOptions) longNames.push_back(o.longName);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string_view name = arguments[i];
         std::optional<std::string_view> inlineValue;
@@ -173,52 +225,36 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 inlineValue = name.substr(equals + 1);
                 name = name.substr(0, equals);
             }
-            if (std::find(longNames.begin(), longNames.end(), name) == longNames.end()) {
-                std::vector<std::string_view> matches;
-                for (const std::string_view candidate : longNames) {
-                    if (candidate.starts_with(name)) matches.push_back(candidate);
-                }
-                // --analyse and --analyze are one option.
-                if (matches.size() == 2 && matches[0] == "--analyse" && matches[1] == "--analyze") {
-                    matches.pop_back();
-                }
-                if (matches.size() > 1) return error(say.ambiguousOption, arguments[i]);
-                if (matches.size() == 1) name = matches.front();
-            }
+            const std::optional<std::string_view> full = longNameOf(name);
+            if (!full) return error(say.ambiguousOption, arguments[i]);
+            name = *full;
         } else if (name.size() > 2 && name[0] == '-' && name[1] != '-') {
             // A short option with its value attached: -f14.2, -e3.
             inlineValue = name.substr(2);
             name = name.substr(0, 2);
         }
-        const bool flag = name == "--help" || name == "-h" || name == "--version" ||
-                          name == "--analyse" || name == "--analyze" || name == "-a" ||
-                          name == "--driven-through-boom";
-        if (flag && inlineValue) return error(say.unexpected, arguments[i]);
-        if (name == "--help" || name == "-h") {
-            options.help = true;
-            return options;
-        }
-        if (name == "--version") {
-            options.version = true;
-            return options;
-        }
-        if (name == "--analyse" || name == "--analyze" || name == "-a") {
-            options.analyse = true;
-            continue;
-        }
-        if (name == "--driven-through-boom") {
-            options.request.construction.drivenThroughBoom = true;
-            continue;
-        }
-        const auto option =
-            std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
-                         [name](const ValueOption& candidate) {
-                             return name == candidate.longName ||
-                                    (!candidate.shortName.empty() && name == candidate.shortName);
-                         });
-        if (option == std::end(kValueOptions)) {
+        const Option* option = optionNamed(name);
+        if (option == nullptr) {
             return name.starts_with("-") ? error(say.unknownOption, arguments[i])
                                          : error(say.unexpected, arguments[i]);
+        }
+        if (isFlag(option->takes)) {
+            if (inlineValue) return error(say.unexpected, arguments[i]);
+            switch (option->takes) {
+                case Takes::Help:
+                    options.help = true;
+                    return options;
+                case Takes::Version:
+                    options.version = true;
+                    return options;
+                case Takes::Analyse:
+                    options.analyse = true;
+                    break;
+                default:
+                    options.request.construction.drivenThroughBoom = true;
+                    break;
+            }
+            continue;
         }
         if (!inlineValue && i + 1 >= arguments.size()) return error(say.missingValue, name);
         const std::string_view text = inlineValue ? *inlineValue : arguments[++i];
@@ -262,8 +298,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 }
                 break;
             case Takes::Language:
-                // Already applied above; only its value is checked here.
+                // Already applied above, so that every message is in it; checked here.
                 if (text != "zh" && text != "en") return error(say.badLanguage, text);
+                options.language = text == "en" ? Language::English : Language::Chinese;
                 break;
             case Takes::NecFile:
                 options.necFile = text;
@@ -396,6 +433,11 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 options.request.match.velocityFactor = factor;
                 break;
             }
+            case Takes::Help:
+            case Takes::Version:
+            case Takes::Analyse:
+            case Takes::DrivenThroughBoom:
+                break;  // the flags, handled above
         }
     }
     if (chosenGround && !options.placement) return error(say.groundNeedsHeight);

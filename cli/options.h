@@ -44,6 +44,11 @@ struct SheetOptions {
 [[nodiscard]] std::variant<SheetOptions, Failure> parseOptions(
     const std::vector<std::string_view>& arguments, Language language = Language::Chinese);
 
+// The language that --lang names among the arguments, the last one given; the fallback
+// where none is.
+[[nodiscard]] Language languageOf(const std::vector<std::string_view>& arguments,
+                                  Language fallback);
+
 // The language of the messages as the locale names it: the first of LC_ALL, LC_MESSAGES and
 // LANG that is set and not empty decides; Chinese for zh and zh_*, English for anything else,
 // and for an unset locale (C).

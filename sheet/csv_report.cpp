@@ -2,6 +2,7 @@
 #include "sheet/csv_report.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "sheet/columns.h"
 
@@ -42,6 +43,10 @@ public:
     void add(const char* chinese, const char* english, double value, int decimals) {
         headings_.emplace_back(english_ ? english : chinese);
         cells_.push_back(cell(value, decimals));
+    }
+    void add(const char* chinese, const char* english, std::uint64_t whole) {
+        headings_.emplace_back(english_ ? english : chinese);
+        cells_.push_back(std::to_string(whole));
     }
     [[nodiscard]] std::string table() const { return line(headings_) + line(cells_); }
 
@@ -107,6 +112,12 @@ void tuningFigures(Row& row, const analysis::Tuning& t, double allowance) {
 void overGroundFigures(Row& row, const analysis::OverGround& over) {
     row.add("离地高度(米)", "height m", over.placement.height, 3);
     row.add("离地高度(波长)", "height wavelengths", over.heightWavelengths, 4);
+    // Perfect ground has neither figure: its cells stay empty.
+    const nec::Ground& ground = over.placement.ground;
+    row.add("地面介电常数", "ground permittivity",
+            ground.perfect ? std::nan("") : ground.permittivity, 3);
+    row.add("地面电导率(S/m)", "ground conductivity S/m",
+            ground.perfect ? std::nan("") : ground.conductivity, 6);
     row.add("仰角(度)", "takeoff elevation deg", over.takeoff, 2);
     row.add("地面上增益(dBi)", "gain over ground dBi", over.gain, 2);
     row.add("仰角波束宽度(度)", "elevation beamwidth deg", over.beamwidth, 1);
@@ -120,6 +131,7 @@ void toleranceFigures(Row& row, const analysis::Tolerance& t) {
     row.add("长度公差(毫米)", "length tolerance mm", t.request.length * 1000, 3);
     row.add("位置公差(毫米)", "position tolerance mm", t.request.position * 1000, 3);
     row.add("样本数", "samples", static_cast<double>(t.request.samples), 0);
+    row.add("种子", "seed", t.request.seed);
     row.add("驻波比中位数", "SWR median", t.swr.median, 3);
     row.add("驻波比 90 % 分位", "SWR 90th percentile", t.swr.p90, 3);
     row.add("驻波比最差", "SWR worst", t.swr.worst, 3);
@@ -128,8 +140,10 @@ void toleranceFigures(Row& row, const analysis::Tolerance& t) {
             2);
     row.add("谐振偏移最差(kHz)", "resonance shift worst kHz", t.resonanceShift.worst, 2);
     row.add("增益中位数(dBi)", "gain median dBi", t.gain.median, 3);
+    row.add("增益 90 % 分位(dBi)", "gain 90th percentile dBi", t.gain.p90, 3);
     row.add("增益最差(dBi)", "gain worst dBi", t.gain.worst, 3);
     row.add("前后比中位数(dB)", "front-to-back median dB", t.frontToBack.median, 2);
+    row.add("前后比 90 % 分位(dB)", "front-to-back 90th percentile dB", t.frontToBack.p90, 2);
     row.add("前后比最差(dB)", "front-to-back worst dB", t.frontToBack.worst, 2);
 }
 

@@ -5,20 +5,24 @@
 
 namespace zeva::sheet {
 
-std::optional<Failure> checkRequest(const DesignRequest& request, Language language) {
-    const Construction& construction = request.construction;
+std::optional<Failure> checkBuild(const Construction& construction,
+                                  const analysis::MatchRequest& match, Language language) {
     if (construction.mounting != analysis::Mounting::Insulators &&
         !(construction.boomDiameter > 0)) {
         return Failure{say(language, "元件穿过金属杆时需要天线杆直径",
                            "elements through a metal boom need the boom's diameter")};
     }
+    return analysis::checkMatch(match, language);
+}
+
+std::optional<Failure> checkRequest(const DesignRequest& request, Language language) {
     const auto largest = measureOf(request.design.largestDiameter);
     const auto smallest = measureOf(request.design.smallestDiameter);
     if (largest && smallest && *largest < *smallest) {
         return Failure{say(language, "锥形元件的最大直径小于最小直径",
                            "the largest taper diameter is below the smallest")};
     }
-    return analysis::checkMatch(request.match, language);
+    return checkBuild(request.construction, request.match, language);
 }
 
 }  // namespace zeva::sheet

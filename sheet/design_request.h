@@ -39,9 +39,14 @@ struct DesignRequest {
     analysis::MatchRequest match;  // with the analysis: the trim always, the matches asked for
 };
 
-// Why the request cannot be built as asked: elements through a boom of no diameter, a taper
-// whose largest diameter is below its smallest, a match that cannot be made. Nothing where
-// it can.
+// Why the construction and the match cannot be built as asked: elements through a boom of
+// no diameter, a match that cannot be made. Nothing where they can.
+[[nodiscard]] std::optional<Failure> checkBuild(const Construction& construction,
+                                                const analysis::MatchRequest& match,
+                                                Language language);
+
+// The same, and a taper whose largest diameter is below its smallest (which the main window's
+// calculation takes as it is typed, and the command line refuses).
 [[nodiscard]] std::optional<Failure> checkRequest(const DesignRequest& request, Language language);
 
 }  // namespace zeva::sheet

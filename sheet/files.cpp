@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 

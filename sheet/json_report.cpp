@@ -170,7 +170,7 @@ Json tuningOf(const analysis::Tuning& t, double allowance) {
         out["coax"] = {{"wanted_ohm", number(c->wanted, 2)},
                        {"line_impedance_ohm", number(c->cable.impedance, 2)},
                        {"cables_in_parallel", c->cable.parallel},
-                       {"cable_ohm", number(c->cable.each, 0)},
+                       {"cable_ohm", std::lround(c->cable.each)},
                        {"velocity_factor", number(c->velocityFactor, 2)},
                        {"length_m", number(c->length, 5)},
                        {"swr", number(c->swr, 4)},

@@ -30,7 +30,7 @@ const Labels kEnglish{
     "side by side", "one above the other", "segments", "a wavelength", "sweep",
     {"MHz", "R ohm", "X ohm", "SWR", "gain dBi", "F/B dB"},
     ": ", "ohm", "below the main lobe",
-    ", ", "; ", "SWR", "worst within +/-2 %",
+    ", ", "; ", "SWR", "worst within ±2 %",
     "driven element at resonance", "hairpin match", "driven element shortened to",
     "shorted two-wire line", "shunt reactance", "quarter-wave coaxial transformer",
     "boom correction: the elements sit on insulators above the boom, no correction",

@@ -124,7 +124,7 @@ std::string sweepRange(const std::vector<double>& swr, const std::string& worstL
     return worstLabel + " " + fixed(worst, 2);
 }
 
-// "worst within +/-2 %", or within the range the sweep was given.
+// "worst within ±2 %", or within the range the sweep was given.
 std::string worstInSweep(const analysis::SweepRange& range, const Labels& say) {
     if (!range.given() && range.span == analysis::kSweepSpan) return say.worstInSweep;
     const std::string within = sweepRangeText(range);

@@ -139,8 +139,9 @@ QString BuildBox::read(sheet::DesignRequest& request) const {
         if (!factor) return QStringLiteral("速度因子必须在 0 和 1 之间：") + velocity_->text();
         request.match.velocityFactor = *factor;
     }
-    // The same checks as the command line's.
-    if (const auto wrong = sheet::checkRequest(request, analysis::Language::Chinese)) {
+    // The same checks of the build as the command line's; the design is the main window's.
+    if (const auto wrong =
+            sheet::checkBuild(request.construction, request.match, analysis::Language::Chinese)) {
         return QString::fromStdString(wrong->message);
     }
     return {};

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include "sheet/csv_report.h"
 #include "sheet/render.h"
 #include "ui/errors.h"
 #include "ui/report.h"
@@ -40,13 +41,13 @@ QString askForFile(QWidget* parent, const QString& title, const QString& filter,
 void setSaveFileChooser(SaveFileChooser chooser) { fileChooser() = std::move(chooser); }
 void setOpenFileChooser(SaveFileChooser chooser) { openChooser() = std::move(chooser); }
 
-QString DesignWindow::proposedName(const char* suffix) const {
-    if (!sheet_) return QStringLiteral("八木.") + QLatin1String(suffix);
+QString DesignWindow::proposedName(const char* ending) const {
+    if (!sheet_) return QStringLiteral("八木") + QString::fromUtf8(ending);
     static constexpr const char* kModes[] = {"2元件", "3元件", "4元件", "23元件"};
-    return QStringLiteral("八木-%1MHz-%2.%3")
+    return QStringLiteral("八木-%1MHz-%2%3")
         .arg(QString::fromStdString(sheet_->request.design.frequency),
              QString::fromUtf8(kModes[static_cast<int>(sheet_->request.design.mode)]),
-             QLatin1String(suffix));
+             QString::fromUtf8(ending));
 }
 
 void DesignWindow::chooseAndExport(Export kind) {
@@ -58,7 +59,7 @@ void DesignWindow::chooseAndExport(Export kind) {
     const QString filter = QString::fromUtf8(command->filter);
     const QString path = fileChooser() ? fileChooser()(this, title, filter)
                                        : QFileDialog::getSaveFileName(
-                                             this, title, proposedName(command->suffix), filter);
+                                             this, title, proposedName(command->ending), filter);
     if (!path.isEmpty()) exportTo(kind, path);
 }
 
@@ -66,18 +67,35 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
     if (!sheet_) return false;
     const analysis::Antenna antenna = sheet::antennaOf(*sheet_);
     const analysis::Analysis* analysis = analysis_ ? &*analysis_ : nullptr;
+    // Everything known of the design, as zeva-sheet gives it.
+    const auto report = [&](sheet::OutputFormat format) {
+        return sheet::Report{format,
+                             Language::Chinese,
+                             &*sheet_,
+                             antenna,
+                             analysis,
+                             tuning_ ? &*tuning_ : nullptr,
+                             overGround_ ? &*overGround_ : nullptr,
+                             tolerance_ ? &*tolerance_ : nullptr,
+                             advice_ ? &*advice_ : nullptr};
+    };
     std::string content;
     switch (kind) {
         case Export::Csv:
         case Export::Json: {
             const sheet::OutputFormat format =
                 kind == Export::Csv ? sheet::OutputFormat::Csv : sheet::OutputFormat::Json;
-            content =
-                sheet::render({format, Language::Chinese, &*sheet_, antenna, analysis,
-                               tuning_ ? &*tuning_ : nullptr, overGround_ ? &*overGround_ : nullptr,
-                               tolerance_ ? &*tolerance_ : nullptr});
+            content = sheet::render(report(format));
             break;
         }
+        case Export::FiguresCsv:
+            if (analysis == nullptr) return false;
+            content = sheet::figuresCsv(report(sheet::OutputFormat::Csv));
+            break;
+        case Export::SweepCsv:
+            if (analysis == nullptr) return false;
+            content = sheet::sweepCsv(report(sheet::OutputFormat::Csv));
+            break;
         case Export::Deck:
             content = sheet::necDeck(antenna, analysis);
             break;

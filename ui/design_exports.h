@@ -14,14 +14,16 @@ struct ExportCommand {
     const char* name;     // object name
     const char* caption;  // on the button
     const char* filter;   // for the file dialog
-    const char* suffix;   // of the proposed file name
+    const char* ending;   // of the proposed file name, after the design
 };
 inline constexpr ExportCommand kExports[] = {
-    {Export::Csv, "exportCsv", "保存 CSV…", "CSV 表格 (*.csv)", "csv"},
-    {Export::Json, "exportJson", "保存 JSON…", "JSON 文件 (*.json)", "json"},
-    {Export::Deck, "exportDeck", "保存 NEC-2 模型…", "NEC-2 模型 (*.nec)", "nec"},
-    {Export::Pattern, "exportPattern", "保存方向图 SVG…", "SVG 图形 (*.svg)", "svg"},
-    {Export::Pdf, "exportPdf", "保存 PDF 报告…", "PDF 文档 (*.pdf)", "pdf"},
+    {Export::Csv, "exportCsv", "保存下料表 CSV…", "CSV 表格 (*.csv)", ".csv"},
+    {Export::Json, "exportJson", "保存 JSON…", "JSON 文件 (*.json)", ".json"},
+    {Export::FiguresCsv, "exportFiguresCsv", "保存结果 CSV…", "CSV 表格 (*.csv)", "-结果.csv"},
+    {Export::SweepCsv, "exportSweepCsv", "保存扫描 CSV…", "CSV 表格 (*.csv)", "-扫描.csv"},
+    {Export::Deck, "exportDeck", "保存 NEC-2 模型…", "NEC-2 模型 (*.nec)", ".nec"},
+    {Export::Pattern, "exportPattern", "保存方向图 SVG…", "SVG 图形 (*.svg)", ".svg"},
+    {Export::Pdf, "exportPdf", "保存 PDF 报告…", "PDF 文档 (*.pdf)", ".pdf"},
 };
 
 // The choosers the tests set; empty, the dialogs ask.

@@ -630,8 +630,9 @@ void DesignWindow::setAnalysisNote(const QString& note) {
 
 void DesignWindow::updateCommands() {
     for (const auto& [kind, button] : exports_) {
-        button->setEnabled(sheet_.has_value() &&
-                           (kind != Export::Pattern || analysis_.has_value()));
+        const bool needsAnalysis =
+            kind == Export::Pattern || kind == Export::FiguresCsv || kind == Export::SweepCsv;
+        button->setEnabled(sheet_.has_value() && (!needsAnalysis || analysis_.has_value()));
     }
     print_->setEnabled(sheet_.has_value());
     studies_->setToleranceEnabled(analysis_.has_value() && stage_ == Stage::Idle);

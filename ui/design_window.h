@@ -35,7 +35,9 @@ class PlotWidget;
 class StudiesBox;
 class StudyPlot;
 
-enum class Export { Csv, Json, Deck, Pattern, Pdf };
+// The sheet as CSV, the whole report as JSON, the analysis' figures and its sweep as CSV
+// tables of their own, the NEC-2 deck, the patterns, the PDF report.
+enum class Export { Csv, Json, FiguresCsv, SweepCsv, Deck, Pattern, Pdf };
 
 class DesignWindow final : public QWidget {
 public:
@@ -82,8 +84,8 @@ private:
     void launchRun(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
                    std::function<void(analysis::Stepper&)> done);
     void showStudies();
-    // The file name a save dialog proposes: 八木-144MHz-23元件.pdf.
-    [[nodiscard]] QString proposedName(const char* suffix) const;
+    // The file name a save dialog proposes: 八木-144MHz-23元件.pdf, 八木-144MHz-23元件-扫描.csv.
+    [[nodiscard]] QString proposedName(const char* ending) const;
     // The next study the controls ask for and that is not known yet: over the ground, then
     // the advice from a measurement.
     void continueStudies();

@@ -115,6 +115,20 @@ TEST_F(Cli, help_and_usage_mistakes) {
     EXPECT_EQ(run("--help", "", unset + "LANG=C LC_ALL=zh_CN.UTF-8").out, help.out);
     EXPECT_EQ(run("--help --lang zh", "", unset + "LANG=C").out, help.out);
     EXPECT_EQ(run("--help --lang=en", "", "LC_ALL=zh_CN.UTF-8").out, english.out);
+    // A prefix of --lang is --lang; a value that reads like it is no option.
+    EXPECT_EQ(run("--help --lan en", "", "LC_ALL=zh_CN.UTF-8").out, english.out);
+    EXPECT_EQ(run("--help --lan=zh", "", "LC_ALL=C").out, help.out);
+    const Outcome named = run("-e 3 -f 14.2 -d 1in --nec --lang", "", "LC_ALL=C");
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_TRUE(fs::exists(folder / "--lang")) << "the deck's file, not a language";
+
+    // Standard output that cannot be written is said, not left silent.
+    const std::string full = "cd '" + folder.string() +
+                             "' && LC_ALL=C '" ZEVA_SHEET_PROGRAM
+                             "' -e 3 -f 14.2 -d 1in >/dev/full 2>full.txt";
+    const int status = std::system(full.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_EQ(slurp(folder / "full.txt"), "zeva-sheet: cannot write standard output\n");
     const Outcome version = run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "zeva-sheet " ZEVA_VERSION "\n");
@@ -122,7 +136,10 @@ TEST_F(Cli, help_and_usage_mistakes) {
     const Outcome wrong = run("-f 144 -d 1/2 --colour");
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(wrong.err, "zeva-sheet: 未知的选项：--colour\nzeva-sheet --help\n");
+    EXPECT_EQ(wrong.err, "zeva-sheet: 未知的选项：--colour\n用法见 zeva-sheet --help。\n");
+    EXPECT_EQ(run("-f 144 -d 1/2 --colour --lang en").err,
+              "zeva-sheet: unknown option: --colour\nTry 'zeva-sheet --help' for more "
+              "information.\n");
 }
 
 TEST_F(Cli, the_boom_correction_in_every_format_and_its_limits) {
@@ -221,7 +238,8 @@ TEST_F(Cli, the_studies_in_every_format) {
     const auto crlf = figures.find("\r\n");
     ASSERT_NE(crlf, std::string::npos);
     EXPECT_EQ(figures.find("\r\n", crlf + 2), figures.size() - 2) << "two rows: " << figures;
-    for (const char* heading : {"前向增益(dBi),", "仰角(度),", "驻波比中位数,"}) {
+    for (const char* heading : {"前向增益(dBi),", "仰角(度),", "地面介电常数,", "驻波比中位数,",
+                                "增益 90 % 分位(dBi),", "种子"}) {
         EXPECT_NE(figures.find(heading), std::string::npos) << heading << "\n" << figures;
     }
     const std::string row = figures.substr(crlf + 2);
@@ -344,7 +362,9 @@ TEST_F(Cli, engine_errors_name_the_option) {
     // A figure that is no number is a usage error, as a wrong option is.
     const Outcome lettered = run("-f 144 -d 1/2 --smallest abc --lang en");
     EXPECT_EQ(lettered.status, 2);
-    EXPECT_EQ(lettered.err, "zeva-sheet: not a number: --smallest\nzeva-sheet --help\n");
+    EXPECT_EQ(lettered.err,
+              "zeva-sheet: not a number: --smallest\nTry 'zeva-sheet --help' for "
+              "more information.\n");
     EXPECT_EQ(run("-f abc -d 1/2").status, 2);
 }
 

@@ -507,6 +507,18 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     EXPECT_EQ(again.status, 0) << again.out.toStdString();
     EXPECT_TRUE(again.out.contains(QStringLiteral("144.0000 MHz")));
 
+    // The figures and the sweep as tables of their own, zeva-sheet's for the same design.
+    ASSERT_TRUE(window->exportTo(Export::FiguresCsv, file("figures.csv")));
+    ASSERT_TRUE(window->exportTo(Export::SweepCsv, file("sweep.csv")));
+    for (const auto& [name, option] :
+         {std::pair{"figures.csv", "--figures-csv"}, std::pair{"sweep.csv", "--sweep-csv"}}) {
+        const Outcome cli = zevaSheet({"-e", "multi", "-f", "144", "-d", "1/2", "-a",
+                                       QLatin1String(option), "-", "--lang", "zh"});
+        QFile saved(file(name));
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(saved.readAll()), cli.out) << name;
+    }
+
     EXPECT_TRUE(window->exportTo(Export::Deck, file("s.nec")));
     EXPECT_TRUE(window->exportTo(Export::Pattern, file("s.svg")));
     EXPECT_TRUE(window->exportTo(Export::Pdf, file("s.pdf")));
