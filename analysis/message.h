@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
-// What the analysis and the command line say to the user, in the language asked for.
+// What the analysis and the command line say to the user, in the language asked for, and
+// how they read and write a figure.
 #pragma once
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zeva::analysis {
 
@@ -27,6 +31,17 @@ struct Failure {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
     return buffer;
+}
+
+// A number that is the whole text and finite, as std::from_chars reads it (the C locale's
+// point, whatever the user's locale); nothing otherwise.
+[[nodiscard]] inline std::optional<double> plainNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (status != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace zeva::analysis

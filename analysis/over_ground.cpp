@@ -12,15 +12,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kThetaCount = static_cast<int>(90 / kElevationStep) + 1;
 
-std::optional<double> number(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 const GroundPreset* presetOf(const nec::Ground& ground) {
     if (ground.perfect) return nullptr;
     for (const GroundPreset& preset : kGroundPresets) {
@@ -75,8 +66,8 @@ std::optional<nec::Ground> groundNamed(std::string_view text) {
     }
     const auto comma = text.find(',');
     if (comma == std::string_view::npos) return std::nullopt;
-    const auto permittivity = number(text.substr(0, comma));
-    const auto conductivity = number(text.substr(comma + 1));
+    const auto permittivity = plainNumber(text.substr(0, comma));
+    const auto conductivity = plainNumber(text.substr(comma + 1));
     if (!permittivity || !conductivity || *permittivity < 1 || *conductivity < 0) {
         return std::nullopt;
     }

@@ -312,13 +312,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 options.geometryFile = text;
                 break;
             case Takes::TimeLimit: {
-                double seconds = 0;
-                const auto [end, status] =
-                    std::from_chars(text.data(), text.data() + text.size(), seconds);
-                if (status != std::errc{} || end != text.data() + text.size() || !(seconds > 0)) {
-                    return error(say.badTimeLimit, text);
-                }
-                options.timeLimit = seconds;
+                const auto seconds = plainNumber(text);
+                if (!seconds || !(*seconds > 0)) return error(say.badTimeLimit, text);
+                options.timeLimit = *seconds;
                 break;
             }
             case Takes::Engine:
@@ -423,14 +419,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 break;
             }
             case Takes::VelocityFactor: {
-                double factor = 0;
-                const auto [end, status] =
-                    std::from_chars(text.data(), text.data() + text.size(), factor);
-                if (status != std::errc{} || end != text.data() + text.size() || !(factor > 0) ||
-                    factor > 1) {
-                    return error(say.badVelocity, text);
-                }
-                options.request.match.velocityFactor = factor;
+                const auto factor = plainNumber(text);
+                if (!factor || !(*factor > 0) || *factor > 1) return error(say.badVelocity, text);
+                options.request.match.velocityFactor = *factor;
                 break;
             }
             case Takes::Help:

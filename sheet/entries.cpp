@@ -75,16 +75,6 @@ std::optional<double> measureOf(std::string_view text) {
     return *whole + *part;
 }
 
-// A number that is the whole text and finite.
-std::optional<double> plainNumber(std::string_view text) {
-    double value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default);
 // nothing where it is no number above zero.
 std::optional<double> lengthFrom(std::string_view text) {

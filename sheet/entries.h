@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "analysis/deck.h"
+#include "analysis/message.h"
 
 namespace zeva::sheet {
 
@@ -21,8 +22,7 @@ namespace zeva::sheet {
 
 // A number as a builder writes it: 25.4, 3/8 or a mixed fraction such as 1 1/4.
 [[nodiscard]] std::optional<double> measureOf(std::string_view text);
-// A number that is the whole text and finite.
-[[nodiscard]] std::optional<double> plainNumber(std::string_view text);
+using analysis::plainNumber;  // a number that is the whole text and finite
 // A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default), above
 // zero.
 [[nodiscard]] std::optional<double> lengthFrom(std::string_view text);

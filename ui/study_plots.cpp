@@ -130,7 +130,8 @@ void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::To
     painter.drawText(
         QRectF(area.left(), plot.bottom() - line / 2, plot.left() - area.left() - 4, line),
         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
-    const auto x = [&](double swr) { return plot.left() + (swr - *low) / span * plot.width(); };
+    const double least = *low;  // a copy: older compilers capture no structured binding
+    const auto x = [&](double swr) { return plot.left() + (swr - least) / span * plot.width(); };
     painter.drawText(QRectF(plot.left() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
                      number(*low, 2));
     painter.drawText(QRectF(plot.right() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
