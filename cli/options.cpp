@@ -24,7 +24,6 @@ std::optional<ElementMode> modeNamed(std::string_view name) {
     return std::nullopt;
 }
 
-// The options that take a value, by their long and short names.
 // What an option takes: nothing (the flags, first), or its value of that kind.
 enum class Takes {
     Help,
