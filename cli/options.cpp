@@ -128,6 +128,30 @@ std::optional<std::string_view> longNameOf(std::string_view name) {
     return matches.empty() ? name : matches.front();
 }
 
+// One argument as an option: its name (a long one's prefix made whole) and the value written
+// into it ("--freq=14.2", "-f14.2"); ambiguous where the prefix stands for several.
+struct Argument {
+    std::string_view name;
+    std::optional<std::string_view> value;
+    bool ambiguous = false;
+};
+Argument argumentOf(std::string_view text) {
+    Argument argument{text, std::nullopt};
+    if (text.starts_with("--")) {
+        if (const std::size_t equals = text.find('='); equals != std::string_view::npos) {
+            argument.value = text.substr(equals + 1);
+            argument.name = text.substr(0, equals);
+        }
+        const std::optional<std::string_view> full = longNameOf(argument.name);
+        argument.ambiguous = !full;
+        if (full) argument.name = *full;
+    } else if (text.size() > 2 && text[0] == '-') {
+        argument.value = text.substr(2);
+        argument.name = text.substr(0, 2);
+    }
+    return argument;
+}
+
 // A taper diameter that reads as a number must be above zero: the model's wires take it.
 // A text that is no number is left to the engine, which names it as such.
 bool readsAsNotPositive(std::string_view text) {
@@ -170,18 +194,7 @@ Language languageOf(const std::vector<std::string_view>& arguments, Language lan
     // The last one named holds. Only the options before a "--" count, and a value is no
     // option.
     for (std::size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
-        std::string_view name = arguments[i];
-        std::optional<std::string_view> value;
-        if (name.starts_with("--")) {
-            if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
-                value = name.substr(equals + 1);
-                name = name.substr(0, equals);
-            }
-            name = longNameOf(name).value_or(name);
-        } else if (name.size() > 2 && name[0] == '-') {
-            value = name.substr(2);
-            name = name.substr(0, 2);
-        }
+        auto [name, value, ambiguous] = argumentOf(arguments[i]);
         const Option* option = optionNamed(name);
         if (option == nullptr || isFlag(option->takes)) continue;
         if (!value && i + 1 < arguments.size()) value = arguments[++i];
@@ -212,26 +225,13 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     bool samplesGiven = false;
     bool studyAsked = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string_view name = arguments[i];
-        std::optional<std::string_view> inlineValue;
         // "--" ends the options; zeva-sheet takes no other arguments.
-        if (name == "--") {
+        if (arguments[i] == "--") {
             if (i + 1 < arguments.size()) return error(say.unexpected, arguments[i + 1]);
             break;
         }
-        if (name.starts_with("--")) {
-            if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
-                inlineValue = name.substr(equals + 1);
-                name = name.substr(0, equals);
-            }
-            const std::optional<std::string_view> full = longNameOf(name);
-            if (!full) return error(say.ambiguousOption, arguments[i]);
-            name = *full;
-        } else if (name.size() > 2 && name[0] == '-' && name[1] != '-') {
-            // A short option with its value attached: -f14.2, -e3.
-            inlineValue = name.substr(2);
-            name = name.substr(0, 2);
-        }
+        const auto [name, inlineValue, ambiguous] = argumentOf(arguments[i]);
+        if (ambiguous) return error(say.ambiguousOption, arguments[i]);
         const Option* option = optionNamed(name);
         if (option == nullptr) {
             return name.starts_with("-") ? error(say.unknownOption, arguments[i])

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <utility>
 
 #include "engine/catalogue.h"
@@ -23,6 +24,25 @@ std::string inchText(std::string_view entry) {
     std::string text = folded(entry);
     const std::size_t label = text.rfind(' ');
     return label == std::string::npos ? text : text.substr(0, label);
+}
+
+// The figure of a text that may end in one of the units, and the metres its unit stands for
+// (the default where it names none); blanks before the unit are allowed.
+struct Measured {
+    std::string_view number;
+    double metres;
+};
+Measured withUnit(std::string_view text,
+                  std::initializer_list<std::pair<std::string_view, double>> units, double metres) {
+    for (const auto& [unit, scale] : units) {
+        if (text.ends_with(unit)) {
+            text.remove_suffix(unit.size());
+            metres = scale;
+            break;
+        }
+    }
+    while (text.ends_with(' ')) text.remove_suffix(1);
+    return {text, metres};
 }
 
 }  // namespace
@@ -78,41 +98,20 @@ std::optional<double> measureOf(std::string_view text) {
 // A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default);
 // nothing where it is no number above zero.
 std::optional<double> lengthFrom(std::string_view text) {
-    double scale = 0.001;
-    for (const auto& [unit, metres] : {std::pair<std::string_view, double>{"mm", 0.001},
-                                       {"cm", 0.01},
-                                       {"in", 0.0254},
-                                       {"\"", 0.0254}}) {
-        if (text.ends_with(unit)) {
-            text.remove_suffix(unit.size());
-            scale = metres;
-            break;
-        }
-    }
-    while (text.ends_with(' ')) text.remove_suffix(1);
-    const auto value = measureOf(text);
+    const auto [number, metres] =
+        withUnit(text, {{"mm", 0.001}, {"cm", 0.01}, {"in", 0.0254}, {"\"", 0.0254}}, 0.001);
+    const auto value = measureOf(number);
     if (!value || !(*value > 0) || !std::isfinite(*value)) return std::nullopt;
-    return *value * scale;
+    return *value * metres;
 }
 
 // A height in metres from "10", "10m", "1000cm", "33ft" or "400in" (metres by default).
 std::optional<double> heightFrom(std::string_view text) {
-    double scale = 1;
-    for (const auto& [unit, metres] : {std::pair<std::string_view, double>{"mm", 0.001},
-                                       {"cm", 0.01},
-                                       {"m", 1},
-                                       {"ft", 0.3048},
-                                       {"in", 0.0254}}) {
-        if (text.ends_with(unit)) {
-            text.remove_suffix(unit.size());
-            scale = metres;
-            break;
-        }
-    }
-    while (text.ends_with(' ')) text.remove_suffix(1);
-    const auto value = plainNumber(text);
+    const auto [number, metres] =
+        withUnit(text, {{"mm", 0.001}, {"cm", 0.01}, {"m", 1}, {"ft", 0.3048}, {"in", 0.0254}}, 1);
+    const auto value = plainNumber(number);
     if (!value || !(*value > 0)) return std::nullopt;
-    return *value * scale;
+    return *value * metres;
 }
 
 // A tolerance in metres: a length as lengthFrom() reads it, or zero.
