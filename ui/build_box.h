@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "sheet/design_request.h"
+#include "ui/design_session.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,9 +16,6 @@ class QLabel;
 class QLineEdit;
 
 namespace zeva::ui {
-
-// The 50-ohm match chosen, as a measurement is read through it.
-enum class MatchChoice { None, Hairpin, Coax, Both };
 
 class BuildBox final : public QGroupBox {
 public:

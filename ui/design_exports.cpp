@@ -42,11 +42,11 @@ void setSaveFileChooser(SaveFileChooser chooser) { fileChooser() = std::move(cho
 void setOpenFileChooser(SaveFileChooser chooser) { openChooser() = std::move(chooser); }
 
 QString DesignWindow::proposedName(const char* ending) const {
-    if (!sheet_) return QStringLiteral("八木") + QString::fromUtf8(ending);
+    if (session_->sheet() == nullptr) return QStringLiteral("八木") + QString::fromUtf8(ending);
     static constexpr const char* kModes[] = {"2元件", "3元件", "4元件", "23元件"};
     return QStringLiteral("八木-%1MHz-%2%3")
-        .arg(QString::fromStdString(sheet_->request.design.frequency),
-             QString::fromUtf8(kModes[static_cast<int>(sheet_->request.design.mode)]),
+        .arg(QString::fromStdString(session_->sheet()->request.design.frequency),
+             QString::fromUtf8(kModes[static_cast<int>(session_->sheet()->request.design.mode)]),
              QString::fromUtf8(ending));
 }
 
@@ -64,20 +64,20 @@ void DesignWindow::chooseAndExport(Export kind) {
 }
 
 bool DesignWindow::exportTo(Export kind, const QString& path) {
-    if (!sheet_) return false;
-    const analysis::Antenna antenna = sheet::antennaOf(*sheet_);
-    const analysis::Analysis* analysis = analysis_ ? &*analysis_ : nullptr;
+    if (session_->sheet() == nullptr) return false;
+    const analysis::Antenna antenna = sheet::antennaOf(*session_->sheet());
+    const analysis::Analysis* analysis = session_->analysis();
     // Everything known of the design, as zeva-sheet gives it.
     const auto report = [&](sheet::OutputFormat format) {
         return sheet::Report{format,
                              Language::Chinese,
-                             &*sheet_,
+                             session_->sheet(),
                              antenna,
                              analysis,
-                             tuning_ ? &*tuning_ : nullptr,
-                             overGround_ ? &*overGround_ : nullptr,
-                             tolerance_ ? &*tolerance_ : nullptr,
-                             advice_ ? &*advice_ : nullptr};
+                             session_->tuning(),
+                             session_->overGround(),
+                             session_->tolerance(),
+                             session_->advice()};
     };
     std::string content;
     switch (kind) {
@@ -102,11 +102,11 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
         case Export::Pattern:
             if (analysis == nullptr) return false;
             content = sheet::patternSvg(*analysis, antenna.frequency, Language::Chinese,
-                                        overGround_ ? &*overGround_ : nullptr);
+                                        session_->overGround());
             break;
         case Export::Pdf: {
             const QByteArray pdf =
-                reportPdf({*sheet_, analysis, tuning_ ? &*tuning_ : nullptr, analysisNote_});
+                reportPdf({*session_->sheet(), analysis, session_->tuning(), session_->note()});
             if (pdf.isEmpty()) {
                 reportError(this, QStringLiteral("无法生成 PDF 报告：") + path);
                 return false;
@@ -125,16 +125,15 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
 
 // The report on the default printer, as the main window prints: no dialog.
 void DesignWindow::printReport() {
-    if (!sheet_) return;
+    if (session_->sheet() == nullptr) return;
     const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
     if (destination.isNull()) {
         return reportError(this, QStringLiteral("无法打印：没有默认打印机"));
     }
     QPrinter printer(destination, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("ZEVA 下料与分析"));
-    if (!paintReport(printer,
-                     {*sheet_, analysis_ ? &*analysis_ : nullptr, tuning_ ? &*tuning_ : nullptr,
-                      analysisNote_, printer.pageLayout().pageSize()})) {
+    if (!paintReport(printer, {*session_->sheet(), session_->analysis(), session_->tuning(),
+                               session_->note(), printer.pageLayout().pageSize()})) {
         return reportError(this, QStringLiteral("无法打印：打印机没有响应"));
     }
     status_->setText(QStringLiteral("报告已送往打印机 %1。").arg(destination.printerName()));

@@ -27,7 +27,6 @@
 
 #include "sheet/render.h"
 #include "sheet/studies.h"
-#include "ui/analysis_run.h"
 #include "ui/build_box.h"
 #include "ui/design_exports.h"
 #include "ui/errors.h"
@@ -72,8 +71,8 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sheetLayout->addWidget(table_);
     sheetLayout->addWidget(boom_);
     build_ = new BuildBox;
-    build_->constructionChanged = [this] { rebuildSheet(); };
-    build_->matchChanged = [this] { startTuning(); };
+    build_->constructionChanged = [this] { session_->rebuildSheet(); };
+    build_->matchChanged = [this] { session_->startTuning(); };
     sheetLayout->addWidget(build_);
     studies_ = new StudiesBox;
     sheetLayout->addWidget(studies_);
@@ -157,12 +156,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     reanalyse_ = new QPushButton(QStringLiteral("重新分析(&R)"));
     reanalyse_->setObjectName(QStringLiteral("reanalyse"));
     reanalyse_->setToolTip(QStringLiteral("取消或失败之后，或改了设置之后，重新做整个分析"));
-    connect(reanalyse_, &QPushButton::clicked, this, [this] {
-        if (!mainDesign_) return;
-        const sheet::Design design = *mainDesign_;
-        mainDesign_.reset();  // not the same design: it runs again
-        showDesign(design);
-    });
+    connect(reanalyse_, &QPushButton::clicked, this, [this] { session_->reanalyse(); });
     commands->addWidget(reanalyse_);
     import_ = new QPushButton(QStringLiteral("导入测量…"));
     import_->setObjectName(QStringLiteral("importMeasurement"));
@@ -177,331 +171,116 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     layout->addWidget(splitter, 1);
     layout->addLayout(commands);
 
-    connect(cancel_, &QPushButton::clicked, this, [this] {
-        const bool study = stage_ == Stage::Ground || stage_ == Stage::Tolerance;
-        cancelAnalysis();
-        // A study's cancel leaves the analysis and its figures standing.
-        if (study) {
-            status_->setText(QStringLiteral("已取消。"));
-        } else {
-            setAnalysisNote(QStringLiteral("分析已取消。"));
+    connect(cancel_, &QPushButton::clicked, this, [this] { session_->cancelByUser(); });
+    studies_->sweepChanged = [this] { session_->sweepChanged(); };
+    studies_->placementChanged = [this] { session_->placementChanged(); };
+    studies_->toleranceAsked = [this] {
+        session_->startTolerance();
+        if (session_->stage() == DesignSession::Stage::Tolerance) {
+            plots_->setCurrentWidget(histogram_);
         }
-        updateCommands();
-    });
-    studies_->sweepChanged = [this] {
-        if (!sheet_) return;
-        cancelAnalysis();
-        analysis_.reset();
-        tuning_.reset();
-        overGround_.reset();
-        tolerance_.reset();
-        sweepPlot_->setAnalysis(nullptr);
-        patternPlot_->setAnalysis(nullptr);
-        showStudies();
-        figures_->clear();
-        startAnalysis();
     };
-    studies_->placementChanged = [this] {
-        if (stage_ == Stage::Analysis || stage_ == Stage::Tuning) return;  // the chain follows
-        if (stage_ == Stage::Tolerance) {
-            groundWaiting_ = true;
-            return;
-        }
-        startGround();
+
+    DesignSession::Controls controls{
+        [this](sheet::DesignRequest& request) { return build_->read(request); },
+        [this] { return studies_->read(); }, [this] { return build_->match(); }};
+    DesignSession::Events events;
+    events.sheetChanged = [this] { showSheet(); };
+    events.analysisChanged = [this] { showAnalysis(); };
+    events.figuresChanged = [this] { showFigures(); };
+    events.studiesChanged = [this] { showStudies(); };
+    events.commandsChanged = [this] { updateCommands(); };
+    events.status = [this](const QString& text) { status_->setText(text); };
+    events.note = [this](const QString& note) { showNote(note); };
+    events.buildNote = [this](const QString& note) { build_->setNote(note); };
+    events.running = [this](bool running) { showRunning(running); };
+    events.studyFailed = [this](DesignSession::Stage stage, const QString& message) {
+        showStudyFailure(stage, message);
     };
-    studies_->toleranceAsked = [this] { startTolerance(); };
+    session_ = std::make_unique<DesignSession>(std::move(controls), std::move(events));
     updateCommands();
 }
 
 DesignWindow::~DesignWindow() { cancelAnalysis(); }
 
-namespace {
+void DesignWindow::showDesign(const sheet::Design& design) { session_->showDesign(design); }
 
-// The design fields the sheet depends on: the same again keeps the analysis.
-bool sameDesign(const sheet::Design& a, const sheet::Design& b) {
-    return a.mode == b.mode && a.frequency == b.frequency && a.diameterIndex == b.diameterIndex &&
-           a.largestDiameter == b.largestDiameter && a.smallestDiameter == b.smallestDiameter;
-}
+void DesignWindow::cancelAnalysis() { session_->cancel(); }
 
-}  // namespace
+bool DesignWindow::analysing() const { return session_->analysing(); }
 
-void DesignWindow::showDesign(const sheet::Design& design) {
-    // The same design again, its analysis finished or running: nothing to do.
-    if (mainDesign_ && sameDesign(*mainDesign_, design) && (analysis_ || analysing())) return;
-    cancelAnalysis();
-    analysis_.reset();
-    tuning_.reset();
-    overGround_.reset();
-    tolerance_.reset();
-    advice_.reset();
-    showStudies();
-    mainDesign_ = design;
-    sweepPlot_->setAnalysis(nullptr);
-    patternPlot_->setAnalysis(nullptr);
-    sweepModel_->clear();
-    figures_->clear();
-    rebuildSheet();
-    if (sheet_) startAnalysis();
-    updateCommands();
-}
-
-// The sheet of the main window's design with the boom correction the controls ask for; a
-// wrong control is named below them, and the sheet shows without the correction meanwhile.
-void DesignWindow::rebuildSheet() {
-    model_->setSheet(nullptr);
-    sheet_.reset();
-    boom_->clear();
-    build_->setNote({});
-    if (!mainDesign_) return;
-    if (mainDesign_->diameterIndex < 0) {
-        design_->setText(
-            QStringLiteral("下料与分析需要主窗口中选定的元件数和元件直径：请选择后再点击“计算”。"));
-        setAnalysisNote({});
-        updateCommands();
+// The sheet, or the text that stands for it, with the boom's length and note below.
+void DesignWindow::showSheet() {
+    const sheet::CutSheet* sheet = session_->sheet();
+    design_->setText(session_->designText());
+    model_->setSheet(sheet);
+    if (sheet == nullptr) {
+        boom_->clear();
         return;
     }
-    sheet::DesignRequest request{*mainDesign_, {}, {}};
-    const QString wrong = build_->read(request);
-    if (!wrong.isEmpty()) {
-        build_->setNote(wrong);
-        request.construction = {};
-    }
-    Result<sheet::CutSheet> made = sheet::makeCutSheet(request, Language::Chinese);
-    if (!made.ok()) {
-        design_->setText(errorMessage(made.error()));
-        setAnalysisNote({});
-        updateCommands();
-        return;
-    }
-    sheet::CutSheet sheet = made.value();
-    if (const auto failure = sheet::applyBoomCorrection(sheet)) {
-        build_->setNote(QString::fromStdString(failure->message));
-        sheet = made.value();
-        sheet.request.construction.mountingGiven = false;
-        sheet.request.construction.mounting = analysis::Mounting::Insulators;
-    }
-    sheet_ = std::move(sheet);
-    design_->setText(QString::fromStdString(sheet::designLine(*sheet_)));
-    model_->setSheet(&*sheet_);
     fitSheetSide();
-    QString boom = boomLengthText(*sheet_);
-    if (const std::string note = sheet::boomNote(*sheet_); !note.empty()) {
+    QString boom = boomLengthText(*sheet);
+    if (const std::string note = sheet::boomNote(*sheet); !note.empty()) {
         boom += '\n' + QString::fromStdString(note);
     }
     boom_->setText(boom);
-    showFigures();  // the driven element's lengths to cut follow the mounting too
-    updateCommands();
 }
 
-void DesignWindow::startAnalysis() {
-    setAnalysisNote({});
-    const auto studies = studies_->read();
-    analysis::SweepRange range;
-    if (const auto* request = std::get_if<StudyRequest>(&studies)) {
-        range = request->sweep;
-    } else {
-        build_->setNote(std::get<QString>(studies));
-    }
-    status_->setText(QStringLiteral("正在分析…"));
-    showRunning(true);
-    stage_ = Stage::Analysis;
-    auto analyser = std::make_unique<analysis::Analyser>(
-        sheet::antennaOf(*sheet_), Language::Chinese, QThread::idealThreadCount(), true, range);
-    const analysis::Analyser* typed = analyser.get();
-    run_ = std::make_unique<AnalysisRun>(
-        std::move(analyser),
-        [this](int round) {
-            status_->setText(QStringLiteral("正在分析：第 %1 轮计算…").arg(round));
-        },
-        [this, typed](analysis::Stepper&) { analysisDone(typed->result()); });
-    run_->start();
-}
-
-void DesignWindow::analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result) {
-    showRunning(false);
-    stage_ = Stage::Idle;
-    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
-        setAnalysisNote(QString::fromStdString(failure->message));
-    } else {
-        analysis_ = std::get<analysis::Analysis>(result);
-        status_->setText(QStringLiteral("分析完成。"));
-        showFigures();
-        sweepPlot_->setAnalysis(&*analysis_);
-        patternPlot_->setAnalysis(&*analysis_);
-        // The sweep as a table that copies into a spreadsheet.
-        const auto rows = sheet::sweepRows(*analysis_, Language::Chinese);
+// The plots of the analysis and the trim, and the sweep as a table that copies into a
+// spreadsheet; with no analysis, empty plots and no figures.
+void DesignWindow::showAnalysis() {
+    const analysis::Analysis* analysis = session_->analysis();
+    sweepPlot_->setAnalysis(analysis, session_->tuning());
+    patternPlot_->setAnalysis(analysis);
+    if (analysis == nullptr) {
         sweepModel_->clear();
-        QStringList headings;
-        for (const std::string& heading : rows.front()) {
-            headings << QString::fromStdString(heading);
+        figures_->clear();
+        tabulated_ = nullptr;
+        return;
+    }
+    if (tabulated_ == analysis) return;
+    tabulated_ = analysis;
+    const auto rows = sheet::sweepRows(*analysis, Language::Chinese);
+    sweepModel_->clear();
+    QStringList headings;
+    for (const std::string& heading : rows.front()) {
+        headings << QString::fromStdString(heading);
+    }
+    sweepModel_->setHorizontalHeaderLabels(headings);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        QList<QStandardItem*> items;
+        for (const std::string& cell : rows[r]) {
+            auto* item = new QStandardItem(QString::fromStdString(cell));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            items << item;
         }
-        sweepModel_->setHorizontalHeaderLabels(headings);
-        for (std::size_t r = 1; r < rows.size(); ++r) {
-            QList<QStandardItem*> items;
-            for (const std::string& cell : rows[r]) {
-                auto* item = new QStandardItem(QString::fromStdString(cell));
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                items << item;
-            }
-            sweepModel_->appendRow(items);
-        }
-        startTuning();
+        sweepModel_->appendRow(items);
     }
-    updateCommands();
 }
 
-// The driven element trimmed, and the matches asked for, at the analysis' segmentation.
-void DesignWindow::startTuning() {
-    if (!analysis_ || !sheet_) return;
-    sheet::DesignRequest request = sheet_->request;
-    if (const QString wrong = build_->read(request); !wrong.isEmpty()) {
-        build_->setNote(wrong);
-        return;
-    }
-    build_->setNote({});
-    tuning_.reset();
-    advice_.reset();
-    showFigures();
-    stage_ = Stage::Tuning;
-    launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, request.match,
-                                             Language::Chinese, QThread::idealThreadCount()),
-           QStringLiteral("正在调整驱动元件…"), &DesignWindow::tuningDone);
-}
-
-void DesignWindow::launchRun(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
-                             std::function<void(analysis::Stepper&)> done) {
-    // This may run inside the finished run's own callback: that run is kept until the next
-    // one ends, never destroyed under its caller. A run still going is cancelled.
-    if (run_) run_->cancel();
-    retired_ = std::move(run_);
-    status_->setText(status);
-    showRunning(true);
-    run_ = std::make_unique<AnalysisRun>(
-        std::move(stepper), [](int) {}, std::move(done));
-    run_->start();
-    updateCommands();
-}
-
-void DesignWindow::startGround() {
-    groundWaiting_ = false;
-    if (!analysis_ || !sheet_) return;
-    const auto studies = studies_->read();
-    if (const auto* wrong = std::get_if<QString>(&studies)) {
-        build_->setNote(*wrong);
-        return;
-    }
-    const auto& placement = std::get<StudyRequest>(studies).placement;
-    if (!placement) {
-        overGround_.reset();
-        showFigures();
-        showStudies();
-        return;
-    }
-    if (overGround_ && overGround_->placement == *placement) return;  // already known
-    overGround_.reset();
-    showStudies();
-    stage_ = Stage::Ground;
-    launch(std::make_unique<analysis::GroundStudy>(sheet::antennaOf(*sheet_), *analysis_,
-                                                   *placement, Language::Chinese),
-           QStringLiteral("正在计算离地的天线…"), &DesignWindow::groundDone);
-}
-
-void DesignWindow::groundDone(const std::variant<analysis::OverGround, analysis::Failure>& result) {
-    showRunning(false);
-    stage_ = Stage::Idle;
-    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
-        status_->setText(QString::fromStdString(failure->message));
-        elevationPlot_->setHint(QString::fromStdString(failure->message));
-    } else {
-        overGround_ = std::get<analysis::OverGround>(result);
-        status_->setText(QStringLiteral("分析完成。"));
-    }
-    showFigures();
-    showStudies();
-    updateCommands();
-    if (measurement_ && !advice_ && tuning_) startAdvice();
-}
-
-void DesignWindow::startTolerance() {
-    if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return;
-    const auto studies = studies_->read();
-    if (const auto* wrong = std::get_if<QString>(&studies)) {
-        build_->setNote(*wrong);
-        return;
-    }
-    build_->setNote({});
-    tolerance_.reset();
-    showStudies();
-    stage_ = Stage::Tolerance;
-    plots_->setCurrentWidget(histogram_);
-    launch(std::make_unique<analysis::ToleranceStudy>(sheet::antennaOf(*sheet_), *analysis_,
-                                                      std::get<StudyRequest>(studies).tolerance,
-                                                      Language::Chinese),
-           QStringLiteral("正在做公差分析…"), &DesignWindow::toleranceDone);
-}
-
-void DesignWindow::toleranceDone(
-    const std::variant<analysis::Tolerance, analysis::Failure>& result) {
-    showRunning(false);
-    stage_ = Stage::Idle;
-    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
-        status_->setText(QString::fromStdString(failure->message));
-        histogram_->setHint(QString::fromStdString(failure->message));
-    } else {
-        tolerance_ = std::get<analysis::Tolerance>(result);
-        status_->setText(QStringLiteral("分析完成。"));
-    }
-    showFigures();
-    showStudies();
-    updateCommands();
-    if (groundWaiting_) continueStudies();
+void DesignWindow::showStudyFailure(DesignSession::Stage stage, const QString& message) {
+    if (stage == DesignSession::Stage::Ground) elevationPlot_->setHint(message);
+    if (stage == DesignSession::Stage::Tolerance) histogram_->setHint(message);
 }
 
 // The studies' plots, or their hints while they are not known.
 void DesignWindow::showStudies() {
-    if (overGround_) {
-        elevationPlot_->setPainter([over = *overGround_](QPainter& painter, const QRectF& area) {
-            paintElevation(painter, area, over);
-        });
+    if (session_->overGround() != nullptr) {
+        elevationPlot_->setPainter(
+            [over = *session_->overGround()](QPainter& painter, const QRectF& area) {
+                paintElevation(painter, area, over);
+            });
     } else {
         elevationPlot_->setPainter({});
     }
-    if (tolerance_) {
-        histogram_->setPainter([tolerance = *tolerance_](QPainter& painter, const QRectF& area) {
-            paintSwrHistogram(painter, area, tolerance);
-        });
+    if (session_->tolerance() != nullptr) {
+        histogram_->setPainter(
+            [tolerance = *session_->tolerance()](QPainter& painter, const QRectF& area) {
+                paintSwrHistogram(painter, area, tolerance);
+            });
     } else {
         histogram_->setPainter({});
     }
-}
-
-void DesignWindow::tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result) {
-    showRunning(false);
-    stage_ = Stage::Idle;
-    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
-        status_->setText(QString::fromStdString(failure->message));
-    } else {
-        tuning_ = std::get<analysis::Tuning>(result);
-        status_->setText(QStringLiteral("分析完成。"));
-    }
-    showFigures();
-    sweepPlot_->setAnalysis(&*analysis_, tuning_ ? &*tuning_ : nullptr);
-    updateCommands();
-    continueStudies();
-}
-
-void DesignWindow::continueStudies() {
-    const auto studies = studies_->read();
-    const auto* request = std::get_if<StudyRequest>(&studies);
-    const std::optional<analysis::Placement> asked =
-        request != nullptr ? request->placement : std::nullopt;
-    const std::optional<analysis::Placement> known =
-        overGround_ ? std::optional(overGround_->placement) : std::nullopt;
-    if (asked != known) {
-        startGround();
-        if (stage_ == Stage::Ground) return;
-    }
-    if (measurement_ && !advice_ && tuning_) startAdvice();
 }
 
 void DesignWindow::importMeasurement() {
@@ -525,53 +304,22 @@ void DesignWindow::importMeasurement() {
         return reportError(this,
                            path + QStringLiteral("：") + QString::fromStdString(failure->message));
     }
-    measurement_ = std::move(std::get<analysis::Measurement>(read));
-    advice_.reset();
-    sweepPlot_->setMeasurement(&*measurement_);
+    session_->setMeasurement(std::move(std::get<analysis::Measurement>(read)));
+    sweepPlot_->setMeasurement(session_->measurement());
     plots_->setCurrentWidget(sweepPlot_);
-    if (stage_ == Stage::Idle) continueStudies();
-}
-
-void DesignWindow::startAdvice() {
-    if (!analysis_ || !tuning_ || !measurement_ || !sheet_) return;
-    const MatchChoice match = build_->match();
-    if (match == MatchChoice::Both) {
-        build_->setNote(
-            QStringLiteral("解读测量需要知道天线用的是哪一种匹配：请在“50 欧匹配”中只选一种。"));
-        return;
-    }
-    const analysis::Feed feed = match == MatchChoice::Hairpin ? analysis::Feed::Hairpin
-                                : match == MatchChoice::Coax  ? analysis::Feed::Coax
-                                                              : analysis::Feed::Direct;
-    stage_ = Stage::Advice;
-    launch(std::make_unique<analysis::TrimAdvisor>(sheet::antennaOf(*sheet_), *analysis_, *tuning_,
-                                                   feed, *measurement_, Language::Chinese),
-           QStringLiteral("正在对照测量与模型…"), &DesignWindow::adviceDone);
-}
-
-void DesignWindow::adviceDone(const std::variant<analysis::TrimAdvice, analysis::Failure>& result) {
-    showRunning(false);
-    stage_ = Stage::Idle;
-    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
-        status_->setText(QString::fromStdString(failure->message));
-    } else {
-        advice_ = std::get<analysis::TrimAdvice>(result);
-        status_->setText(QStringLiteral("分析完成。"));
-    }
-    showFigures();
-    updateCommands();
 }
 
 // One figure a line: the analysis', then the trim's and the matches'.
 void DesignWindow::showFigures() {
-    if (!analysis_) {
+    if (session_->analysis() == nullptr) {
         build_->setResults(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
         return;
     }
-    if (tuning_) {
+    if (session_->tuning() != nullptr) {
         QStringList results;
-        for (const std::string& line : sheet::tuningFigureLines(
-                 *analysis_, *tuning_, sheet_ ? &*sheet_ : nullptr, Language::Chinese)) {
+        for (const std::string& line :
+             sheet::tuningFigureLines(*session_->analysis(), *session_->tuning(), session_->sheet(),
+                                      Language::Chinese)) {
             results << QString::fromStdString(line);
         }
         build_->setResults(results.join('\n'));
@@ -579,22 +327,22 @@ void DesignWindow::showFigures() {
         build_->setResults(QStringLiteral("正在调整驱动元件…"));
     }
     QStringList lines;
-    for (const std::string& line :
-         sheet::figureLines(*analysis_, tuning_ ? &*tuning_ : nullptr, sheet_ ? &*sheet_ : nullptr,
-                            Language::Chinese)) {
+    for (const std::string& line : sheet::figureLines(*session_->analysis(), session_->tuning(),
+                                                      session_->sheet(), Language::Chinese)) {
         lines << QString::fromStdString(line);
     }
     std::vector<sheet::StudyLine> studies;
-    if (overGround_) {
-        studies = sheet::overGroundLines(*overGround_, Language::Chinese);
+    if (session_->overGround() != nullptr) {
+        studies = sheet::overGroundLines(*session_->overGround(), Language::Chinese);
     }
-    if (tolerance_) {
-        for (sheet::StudyLine& line : sheet::toleranceLines(*tolerance_, Language::Chinese)) {
+    if (session_->tolerance() != nullptr) {
+        for (sheet::StudyLine& line :
+             sheet::toleranceLines(*session_->tolerance(), Language::Chinese)) {
             studies.push_back(std::move(line));
         }
     }
-    if (advice_) {
-        for (sheet::StudyLine& line : sheet::adviceLines(*advice_, Language::Chinese)) {
+    if (session_->advice() != nullptr) {
+        for (sheet::StudyLine& line : sheet::adviceLines(*session_->advice(), Language::Chinese)) {
             studies.push_back(std::move(line));
         }
     }
@@ -604,44 +352,33 @@ void DesignWindow::showFigures() {
     figures_->setPlainText(lines.join('\n'));
 }
 
-void DesignWindow::cancelAnalysis() {
-    retired_.reset();
-    stage_ = Stage::Idle;
-    groundWaiting_ = false;
-    if (run_ == nullptr) return;
-    run_->cancel();
-    run_.reset();
-    showRunning(false);
-}
-
 // The busy bar and the cancel command, while the analysis runs.
 void DesignWindow::showRunning(bool running) {
     progress_->setVisible(running);
     cancel_->setEnabled(running);
 }
 
-bool DesignWindow::analysing() const { return run_ != nullptr && run_->running(); }
-
-void DesignWindow::setAnalysisNote(const QString& note) {
-    analysisNote_ = note;
+void DesignWindow::showNote(const QString& note) {
     status_->setText(note);
     if (!note.isEmpty()) figures_->setPlainText(note);
 }
 
 void DesignWindow::updateCommands() {
+    const bool sheet = session_->sheet() != nullptr;
+    const bool analysed = session_->analysis() != nullptr;
     for (const auto& [kind, button] : exports_) {
         const bool needsAnalysis =
             kind == Export::Pattern || kind == Export::FiguresCsv || kind == Export::SweepCsv;
-        button->setEnabled(sheet_.has_value() && (!needsAnalysis || analysis_.has_value()));
+        button->setEnabled(sheet && (!needsAnalysis || analysed));
     }
-    print_->setEnabled(sheet_.has_value());
-    studies_->setToleranceEnabled(analysis_.has_value() && stage_ == Stage::Idle);
+    print_->setEnabled(sheet);
+    studies_->setToleranceEnabled(analysed && session_->stage() == DesignSession::Stage::Idle);
 }
 
 // The cut columns widen the sheet: its side grows so that the positions stay in view,
 // leaving the analysis room for its plots.
 void DesignWindow::fitSheetSide() {
-    if (!sheet_) return;
+    if (session_->sheet() == nullptr) return;
     table_->resizeColumnsToContents();
     // The table's own scroll bar and the side's, which shows on a short screen.
     const int bars = 2 * style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -665,7 +402,7 @@ void DesignWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void DesignWindow::closeEvent(QCloseEvent* event) {
-    cancelAnalysis();
+    session_->cancel();
     event->accept();
 }
 

@@ -10,12 +10,8 @@
 #include <memory>
 #include <optional>
 
-#include "analysis/analyser.h"
-#include "analysis/over_ground.h"
-#include "analysis/tolerance.h"
-#include "analysis/trim_advice.h"
-#include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
+#include "ui/design_session.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -28,7 +24,6 @@ class QTableView;
 
 namespace zeva::ui {
 
-class AnalysisRun;
 class BuildBox;
 class CutSheetModel;
 class PlotWidget;
@@ -61,59 +56,22 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void rebuildSheet();
     void fitSheetSide();
-    void startAnalysis();
-    void analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result);
-    void startTuning();
-    void tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result);
-    // The studies after the tuning: over the ground where asked, the tolerance on demand.
-    void startGround();
-    void groundDone(const std::variant<analysis::OverGround, analysis::Failure>& result);
-    void startTolerance();
-    void toleranceDone(const std::variant<analysis::Tolerance, analysis::Failure>& result);
-    // Starts a run of the study after the current one, which is cancelled; its result goes to
-    // the handler. A run that ends in its own callback is kept until the next one ends.
-    template <class Study, class Result>
-    void launch(std::unique_ptr<Study> study, const QString& status,
-                void (DesignWindow::*done)(const Result&)) {
-        const Study* typed = study.get();
-        launchRun(std::move(study), status,
-                  [this, typed, done](analysis::Stepper&) { (this->*done)(typed->result()); });
-    }
-    void launchRun(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
-                   std::function<void(analysis::Stepper&)> done);
+    void showSheet();
+    void showAnalysis();
     void showStudies();
+    void showStudyFailure(DesignSession::Stage stage, const QString& message);
     // The file name a save dialog proposes: 八木-144MHz-23元件.pdf, 八木-144MHz-23元件-扫描.csv.
     [[nodiscard]] QString proposedName(const char* ending) const;
-    // The next study the controls ask for and that is not known yet: over the ground, then
-    // the advice from a measurement.
-    void continueStudies();
     void importMeasurement();
-    void startAdvice();
-    void adviceDone(const std::variant<analysis::TrimAdvice, analysis::Failure>& result);
     void showFigures();
+    void showNote(const QString& note);
     void showRunning(bool running);
     void chooseAndExport(Export kind);
-    void setAnalysisNote(const QString& note);
     void updateCommands();
 
-    std::optional<sheet::Design> mainDesign_;  // as the main window gave it
-    std::optional<sheet::CutSheet> sheet_;
-    std::optional<analysis::Analysis> analysis_;
-    std::optional<analysis::Tuning> tuning_;
-    std::optional<analysis::OverGround> overGround_;
-    std::optional<analysis::Tolerance> tolerance_;
-    std::optional<analysis::Measurement> measurement_;  // imported, of the antenna as built
-    std::optional<analysis::TrimAdvice> advice_;
-    // What runs now: the analysis and the tuning chain on to the ground; a change of the
-    // ground while another study runs waits for it.
-    enum class Stage { Idle, Analysis, Tuning, Ground, Tolerance, Advice };
-    Stage stage_ = Stage::Idle;
-    bool groundWaiting_ = false;
-    std::unique_ptr<AnalysisRun> run_;
-    std::unique_ptr<AnalysisRun> retired_;  // a run that ended in its own callback
-    QString analysisNote_;
+    std::unique_ptr<DesignSession> session_;
+    const analysis::Analysis* tabulated_ = nullptr;  // the analysis whose sweep is tabulated
 
     QLabel* design_;
     QTableView* table_;

@@ -11,6 +11,7 @@
 #include "analysis/deck.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
+#include "ui/design_session.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,12 +19,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace zeva::ui {
-
-struct StudyRequest {
-    analysis::SweepRange sweep;
-    std::optional<analysis::Placement> placement;  // where the antenna is over the ground
-    analysis::ToleranceRequest tolerance;
-};
 
 class StudiesBox final : public QGroupBox {
 public:

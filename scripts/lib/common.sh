@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the scripts: the project root, and installing missing Debian packages.
 # shellcheck shell=bash
 

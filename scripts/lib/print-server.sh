@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A real print server for the printing tests: cupsd with a PDF queue as the default
 # destination. Sets ZEVA_PRINT_DIR to the folder where printed pages appear as PDF files.
 # shellcheck shell=bash

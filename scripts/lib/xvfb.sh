@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A virtual X server on a display number that no other server holds, started only once it
 # accepts connections. Usage: start_xvfb WIDTHxHEIGHT LOGFILE; appends its process to the
 # caller's `pids` and exports DISPLAY. Returns non-zero, with the server's log, if it fails.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Drives the built program under a real X server with real input events: the typical
 # long-boom design in the main window, one conversion in the converter window, the main
 # window's client size and background read off a screenshot, and the design window's sheet

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks a built Debian package without installing it: lintian finds no error, and the
 # programs unpacked from it run: zeva-sheet names the package's version, and zeva shows its
 # first window on a virtual X server and keeps running on the offscreen platform.

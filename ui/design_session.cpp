@@ -1,0 +1,361 @@
+// SPDX-License-Identifier: MIT
+#include "ui/design_session.h"
+
+#include <QThread>
+#include <utility>
+
+#include "sheet/render.h"
+#include "ui/analysis_run.h"
+#include "ui/errors.h"
+
+namespace zeva::ui {
+
+using analysis::Language;
+
+namespace {
+
+// The design fields the sheet depends on: the same again keeps the analysis.
+bool sameDesign(const sheet::Design& a, const sheet::Design& b) {
+    return a.mode == b.mode && a.frequency == b.frequency && a.diameterIndex == b.diameterIndex &&
+           a.largestDiameter == b.largestDiameter && a.smallestDiameter == b.smallestDiameter;
+}
+
+QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+DesignSession::DesignSession(Controls controls, Events events)
+    : controls_(std::move(controls)),
+      events_(std::move(events)),
+      designText_(QStringLiteral("请先在主窗口中输入设计并点击“计算”。")) {}
+
+// Quietly: the window that listens may be going too.
+DesignSession::~DesignSession() {
+    if (run_) run_->cancel();
+}
+
+void DesignSession::showDesign(const sheet::Design& design) {
+    // The same design again, its analysis finished or running: nothing to do.
+    if (design_ && sameDesign(*design_, design) && (analysis_ || analysing())) return;
+    cancel();
+    analysis_.reset();
+    tuning_.reset();
+    overGround_.reset();
+    tolerance_.reset();
+    advice_.reset();
+    events_.studiesChanged();
+    design_ = design;
+    events_.analysisChanged();
+    rebuildSheet();
+    if (sheet_) startAnalysis();
+    events_.commandsChanged();
+}
+
+void DesignSession::reanalyse() {
+    if (!design_) return;
+    const sheet::Design design = *design_;
+    design_.reset();  // not the same design: it runs again
+    showDesign(design);
+}
+
+// The sheet of the main window's design with the boom correction the controls ask for; a
+// wrong control is named, and the sheet stands without the correction meanwhile.
+void DesignSession::rebuildSheet() {
+    sheet_.reset();
+    events_.buildNote({});
+    if (!design_) {
+        events_.sheetChanged();
+        return;
+    }
+    if (design_->diameterIndex < 0) {
+        designText_ =
+            QStringLiteral("下料与分析需要主窗口中选定的元件数和元件直径：请选择后再点击“计算”。");
+        setNote({});
+        events_.sheetChanged();
+        events_.commandsChanged();
+        return;
+    }
+    sheet::DesignRequest request{*design_, {}, {}};
+    if (const QString wrong = controls_.build(request); !wrong.isEmpty()) {
+        events_.buildNote(wrong);
+        request.construction = {};
+    }
+    Result<sheet::CutSheet> made = sheet::makeCutSheet(request, Language::Chinese);
+    if (!made.ok()) {
+        designText_ = errorMessage(made.error());
+        setNote({});
+        events_.sheetChanged();
+        events_.commandsChanged();
+        return;
+    }
+    sheet::CutSheet sheet = made.value();
+    if (const auto failure = sheet::applyBoomCorrection(sheet)) {
+        events_.buildNote(fromUtf8(failure->message));
+        sheet = made.value();
+        sheet.request.construction.mountingGiven = false;
+        sheet.request.construction.mounting = analysis::Mounting::Insulators;
+    }
+    sheet_ = std::move(sheet);
+    designText_ = fromUtf8(sheet::designLine(*sheet_));
+    events_.sheetChanged();
+    events_.figuresChanged();  // the driven element's lengths to cut follow the mounting too
+    events_.commandsChanged();
+}
+
+void DesignSession::startAnalysis() {
+    setNote({});
+    const auto studies = controls_.studies();
+    analysis::SweepRange range;
+    if (const auto* request = std::get_if<StudyRequest>(&studies)) {
+        range = request->sweep;
+    } else {
+        events_.buildNote(std::get<QString>(studies));
+    }
+    events_.status(QStringLiteral("正在分析…"));
+    events_.running(true);
+    stage_ = Stage::Analysis;
+    auto analyser = std::make_unique<analysis::Analyser>(
+        sheet::antennaOf(*sheet_), Language::Chinese, QThread::idealThreadCount(), true, range);
+    const analysis::Analyser* typed = analyser.get();
+    run_ = std::make_unique<AnalysisRun>(
+        std::move(analyser),
+        [this](int round) { events_.status(QStringLiteral("正在分析：第 %1 轮计算…").arg(round)); },
+        [this, typed](analysis::Stepper&) { analysisDone(typed->result()); });
+    run_->start();
+}
+
+template <class Figures>
+bool DesignSession::ended(const std::variant<Figures, analysis::Failure>& result,
+                          std::optional<Figures>& kept, Stage stage) {
+    events_.running(false);
+    stage_ = Stage::Idle;
+    if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
+        if (stage == Stage::Analysis) {
+            setNote(fromUtf8(failure->message));
+        } else {
+            events_.status(fromUtf8(failure->message));
+            events_.studyFailed(stage, fromUtf8(failure->message));
+        }
+        return false;
+    }
+    kept = std::get<Figures>(result);
+    events_.status(QStringLiteral("分析完成。"));
+    return true;
+}
+
+void DesignSession::analysisDone(
+    const std::variant<analysis::Analysis, analysis::Failure>& result) {
+    if (ended(result, analysis_, Stage::Analysis)) {
+        events_.figuresChanged();
+        events_.analysisChanged();
+        startTuning();
+    }
+    events_.commandsChanged();
+}
+
+// The driven element trimmed, and the matches asked for, at the analysis' segmentation.
+void DesignSession::startTuning() {
+    if (!analysis_ || !sheet_) return;
+    sheet::DesignRequest request = sheet_->request;
+    if (const QString wrong = controls_.build(request); !wrong.isEmpty()) {
+        events_.buildNote(wrong);
+        return;
+    }
+    events_.buildNote({});
+    tuning_.reset();
+    advice_.reset();
+    events_.analysisChanged();
+    events_.figuresChanged();
+    stage_ = Stage::Tuning;
+    launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, request.match,
+                                             Language::Chinese, QThread::idealThreadCount()),
+           QStringLiteral("正在调整驱动元件…"), &DesignSession::tuningDone);
+}
+
+void DesignSession::tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result) {
+    ended(result, tuning_, Stage::Tuning);
+    events_.figuresChanged();
+    events_.analysisChanged();
+    events_.commandsChanged();
+    continueStudies();
+}
+
+template <class Study, class Result>
+void DesignSession::launch(std::unique_ptr<Study> study, const QString& status,
+                           void (DesignSession::*done)(const Result&)) {
+    const Study* typed = study.get();
+    launchRun(std::move(study), status,
+              [this, typed, done](analysis::Stepper&) { (this->*done)(typed->result()); });
+}
+
+void DesignSession::launchRun(std::unique_ptr<analysis::Stepper> stepper, const QString& status,
+                              std::function<void(analysis::Stepper&)> done) {
+    // This may run inside the finished run's own callback: that run is kept until the next
+    // one ends, never destroyed under its caller. A run still going is cancelled.
+    if (run_) run_->cancel();
+    retired_ = std::move(run_);
+    events_.status(status);
+    events_.running(true);
+    run_ = std::make_unique<AnalysisRun>(
+        std::move(stepper), [](int) {}, std::move(done));
+    run_->start();
+    events_.commandsChanged();
+}
+
+void DesignSession::sweepChanged() {
+    if (!sheet_) return;
+    cancel();
+    analysis_.reset();
+    tuning_.reset();
+    overGround_.reset();
+    tolerance_.reset();
+    events_.analysisChanged();
+    events_.studiesChanged();
+    startAnalysis();
+}
+
+void DesignSession::placementChanged() {
+    if (stage_ == Stage::Analysis || stage_ == Stage::Tuning) return;  // the chain follows
+    if (stage_ == Stage::Tolerance) {
+        groundWaiting_ = true;
+        return;
+    }
+    startGround();
+}
+
+void DesignSession::startGround() {
+    groundWaiting_ = false;
+    if (!analysis_ || !sheet_) return;
+    const auto studies = controls_.studies();
+    if (const auto* wrong = std::get_if<QString>(&studies)) {
+        events_.buildNote(*wrong);
+        return;
+    }
+    const auto& placement = std::get<StudyRequest>(studies).placement;
+    if (!placement) {
+        overGround_.reset();
+        events_.figuresChanged();
+        events_.studiesChanged();
+        return;
+    }
+    if (overGround_ && overGround_->placement == *placement) return;  // already known
+    overGround_.reset();
+    events_.studiesChanged();
+    stage_ = Stage::Ground;
+    launch(std::make_unique<analysis::GroundStudy>(sheet::antennaOf(*sheet_), *analysis_,
+                                                   *placement, Language::Chinese),
+           QStringLiteral("正在计算离地的天线…"), &DesignSession::groundDone);
+}
+
+void DesignSession::groundDone(
+    const std::variant<analysis::OverGround, analysis::Failure>& result) {
+    ended(result, overGround_, Stage::Ground);
+    events_.figuresChanged();
+    events_.studiesChanged();
+    events_.commandsChanged();
+    if (measurement_ && !advice_ && tuning_) startAdvice();
+}
+
+void DesignSession::startTolerance() {
+    if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return;
+    const auto studies = controls_.studies();
+    if (const auto* wrong = std::get_if<QString>(&studies)) {
+        events_.buildNote(*wrong);
+        return;
+    }
+    events_.buildNote({});
+    tolerance_.reset();
+    events_.studiesChanged();
+    stage_ = Stage::Tolerance;
+    launch(std::make_unique<analysis::ToleranceStudy>(sheet::antennaOf(*sheet_), *analysis_,
+                                                      std::get<StudyRequest>(studies).tolerance,
+                                                      Language::Chinese),
+           QStringLiteral("正在做公差分析…"), &DesignSession::toleranceDone);
+}
+
+void DesignSession::toleranceDone(
+    const std::variant<analysis::Tolerance, analysis::Failure>& result) {
+    ended(result, tolerance_, Stage::Tolerance);
+    events_.figuresChanged();
+    events_.studiesChanged();
+    events_.commandsChanged();
+    if (groundWaiting_) continueStudies();
+}
+
+// The next study the controls ask for and that is not known yet: over the ground, then the
+// advice from a measurement.
+void DesignSession::continueStudies() {
+    const auto studies = controls_.studies();
+    const auto* request = std::get_if<StudyRequest>(&studies);
+    const std::optional<analysis::Placement> asked =
+        request != nullptr ? request->placement : std::nullopt;
+    const std::optional<analysis::Placement> known =
+        overGround_ ? std::optional(overGround_->placement) : std::nullopt;
+    if (asked != known) {
+        startGround();
+        if (stage_ == Stage::Ground) return;
+    }
+    if (measurement_ && !advice_ && tuning_) startAdvice();
+}
+
+void DesignSession::setMeasurement(analysis::Measurement measurement) {
+    measurement_ = std::move(measurement);
+    advice_.reset();
+    events_.figuresChanged();
+    if (stage_ == Stage::Idle) continueStudies();
+}
+
+void DesignSession::startAdvice() {
+    if (!analysis_ || !tuning_ || !measurement_ || !sheet_) return;
+    const MatchChoice match = controls_.match();
+    if (match == MatchChoice::Both) {
+        events_.buildNote(
+            QStringLiteral("解读测量需要知道天线用的是哪一种匹配：请在“50 欧匹配”中只选一种。"));
+        return;
+    }
+    const analysis::Feed feed = match == MatchChoice::Hairpin ? analysis::Feed::Hairpin
+                                : match == MatchChoice::Coax  ? analysis::Feed::Coax
+                                                              : analysis::Feed::Direct;
+    stage_ = Stage::Advice;
+    launch(std::make_unique<analysis::TrimAdvisor>(sheet::antennaOf(*sheet_), *analysis_, *tuning_,
+                                                   feed, *measurement_, Language::Chinese),
+           QStringLiteral("正在对照测量与模型…"), &DesignSession::adviceDone);
+}
+
+void DesignSession::adviceDone(
+    const std::variant<analysis::TrimAdvice, analysis::Failure>& result) {
+    ended(result, advice_, Stage::Advice);
+    events_.figuresChanged();
+    events_.commandsChanged();
+}
+
+void DesignSession::cancel() {
+    retired_.reset();
+    stage_ = Stage::Idle;
+    groundWaiting_ = false;
+    if (run_ == nullptr) return;
+    run_->cancel();
+    run_.reset();
+    events_.running(false);
+}
+
+void DesignSession::cancelByUser() {
+    const bool study = stage_ == Stage::Ground || stage_ == Stage::Tolerance;
+    cancel();
+    // A study's cancel leaves the analysis and its figures standing.
+    if (study) {
+        events_.status(QStringLiteral("已取消。"));
+    } else {
+        setNote(QStringLiteral("分析已取消。"));
+    }
+    events_.commandsChanged();
+}
+
+bool DesignSession::analysing() const { return run_ != nullptr && run_->running(); }
+
+void DesignSession::setNote(const QString& note) {
+    note_ = note;
+    events_.note(note);
+}
+
+}  // namespace zeva::ui
