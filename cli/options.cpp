@@ -2,6 +2,7 @@
 #include "cli/options.h"
 
 #include "cli/messages.h"
+#include "cli/option_table.h"
 #include "sheet/entries.h"
 
 #include <algorithm>
@@ -22,134 +23,6 @@ std::optional<ElementMode> modeNamed(std::string_view name) {
     if (name == "4") return ElementMode::FourElement;
     if (name == "multi") return ElementMode::MultiElement;
     return std::nullopt;
-}
-
-// What an option takes: nothing (the flags, first), or its value of that kind.
-enum class Takes {
-    Help,
-    Version,
-    Analyse,
-    DrivenThroughBoom,
-    Elements,
-    Frequency,
-    Diameter,
-    Largest,
-    Smallest,
-    Format,
-    Language,
-    NecFile,
-    PlotFile,
-    GeometryFile,
-    TimeLimit,
-    Mounting,
-    BoomDiameter,
-    Match,
-    HairpinWire,
-    HairpinSpacing,
-    VelocityFactor,
-    Engine,
-    Height,
-    Ground,
-    Sweep,
-    Tolerance,
-    Samples,
-    Seed,
-    Measured,
-    FiguresCsv,
-    SweepCsv
-};
-struct Option {
-    std::string_view longName;
-    std::string_view shortName;
-    Takes takes;
-};
-constexpr bool isFlag(Takes takes) {
-    return takes == Takes::Help || takes == Takes::Version || takes == Takes::Analyse ||
-           takes == Takes::DrivenThroughBoom;
-}
-// Every option, once: the long names that an unambiguous prefix stands for, the short ones.
-constexpr Option kOptions[] = {
-    {"--help", "-h", Takes::Help},
-    {"--version", "", Takes::Version},
-    {"--analyse", "-a", Takes::Analyse},
-    {"--analyze", "", Takes::Analyse},
-    {"--driven-through-boom", "", Takes::DrivenThroughBoom},
-    {"--elements", "-e", Takes::Elements},
-    {"--frequency", "-f", Takes::Frequency},
-    {"--diameter", "-d", Takes::Diameter},
-    {"--largest", "", Takes::Largest},
-    {"--smallest", "", Takes::Smallest},
-    {"--format", "", Takes::Format},
-    {"--lang", "", Takes::Language},
-    {"--nec", "", Takes::NecFile},
-    {"--plot", "", Takes::PlotFile},
-    {"--geometry", "-g", Takes::GeometryFile},
-    {"--time-limit", "", Takes::TimeLimit},
-    {"--mounting", "", Takes::Mounting},
-    {"--boom-diameter", "", Takes::BoomDiameter},
-    {"--match", "", Takes::Match},
-    {"--hairpin-wire", "", Takes::HairpinWire},
-    {"--hairpin-spacing", "", Takes::HairpinSpacing},
-    {"--velocity-factor", "", Takes::VelocityFactor},
-    {"--engine", "", Takes::Engine},
-    {"--height", "", Takes::Height},
-    {"--ground", "", Takes::Ground},
-    {"--sweep", "", Takes::Sweep},
-    {"--tolerance", "", Takes::Tolerance},
-    {"--samples", "", Takes::Samples},
-    {"--seed", "", Takes::Seed},
-    {"--measured", "", Takes::Measured},
-    {"--figures-csv", "", Takes::FiguresCsv},
-    {"--sweep-csv", "", Takes::SweepCsv},
-};
-
-// The option of that long or short name; none where there is no such option.
-const Option* optionNamed(std::string_view name) {
-    for (const Option& option : kOptions) {
-        if (name == option.longName || (!option.shortName.empty() && name == option.shortName)) {
-            return &option;
-        }
-    }
-    return nullptr;
-}
-
-// The long name that a long option or an unambiguous prefix of one stands for; the text
-// itself where it names none (an unknown option), nothing where it is ambiguous.
-std::optional<std::string_view> longNameOf(std::string_view name) {
-    std::vector<std::string_view> matches;
-    for (const Option& option : kOptions) {
-        if (option.longName == name) return name;
-        // --analyse and --analyze are one option.
-        if (option.longName.starts_with(name) && option.longName != "--analyze") {
-            matches.push_back(option.longName);
-        }
-    }
-    if (matches.size() > 1) return std::nullopt;
-    return matches.empty() ? name : matches.front();
-}
-
-// One argument as an option: its name (a long one's prefix made whole) and the value written
-// into it ("--freq=14.2", "-f14.2"); ambiguous where the prefix stands for several.
-struct Argument {
-    std::string_view name;
-    std::optional<std::string_view> value;
-    bool ambiguous = false;
-};
-Argument argumentOf(std::string_view text) {
-    Argument argument{text, std::nullopt};
-    if (text.starts_with("--")) {
-        if (const std::size_t equals = text.find('='); equals != std::string_view::npos) {
-            argument.value = text.substr(equals + 1);
-            argument.name = text.substr(0, equals);
-        }
-        const std::optional<std::string_view> full = longNameOf(argument.name);
-        argument.ambiguous = !full;
-        if (full) argument.name = *full;
-    } else if (text.size() > 2 && text[0] == '-') {
-        argument.value = text.substr(2);
-        argument.name = text.substr(0, 2);
-    }
-    return argument;
 }
 
 // A taper diameter that reads as a number must be above zero: the model's wires take it.

@@ -240,22 +240,7 @@ void DesignWindow::showAnalysis() {
     }
     if (tabulated_ == analysis) return;
     tabulated_ = analysis;
-    const auto rows = sheet::sweepRows(*analysis, Language::Chinese);
-    sweepModel_->clear();
-    QStringList headings;
-    for (const std::string& heading : rows.front()) {
-        headings << QString::fromStdString(heading);
-    }
-    sweepModel_->setHorizontalHeaderLabels(headings);
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        QList<QStandardItem*> items;
-        for (const std::string& cell : rows[r]) {
-            auto* item = new QStandardItem(QString::fromStdString(cell));
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            items << item;
-        }
-        sweepModel_->appendRow(items);
-    }
+    tabulate(*sweepModel_, sheet::sweepRows(*analysis, Language::Chinese));
 }
 
 void DesignWindow::showStudyFailure(DesignSession::Stage stage, const QString& message) {

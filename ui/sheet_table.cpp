@@ -92,4 +92,21 @@ void SheetTable::copySelection() {
     QApplication::clipboard()->setText(lines.join('\n') + '\n');
 }
 
+void tabulate(QStandardItemModel& model, const std::vector<std::vector<std::string>>& rows) {
+    model.clear();
+    if (rows.empty()) return;
+    QStringList headings;
+    for (const std::string& heading : rows.front()) headings << QString::fromStdString(heading);
+    model.setHorizontalHeaderLabels(headings);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        QList<QStandardItem*> items;
+        for (const std::string& cell : rows[r]) {
+            auto* item = new QStandardItem(QString::fromStdString(cell));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            items << item;
+        }
+        model.appendRow(items);
+    }
+}
+
 }  // namespace zeva::ui

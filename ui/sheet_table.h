@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <string>
 #include <vector>
@@ -43,5 +44,8 @@ protected:
 private:
     void copySelection();
 };
+
+// A table of figures into the model: the first row the headings, the cells right-aligned.
+void tabulate(QStandardItemModel& model, const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace zeva::ui

@@ -16,6 +16,7 @@
 
 #include "ui/errors.h"
 #include "ui/form1.h"
+#include "ui/side_windows.h"
 
 namespace zeva::ui {
 
@@ -57,6 +58,16 @@ protected:
 
     std::unique_ptr<Form1> form;
     QStringList errors;
+};
+
+// The main window's tests, which may open the side windows: they are closed after each.
+class Windows : public MainWindowTest {
+protected:
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        delete converterWindow().data();
+        delete webWindow().data();
+    }
 };
 
 }  // namespace zeva::ui

@@ -1,0 +1,237 @@
+// SPDX-License-Identifier: MIT
+// zeva-sheet's files and processes: decks, geometry files, nec2c, all or nothing, signals.
+#include "tests/cli/cli_fixture.h"
+
+namespace zeva::cli_test {
+namespace {
+
+TEST_F(Cli, writes_the_deck_whole) {
+    const Outcome result = run("-e 3 -f 14.2 -d 14 --nec design.nec");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string deck = slurp(folder / "design.nec");
+    EXPECT_EQ(deck.rfind("CM zeva-sheet: Yagi-Uda, 3 elements, 14.2 MHz\n", 0), 0u) << deck;
+    EXPECT_NE(deck.find("GW 3 23 8.94789744874 -4.67694152269 0 8.94789744874 4.67694152269 0 "
+                        "0.0127\n"),
+              std::string::npos)
+        << deck;
+    EXPECT_NE(deck.find("EX 0 2 13 0 1 0\n"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 3)
+        << "only out.txt, err.txt and the deck";
+
+    const Outcome nowhere = run("-e 3 -f 14.2 -d 14 --nec no/such/folder/design.nec --lang en");
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.err, "zeva-sheet: cannot write no/such/folder/design.nec\n");
+}
+
+TEST_F(Cli, the_analysis_needs_no_nec2c_unless_it_is_asked_for) {
+    const Outcome builtin = run("-e 3 -f 14.2 -d 14 --analyse --lang en", "/nonexistent");
+    EXPECT_EQ(builtin.status, 0) << builtin.err;
+    EXPECT_NE(builtin.out.find("forward gain: 7.64 dBi"), std::string::npos) << builtin.out;
+    EXPECT_EQ(run("-f 14.2 -d 14 -a --engine nec3").status, 2);
+
+    const Outcome result =
+        run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --engine nec2c --plot p.svg",
+            "/nonexistent");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "zeva-sheet: 找不到 nec2c：请安装 Debian 软件包 nec2c（sudo apt install nec2c）\n");
+    EXPECT_FALSE(fs::exists(folder / "design.nec"));
+    EXPECT_FALSE(fs::exists(folder / "p.svg"));
+}
+
+TEST_F(Cli, a_failing_nec2c_is_reported_and_nothing_is_written) {
+    const std::string path = (folder / "bin").string() + ":/usr/bin:/bin";
+    const struct {
+        const char* body;
+        const char* message;
+    } cases[] = {
+        {"exit 3", "nec2c failed with exit status 3"},
+        {"kill -9 $$", "nec2c was ended by signal 9"},
+        {": > \"$out\"", "nec2c wrote no output"},
+        {"echo 'nothing like a NEC report' > \"$out\"",
+         "the NEC-2 results lack the impedance or the patterns"},
+    };
+    for (const auto& c : cases) {
+        standIn(folder, c.body);
+        const Outcome result =
+            run("-e 3 -f 14.2 -d 14 --nec design.nec --analyse --engine nec2c --plot p.svg "
+                "--lang en",
+                path);
+        EXPECT_EQ(result.status, 1) << c.body;
+        EXPECT_EQ(result.out, "") << c.body;
+        EXPECT_EQ(result.err, std::string("zeva-sheet: ") + c.message + "\n") << c.body;
+        EXPECT_FALSE(fs::exists(folder / "design.nec")) << c.body;
+        EXPECT_FALSE(fs::exists(folder / "p.svg")) << c.body;
+    }
+}
+
+TEST_F(Cli, a_design_saved_as_json_is_analysed_again_from_its_geometry) {
+    const Outcome design = run("-e 3 -f 14.2 -d 14 --format json --analyse --lang en");
+    ASSERT_EQ(design.status, 0) << design.err;
+    std::ofstream(folder / "saved.json") << design.out;
+    const Outcome again = run("--geometry saved.json --format json --analyse --lang en");
+    ASSERT_EQ(again.status, 0) << again.err;
+    const auto analysisOf = [](const std::string& json) {
+        return json.substr(json.find("\"analysis\""));
+    };
+    EXPECT_EQ(analysisOf(again.out), analysisOf(design.out));
+
+    const Outcome text = run("-g saved.json --lang en");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("driven element *     10.2693      5.7867        25.40"),
+              std::string::npos)
+        << text.out;
+}
+
+TEST_F(Cli, bad_geometry_files_and_taper_diameters_are_named) {
+    std::ofstream(folder / "bad.json")
+        << "{\n \"frequency_mhz\": 14.2,\n \"unit\": \"m\",\n \"elements\": [\n";
+    const Outcome bad = run("--geometry bad.json --lang en");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "zeva-sheet: geometry file, line 5: not valid JSON\n");
+    const Outcome missing = run("--geometry none.json --lang en");
+    EXPECT_EQ(missing.err, "zeva-sheet: cannot read none.json\n");
+    const Outcome mixed = run("--geometry bad.json -f 14.2 --lang en");
+    EXPECT_EQ(mixed.status, 2);
+
+    for (const char* taper : {"--largest -1", "--largest=0", "--smallest -0.5"}) {
+        const Outcome refused = run(std::string("-e 3 -f 14.2 -d 14 --analyse --lang en ") + taper);
+        EXPECT_EQ(refused.status, 2) << taper;
+        EXPECT_NE(refused.err.find("the diameter must be above zero: --"), std::string::npos)
+            << refused.err;
+    }
+}
+
+// Inputs that once crashed the program or ran away with its memory, time or disk: refused
+// with a message before any heavy work.
+TEST_F(Cli, runaway_geometry_files_are_refused_before_any_work) {
+    const auto refusal = [this](const std::string& file, const std::string& body) {
+        if (!body.empty()) std::ofstream(folder / file) << body;
+        const Outcome result = run("-g " + file + " -a --lang en");
+        EXPECT_EQ(result.status, 1) << file << ": " << result.out;
+        return result.err;
+    };
+    const std::string head = R"({"frequency_mhz": 144, "unit": "m", "elements": [)";
+    const std::string dipole = R"({"name": "d", "length": 1, "position": 0, "diameter": 0.002,
+        "driven": true})";
+    EXPECT_NE(refusal("huge.json", R"({"frequency_mhz": 1e400, "unit": "m", "elements": []})")
+                  .find("out of range"),
+              std::string::npos);
+    fs::create_directories(folder / "folder.json");
+    EXPECT_EQ(refusal("folder.json", ""), "zeva-sheet: folder.json: not a regular file\n");
+    EXPECT_NE(refusal("/dev/zero", "").find("not a regular file"), std::string::npos);
+    std::ofstream(folder / "large.json") << std::string(2 << 20, ' ');
+    EXPECT_NE(refusal("large.json", "").find("larger than 1 MiB"), std::string::npos);
+    EXPECT_NE(refusal("long.json", head + R"({"name": "d", "length": 1e308, "position": 0,
+        "diameter": 0.002, "driven": true}]})")
+                  .find("wavelengths long, more than 3: check the unit"),
+              std::string::npos);
+    // A centimetre figure in a metre file: a hundred times too long.
+    EXPECT_NE(refusal("centimetres.json", head + R"({"name": "d", "length": 102,
+        "position": 0, "diameter": 0.002, "driven": true}]})")
+                  .find("check the unit"),
+              std::string::npos);
+    std::string many = head + dipole;
+    for (int i = 1; i <= 400; ++i) {
+        many += R"(, {"name": "e", "length": 1, "position": )" + std::to_string(i) +
+                R"(, "diameter": 0.002})";
+    }
+    EXPECT_NE(refusal("many.json", many + "]}").find("more than 300 elements (401)"),
+              std::string::npos);
+}
+
+TEST_F(Cli, the_files_of_a_run_are_written_together_or_not_at_all) {
+    // A folder in a file's place is found before anything is replaced.
+    std::ofstream(folder / "kept.nec") << "kept\n";
+    fs::create_directories(folder / "plot.svg");
+    const Outcome folderTarget =
+        run("-e 3 -f 14.2 -d 14 --analyse --nec kept.nec --plot plot.svg --lang en");
+    EXPECT_EQ(folderTarget.status, 1);
+    EXPECT_EQ(slurp(folder / "kept.nec"), "kept\n");
+    fs::remove(folder / "plot.svg");
+    fs::remove(folder / "kept.nec");
+    // Two outputs on one path are a usage error.
+    EXPECT_EQ(run("-e 3 -f 14.2 -d 14 --analyse --nec same --plot ./same").status, 2);
+    EXPECT_FALSE(fs::exists(folder / "same"));
+
+    const Outcome result =
+        run("-e 3 -f 14.2 -d 14 --analyse --nec design.nec --plot no/such/folder/p.svg --lang en");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "zeva-sheet: cannot write no/such/folder/p.svg\n");
+    EXPECT_FALSE(fs::exists(folder / "design.nec"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 2)
+        << "only out.txt and err.txt: no temporary file left behind";
+}
+
+TEST_F(Cli, a_target_that_is_no_regular_file_is_written_in_place) {
+    ASSERT_EQ(mkfifo((folder / "deck.fifo").c_str(), 0600), 0);
+    // A reader on the FIFO, so that the program's write can complete.
+    const std::string reader = "cat '" + (folder / "deck.fifo").string() + "' > '" +
+                               (folder / "read.nec").string() + "' &";
+    ASSERT_EQ(std::system(reader.c_str()), 0);
+    const Outcome result = run("-e 3 -f 14.2 -d 14 --nec deck.fifo");
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::system("wait");
+    for (int i = 0; i < 100 && slurp(folder / "read.nec").find("EN\n") == std::string::npos; ++i) {
+        usleep(20000);
+    }
+    EXPECT_TRUE(fs::is_fifo(folder / "deck.fifo")) << "still a FIFO, not replaced by a file";
+    EXPECT_NE(slurp(folder / "read.nec").find("GW 1 "), std::string::npos);
+
+    // Standard output a pipe: the deck, then the sheet.
+    const std::string piped =
+        "LC_ALL=zh_CN.UTF-8 '" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --nec /dev/stdout " +
+        std::string("--format csv | cat > '") + (folder / "piped.txt").string() + "'";
+    EXPECT_EQ(std::system(piped.c_str()), 0);
+    const std::string out = slurp(folder / "piped.txt");
+    EXPECT_EQ(out.rfind("CM zeva-sheet", 0), 0u);
+    EXPECT_NE(out.find("EN\n元件,长度(英尺)"), std::string::npos) << out;
+    EXPECT_TRUE(fs::is_symlink("/dev/stdout")) << "the link itself is left alone";
+}
+
+// The engine in process stops at a signal too, and the run ends as the signal would end it.
+TEST_F(Cli, an_interrupt_stops_the_engine_and_writes_nothing) {
+    const std::string command = "cd '" + folder.string() +
+                                "'\n'" ZEVA_SHEET_PROGRAM
+                                "' -e 4 -f 14.2 -d 1in --analyse --nec d.nec >/dev/null 2>&1 &\n"
+                                "pid=$!\nsleep 0.2\nkill -INT $pid\nwait $pid\necho $? > status";
+    std::ofstream(folder / "interrupt.sh") << command << "\n";
+    ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
+    EXPECT_EQ(slurp(folder / "status"), "130\n") << "ended by SIGINT";
+    EXPECT_FALSE(fs::exists(folder / "d.nec"));
+}
+
+// A stand-in nec2c that never finishes: the time limit, and a signal, stop it.
+TEST_F(Cli, a_slow_nec2c_is_stopped_and_an_interrupt_leaves_nothing_behind) {
+    if (!zeva::testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
+    standIn(folder, "echo $$ >> \"$(dirname \"$0\")/pids\"\nexec sleep 60");
+    const std::string path = (folder / "bin").string() + ":/usr/bin:/bin";
+    fs::create_directories(folder / "tmp");
+    const std::string temp = "TMPDIR='" + (folder / "tmp").string() + "' ";
+
+    const Outcome slow = run(
+        "-e 3 -f 14.2 -d 14 --analyse --engine nec2c --nec d.nec --time-limit 0.5 --lang en", path);
+    EXPECT_EQ(slow.status, 1);
+    EXPECT_EQ(slow.err, "zeva-sheet: nec2c ran past the time limit of 0 s and was stopped\n");
+    EXPECT_FALSE(fs::exists(folder / "d.nec"));
+
+    const std::string command = "cd '" + folder.string() + "'\n" + temp + "PATH='" + path +
+                                "' '" ZEVA_SHEET_PROGRAM "' -e 3 -f 14.2 -d 14 --analyse " +
+                                "--engine nec2c " +
+                                "--nec d.nec >/dev/null 2>&1 &\npid=$!\nsleep 0.5\n" +
+                                "kill -HUP $pid\nwait $pid\necho $? > status";
+    std::ofstream(folder / "interrupt.sh") << command << "\n";
+    ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
+    // The terminal closed: handled as a termination, nothing left behind.
+    EXPECT_EQ(slurp(folder / "status"), "129\n") << "ended by SIGHUP";
+    EXPECT_TRUE(fs::is_empty(folder / "tmp")) << "the temporary folder is removed";
+    EXPECT_FALSE(fs::exists(folder / "d.nec"));
+    std::ifstream pids(folder / "bin" / "pids");
+    for (int pid = 0; pids >> pid;) {
+        EXPECT_NE(::kill(pid, 0), 0) << "nec2c " << pid << " still runs";
+    }
+}
+
+}  // namespace
+}  // namespace zeva::cli_test
