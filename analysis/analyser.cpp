@@ -39,72 +39,64 @@ std::string wavelengthsText(double value) {
     return buffer;
 }
 
-Failure refused(Language language, const std::string& chinese, const std::string& english) {
-    return {say(language, "无法分析：", "cannot analyse: ") +
-            (language == Language::English ? english : chinese)};
+Failure refused(Language language, const std::string& why) {
+    return {say(language, "cannot analyse: %1", {why})};
 }
 
 }  // namespace
 
 std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
     if (!(antenna.frequency > 0) || !std::isfinite(antenna.frequency)) {
-        return refused(language, "频率必须大于零", "the frequency must be above zero");
+        return refused(language, say(language, "the frequency must be above zero"));
     }
     if (antenna.elements.empty() || antenna.driven >= antenna.elements.size()) {
-        return refused(language, "没有元件或没有驱动元件", "no elements, or no driven element");
+        return refused(language, say(language, "no elements, or no driven element"));
     }
     const double wavelength = antenna.wavelength();
     if (antenna.elements.size() > kMaxElements) {
-        return refused(language,
-                       "元件多于 " + std::to_string(kMaxElements) + " 个（共 " +
-                           std::to_string(antenna.elements.size()) + " 个）",
-                       "more than " + std::to_string(kMaxElements) + " elements (" +
-                           std::to_string(antenna.elements.size()) + ")");
+        return refused(
+            language, say(language, "more than %1 elements (%2)",
+                          {std::to_string(kMaxElements), std::to_string(antenna.elements.size())}));
     }
     for (const Element& e : antenna.elements) {
         if (!(e.length > 0) || !(e.diameter > 0) || !std::isfinite(e.length) ||
             !std::isfinite(e.diameter) || !std::isfinite(e.position)) {
             return refused(
-                language, "元件“" + e.name + "”的尺寸必须是大于零的有限数",
-                "the dimensions of element \"" + e.name + "\" must be finite and above zero");
+                language,
+                say(language, "the dimensions of element \"%1\" must be finite and above zero",
+                    {e.name}));
         }
         const double circumference = std::numbers::pi * e.diameter / wavelength;
         if (circumference > kMaxCircumference) {
-            return refused(
-                language,
-                "元件“" + e.name + "”对细导线模型太粗（周长为波长的 " + fixed(circumference, 3) +
-                    "，上限 " + fixed(kMaxCircumference, 1) + "）",
-                "element \"" + e.name + "\" is too thick for a thin-wire model (circumference " +
-                    fixed(circumference, 3) + " wavelengths, at most " +
-                    fixed(kMaxCircumference, 1) + ")");
+            return refused(language,
+                           say(language,
+                               "element \"%1\" is too thick for a thin-wire model "
+                               "(circumference %2 wavelengths, at most %3)",
+                               {e.name, fixed(circumference, 3), fixed(kMaxCircumference, 1)}));
         }
         if (e.length / wavelength > kMaxElementWavelengths) {
-            return refused(language,
-                           "元件“" + e.name + "”长 " + wavelengthsText(e.length / wavelength) +
-                               " 个波长，超过 " + fixed(kMaxElementWavelengths, 0) +
-                               " 个波长：请检查长度的单位",
-                           "element \"" + e.name + "\" is " +
-                               wavelengthsText(e.length / wavelength) +
-                               " wavelengths long, more than " + fixed(kMaxElementWavelengths, 0) +
-                               ": check the unit of the lengths");
+            return refused(language, say(language,
+                                         "element \"%1\" is %2 wavelengths long, more than %3: "
+                                         "check the unit of the lengths",
+                                         {e.name, wavelengthsText(e.length / wavelength),
+                                          fixed(kMaxElementWavelengths, 0)}));
         }
     }
     const auto [first, last] = boomEnds(antenna);
     const double boom = (last - first) / wavelength;
     if (boom > kMaxBoomLength) {
-        return refused(language,
-                       "天线杆长 " + wavelengthsText(boom) + " 个波长，超过 " +
-                           fixed(kMaxBoomLength, 0) + " 个波长：请检查位置的单位",
-                       "the boom is " + wavelengthsText(boom) + " wavelengths long, more than " +
-                           fixed(kMaxBoomLength, 0) + ": check the unit of the positions");
+        return refused(language, say(language,
+                                     "the boom is %1 wavelengths long, more than %2: check the "
+                                     "unit of the positions",
+                                     {wavelengthsText(boom), fixed(kMaxBoomLength, 0)}));
     }
     for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
         for (std::size_t j = i + 1; j < antenna.elements.size(); ++j) {
             const Element& a = antenna.elements[i];
             const Element& b = antenna.elements[j];
             if (std::fabs(a.position - b.position) < (a.diameter + b.diameter) / 2) {
-                return refused(language, "元件“" + a.name + "”和“" + b.name + "”相互重叠",
-                               "elements \"" + a.name + "\" and \"" + b.name + "\" overlap");
+                return refused(language, say(language, "elements \"%1\" and \"%2\" overlap",
+                                             {a.name, b.name}));
             }
         }
     }
@@ -129,9 +121,9 @@ Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSw
         const std::string lowest = fixed(f * (1 - kMaxSweepSpan), 3);
         const std::string highest = fixed(f * (1 + kMaxSweepSpan), 3);
         result_ = refused(
-            language_, "扫描范围必须在设计频率 ±10 % 以内（" + lowest + " 到 " + highest + " MHz）",
-            "the sweep must stay within the design frequency ±10 % (" + lowest + " to " + highest +
-                " MHz)");
+            language_,
+            say(language_, "the sweep must stay within the design frequency ±%1 % (%2 to %3 MHz)",
+                {fixed(kMaxSweepSpan * 100, 0), lowest, highest}));
         return;
     }
     bool& tooMany = levelsEndBySize_;
@@ -145,19 +137,17 @@ Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSw
         levels_.push_back(level);
     }
     if (levels_.size() < 2 && tooMany) {
-        result_ = refused(language_,
-                          "分段太多，无法在合理的时间内求解（每波长 " +
-                              std::to_string(kLevels[levels_.size()]) + " 段时已超过 " +
-                              std::to_string(nec::kMaxSegments) + " 段）",
-                          "too many segments to solve in reasonable time (more than " +
-                              std::to_string(nec::kMaxSegments) + " at " +
-                              std::to_string(kLevels[levels_.size()]) + " segments a wavelength)");
+        result_ = refused(language_, say(language_,
+                                         "too many segments to solve in reasonable time (more "
+                                         "than %1 at %2 segments a wavelength)",
+                                         {std::to_string(nec::kMaxSegments),
+                                          std::to_string(kLevels[levels_.size()])}));
         return;
     }
     if (levels_.size() < 2) {
-        result_ = refused(language_, "元件太粗，细导线模型无法收敛（分段须长于两倍半径）",
-                          "the elements are too thick for the model to converge (segments "
-                          "must be longer than two radii)");
+        result_ = refused(language_, say(language_,
+                                         "the elements are too thick for the model to converge "
+                                         "(segments must be longer than two radii)"));
         return;
     }
     analysis_.wavelength = antenna_.wavelength();
@@ -188,8 +178,7 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
         const DeckResults& results = outputs[i];
         if (results.size() != 1 || !results[0].hasFeed || results[0].patterns.size() != 2 ||
             results[0].patterns[0].size() < 360 || results[0].patterns[1].size() < 360) {
-            return fail({say(language_, "NEC-2 的结果缺少阻抗或方向图",
-                             "the NEC-2 results lack the impedance or the patterns")});
+            return fail({say(language_, "the NEC-2 results lack the impedance or the patterns")});
         }
         const int level = levels_[firstLevel + i];
         patterns_.push_back({results[0].patterns[0], results[0].patterns[1]});
@@ -209,26 +198,23 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
     if (!converged) {
         if (nextLevel_ < levels_.size()) return runLevels(nextLevel_, 1);
         if (levelsEndBySize_) {
-            return fail(refused(
-                language_,
-                "每波长 " + std::to_string(levels_.back()) + " 段时结果仍未收敛，更细的分段超过 " +
-                    std::to_string(nec::kMaxSegments) + " 段，无法在合理的时间内求解",
-                "the figures do not converge within " + std::to_string(levels_.back()) +
-                    " segments a wavelength, and a finer one would be more than " +
-                    std::to_string(nec::kMaxSegments) + " segments, too many to solve"));
-        }
-        if (levels_.size() < std::size(kLevels)) {
             return fail(
                 refused(language_,
-                        "在分段仍长于两倍半径时结果未能收敛（已用每波长 " +
-                            std::to_string(levels_.back()) + " 段）",
-                        "the figures do not converge while segments stay longer than two radii (" +
-                            std::to_string(levels_.back()) + " segments a wavelength tried)"));
+                        say(language_,
+                            "the figures do not converge within %1 segments a wavelength, and "
+                            "a finer one would be more than %2 segments, too many to solve",
+                            {std::to_string(levels_.back()), std::to_string(nec::kMaxSegments)})));
         }
-        return fail(refused(language_,
-                            "每波长 " + std::to_string(levels_.back()) + " 段时结果仍未收敛",
-                            "the figures do not converge within " + std::to_string(levels_.back()) +
-                                " segments a wavelength"));
+        if (levels_.size() < std::size(kLevels)) {
+            return fail(refused(
+                language_, say(language_,
+                               "the figures do not converge while segments stay longer than two "
+                               "radii (%1 segments a wavelength tried)",
+                               {std::to_string(levels_.back())})));
+        }
+        return fail(refused(
+            language_, say(language_, "the figures do not converge within %1 segments a wavelength",
+                           {std::to_string(levels_.back())})));
     }
 
     // The segmentation found is the coarser of the pair: doubling it changes nothing that
@@ -247,12 +233,11 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
     analysis_.ePlane = std::move(ePlane);
     analysis_.hPlane = std::move(hPlane);
     if (analysis_.pattern.strongestAngle > kMaxBeamOffset) {
-        return fail(refused(language_,
-                            "这不是一副定向天线：最强的波瓣偏离引向器方向 " +
-                                fixed(analysis_.pattern.strongestAngle, 0) + " 度",
-                            "this is not a beam: the strongest lobe points " +
-                                fixed(analysis_.pattern.strongestAngle, 0) +
-                                " degrees away from the directors"));
+        return fail(refused(
+            language_, say(language_,
+                           "this is not a beam: the strongest lobe points %1 degrees away from "
+                           "the directors",
+                           {fixed(analysis_.pattern.strongestAngle, 0)})));
     }
 
     // The sweep at the segmentation found; the design frequency, where it is a step, is the
@@ -302,14 +287,12 @@ void Analyser::sweep(const std::vector<DeckResults>& outputs) {
     std::vector<FrequencyResult> results;
     for (const DeckResults& part : outputs) results.insert(results.end(), part.begin(), part.end());
     if (results.size() != pendingSteps_.size()) {
-        return fail(
-            {say(language_, "NEC-2 的结果缺少扫描的频率", "the NEC-2 results lack sweep steps")});
+        return fail({say(language_, "the NEC-2 results lack sweep steps")});
     }
     for (std::size_t i = 0; i < results.size(); ++i) {
         const FrequencyResult& r = results[i];
         if (!r.hasFeed || r.patterns.size() != 1 || r.patterns[0].size() != 2) {
-            return fail({say(language_, "NEC-2 的扫描结果不完整",
-                             "an incomplete sweep step in the NEC-2 results")});
+            return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
         }
         const double frequency =
             sweepFrequency(antenna_.frequency, analysis_.range, pendingSteps_[i]);

@@ -25,16 +25,14 @@ std::variant<double, Failure> boomCorrection(Mounting mounting, double boomDiame
                                              double wavelength, Language language) {
     if (mounting == Mounting::Insulators) return 0.0;
     if (!(boomDiameter > 0) || !std::isfinite(boomDiameter)) {
-        return Failure{
-            say(language, "天线杆直径必须大于零", "the boom diameter must be above zero")};
+        return Failure{say(language, "the boom diameter must be above zero")};
     }
     const double b = boomDiameter / wavelength;
     if (b > kMaxBoomWavelengths) {
-        return Failure{say(language, "天线杆太粗，修正公式不适用：杆径为波长的 ",
-                           "the boom is too thick for the correction: its diameter is ") +
-                       fixed(b, 4) +
-                       say(language, "，公式只适用于 0.055 以下",
-                           " wavelengths, and the fits hold below 0.055")};
+        return Failure{say(language,
+                           "the boom is too thick for the correction: its diameter is %1 "
+                           "wavelengths, and the fits hold below %2",
+                           {fixed(b, 4), shortest(kMaxBoomWavelengths)})};
     }
     return boomCorrectionFraction(mounting, b) * boomDiameter;
 }

@@ -9,7 +9,6 @@
 namespace zeva::analysis {
 namespace {
 
-constexpr double kReferenceOhms = 50.0;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // A cut as gains by the angle from the forward direction, -180 to 179 degrees in whole
@@ -91,8 +90,8 @@ double stackingDistance(double wavelength, double beamwidthDegrees) {
 }
 
 double swrAgainst50(const Impedance& z) {
-    const double reflected = std::hypot(z.resistance - kReferenceOhms, z.reactance) /
-                             std::hypot(z.resistance + kReferenceOhms, z.reactance);
+    const double reflected = std::hypot(z.resistance - kFeedlineOhms, z.reactance) /
+                             std::hypot(z.resistance + kFeedlineOhms, z.reactance);
     return reflected >= 1 ? std::numeric_limits<double>::infinity()
                           : (1 + reflected) / (1 - reflected);
 }

@@ -27,6 +27,9 @@ struct PatternFigures {
 // DL6WU's stacking distance for a -3 dB beamwidth in that plane: λ / (2 sin(θ / 2)).
 [[nodiscard]] double stackingDistance(double wavelength, double beamwidthDegrees);
 
+// The coaxial feed line's impedance, which the SWR is against and the matches aim at.
+inline constexpr double kFeedlineOhms = 50.0;
+
 [[nodiscard]] double swrAgainst50(const Impedance& z);
 
 }  // namespace zeva::analysis

@@ -27,20 +27,20 @@ class Reader {
 public:
     explicit Reader(Language language) : language_(language) {}
 
-    Failure fault(const std::string& where, const char* chinese, const char* english) const {
-        return Failure{say(language_, "几何文件 ", "geometry file: ") + where +
-                       say(language_, "：", ": ") + say(language_, chinese, english)};
+    // What is wrong (a text marked for the catalogue) where.
+    Failure fault(const std::string& where, const char* what) const {
+        return Failure{say(language_, "geometry file: %1: %2", {where, say(language_, what)})};
     }
 
     // A number above zero (or any finite one where zero and signs are allowed).
     std::variant<double, Failure> number(const json& object, const std::string& key,
                                          const std::string& where, bool positive) const {
         const auto found = object.find(key);
-        if (found == object.end()) return fault(where + key, "缺少此项", "missing");
-        if (!found->is_number()) return fault(where + key, "必须是数", "must be a number");
+        if (found == object.end()) return fault(where + key, N_("missing"));
+        if (!found->is_number()) return fault(where + key, N_("must be a number"));
         const double value = found->get<double>();
-        if (!std::isfinite(value)) return fault(where + key, "必须是有限的数", "must be finite");
-        if (positive && value <= 0) return fault(where + key, "必须大于零", "must be above zero");
+        if (!std::isfinite(value)) return fault(where + key, N_("must be finite"));
+        if (positive && value <= 0) return fault(where + key, N_("must be above zero"));
         return value;
     }
 
@@ -49,7 +49,7 @@ public:
             root.is_object() && root.contains("geometry") ? root["geometry"] : root;
         const std::string prefix = root.is_object() && root.contains("geometry") ? "geometry." : "";
         if (!geometry.is_object())
-            return fault(prefix.empty() ? "/" : "geometry", "必须是对象", "must be an object");
+            return fault(prefix.empty() ? "/" : "geometry", N_("must be an object"));
 
         Antenna antenna;
         const auto frequency = number(geometry, "frequency_mhz", prefix, true);
@@ -60,33 +60,29 @@ public:
         // times too long.
         const auto unit = geometry.find("unit");
         if (unit == geometry.end()) {
-            return fault(prefix + "unit", "缺少此项（m、cm、mm、in 或 ft）",
-                         "missing (m, cm, mm, in or ft)");
+            return fault(prefix + "unit", N_("missing (m, cm, mm, in or ft)"));
         }
         const auto known = std::find_if(std::begin(kUnits), std::end(kUnits), [&](const Unit& u) {
             return unit->is_string() && unit->get<std::string>() == u.name;
         });
         if (known == std::end(kUnits)) {
-            return fault(prefix + "unit", "必须是 m、cm、mm、in 或 ft",
-                         "must be m, cm, mm, in or ft");
+            return fault(prefix + "unit", N_("must be m, cm, mm, in or ft"));
         }
         const double scale = known->metres;
 
         const auto elements = geometry.find("elements");
         if (elements == geometry.end() || !elements->is_array() || elements->empty()) {
-            return fault(prefix + "elements", "必须是非空的元件数组",
-                         "must be a non-empty array of elements");
+            return fault(prefix + "elements", N_("must be a non-empty array of elements"));
         }
         int drivenCount = 0;
         for (std::size_t i = 0; i < elements->size(); ++i) {
             const json& item = (*elements)[i];
             const std::string where = prefix + "elements[" + std::to_string(i) + "].";
             if (!item.is_object())
-                return fault(where.substr(0, where.size() - 1), "必须是对象", "must be an object");
+                return fault(where.substr(0, where.size() - 1), N_("must be an object"));
             Element element;
             if (const auto name = item.find("name"); name != item.end()) {
-                if (!name->is_string())
-                    return fault(where + "name", "必须是文字", "must be a text");
+                if (!name->is_string()) return fault(where + "name", N_("must be a text"));
                 element.name = name->get<std::string>();
             } else {
                 element.name = std::to_string(i + 1);
@@ -102,7 +98,7 @@ public:
             element.diameter = std::get<double>(diameter) * scale;
             if (const auto driven = item.find("driven"); driven != item.end()) {
                 if (!driven->is_boolean())
-                    return fault(where + "driven", "必须是 true 或 false", "must be true or false");
+                    return fault(where + "driven", N_("must be true or false"));
                 if (driven->get<bool>()) {
                     antenna.driven = i;
                     ++drivenCount;
@@ -111,8 +107,8 @@ public:
             antenna.elements.push_back(std::move(element));
         }
         if (drivenCount != 1) {
-            return fault(prefix + "elements", "必须恰有一个元件标为 \"driven\": true",
-                         "exactly one element must be marked \"driven\": true");
+            return fault(prefix + "elements",
+                         N_("exactly one element must be marked \"driven\": true"));
         }
         return antenna;
     }
@@ -167,17 +163,15 @@ std::variant<Antenna, Failure> readGeometry(std::string_view text, Language lang
     try {
         root = json::parse(text, watch);
     } catch (const json::parse_error& error) {
-        return Failure{say(language, "几何文件第 ", "geometry file, line ") +
-                       std::to_string(lineOf(text, error.byte > 0 ? error.byte - 1 : 0)) +
-                       say(language, " 行：不是有效的 JSON", ": not valid JSON")};
+        return Failure{say(language, "geometry file, line %1: not valid JSON",
+                           {std::to_string(lineOf(text, error.byte > 0 ? error.byte - 1 : 0))})};
     } catch (const json::exception&) {
         // A number beyond a double, and the like.
-        return Failure{say(language, "几何文件：有超出范围的数或无效的内容",
-                           "geometry file: a number out of range or content not valid")};
+        return Failure{say(language, "geometry file: a number out of range or content not valid")};
     }
     if (!twice.empty()) {
-        return Failure{say(language, "几何文件：同一对象中的 \"", "geometry file: the key \"") +
-                       twice + say(language, "\" 出现了两次", "\" appears twice in one object")};
+        return Failure{
+            say(language, "geometry file: the key \"%1\" appears twice in one object", {twice})};
     }
     return Reader(language).antenna(root);
 }

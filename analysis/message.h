@@ -10,19 +10,16 @@
 #include <string>
 #include <string_view>
 
+#include "i18n/catalogue.h"
+
 namespace zeva::analysis {
 
-enum class Language { Chinese, English };
+using zeva::Language;
 
 // What went wrong, as a message for the user.
 struct Failure {
     std::string message;
 };
-
-// The Chinese or the English text, by the language asked for.
-[[nodiscard]] inline std::string say(Language language, const char* chinese, const char* english) {
-    return language == Language::English ? english : chinese;
-}
 
 // A figure with a fixed count of decimals; "inf" and "-" where it is not finite.
 [[nodiscard]] inline std::string fixed(double value, int decimals) {
@@ -31,6 +28,14 @@ struct Failure {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
     return buffer;
+}
+
+// A figure with no trailing zeros, at most six decimals: 0.055, 13, 0.005.
+[[nodiscard]] inline std::string shortest(double value) {
+    std::string text = fixed(value, 6);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text;
 }
 
 // A number that is the whole text and finite, as std::from_chars reads it (the C locale's

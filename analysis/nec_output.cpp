@@ -32,9 +32,9 @@ std::optional<double> numberIn(std::string_view field) {
 
 std::variant<std::vector<FrequencyResult>, Failure> parseNecOutput(std::string_view text,
                                                                    Language language) {
-    const auto unreadable = [language](const char* chinese, const char* english,
-                                       std::string_view line) {
-        return Failure{say(language, chinese, english) + std::string(line)};
+    // What cannot be read (a text marked for the catalogue, ending in the line's place).
+    const auto unreadable = [language](const char* what, std::string_view line) {
+        return Failure{say(language, what, {line})};
     };
     std::vector<FrequencyResult> results;
     enum class Section { None, Input, Pattern } section = Section::None;
@@ -50,8 +50,7 @@ std::variant<std::vector<FrequencyResult>, Failure> parseNecOutput(std::string_v
         if (line.find("FREQUENCY :") != std::string_view::npos && fields.size() >= 3) {
             const auto frequency = numberIn(fields[2]);
             if (!frequency) {
-                return unreadable("无法读懂 nec2c 输出中的频率行：",
-                                  "unreadable frequency line in the nec2c output: ", line);
+                return unreadable(N_("unreadable frequency line in the nec2c output: %1"), line);
             }
             FrequencyResult next;
             next.frequency = *frequency;
@@ -62,8 +61,7 @@ std::variant<std::vector<FrequencyResult>, Failure> parseNecOutput(std::string_v
         if (line.find("ANTENNA INPUT PARAMETERS") != std::string_view::npos ||
             line.find("RADIATION PATTERNS") != std::string_view::npos) {
             if (results.empty()) {
-                return unreadable("nec2c 的输出在频率之前有表：",
-                                  "a table before any frequency in the nec2c output: ", line);
+                return unreadable(N_("a table before any frequency in the nec2c output: %1"), line);
             }
             section = line.find("RADIATION") != std::string_view::npos ? Section::Pattern
                                                                        : Section::Input;
@@ -84,8 +82,8 @@ std::variant<std::vector<FrequencyResult>, Failure> parseNecOutput(std::string_v
             const auto resistance = fields.size() >= 8 ? numberIn(fields[6]) : std::nullopt;
             const auto reactance = fields.size() >= 8 ? numberIn(fields[7]) : std::nullopt;
             if (!resistance || !reactance) {
-                return unreadable("无法读懂 nec2c 输出中的输入参数行：",
-                                  "unreadable input-parameter row in the nec2c output: ", line);
+                return unreadable(N_("unreadable input-parameter row in the nec2c output: %1"),
+                                  line);
             }
             current.hasFeed = true;
             current.feed = {*resistance, *reactance};
@@ -95,8 +93,7 @@ std::variant<std::vector<FrequencyResult>, Failure> parseNecOutput(std::string_v
             const auto phi = fields.size() >= 5 ? numberIn(fields[1]) : std::nullopt;
             const auto total = fields.size() >= 5 ? numberIn(fields[4]) : std::nullopt;
             if ((fields.size() != 11 && fields.size() != 12) || !theta || !phi || !total) {
-                return unreadable("无法读懂 nec2c 输出中的方向图行：",
-                                  "unreadable pattern row in the nec2c output: ", line);
+                return unreadable(N_("unreadable pattern row in the nec2c output: %1"), line);
             }
             current.patterns.back().push_back({*theta, *phi, *total, {}, {}});
         }

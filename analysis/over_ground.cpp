@@ -23,14 +23,6 @@ const GroundPreset* presetOf(const nec::Ground& ground) {
     return nullptr;
 }
 
-// The figure with as many decimals as it needs, up to six: 0.005, 13, 5.
-std::string shortest(double value) {
-    std::string text = fixed(value, 6);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
-    return text;
-}
-
 // The gain along the elevation profile at a fractional index, interpolated in dB.
 double gainAt(const std::vector<ElevationPoint>& profile, double index) {
     const auto low = static_cast<std::size_t>(std::floor(index));
@@ -75,13 +67,11 @@ std::optional<nec::Ground> groundNamed(std::string_view text) {
 }
 
 std::string groundName(const nec::Ground& ground, Language language) {
-    if (ground.perfect) return say(language, "理想导电地面", "perfect ground");
+    if (ground.perfect) return say(language, "perfect ground");
     const GroundPreset* preset = presetOf(ground);
-    const bool en = language == Language::English;
-    return (preset ? say(language, preset->chinese, preset->english)
-                   : say(language, "地面", "ground")) +
-           (en ? " (ε " : "（ε ") + shortest(ground.permittivity) + (en ? ", σ " : "，σ ") +
-           shortest(ground.conductivity) + (en ? " S/m)" : " S/m）");
+    return say(language, "%1 (ε %2, σ %3 S/m)",
+               {say(language, preset != nullptr ? preset->title : N_("ground")),
+                shortest(ground.permittivity), shortest(ground.conductivity)});
 }
 
 std::string groundKey(const nec::Ground& ground) {
@@ -96,29 +86,25 @@ std::optional<Failure> checkPlacement(const Antenna& antenna, const Placement& p
     const double height = placement.height / wavelength;
     const double lowest =
         placement.ground.perfect ? kMinHeightOverPerfectGround : kMinHeightOverRealGround;
-    const auto refuse = [&](const std::string& chinese, const std::string& english) {
-        return Failure{say(language, "无法计算离地的天线：", "cannot place the antenna: ") +
-                       (language == Language::English ? english : chinese)};
+    const auto refuse = [&](const std::string& why) {
+        return Failure{say(language, "cannot place the antenna: %1", {why})};
     };
     if (!std::isfinite(height) || height < lowest) {
         const std::string metres = fixed(lowest * wavelength, 2);
         return placement.ground.perfect
-                   ? refuse("离地高度至少要 " + fixed(lowest, 2) + " 波长（" + metres + " 米）",
-                            "the height must be at least " + fixed(lowest, 2) + " wavelength (" +
-                                metres + " m)")
-                   : refuse("实际地面的反射系数近似要求离地至少 " + fixed(lowest, 1) + " 波长（" +
-                                metres + " 米）；更低处只有 Sommerfeld 解法才准确",
-                            "the reflection-coefficient model of real ground needs a height of "
-                            "at least " +
-                                fixed(lowest, 1) + " wavelength (" + metres +
-                                " m); lower down only a Sommerfeld solution is right");
+                   ? refuse(say(language, "the height must be at least %1 wavelength (%2 m)",
+                                {fixed(lowest, 2), metres}))
+                   : refuse(say(language,
+                                "the reflection-coefficient model of real ground needs a height "
+                                "of at least %1 wavelength (%2 m); lower down only a Sommerfeld "
+                                "solution is right",
+                                {fixed(lowest, 1), metres}));
     }
     if (height > kMaxHeight) {
-        const std::string metres = fixed(kMaxHeight * wavelength, 1);
-        return refuse("离地高度超过 " + fixed(kMaxHeight, 0) + " 波长（" + metres +
-                          " 米）：仰角方向图的波瓣比它的采样还密",
-                      "the height is above " + fixed(kMaxHeight, 0) + " wavelengths (" + metres +
-                          " m): the elevation pattern's lobes are finer than its steps");
+        return refuse(say(language,
+                          "the height is above %1 wavelengths (%2 m): the elevation pattern's "
+                          "lobes are finer than its steps",
+                          {fixed(kMaxHeight, 0), fixed(kMaxHeight * wavelength, 1)}));
     }
     return std::nullopt;
 }
@@ -141,8 +127,7 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
                                                     Language language) {
     const auto count = static_cast<std::size_t>(kThetaCount);
     if (!result.hasFeed || result.patterns.size() != 1 || result.patterns[0].size() != 2 * count) {
-        return Failure{
-            say(language, "NEC-2 的离地结果不完整", "incomplete NEC-2 results over the ground")};
+        return Failure{say(language, "incomplete NEC-2 results over the ground")};
     }
     const std::vector<PatternPoint>& cut = result.patterns[0];
     OverGround over;
@@ -200,8 +185,7 @@ void GroundStudy::step(const std::vector<DeckResults>& round) {
     decks_.clear();  // one round
     const DeckResults& results = round[0];
     if (results.size() != 1) {
-        result_ = Failure{
-            say(language_, "NEC-2 的离地结果不完整", "incomplete NEC-2 results over the ground")};
+        result_ = Failure{say(language_, "incomplete NEC-2 results over the ground")};
         return;
     }
     result_ = overGroundFigures(results[0], placement_, wavelength_, language_);

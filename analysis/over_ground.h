@@ -17,17 +17,16 @@ namespace zeva::analysis {
 
 // Real ground as the reflection coefficient sees it.
 struct GroundPreset {
-    const char* name;  // as the command line takes it
-    const char* chinese;
-    const char* english;
+    const char* name;     // as the command line takes it
+    const char* title;    // as the reports say it, for the catalogue
     double permittivity;  // relative
     double conductivity;  // S/m
 };
 inline constexpr GroundPreset kGroundPresets[] = {
-    {"poor", "贫瘠地面", "poor ground", 5, 0.001},
-    {"average", "一般地面", "average ground", 13, 0.005},
-    {"good", "良好地面", "good ground", 20, 0.03},
-    {"sea", "海水", "sea water", 80, 5},
+    {"poor", N_("poor ground"), 5, 0.001},
+    {"average", N_("average ground"), 13, 0.005},
+    {"good", N_("good ground"), 20, 0.03},
+    {"sea", N_("sea water"), 80, 5},
 };
 
 // The reflection-coefficient ground holds from about this many wavelengths up; nearer the

@@ -23,30 +23,25 @@ namespace zeva::analysis {
 
 // What nec2c's end means for the user: missing, ended by a signal, failed, silent, too slow.
 Failure nec2cMissing(Language language) {
-    return {say(language, "找不到 nec2c：请安装 Debian 软件包 nec2c（sudo apt install nec2c）",
+    return {say(language,
                 "nec2c not found: install the Debian package nec2c (sudo apt install nec2c)")};
 }
 Failure nec2cSignalled(int signal, Language language) {
-    return {say(language, "nec2c 被信号终止：", "nec2c was ended by signal ") +
-            std::to_string(signal)};
+    return {say(language, "nec2c was ended by signal %1", {std::to_string(signal)})};
 }
 Failure nec2cFailed(int status, Language language) {
-    return {say(language, "nec2c 失败，退出状态 ", "nec2c failed with exit status ") +
-            std::to_string(status)};
+    return {say(language, "nec2c failed with exit status %1", {std::to_string(status)})};
 }
-Failure nec2cSilent(Language language) {
-    return {say(language, "nec2c 没有输出", "nec2c wrote no output")};
-}
+Failure nec2cSilent(Language language) { return {say(language, "nec2c wrote no output")}; }
 Failure nec2cTooSlow(double seconds, Language language) {
-    return {say(language, "nec2c 超过时间限制 ", "nec2c ran past the time limit of ") +
-            std::to_string(static_cast<long>(seconds)) +
-            say(language, " 秒，已停止", " s and was stopped")};
+    return {say(language, "nec2c ran past the time limit of %1 s and was stopped",
+                {std::to_string(static_cast<long>(seconds))})};
 }
 
 namespace {
 
 Failure analysisStopped(Language language) {
-    return {say(language, "分析被中断", "the analysis was interrupted")};
+    return {say(language, "the analysis was interrupted")};
 }
 
 }  // namespace
@@ -57,7 +52,7 @@ std::variant<const std::vector<DeckResults>*, Failure> roundResults(const Output
     if (const auto* failure = std::get_if<Failure>(&outputs)) return *failure;
     const auto& results = std::get<std::vector<DeckResults>>(outputs);
     if (results.size() != decks) {
-        return Failure{say(language, "求解结果的数目不对", "wrong number of solved decks")};
+        return Failure{say(language, "wrong number of solved decks")};
     }
     return &results;
 }
@@ -67,31 +62,27 @@ Failure engineFailure(const nec::Error& error, Language language) {
         case nec::Fault::Stopped:
             return analysisStopped(language);
         case nec::Fault::TooLarge:
-            return {say(language, "模型太大，无法在合理的时间和内存内求解",
-                        "the model is too large to solve in reasonable time and memory")};
+            return {say(language, "the model is too large to solve in reasonable time and memory")};
         case nec::Fault::Singular:
-            return {
-                say(language, "NEC-2 的方程组无法求解", "the NEC-2 equations cannot be solved")};
+            return {say(language, "the NEC-2 equations cannot be solved")};
         case nec::Fault::NoWires:
-            return {say(language, "NEC-2 模型没有导线", "the NEC-2 model has no wires")};
+            return {say(language, "the NEC-2 model has no wires")};
         case nec::Fault::BadWire:
-            return {say(language, "NEC-2 模型的第 ", "wire ") + std::to_string(error.index + 1) +
-                    say(language, " 根导线尺寸无效", " of the NEC-2 model has no valid size")};
+            return {say(language, "wire %1 of the NEC-2 model has no valid size",
+                        {std::to_string(error.index + 1)})};
         case nec::Fault::BadSource:
-            return {say(language, "馈电点不在任何导线上，或没有电压",
-                        "the feed is on no wire, or of no voltage")};
+            return {say(language, "the feed is on no wire, or of no voltage")};
         case nec::Fault::BadGround:
-            return {say(language, "地面的介电常数或电导率无效",
-                        "the ground's permittivity or conductivity is not valid")};
+            return {say(language, "the ground's permittivity or conductivity is not valid")};
         case nec::Fault::BadLine:
-            return {say(language, "第 ", "transmission line ") + std::to_string(error.index + 1) +
-                    say(language, " 条传输线无效", " is not valid")};
+            return {say(language, "transmission line %1 is not valid",
+                        {std::to_string(error.index + 1)})};
         case nec::Fault::BadFrequency:
         case nec::Fault::BadCut:
-            return {say(language, "第 ", "frequency step ") + std::to_string(error.index + 1) +
-                    say(language, " 个频率点无效", " is not valid")};
+            return {
+                say(language, "frequency step %1 is not valid", {std::to_string(error.index + 1)})};
     }
-    return {say(language, "NEC-2 模型有误", "a fault in the NEC-2 model")};
+    return {say(language, "a fault in the NEC-2 model")};
 }
 
 EngineRunner::EngineRunner(Language language, int threads, const std::atomic<bool>* stop)
@@ -163,8 +154,7 @@ Outputs ProcessRunner::run(const std::vector<nec::Deck>& decks) {
     const std::filesystem::path base = std::filesystem::temp_directory_path(error);
     std::string folder = (base / "zeva-nec2c-XXXXXX").string();
     if (error || mkdtemp(folder.data()) == nullptr) {
-        return Failure{say(language_, "无法为 nec2c 建立临时文件夹",
-                           "cannot make a temporary folder for nec2c")};
+        return Failure{say(language_, "cannot make a temporary folder for nec2c")};
     }
     struct Cleanup {
         std::filesystem::path folder;
@@ -190,8 +180,7 @@ Outputs ProcessRunner::run(const std::vector<nec::Deck>& decks) {
         out << nec::toCards(decks[i]);
         out.close();
         if (!out) {
-            failure = Failure{
-                say(language_, "无法写出 nec2c 的模型文件", "cannot write the deck for nec2c")};
+            failure = Failure{say(language_, "cannot write the deck for nec2c")};
             break;
         }
         posix_spawn_file_actions_t actions;

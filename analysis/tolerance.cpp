@@ -58,25 +58,21 @@ double percentile(std::vector<double> values, double p) {
 
 std::optional<Failure> checkTolerance(const Antenna& antenna, const ToleranceRequest& request,
                                       Language language) {
-    const auto refuse = [&](const std::string& chinese, const std::string& english) {
-        return Failure{say(language, "无法做公差分析：", "cannot study the tolerance: ") +
-                       (language == Language::English ? english : chinese)};
+    const auto refuse = [&](const std::string& why) {
+        return Failure{say(language, "cannot study the tolerance: %1", {why})};
     };
     if (!(request.length >= 0) || !(request.position >= 0) || !std::isfinite(request.length) ||
         !std::isfinite(request.position)) {
-        return refuse("公差必须是零或正数", "a tolerance must be zero or more");
+        return refuse(say(language, "a tolerance must be zero or more"));
     }
     if (request.samples < 1 || request.samples > kMaxSamples) {
-        return refuse("样本数必须在 1 到 " + std::to_string(kMaxSamples) + " 之间",
-                      "the samples must be 1 to " + std::to_string(kMaxSamples));
+        return refuse(say(language, "the samples must be 1 to %1", {std::to_string(kMaxSamples)}));
     }
     const double longest = kMaxLengthTolerance * antenna.wavelength();
     if (request.length > longest) {
-        const std::string mm = fixed(longest * 1000, 1);
-        return refuse("长度公差超过 " + fixed(kMaxLengthTolerance, 2) + " 波长（" + mm +
-                          " mm）：那已是另一个设计",
-                      "a length tolerance above " + fixed(kMaxLengthTolerance, 2) +
-                          " wavelength (" + mm + " mm) makes another design");
+        return refuse(say(language,
+                          "a length tolerance above %1 wavelength (%2 mm) makes another design",
+                          {fixed(kMaxLengthTolerance, 2), fixed(longest * 1000, 1)}));
     }
     std::vector<double> positions;
     for (const Element& e : antenna.elements) positions.push_back(e.position);
@@ -86,10 +82,9 @@ std::optional<Failure> checkTolerance(const Antenna& antenna, const ToleranceReq
         closest = std::min(closest, positions[i] - positions[i - 1]);
     }
     if (request.position * 2 >= closest) {
-        const std::string mm = fixed(closest / 2 * 1000, 1);
-        return refuse(
-            "位置公差必须小于最近两个元件间距的一半（" + mm + " mm）",
-            "the position tolerance must be below half the least spacing (" + mm + " mm)");
+        return refuse(say(language,
+                          "the position tolerance must be below half the least spacing (%1 mm)",
+                          {fixed(closest / 2 * 1000, 1)}));
     }
     return std::nullopt;
 }
@@ -135,8 +130,7 @@ ToleranceStudy::ToleranceStudy(Antenna antenna, const Analysis& analysis, Tolera
 void ToleranceStudy::step(const std::vector<DeckResults>& results) {
     decks_.clear();  // one round
     const auto incomplete = [this] {
-        return Failure{
-            say(language_, "NEC-2 的公差结果不完整", "incomplete NEC-2 results for the tolerance")};
+        return Failure{say(language_, "incomplete NEC-2 results for the tolerance")};
     };
     const auto nominal = solvedOf(results[0]);
     if (!nominal || results[0].size() != 3 || !results[0][1].hasFeed || !results[0][2].hasFeed) {

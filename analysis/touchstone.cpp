@@ -47,15 +47,12 @@ enum class Form { RealImaginary, MagnitudeAngle, DecibelAngle };
 }  // namespace
 
 std::variant<Measurement, Failure> readTouchstone(std::string_view text, Language language) {
-    const auto fault = [language](std::size_t line, const std::string& chinese,
-                                  const std::string& english) {
-        return Failure{say(language, "第 ", "line ") + std::to_string(line) +
-                       say(language, " 行：", ": ") +
-                       (language == Language::English ? english : chinese)};
+    const auto fault = [language](std::size_t line, const std::string& why) {
+        return Failure{say(language, "line %1: %2", {std::to_string(line), why})};
     };
     if (text.size() > kMaxTouchstoneBytes) {
-        return Failure{say(language, "测量文件大于 4 MiB，不是分析仪写出的扫描",
-                           "the measurement is larger than 4 MiB: no analyser's sweep")};
+        return Failure{say(language, "the measurement is larger than %1 MiB: no analyser's sweep",
+                           {std::to_string(kMaxTouchstoneBytes >> 20)})};
     }
     Measurement measured;
     double scale = 1e3;  // to MHz: GHz by default
@@ -76,10 +73,10 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
         if (fields.empty()) continue;
         if (fields.front().front() == '#') {
             if (haveOptions) {
-                return fault(number, "第二个选项行：只能有一个", "a second option line");
+                return fault(number, say(language, "a second option line"));
             }
             if (!measured.points.empty()) {
-                return fault(number, "选项行必须在数据之前", "the option line must come first");
+                return fault(number, say(language, "the option line must come first"));
             }
             haveOptions = true;
             std::vector<std::string> options;
@@ -97,8 +94,9 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
                     scale = 1e3;
                 } else if (o == "S") {
                 } else if (o == "Y" || o == "Z" || o == "G" || o == "H") {
-                    return fault(number, "只读取 S 参数（反射系数），不是 " + o,
-                                 "only S-parameters (the reflection) are read, not " + o);
+                    return fault(
+                        number,
+                        say(language, "only S-parameters (the reflection) are read, not %1", {o}));
                 } else if (o == "RI") {
                     form = Form::RealImaginary;
                 } else if (o == "MA") {
@@ -109,43 +107,41 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
                     const auto ohms =
                         i + 1 < options.size() ? numberOf(options[i + 1]) : std::optional<double>{};
                     if (!ohms || !(*ohms > 0)) {
-                        return fault(number, "R 之后应是大于零的参考阻抗（欧）",
-                                     "R must be followed by a reference impedance above zero");
+                        return fault(number,
+                                     say(language,
+                                         "R must be followed by a reference impedance above zero"));
                     }
                     measured.reference = *ohms;
                     ++i;
                 } else {
-                    return fault(number,
-                                 "选项行应为 # [HZ|KHZ|MHZ|GHZ] S [RI|MA|DB] R 欧，而不是 " + o,
-                                 "expected # [HZ|KHZ|MHZ|GHZ] S [RI|MA|DB] R <ohms>, not " + o);
+                    return fault(
+                        number,
+                        say(language, "expected # [HZ|KHZ|MHZ|GHZ] S [RI|MA|DB] R <ohms>, not %1",
+                            {o}));
                 }
             }
             continue;
         }
         if (fields.size() != 3) {
-            return fault(number,
-                         "应是 3 个数（频率和反射系数的两个分量），却有 " +
-                             std::to_string(fields.size()) + " 个：单端口文件（.s1p）才能读取",
-                         "expected 3 numbers (a frequency and the reflection's two parts), "
-                         "found " +
-                             std::to_string(fields.size()) +
-                             ": only one-port files (.s1p) are read");
+            return fault(number, say(language,
+                                     "expected 3 numbers (a frequency and the reflection's two "
+                                     "parts), found %1: only one-port files (.s1p) are read",
+                                     {std::to_string(fields.size())}));
         }
         double values[3];
         for (std::size_t i = 0; i < 3; ++i) {
             const auto value = numberOf(fields[i]);
             if (!value) {
-                return fault(number, "不是有限的数：" + std::string(fields[i]),
-                             "not a finite number: " + std::string(fields[i]));
+                return fault(number, say(language, "not a finite number: %1", {fields[i]}));
             }
             values[i] = *value;
         }
         MeasuredPoint p;
         p.frequency = values[0] * scale;
         if (!(p.frequency > 0))
-            return fault(number, "频率必须大于零", "the frequency must be above zero");
+            return fault(number, say(language, "the frequency must be above zero"));
         if (!measured.points.empty() && !(p.frequency > measured.points.back().frequency)) {
-            return fault(number, "频率必须逐行升高", "the frequencies must rise from line to line");
+            return fault(number, say(language, "the frequencies must rise from line to line"));
         }
         const double degrees = std::numbers::pi / 180;
         switch (form) {
@@ -162,16 +158,15 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
         // A calibrated analyser reads a little above 1 far from resonance, never much.
         if (std::abs(p.reflection) > kMaxReflection || std::abs(1.0 - p.reflection) < 1e-9) {
             return fault(number,
-                         "反射系数的模超过 1：一副无源天线反射不了那么多（分析仪校准过吗？）",
-                         "a reflection of magnitude above 1: no passive antenna reflects that "
-                         "much (was the analyser calibrated?)");
+                         say(language,
+                             "a reflection of magnitude above 1: no passive antenna reflects that "
+                             "much (was the analyser calibrated?)"));
         }
         p.impedance = measured.reference * (1.0 + p.reflection) / (1.0 - p.reflection);
         measured.points.push_back(p);
     }
     if (measured.points.size() < 2) {
-        return Failure{say(language, "测量文件中少于两个频率点",
-                           "fewer than two frequencies in the measurement")};
+        return Failure{say(language, "fewer than two frequencies in the measurement")};
     }
     return measured;
 }

@@ -20,6 +20,8 @@ constexpr double kCableOffDegrees = 2;
 constexpr double kElementOffFraction = 0.002;
 // A hairpin's line read as off by more than this fraction is no hairpin as designed.
 constexpr double kMostLineChange = 0.5;
+// The cable and the element are fitted together over at least this many measured steps.
+constexpr std::size_t kLeastCoaxSteps = 3;
 
 double swrOf(Complex z) { return swrAgainst50({z.real(), z.imag()}); }
 
@@ -61,18 +63,14 @@ double stubLength(double reactance, double z0, double frequency) {
 
 std::string checkList(Feed feed, Language language) {
     std::string list = say(language,
-                           "请检查：天线杆修正（元件穿杆时是否按修正后的长度下料）、馈电点的连接、"
-                           "各引向器和反射器的长度与位置",
                            "check the boom correction (elements through the boom cut to the "
                            "corrected length), the feed point's connections, and the directors' "
                            "and reflector's lengths and positions");
     if (feed == Feed::Coax) {
-        list += say(language, "，以及变换电缆的特性阻抗和速度因子",
-                    ", and the transformer cable's impedance and velocity factor");
+        list += say(language, ", and the transformer cable's impedance and velocity factor");
     }
     if (feed == Feed::Hairpin) {
-        list += say(language, "，以及发夹线的间距和短路点",
-                    ", and the hairpin's spacing and its shorting bar");
+        list += say(language, ", and the hairpin's spacing and its shorting bar");
     }
     return list;
 }
@@ -87,9 +85,9 @@ std::variant<MeasuredFigures, Failure> measuredFigures(const Measurement& measur
         const std::string range =
             p.empty() ? std::string("-")
                       : fixed(p.front().frequency, 3) + "–" + fixed(p.back().frequency, 3) + " MHz";
-        return Failure{say(language, "测量的频率范围 ", "the measurement's range ") + range +
-                       say(language, " 不含设计频率 ", " does not hold the design frequency ") +
-                       fixed(designFrequency, 3) + " MHz"};
+        return Failure{say(language,
+                           "the measurement's range %1 does not hold the design frequency %2 MHz",
+                           {range, fixed(designFrequency, 3)})};
     }
     MeasuredFigures f;
     std::size_t least = 0;
@@ -144,12 +142,12 @@ TrimAdvisor::TrimAdvisor(Antenna antenna, const Analysis& analysis, const Tuning
       feed_(feed),
       measured_(std::move(measured)) {
     if (feed_ == Feed::Hairpin && !tuning_.hairpin) {
-        result_ = Failure{say(language_, "没有设计出发夹匹配，无法按发夹匹配解读测量",
-                              "no hairpin match was designed to read the measurement through")};
+        result_ = Failure{
+            say(language_, "no hairpin match was designed to read the measurement through")};
         return;
     }
     if (feed_ == Feed::Coax && !tuning_.coax) {
-        result_ = Failure{say(language_, "没有设计出同轴变换，无法按同轴变换解读测量",
+        result_ = Failure{say(language_,
                               "no coaxial transformer was designed to read the measurement "
                               "through")};
         return;
@@ -202,7 +200,7 @@ void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
         if (solved[i].size() != expected ||
             !std::all_of(solved[i].begin(), solved[i].end(),
                          [](const FrequencyResult& r) { return r.hasFeed; })) {
-            result_ = Failure{say(language_, "NEC-2 的结果不完整", "incomplete NEC-2 results")};
+            result_ = Failure{say(language_, "incomplete NEC-2 results")};
             return;
         }
         if (i != sweepDeck_) curve.feeds.push_back(feedOf(solved[i][0]));
@@ -225,29 +223,30 @@ void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
                                                       : tuning_.trim.swr;
     const double worstTrimmable = std::max(kTrimmableSwr, designedSwr + 0.5);
     if (!(figures_.leastSwr <= worstTrimmable)) {
-        return refuse(say(language_, "测得的最小驻波比 ", "the least SWR measured, ") +
-                      fixed(figures_.leastSwr, 2) + say(language_, " 高于 ", ", is above ") +
-                      fixed(worstTrimmable, 2) +
-                      say(language_, "：修剪解释不了", ": more than a trim explains"));
+        return refuse(say(language_,
+                          "the least SWR measured, %1, is above %2: more than a trim explains",
+                          {fixed(figures_.leastSwr, 2), fixed(worstTrimmable, 2)}));
     }
 
     if (feed_ == Feed::Direct) {
         if (!figures_.resonance || std::fabs(*figures_.resonance - f0) > kTrimmableOffset * f0) {
-            return refuse(figures_.resonance
-                              ? say(language_, "测得的谐振在 ", "the measured resonance, ") +
-                                    fixed(*figures_.resonance, 3) +
-                                    say(language_, " MHz，偏离设计频率超过 5 %",
-                                        " MHz, is more than 5 % from the design frequency")
-                              : say(language_, "测量范围内电抗没有过零：找不到谐振",
-                                    "the reactance does not cross zero within the measurement: no "
-                                    "resonance"));
+            return refuse(
+                figures_.resonance
+                    ? say(language_,
+                          "the measured resonance, %1 MHz, is more than %2 % from the "
+                          "design frequency",
+                          {fixed(*figures_.resonance, 3), shortest(kTrimmableOffset * 100)})
+                    : say(language_,
+                          "the reactance does not cross zero within the "
+                          "measurement: no resonance"));
         }
         const auto asBuilt = curve.lengthWhere(reactanceOf, measured.imag());
         const auto resonant = curve.lengthWhere(reactanceOf, 0.0);
         if (!asBuilt || !resonant) {
-            return refuse(say(language_, "测得的电抗超出驱动元件 ±4 % 长度所能解释的范围",
-                              "the measured reactance is beyond what ±4 % of the driven "
-                              "element's length explains"));
+            return refuse(say(language_,
+                              "the measured reactance is beyond what ±%1 % of the driven element's "
+                              "length explains",
+                              {shortest(kTrimRange * 100)}));
         }
         advice.model = curve.at(*asBuilt);
         advice.drivenChange = *resonant - *asBuilt;
@@ -258,15 +257,16 @@ void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
         const auto asBuilt =
             curve.lengthWhere([](Complex z) { return (1.0 / z).real(); }, admittance.real());
         if (!asBuilt) {
-            return refuse(say(language_, "测得的电导超出驱动元件 ±4 % 长度所能解释的范围",
-                              "the measured conductance is beyond what ±4 % of the driven "
-                              "element's length explains"));
+            return refuse(say(language_,
+                              "the measured conductance is beyond what ±%1 % of the driven "
+                              "element's length explains",
+                              {shortest(kTrimRange * 100)}));
         }
         const Complex element = curve.at(*asBuilt);
         advice.model = element;
         const double lineSusceptance = (admittance - 1.0 / element).imag();
         if (!(lineSusceptance < 0)) {
-            return refuse(say(language_, "测得的发夹线不是电感：它比四分之一波长还长，或没有接好",
+            return refuse(say(language_,
                               "the measured hairpin is no inductance: longer than a quarter "
                               "wave, or not connected"));
         }
@@ -280,17 +280,17 @@ void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
                                 : stubLength(1 / wanted, h.stubImpedance, f0) - lineNow;
         if (std::fabs(*advice.lineChange) > kMostLineChange * h.stubLength) {
             return refuse(say(language_,
-                              "测得的发夹线与设计的相差一半以上：测量的是这副发夹匹配的天线吗？",
                               "the measured hairpin differs from the designed one by more than "
                               "half: is the measurement of this hairpin-matched antenna?"));
         }
     } else {
         const CoaxMatch& c = *tuning_.coax;
         const double z0 = c.cable.impedance;
-        if (fitted_.size() < 3) {
-            return refuse(say(language_, "设计频率附近的测量点少于 3 个，无法分开电缆和元件",
-                              "fewer than 3 measured steps near the design frequency: the cable "
-                              "and the element cannot be told apart"));
+        if (fitted_.size() < kLeastCoaxSteps) {
+            return refuse(say(language_,
+                              "fewer than %1 measured steps near the design frequency: the cable "
+                              "and the element cannot be told apart",
+                              {std::to_string(kLeastCoaxSteps)}));
         }
         // The element at another length moves its feed at every frequency by what it moves
         // it at the design frequency.
@@ -333,8 +333,8 @@ void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
         const double rms = std::sqrt(best / static_cast<double>(fitted_.size()));
         const bool atTheEdge = bestDegrees <= kCableLow + 1 || bestDegrees >= kCableHigh - 1;
         if (!resonant || atTheEdge || rms > kTrimmableResistance * curve.at(bestLength).real()) {
-            return refuse(say(language_, "测量与“元件加四分之一波长电缆”的模型对不上",
-                              "the measurement fits no element behind a quarter-wave cable"));
+            return refuse(
+                say(language_, "the measurement fits no element behind a quarter-wave cable"));
         }
         advice.model = curve.at(bestLength);
         advice.drivenChange = *resonant - bestLength;
@@ -348,10 +348,9 @@ void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
     const double modelR = advice.model.real();
     if (feed_ == Feed::Direct &&
         std::fabs(measured.real() - modelR) > kTrimmableResistance * modelR) {
-        return refuse(say(language_, "测得的电阻 ", "the measured resistance, ") +
-                      fixed(measured.real(), 1) +
-                      say(language_, " 欧与模型的 ", " ohms, is far from the model's ") +
-                      fixed(modelR, 1) + say(language_, " 欧相差太大", " ohms"));
+        return refuse(say(language_,
+                          "the measured resistance, %1 ohms, is far from the model's %2 ohms",
+                          {fixed(measured.real(), 1), fixed(modelR, 1)}));
     }
     advice.advised = true;
     result_ = advice;

@@ -31,20 +31,18 @@ double errorOf(bool hairpin, const Impedance& feed) {
 std::optional<Failure> checkMatch(const MatchRequest& request, Language language) {
     if (request.hairpin) {
         if (!(request.wireDiameter > 0) || !std::isfinite(request.wireDiameter)) {
-            return Failure{say(language, "发夹线径必须大于零",
-                               "the hairpin's wire must be thicker than nothing")};
+            return Failure{say(language, "the hairpin's wire must be thicker than nothing")};
         }
         if (!(request.spacing > request.wireDiameter) || !std::isfinite(request.spacing)) {
             return Failure{
-                say(language, "发夹两线的中心距必须大于线径（",
-                    "the hairpin's spacing must be above its wire's diameter (") +
-                fixed(request.spacing * 1000, 2) + say(language, " 毫米，线径 ", " mm, wire ") +
-                fixed(request.wireDiameter * 1000, 2) + say(language, " 毫米）", " mm)")};
+                say(language,
+                    "the hairpin's spacing must be above its wire's diameter (%1 mm, "
+                    "wire %2 mm)",
+                    {fixed(request.spacing * 1000, 2), fixed(request.wireDiameter * 1000, 2)})};
         }
     }
     if (request.coax && !(request.velocityFactor > 0 && request.velocityFactor <= 1)) {
-        return Failure{say(language, "速度因子必须在 0 和 1 之间",
-                           "the velocity factor must lie between 0 and 1")};
+        return Failure{say(language, "the velocity factor must lie between 0 and 1")};
     }
     return std::nullopt;
 }
@@ -84,23 +82,20 @@ void Tuner::step(const std::vector<DeckResults>& solved) {
 
     const DeckResults& results = solved[0];
     if (results.size() != 1 || !results[0].hasFeed) {
-        return fail(
-            {say(language_, "NEC-2 的结果缺少阻抗", "the NEC-2 results lack the impedance")});
+        return fail({say(language_, "the NEC-2 results lack the impedance")});
     }
     const Impedance& feed = results[0].feed;
     const double error = errorOf(stage_ == Stage::Hairpin, feed);
     errors_.push_back(error);
     if (std::fabs(error) < kTunedOhms) return tuned(stage_, lengths_.back(), feed);
     if (lengths_.size() >= kMostRuns) {
-        return fail({say(language_, "驱动元件的长度调整未能收敛",
-                         "tuning the driven element's length did not converge")});
+        return fail({say(language_, "tuning the driven element's length did not converge")});
     }
     // The secant through the last two lengths tried.
     const std::size_t n = lengths_.size();
     const double slope = (errors_[n - 1] - errors_[n - 2]) / (lengths_[n - 1] - lengths_[n - 2]);
     if (!(std::fabs(slope) > 0) || !std::isfinite(slope)) {
-        return fail({say(language_, "驱动元件的长度调整未能收敛",
-                         "tuning the driven element's length did not converge")});
+        return fail({say(language_, "tuning the driven element's length did not converge")});
     }
     runLength(lengths_[n - 1] - errors_[n - 1] / slope);
 }
@@ -125,12 +120,10 @@ void Tuner::tuned(Stage stage, double length, const Impedance& feed) {
 std::string Tuner::tooLowForAMatch() const {
     const double r = tuning_.trim.feed.resistance;
     if (r >= kLowestMatchedOhms) return {};
-    return say(language_, "谐振时的馈点电阻只有 ", "the resonant feed resistance is only ") +
-           fixed(r, 2) + say(language_, " 欧，低于 ", " ohms, below ") +
-           fixed(kLowestMatchedOhms, 0) +
-           say(language_, " 欧：匹配的损耗和窄频带使它无法实用，请先检查元件间距",
-               " ohms: a match's losses and narrow band would make it useless; check the "
-               "element spacings first");
+    return say(language_,
+               "the resonant feed resistance is only %1 ohms, below %2 ohms: a match's losses and "
+               "narrow band would make it useless; check the element spacings first",
+               {fixed(r, 2), fixed(kLowestMatchedOhms, 0)});
 }
 
 void Tuner::startHairpin() {
@@ -140,12 +133,12 @@ void Tuner::startHairpin() {
         tuning_.hairpinNote = why;
         return startSweeps();
     }
-    if (r >= 50) {
+    if (r >= kFeedlineOhms) {
         tuning_.hairpinNote =
-            say(language_, "谐振时的馈点电阻为 ", "the resonant feed resistance is ") +
-            fixed(r, 1) +
-            say(language_, " 欧，不低于 50 欧：发夹匹配不适用",
-                " ohms, not below 50: a hairpin match does not apply");
+            say(language_,
+                "the resonant feed resistance is %1 ohms, not below %2: a hairpin match does not "
+                "apply",
+                {fixed(r, 1), fixed(kFeedlineOhms, 0)});
         return startSweeps();
     }
     stage_ = Stage::Hairpin;
@@ -194,7 +187,7 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     const bool complete = (!tuning_.hairpin || hairpinFeeds.size() == sweepFrequencies_.size()) &&
                           (!request_.coax || trimmedFeeds.size() == sweepFrequencies_.size());
     if (!complete) {
-        return fail({say(language_, "NEC-2 的扫描结果不完整", "the NEC-2 sweep is incomplete")});
+        return fail({say(language_, "the NEC-2 sweep is incomplete")});
     }
     // The SWR at every step through a network, given as the feed it turns a step's feed into.
     const auto throughNetwork = [this](const std::vector<Impedance>& feeds, auto network) {
@@ -206,14 +199,14 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     };
     // Why a match that does not lower the SWR is not offered.
     const auto noBetter = [this](double swr) {
-        return say(language_, "匹配后的驻波比 ", "the SWR through the match, ") + fixed(swr, 2) +
-               say(language_, " 不比谐振时的 ", ", is no better than the resonant element's ") +
-               fixed(tuning_.trim.swr, 2) + say(language_, " 低：不值得做", ": not worth building");
+        return say(language_,
+                   "the SWR through the match, %1, is no better than the resonant element's %2: "
+                   "not worth building",
+                   {fixed(swr, 2), fixed(tuning_.trim.swr, 2)});
     };
     // Why a match is not worth building: its SWR at the design frequency.
-    const auto notBelow = [this](const char* chinese, const char* english, double swr) {
-        return say(language_, chinese, english) + fixed(swr, 2) +
-               say(language_, "，达不到 1.2 以下", " at the design frequency, not below 1.2");
+    const auto notBelow = [this](const char* what, double swr) {
+        return say(language_, what, {fixed(swr, 2), fixed(kMatchedSwr, 1)});
     };
     const bool designAppended = designIndex_ == kSweepSteps;
     // The SWR at the design frequency; the sweep's own steps kept.
@@ -230,8 +223,9 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
         });
         match.swr = atDesign(match.sweepSwr);
         if (match.swr >= kMatchedSwr) {
-            tuning_.hairpinNote = notBelow("发夹匹配在设计频率上的驻波比只能到 ",
-                                           "the hairpin match only reaches an SWR of ", match.swr);
+            tuning_.hairpinNote = notBelow(N_("the hairpin match only reaches an SWR of %1 at the "
+                                              "design frequency, not below %2"),
+                                           match.swr);
             tuning_.hairpin.reset();
         } else if (match.swr >= tuning_.trim.swr) {
             tuning_.hairpinNote = noBetter(match.swr);
@@ -240,7 +234,7 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     }
     if (request_.coax) {
         CoaxMatch match;
-        match.wanted = std::sqrt(50 * tuning_.trim.feed.resistance);
+        match.wanted = std::sqrt(kFeedlineOhms * tuning_.trim.feed.resistance);
         match.cable = nearestCable(match.wanted);
         match.velocityFactor = request_.velocityFactor;
         match.length = request_.velocityFactor * antenna_.wavelength() / 4;
@@ -254,14 +248,15 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
             tuning_.coaxNote = why;
         } else if (match.swr >= kMatchedSwr) {
             tuning_.coaxNote =
-                notBelow("最接近的同轴电缆在设计频率上的驻波比只能到 ",
-                         "the nearest coaxial cable only reaches an SWR of ", match.swr);
-        } else if (match.cable.parallel == 1 && match.cable.each == 50) {
+                notBelow(N_("the nearest coaxial cable only reaches an SWR of %1 at the design "
+                            "frequency, not below %2"),
+                         match.swr);
+        } else if (match.cable.parallel == 1 && match.cable.each == kFeedlineOhms) {
             tuning_.coaxNote =
-                say(language_, "最接近的电缆就是 50 欧电缆，它不改变阻抗：谐振时的馈点已是 ",
-                    "the nearest cable is 50-ohm cable, which transforms nothing: the resonant "
-                    "feed is already ") +
-                fixed(tuning_.trim.feed.resistance, 1) + say(language_, " 欧", " ohms");
+                say(language_,
+                    "the nearest cable is %1-ohm cable, which transforms nothing: the resonant "
+                    "feed is already %2 ohms",
+                    {fixed(kFeedlineOhms, 0), fixed(tuning_.trim.feed.resistance, 1)});
         } else if (match.swr >= tuning_.trim.swr) {
             tuning_.coaxNote = noBetter(match.swr);
         } else {

@@ -28,24 +28,6 @@ using namespace zeva::sheet;
 
 constexpr int kUsageStatus = 2;
 
-std::string englishKind(ErrorKind kind) {
-    switch (kind) {
-        case ErrorKind::TypeMismatch:
-            return "not a number";
-        case ErrorKind::Overflow:
-            return "overflow";
-        case ErrorKind::DivisionByZero:
-            return "division by zero";
-        case ErrorKind::InvalidOperation:
-            return "invalid operation";
-        case ErrorKind::FrequencyNotPositive:
-            return "the frequency must be above zero";
-        case ErrorKind::ResultNotDisplayable:
-            return "a figure too large to show";
-    }
-    return "error";
-}
-
 std::string optionOf(Input input) {
     switch (input) {
         case Input::Frequency:
@@ -64,8 +46,7 @@ std::string optionOf(Input input) {
 }
 
 std::string engineMessage(const Error& error, Language language) {
-    std::string text =
-        language == Language::English ? englishKind(error.kind) : std::string(describe(error.kind));
+    std::string text = translate(language, describe(error.kind));
     const std::string option = optionOf(error.input);
     if (!option.empty()) text += (language == Language::English ? ": " : "：") + option;
     return text;

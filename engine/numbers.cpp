@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/numbers.h"
 
+#include "i18n/catalogue.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -328,22 +330,22 @@ std::string formatDouble(double value, const NumberFormat& numberFormat) {
 float integerPart(float value) { return std::floor(value); }
 double integerPart(double value) { return std::floor(value); }
 
-std::string_view describe(ErrorKind kind) {
+const char* describe(ErrorKind kind) {
     switch (kind) {
         case ErrorKind::TypeMismatch:
-            return "类型不匹配";
+            return N_("not a number");
         case ErrorKind::Overflow:
-            return "溢出";
+            return N_("overflow");
         case ErrorKind::DivisionByZero:
-            return "除数为零";
+            return N_("division by zero");
         case ErrorKind::InvalidOperation:
-            return "无效的运算";
+            return N_("invalid operation");
         case ErrorKind::FrequencyNotPositive:
-            return "频率必须大于零";
+            return N_("the frequency must be above zero");
         case ErrorKind::ResultNotDisplayable:
-            return "结果超出显示范围";
+            return N_("a figure too large to show");
     }
-    return "未知错误";
+    return N_("error");
 }
 
 }  // namespace zeva

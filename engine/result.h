@@ -35,8 +35,8 @@ struct Error {
     friend bool operator==(const Error&, const Error&) = default;
 };
 
-// The Chinese name of an error kind, as the windows show it (UTF-8).
-[[nodiscard]] std::string_view describe(ErrorKind kind);
+// The name of an error kind, in English; the catalogue translates it.
+[[nodiscard]] const char* describe(ErrorKind kind);
 
 template <class T>
 class [[nodiscard]] Result {

@@ -9,8 +9,7 @@ std::optional<Failure> checkBuild(const Construction& construction,
                                   const analysis::MatchRequest& match, Language language) {
     if (construction.mounting != analysis::Mounting::Insulators &&
         !(construction.boomDiameter > 0)) {
-        return Failure{say(language, "元件穿过金属杆时需要天线杆直径",
-                           "elements through a metal boom need the boom's diameter")};
+        return Failure{say(language, "elements through a metal boom need the boom's diameter")};
     }
     return analysis::checkMatch(match, language);
 }
@@ -19,8 +18,7 @@ std::optional<Failure> checkRequest(const DesignRequest& request, Language langu
     const auto largest = measureOf(request.design.largestDiameter);
     const auto smallest = measureOf(request.design.smallestDiameter);
     if (largest && smallest && *largest < *smallest) {
-        return Failure{say(language, "锥形元件的最大直径小于最小直径",
-                           "the largest taper diameter is below the smallest")};
+        return Failure{say(language, "the largest taper diameter is below the smallest")};
     }
     return checkBuild(request.construction, request.match, language);
 }

@@ -12,7 +12,6 @@ namespace zeva::sheet {
 namespace {
 
 using analysis::fixed;
-using analysis::say;
 
 // How many elements the sensitivities name, the strongest first.
 constexpr std::size_t kNamedSensitivities = 3;

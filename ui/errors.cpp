@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/errors.h"
 
+#include "i18n/catalogue.h"
+
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -46,8 +48,7 @@ void reportError(QWidget* window, const QString& message) {
 }
 
 QString errorMessage(const Error& error) {
-    const std::string_view kind = describe(error.kind);
-    QString message = QString::fromUtf8(kind.data(), static_cast<qsizetype>(kind.size()));
+    QString message = QString::fromUtf8(translate(zeva::Language::Chinese, describe(error.kind)));
     if (const char* caption = captionOf(error.input)) {
         message += QStringLiteral("：") + QString::fromUtf8(caption);
     }

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+#include "i18n/catalogue.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+// The compiled catalogues (GNU .mo files), embedded by the build.
+extern const unsigned char kChineseCatalogue[];
+extern const std::size_t kChineseCatalogueSize;
+
+namespace zeva {
+namespace {
+
+// A .mo file read in place: its original texts are sorted, so a text is found by halving.
+class MoFile {
+public:
+    MoFile(const unsigned char* bytes, std::size_t size) : bytes_(bytes), size_(size) {
+        constexpr std::uint32_t kMagic = 0x950412de;
+        if (size_ < 28 || word(0) != kMagic) return;  // not a catalogue this program wrote
+        const std::uint32_t count = word(8);
+        const std::uint32_t originals = word(12);
+        const std::uint32_t translations = word(16);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const auto original = text(originals + 8 * i);
+            const auto translation = text(translations + 8 * i);
+            if (original.data() == nullptr || translation.data() == nullptr) {
+                entries_.clear();
+                return;
+            }
+            entries_.push_back({original, translation.data()});
+        }
+        std::sort(entries_.begin(), entries_.end(),
+                  [](const Entry& a, const Entry& b) { return a.original < b.original; });
+    }
+
+    [[nodiscard]] const char* find(std::string_view original) const {
+        const auto found = std::lower_bound(
+            entries_.begin(), entries_.end(), original,
+            [](const Entry& entry, std::string_view key) { return entry.original < key; });
+        if (found == entries_.end() || found->original != original) return nullptr;
+        return *found->translation == '\0' ? nullptr : found->translation;
+    }
+
+private:
+    struct Entry {
+        std::string_view original;
+        const char* translation;
+    };
+
+    [[nodiscard]] std::uint32_t word(std::size_t at) const {
+        std::uint32_t value = 0;
+        if (at + 4 <= size_) std::memcpy(&value, bytes_ + at, 4);
+        return value;
+    }
+    // A length and an offset at the descriptor; the text must end in its NUL inside the file.
+    [[nodiscard]] std::string_view text(std::size_t descriptor) const {
+        const std::size_t length = word(descriptor);
+        const std::size_t offset = word(descriptor + 4);
+        if (descriptor + 8 > size_ || offset >= size_ || length >= size_ - offset ||
+            bytes_[offset + length] != '\0') {
+            return {};
+        }
+        return {reinterpret_cast<const char*>(bytes_ + offset), length};
+    }
+
+    const unsigned char* bytes_;
+    std::size_t size_;
+    std::vector<Entry> entries_;
+};
+
+const MoFile& chinese() {
+    static const MoFile catalogue(kChineseCatalogue, kChineseCatalogueSize);
+    return catalogue;
+}
+
+}  // namespace
+
+const char* translate(Language language, const char* english) {
+    if (language == Language::English) return english;
+    const char* found = chinese().find(english);
+    return found != nullptr ? found : english;
+}
+
+const char* translate(Language language, const char* context, const char* english) {
+    if (language == Language::English) return english;
+    // gettext keeps a context and its text as one key, an EOT between them.
+    const std::string key = std::string(context) + '\x04' + english;
+    const char* found = chinese().find(key);
+    return found != nullptr ? found : english;
+}
+
+std::string say(Language language, const char* english) { return translate(language, english); }
+
+std::string say(Language language, const char* english,
+                std::initializer_list<std::string_view> args) {
+    return fill(translate(language, english), args);
+}
+
+std::string fill(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size()) {
+            const char next = text[i + 1];
+            if (next == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (next >= '1' && next <= '9') {
+                const auto index = static_cast<std::size_t>(next - '1');
+                if (index < args.size()) out += *(args.begin() + index);
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace zeva
