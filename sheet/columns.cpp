@@ -8,17 +8,17 @@ using E = SheetElement;
 
 // clang-format off
 constexpr SheetColumn kColumns[] = {
-    {"元件", "element", "name", true, &E::name, false},
-    {"长度(英尺)", "length ft", "length_ft", false, &E::feet, false},
-    {"长度(厘米)", "length cm", "length_cm", false, &E::centimetres, false},
-    {"卷尺读数", "tape", "tape", true, &E::tape, false},
-    {"下料长度(英尺)", "cut ft", "cut_length_ft", false, &E::cutFeet, true},
-    {"下料长度(厘米)", "cut cm", "cut_length_cm", false, &E::cutCentimetres, true},
-    {"下料卷尺读数", "cut tape", "cut_tape", true, &E::cutTape, true},
-    {"间距(英尺)", "spacing ft", "spacing_ft", false, &E::spacingFeet, false},
-    {"间距(厘米)", "spacing cm", "spacing_cm", false, &E::spacingCentimetres, false},
-    {"位置(英尺)", "position ft", "position_ft", false, &E::positionFeet, false},
-    {"位置(厘米)", "position cm", "position_cm", false, &E::positionCentimetres, false},
+    {N_("element"), "name", true, &E::name, false},
+    {N_("length ft"), "length_ft", false, &E::feet, false},
+    {N_("length cm"), "length_cm", false, &E::centimetres, false},
+    {N_("tape"), "tape", true, &E::tape, false},
+    {N_("cut ft"), "cut_length_ft", false, &E::cutFeet, true},
+    {N_("cut cm"), "cut_length_cm", false, &E::cutCentimetres, true},
+    {N_("cut tape"), "cut_tape", true, &E::cutTape, true},
+    {N_("spacing ft"), "spacing_ft", false, &E::spacingFeet, false},
+    {N_("spacing cm"), "spacing_cm", false, &E::spacingCentimetres, false},
+    {N_("position ft"), "position_ft", false, &E::positionFeet, false},
+    {N_("position cm"), "position_cm", false, &E::positionCentimetres, false},
 };
 // clang-format on
 
@@ -37,7 +37,7 @@ std::vector<const SheetColumn*> sheetColumns(const CutSheet& sheet) {
 }
 
 const char* headingOf(const SheetColumn& column, Language language) {
-    return language == Language::English ? column.english : column.chinese;
+    return translate(language, column.heading);
 }
 
 std::vector<std::string> sheetHeadings(const CutSheet& sheet) {

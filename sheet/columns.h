@@ -11,8 +11,7 @@
 namespace zeva::sheet {
 
 struct SheetColumn {
-    const char* chinese;  // the heading, units in it
-    const char* english;
+    const char* heading;               // units in it; the catalogue translates it
     const char* key;                   // the JSON key
     bool text;                         // a name or a tape reading: left-aligned, a JSON string
     std::string SheetElement::*value;  // the cell

@@ -38,10 +38,9 @@ std::size_t rowsUsed(ElementMode mode) {
 }
 
 std::string elementName(std::size_t row, int director, Language language) {
-    const bool english = language == Language::English;
-    if (row == 0) return english ? "reflector" : "反射器";
-    if (row == 1) return english ? "driven element" : "驱动元件";
-    return (english ? "director " : "引向器 ") + std::to_string(director);
+    if (row == 0) return say(language, "reflector");
+    if (row == 1) return say(language, "driven element");
+    return say(language, "director %1", {std::to_string(director)});
 }
 
 // The converter's reading as a tape shows it: whole feet, then inches and a fraction with
@@ -125,12 +124,11 @@ std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
         (largest != fullValue(design.smallestDiameter) ? largest : sheet.diameterInches) *
         kMetresPerInch;
     if (!(construction.boomDiameter > thickest)) {
-        const bool en = sheet.language == Language::English;
-        return Failure{(en ? "the boom (" : "天线杆（") +
-                       analysis::fixed(construction.boomDiameter * 1000, 1) +
-                       (en ? " mm) is no thicker than the elements (" : " mm）不比元件（") +
-                       analysis::fixed(thickest * 1000, 1) +
-                       (en ? " mm) that pass through it" : " mm）粗，元件无法穿过")};
+        return Failure{say(sheet.language,
+                           "the boom (%1 mm) is no thicker than the elements (%2 mm) that pass "
+                           "through it",
+                           {analysis::fixed(construction.boomDiameter * 1000, 1),
+                            analysis::fixed(thickest * 1000, 1)})};
     }
     const double wavelength = analysis::kSpeedOfLight / fullValue(design.frequency);
     const auto correction = analysis::boomCorrection(

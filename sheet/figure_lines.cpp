@@ -23,27 +23,25 @@ std::string impedanceText(const analysis::Impedance& z) {
 
 // One figure a line, the same in the text table, the CSV and the design window.
 std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say) {
-    const bool en = say.english;
-    const std::string sep = en ? ", " : "，";
+    const Language l = say.language;
     std::vector<FigureLine> lines{
-        {say.gain, fixed(a.pattern.forwardGain, 2) + " dBi" + (en ? " (" : "（") +
-                       fixed(a.gainDbd, 2) + " dBd" + (en ? ")" : "）")},
+        {say.gain,
+         zeva::say(l, "%1 dBi (%2 dBd)", {fixed(a.pattern.forwardGain, 2), fixed(a.gainDbd, 2)})},
         {say.frontToBack, fixed(a.pattern.frontToBack, 2) + " dB"},
         {say.frontToRear, fixed(a.pattern.frontToRear, 2) + " dB"},
         {say.impedance, impedanceText(a.feed) + " " + say.ohms},
         {say.swr, fixed(a.swr, 2)},
-        {say.beamwidth, std::string("E ") + fixed(a.pattern.beamwidthE, 1) + "°" + sep + "H " +
-                            fixed(a.pattern.beamwidthH, 1) + "°"},
-        {say.sidelobe, en ? fixed(a.pattern.sidelobe, 2) + " dB " + say.below
-                          : std::string(say.below) + " " + fixed(a.pattern.sidelobe, 2) + " dB"},
-        {say.stacking, std::string(say.sideBySide) + " " + fixed(a.stackingSideBySide, 3) + " m" +
-                           sep + say.above + " " + fixed(a.stackingAbove, 3) + " m"},
-        {say.segments, std::to_string(a.segments) + sep + say.perWavelength + " " +
-                           std::to_string(a.segmentation.perWavelength) + " " +
-                           (en ? "(extended thin-wire kernel)" : "段（扩展细线核）")},
+        {say.beamwidth,
+         zeva::say(l, "E %1°, H %2°",
+                   {fixed(a.pattern.beamwidthE, 1), fixed(a.pattern.beamwidthH, 1)})},
+        {say.sidelobe, zeva::say(l, "%1 dB below the main lobe", {fixed(a.pattern.sidelobe, 2)})},
+        {say.stacking, zeva::say(l, "side by side %1 m, one above the other %2 m",
+                                 {fixed(a.stackingSideBySide, 3), fixed(a.stackingAbove, 3)})},
+        {say.segments,
+         zeva::say(l, "%1, a wavelength %2 (extended thin-wire kernel)",
+                   {std::to_string(a.segments), std::to_string(a.segmentation.perWavelength)})},
     };
-    for (StudyLine& line :
-         bandwidthLines(a, en ? analysis::Language::English : analysis::Language::Chinese)) {
+    for (StudyLine& line : bandwidthLines(a, l)) {
         lines.push_back({std::move(line.label), std::move(line.text)});
     }
     return lines;
@@ -90,8 +88,8 @@ std::string feetOf(double metres) { return fixed(metres / 0.3048, 4); }
 // A length as the sheet gives it: feet, centimetres and the tape reading.
 std::string lengthText(double metres, const Labels& say) {
     const std::string feet = feetOf(metres);
-    return feet + (say.english ? " ft" : " 英尺") + say.comma + fixed(metres * 100, 2) +
-           (say.english ? " cm" : " 厘米") + say.comma + tapeOf(feet);
+    return zeva::say(say.language, "%1 ft, %2 cm, %3",
+                     {feet, fixed(metres * 100, 2), tapeOf(feet)});
 }
 
 }  // namespace
@@ -110,9 +108,8 @@ namespace {
 // electrical length that the model tuned.
 std::string drivenLengthText(double metres, double allowance, const Labels& say) {
     if (allowance == 0) return lengthText(metres, say);
-    return std::string(say.english ? "cut " : "下料 ") + lengthText(metres + allowance, say) +
-           (say.english ? " (" + feetOf(metres) + " ft electrically)"
-                        : "（电气长度 " + feetOf(metres) + " 英尺）");
+    return zeva::say(say.language, "cut %1 (%2 ft electrically)",
+                     {lengthText(metres + allowance, say), feetOf(metres)});
 }
 
 std::string sweepRange(const std::vector<double>& swr, const std::string& worstLabel) {
@@ -122,47 +119,41 @@ std::string sweepRange(const std::vector<double>& swr, const std::string& worstL
 
 // "worst within ±2 %", or within the range the sweep was given.
 std::string worstInSweep(const analysis::SweepRange& range, const Labels& say) {
-    if (!range.given() && range.span == analysis::kSweepSpan) return say.worstInSweep;
-    const std::string within = sweepRangeText(range);
-    return say.english ? "worst within " + within : within + " 内最大";
+    return fill(say.worstInSweep, {sweepRangeText(range)});
 }
 
 std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
                                     const std::string& worstLabel, const Labels& say) {
-    const bool en = say.english;
+    const Language l = say.language;
     std::vector<FigureLine> lines;
-    lines.push_back({say.trim, drivenLengthText(t.trim.length, allowance, say) + say.semicolon +
-                                   impedanceText(t.trim.feed) + " " + say.ohms + say.comma +
-                                   say.swrShort + " " + fixed(t.trim.swr, 2)});
+    lines.push_back({say.trim, zeva::say(l, "%1; %2 ohm, SWR %3",
+                                         {drivenLengthText(t.trim.length, allowance, say),
+                                          impedanceText(t.trim.feed), fixed(t.trim.swr, 2)})});
     if (const auto& h = t.hairpin) {
-        lines.push_back({say.hairpin, std::string(say.drivenShortened) + " " +
-                                          drivenLengthText(h->elementLength, allowance, say) +
-                                          say.semicolon + impedanceText(h->feed) + " " + say.ohms +
-                                          say.semicolon + say.stub + " " +
-                                          fixed(h->stubImpedance, 0) + " " + say.ohms + say.comma +
-                                          (en ? "" : "长 ") + fixed(h->stubLength * 100, 2) +
-                                          " cm" + (en ? " long" : "") + say.comma + say.shunt +
-                                          " +j" + fixed(h->shuntReactance, 2) + " " + say.ohms +
-                                          say.semicolon + say.swrShort + " " + fixed(h->swr, 2) +
-                                          say.comma + sweepRange(h->sweepSwr, worstLabel)});
+        lines.push_back(
+            {say.hairpin,
+             zeva::say(l,
+                       "driven element shortened to %1; %2 ohm; shorted two-wire line %3 ohm, "
+                       "%4 cm long, shunt reactance +j%5 ohm; SWR %6, %7",
+                       {drivenLengthText(h->elementLength, allowance, say), impedanceText(h->feed),
+                        fixed(h->stubImpedance, 0), fixed(h->stubLength * 100, 2),
+                        fixed(h->shuntReactance, 2), fixed(h->swr, 2),
+                        sweepRange(h->sweepSwr, worstLabel)})});
     } else if (!t.hairpinNote.empty()) {
         lines.push_back({say.hairpin, t.hairpinNote});
     }
     if (const auto& c = t.coax) {
         const std::string cable =
             c->cable.parallel == 2
-                ? (en ? "two " + fixed(c->cable.each, 0) + "-ohm cables in parallel ("
-                      : "两根 " + fixed(c->cable.each, 0) + " 欧电缆并联（") +
-                      fixed(c->cable.impedance, 1) + (en ? " ohms)" : " 欧）")
-                : (en ? "one " + fixed(c->cable.each, 0) + "-ohm cable"
-                      : "一根 " + fixed(c->cable.each, 0) + " 欧电缆");
-        lines.push_back({say.coax, std::string("√(50·R) = ") + fixed(c->wanted, 1) + " " +
-                                       say.ohms + say.comma + cable + say.comma +
-                                       (en ? "" : "长 ") + fixed(c->length * 100, 2) + " cm" +
-                                       (en ? " long at a velocity factor of " : "（速度因子 ") +
-                                       fixed(c->velocityFactor, 2) + (en ? "" : "）") +
-                                       say.semicolon + say.swrShort + " " + fixed(c->swr, 2) +
-                                       say.comma + sweepRange(c->sweepSwr, worstLabel)});
+                ? zeva::say(l, "two %1-ohm cables in parallel (%2 ohms)",
+                            {fixed(c->cable.each, 0), fixed(c->cable.impedance, 1)})
+                : zeva::say(l, "one %1-ohm cable", {fixed(c->cable.each, 0)});
+        lines.push_back(
+            {say.coax,
+             zeva::say(l, "√(%1·R) = %2 ohm, %3, %4 cm long at a velocity factor of %5; SWR %6, %7",
+                       {analysis::shortest(analysis::kFeedlineOhms), fixed(c->wanted, 1), cable,
+                        fixed(c->length * 100, 2), fixed(c->velocityFactor, 2), fixed(c->swr, 2),
+                        sweepRange(c->sweepSwr, worstLabel)})});
     } else if (!t.coaxNote.empty()) {
         lines.push_back({say.coax, t.coaxNote});
     }
@@ -173,12 +164,10 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
 std::string largeCorrectionNote(const CutSheet& sheet, const Labels& say) {
     const double b = sheet.boomWavelengths;
     if (b < analysis::kLargeBoomWavelengths) return {};
-    return say.english
-               ? "; the correction is large (b = " + fixed(b, 4) + ", near the fit's limit of " +
-                     fixed(analysis::kMaxBoomWavelengths, 3) +
-                     "): check the element lengths on the antenna"
-               : "；修正量很大（b = " + fixed(b, 4) + "，接近拟合的上限 " +
-                     fixed(analysis::kMaxBoomWavelengths, 3) + "）：请在天线上核对元件长度";
+    return zeva::say(say.language,
+                     "; the correction is large (b = %1, near the fit's limit of %2): check the "
+                     "element lengths on the antenna",
+                     {fixed(b, 4), fixed(analysis::kMaxBoomWavelengths, 3)});
 }
 
 // Tapered elements are modelled as straight wires of the mean diameter. Against a model of
@@ -190,16 +179,13 @@ std::string largeCorrectionNote(const CutSheet& sheet, const Labels& say) {
 std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
     if (sheet == nullptr || !sheet->tapered) return std::nullopt;
     const std::string mean = fixed(sheet->diameterInches, 3) + " in";
-    if (say.english) {
-        return FigureLine{"tapered elements",
-                          "modelled with the mean diameter, " + mean +
-                              "; a model of the taper's steps gives up to about 0.2 dB more gain "
-                              "and up to 6 ohms less reactance for tapers up to 2.5:1: take the "
-                              "impedance as approximate"};
-    }
-    return FigureLine{"锥形元件", "按平均直径 " + mean +
-                                      " 建模；按渐变的阶梯建模时，渐变比 2.5:1 以内增益约高 0.2 dB "
-                                      "以内、电抗约低 6 欧以内：阻抗只是近似值"};
+    return FigureLine{zeva::say(say.language, "tapered elements"),
+                      zeva::say(say.language,
+                                "modelled with the mean diameter, %1; a model of the taper's "
+                                "steps gives up to about 0.2 dB more gain and up to 6 ohms less "
+                                "reactance for tapers up to 2.5:1: take the impedance as "
+                                "approximate",
+                                {mean})};
 }
 
 }  // namespace
@@ -223,14 +209,14 @@ std::string boomLine(const CutSheet& sheet, const Labels& say) {
     const Construction& o = sheet.request.construction;
     if (!o.mountingGiven) return {};
     if (o.mounting == analysis::Mounting::Insulators) return say.onInsulators;
-    const bool en = say.english;
-    return std::string(say.boomCorrection) + say.colon +
-           (o.mounting == analysis::Mounting::Bonded ? say.bonded : say.insulated) + say.comma +
-           (en ? "boom " : "杆径 ") + fixed(o.boomDiameter * 1000, 1) + " mm" + say.comma +
-           (en ? "each element through the boom " : "每根穿杆元件加长 ") +
-           fixed(sheet.boomCorrection * 1000, 2) + " mm" + (en ? " longer" : "") + say.comma +
-           (o.drivenThroughBoom ? say.drivenThrough : say.drivenApart) + say.semicolon +
-           say.modelledAsDesigned + largeCorrectionNote(sheet, say);
+    return zeva::say(say.language,
+                     "boom correction (DL6WU's method, G3SEK's fit): %1, boom %2 mm, each element "
+                     "through the boom %3 mm longer, %4; the analysis models the design lengths: "
+                     "the correction restores them electrically",
+                     {o.mounting == analysis::Mounting::Bonded ? say.bonded : say.insulated,
+                      fixed(o.boomDiameter * 1000, 1), fixed(sheet.boomCorrection * 1000, 2),
+                      o.drivenThroughBoom ? say.drivenThrough : say.drivenApart}) +
+           largeCorrectionNote(sheet, say);
 }
 
 std::string diameterText(const CutSheet& sheet) {

@@ -29,7 +29,7 @@ bool writeFile(const std::string& path, const std::string& content) {
 
 std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language language) {
     const auto cannot = [language](const std::string& path) {
-        return Failure{(language == Language::English ? "cannot write " : "无法写入 ") + path};
+        return Failure{say(language, "cannot write %1", {path})};
     };
     // Every target is checked before any is replaced: a folder cannot take a file's place.
     for (const OutputFile& file : files) {

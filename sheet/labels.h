@@ -3,6 +3,8 @@
 // Internal to the output library.
 #pragma once
 
+#include <string>
+
 #include "analysis/message.h"
 
 namespace zeva::sheet {
@@ -23,7 +25,7 @@ struct Labels {
     const char* frontToBack;
     const char* frontToRear;
     const char* impedance;
-    const char* swr;
+    std::string swr;
     const char* beamwidth;
     const char* sidelobe;
     const char* stacking;
@@ -39,7 +41,7 @@ struct Labels {
     const char* comma;
     const char* semicolon;
     const char* swrShort;
-    const char* worstInSweep;
+    const char* worstInSweep;  // "worst within %1", the sweep's range
     const char* trim;
     const char* hairpin;
     const char* drivenShortened;
@@ -54,6 +56,7 @@ struct Labels {
     const char* drivenApart;
     const char* modelledAsDesigned;
     bool english;
+    Language language;
 };
 
 const Labels& labelsFor(Language language);

@@ -13,7 +13,6 @@ using analysis::fixed;
 
 std::string patternSvg(const analysis::Analysis& analysis, double frequency, Language language,
                        const analysis::OverGround* over) {
-    const bool english = language == Language::English;
     const std::string height = fixed(520 + (over != nullptr ? kElevationSvgHeight : 0), 0);
     double peak = -999;
     for (const auto* plane : {&analysis.ePlane, &analysis.hPlane}) {
@@ -34,8 +33,7 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
         "<rect width=\"840\" height=\"" +
         height + "\" fill=\"white\"/>\n";
     svg += "<text x=\"420\" y=\"28\" text-anchor=\"middle\" font-size=\"18\">" +
-           std::string(english ? "Radiation patterns at " : "方向图，") + fixed(frequency, 3) +
-           " MHz</text>\n";
+           say(language, "Radiation patterns at %1 MHz", {fixed(frequency, 3)}) + "</text>\n";
     const auto plot = [&](const std::vector<analysis::PatternPoint>& points, bool ePlane, double cx,
                           const std::string& title) {
         const double cy = 250;
@@ -87,14 +85,14 @@ std::string patternSvg(const analysis::Analysis& analysis, double frequency, Lan
         svg += "<text x=\"" + fixed(cx - 8, 1) + "\" y=\"" + fixed(ruler + 4, 1) +
                "\" text-anchor=\"end\" fill=\"#333\">dB</text>\n";
     };
-    plot(analysis.ePlane, true, 210, english ? "E-plane" : "E 面");
-    plot(analysis.hPlane, false, 630, english ? "H-plane" : "H 面");
+    plot(analysis.ePlane, true, 210, say(language, "E-plane"));
+    plot(analysis.hPlane, false, 630, say(language, "H-plane"));
     svg += "<text x=\"420\" y=\"505\" text-anchor=\"middle\">" +
-           std::string(english ? "forward gain " : "前向增益 ") +
-           fixed(analysis.pattern.forwardGain, 2) + " dBi, " +
-           (english ? "front-to-back " : "前后比 ") + fixed(analysis.pattern.frontToBack, 2) +
-           (english ? " dB; rings in dB below the maximum, " : " dB；圈为低于最大值的 dB，最大 ") +
-           fixed(peak, 2) + " dBi</text>\n";
+           say(language,
+               "forward gain %1 dBi, front-to-back %2 dB; rings in dB below the maximum, %3 dBi",
+               {fixed(analysis.pattern.forwardGain, 2), fixed(analysis.pattern.frontToBack, 2),
+                fixed(peak, 2)}) +
+           "</text>\n";
     if (over != nullptr) svg += elevationSvg(*over, 520, language);
     return svg + "</svg>\n";
 }

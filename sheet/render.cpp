@@ -75,9 +75,9 @@ std::string textTable(const Report& report) {
         std::vector<bool> leftAligned{true, false, false, true, false, false, false, false};
         if (hasCutLengths(sheet)) leftAligned.insert(leftAligned.begin() + 4, {false, false, true});
         out += alignedRows(rows, leftAligned);
-        out += "\n" + std::string(say.boom) + colon + sheet.boomFeet +
-               (say.english ? " ft, " : " 英尺，") + sheet.boomCentimetres +
-               (say.english ? " cm\n" : " 厘米\n");
+        out += "\n" + std::string(say.boom) + colon +
+               zeva::say(report.language, "%1 ft, %2 cm", {sheet.boomFeet, sheet.boomCentimetres}) +
+               "\n";
         if (const std::string note = boomLine(sheet, say); !note.empty()) out += note + "\n";
     } else {
         out = std::string(say.geometryTitle) + "\n" + say.frequency + " " +

@@ -23,10 +23,8 @@ std::string impedanceText(const analysis::Impedance& z) {
 
 std::string spreadText(const analysis::Spread& s, int decimals, const std::string& unit,
                        Language language) {
-    const bool en = language == Language::English;
-    return (en ? "median " : "中位数 ") + fixed(s.median, decimals) + unit +
-           (en ? ", 90th percentile " : "，90 % 分位 ") + fixed(s.p90, decimals) + unit +
-           (en ? ", worst " : "，最差 ") + fixed(s.worst, decimals) + unit;
+    return say(language, "median %1%2, 90th percentile %3%2, worst %4%2",
+               {fixed(s.median, decimals), unit, fixed(s.p90, decimals), fixed(s.worst, decimals)});
 }
 
 // The elements whose length moves a figure most, strongest first, with their figure.
@@ -39,7 +37,7 @@ std::string strongest(const std::vector<analysis::Sensitivity>& all,
     });
     std::string out;
     for (std::size_t i = 0; i < std::min(kNamedSensitivities, sorted.size()); ++i) {
-        if (i > 0) out += language == Language::English ? ", " : "，";
+        if (i > 0) out += translate(language, "punctuation", ", ");
         out += sorted[i].name + " " + (sorted[i].*figure >= 0 ? "+" : "") +
                fixed(sorted[i].*figure, decimals) + unit;
     }
@@ -57,24 +55,20 @@ std::string sweepRangeText(const analysis::SweepRange& range) {
 }
 
 std::vector<StudyLine> bandwidthLines(const analysis::Analysis& a, Language language) {
-    const bool en = language == Language::English;
     std::vector<StudyLine> lines;
     for (const double level : analysis::kSwrLevels) {
         const std::string levelText = fixed(level, 1);
-        StudyLine line{
-            (en ? "bandwidth, SWR below " : "驻波比低于 ") + levelText + (en ? "" : " 的带宽"), {}};
+        StudyLine line{say(language, "bandwidth, SWR below %1", {levelText}), {}};
         const auto band = analysis::swrBand(a.sweep, level);
         if (!band) {
-            line.text = en ? "none: the SWR stays above " + levelText + " across the sweep"
-                           : "无：整个扫描范围内驻波比都高于 " + levelText;
+            line.text = say(language, "none: the SWR stays above %1 across the sweep", {levelText});
         } else {
-            line.text = fixed(band->low, 3) + "–" + fixed(band->high, 3) + " MHz" +
-                        (en ? " (" : "（") + fixed((band->high - band->low) * 1000, 0) + " kHz";
-            if (band->lowAtSweepEnd || band->highAtSweepEnd) {
-                line.text +=
-                    en ? "; it goes on beyond the sweep's end" : "；带宽延伸到扫描范围之外";
-            }
-            line.text += en ? ")" : "）";
+            const bool beyond = band->lowAtSweepEnd || band->highAtSweepEnd;
+            line.text = say(language,
+                            beyond ? N_("%1–%2 MHz (%3 kHz; it goes on beyond the sweep's end)")
+                                   : N_("%1–%2 MHz (%3 kHz)"),
+                            {fixed(band->low, 3), fixed(band->high, 3),
+                             fixed((band->high - band->low) * 1000, 0)});
         }
         lines.push_back(std::move(line));
     }
@@ -82,71 +76,59 @@ std::vector<StudyLine> bandwidthLines(const analysis::Analysis& a, Language lang
 }
 
 std::vector<StudyLine> overGroundLines(const analysis::OverGround& over, Language language) {
-    const bool en = language == Language::English;
     const analysis::Placement& p = over.placement;
-    const std::string ground = analysis::groundName(p.ground, language);
     std::vector<StudyLine> lines{
-        {en ? "over ground" : "离地",
-         (en ? "height " : "高度 ") + fixed(p.height, 2) + (en ? " m (" : " 米（") +
-             fixed(over.heightWavelengths, 2) + (en ? " wavelength), " : " 波长），") + ground},
-        {en ? "takeoff angle" : "仰角（最强辐射方向）",
-         fixed(over.takeoff, 1) + (en ? " degrees, gain there " : " 度，该处增益 ") +
-             fixed(over.gain, 2) + " dBi"},
-        {en ? "elevation -3 dB beamwidth" : "仰角 -3 dB 波束宽度",
-         std::isfinite(over.beamwidth)
-             ? fixed(over.beamwidth, 1) + (en ? " degrees" : " 度")
-             : (en ? "none: the lobe does not fall by 3 dB" : "无：波瓣未下降 3 dB")},
-        {en ? "front-to-back at that elevation" : "该仰角的前后比",
-         fixed(over.frontToBack, 2) + " dB"},
-        {en ? "feed-point impedance over ground" : "离地的馈点阻抗",
-         impedanceText(over.feed) + (en ? " ohm, SWR " : " 欧，驻波比 ") + fixed(over.swr, 2)},
+        {say(language, "over ground"), say(language, "height %1 m (%2 wavelength), %3",
+                                           {fixed(p.height, 2), fixed(over.heightWavelengths, 2),
+                                            analysis::groundName(p.ground, language)})},
+        {say(language, "takeoff angle"), say(language, "%1 degrees, gain there %2 dBi",
+                                             {fixed(over.takeoff, 1), fixed(over.gain, 2)})},
+        {say(language, "elevation -3 dB beamwidth"),
+         std::isfinite(over.beamwidth) ? say(language, "%1 degrees", {fixed(over.beamwidth, 1)})
+                                       : say(language, "none: the lobe does not fall by 3 dB")},
+        {say(language, "front-to-back at that elevation"), fixed(over.frontToBack, 2) + " dB"},
+        {say(language, "feed-point impedance over ground"),
+         say(language, "%1 ohm, SWR %2", {impedanceText(over.feed), fixed(over.swr, 2)})},
     };
     if (over.nearTheGround) {
-        const std::string below = fixed(analysis::kCautionHeight, 2);
         lines.push_back(
-            {en ? "caution" : "注意",
-             en ? "below " + below +
-                      " wavelength NEC-2's reflection-coefficient ground differs from a "
-                      "Sommerfeld solution by up to 10 ohms and 0.7 dB: take these figures as "
-                      "approximate"
-                : "低于 " + below +
-                      " 波长时，NEC-2 的反射系数地面与 Sommerfeld 解相差可达 10 欧和 "
-                      "0.7 dB：以上数字只是近似值"});
+            {say(language, "caution"),
+             say(language,
+                 "below %1 wavelength NEC-2's reflection-coefficient ground differs from a "
+                 "Sommerfeld solution by up to 10 ohms and 0.7 dB: take these figures as "
+                 "approximate",
+                 {fixed(analysis::kCautionHeight, 2)})});
     }
     return lines;
 }
 
 std::vector<StudyLine> toleranceLines(const analysis::Tolerance& t, Language language) {
-    const bool en = language == Language::English;
     const analysis::ToleranceRequest& r = t.request;
     const double step = r.length > 0 ? r.length : analysis::kSensitivityStep;
     return {
-        {en ? "build tolerance" : "制作公差",
-         (en ? "lengths ±" : "长度 ±") + fixed(r.length * 1000, 2) +
-             (en ? " mm, positions ±" : " mm，位置 ±") + fixed(r.position * 1000, 2) + " mm" +
-             (en ? ", " : "，") + std::to_string(r.samples) +
-             (en ? " samples (seed " : " 个样本（种子 ") + std::to_string(r.seed) +
-             (en ? ")" : "）")},
-        {en ? "SWR within the tolerance" : "公差下的驻波比", spreadText(t.swr, 2, "", language)},
-        {en ? "shift of the resonance" : "谐振频率的偏移",
+        {say(language, "build tolerance"),
+         say(language, "lengths ±%1 mm, positions ±%2 mm, %3 samples (seed %4)",
+             {fixed(r.length * 1000, 2), fixed(r.position * 1000, 2), std::to_string(r.samples),
+              std::to_string(r.seed)})},
+        {say(language, "SWR within the tolerance"), spreadText(t.swr, 2, "", language)},
+        {say(language, "shift of the resonance"),
          spreadText(t.resonanceShift, 1, " kHz", language)},
-        {en ? "forward gain within the tolerance" : "公差下的前向增益",
+        {say(language, "forward gain within the tolerance"),
          spreadText(t.gain, 2, " dBi", language)},
-        {en ? "front-to-back within the tolerance" : "公差下的前后比",
+        {say(language, "front-to-back within the tolerance"),
          spreadText(t.frontToBack, 2, " dB", language)},
-        {en ? "lengths that move the reactance most" : "对电抗影响最大的元件长度",
+        {say(language, "lengths that move the reactance most"),
          strongest(t.sensitivities, &analysis::Sensitivity::reactance, 3,
-                   en ? " ohm/mm" : " 欧/毫米", language)},
-        {en ? "lengths that move the gain most" : "对增益影响最大的元件长度",
-         strongest(t.sensitivities, &analysis::Sensitivity::gain, 4, en ? " dB/mm" : " dB/毫米",
-                   language) +
-             (en ? " (each changed by ±" : "（每根改变 ±") + fixed(step * 1000, 2) +
-             (en ? " mm)" : " mm）")},
+                   " " + say(language, "ohm/mm"), language)},
+        {say(language, "lengths that move the gain most"),
+         say(language, "%1 (each changed by ±%2 mm)",
+             {strongest(t.sensitivities, &analysis::Sensitivity::gain, 4,
+                        " " + say(language, "dB/mm"), language),
+              fixed(step * 1000, 2)})},
     };
 }
 
 std::string elevationSvg(const analysis::OverGround& over, double y, Language language) {
-    const bool en = language == Language::English;
     double peak = -999;
     for (const analysis::ElevationPoint& p : over.elevation) peak = std::max(peak, p.gain);
     const PolarScale scale{peak, 220};
@@ -166,11 +148,10 @@ std::string elevationSvg(const analysis::OverGround& over, double y, Language la
     };
     const std::string ground = analysis::groundName(over.placement.ground, language);
     const std::string height = fixed(over.placement.height, 2);
-    std::string svg = "<text x=\"420\" y=\"" + fixed(y + 20, 0) +
-                      "\" text-anchor=\"middle\" font-size=\"16\">" +
-                      (en ? "Elevation pattern along the boom, " + height + " m above " + ground
-                          : "仰角方向图（沿天线杆的垂直面），离" + ground + " " + height + " 米") +
-                      "</text>\n";
+    std::string svg =
+        "<text x=\"420\" y=\"" + fixed(y + 20, 0) + "\" text-anchor=\"middle\" font-size=\"16\">" +
+        say(language, "Elevation pattern along the boom, %1 m above %2", {height, ground}) +
+        "</text>\n";
     double lastText = -1e9;
     for (const double below : kPolarRings) {
         const double r = radiusOf(peak + below);
@@ -199,81 +180,73 @@ std::string elevationSvg(const analysis::OverGround& over, double y, Language la
     svg += "<path d=\"M" + point(0, 0) + " L" + point(over.takeoff, kRadius) +
            "\" stroke=\"#c00\" stroke-dasharray=\"4,3\"/>\n";
     svg += "<text x=\"420\" y=\"" + fixed(cy + 40, 1) + "\" text-anchor=\"middle\">" +
-           (en ? "takeoff " + fixed(over.takeoff, 1) + "°, gain " + fixed(over.gain, 2) +
-                     " dBi (rings in dB below it)"
-               : "仰角 " + fixed(over.takeoff, 1) + "°，增益 " + fixed(over.gain, 2) +
-                     " dBi（圈为低于它的 dB）") +
+           say(language, "takeoff %1°, gain %2 dBi (rings in dB below it)",
+               {fixed(over.takeoff, 1), fixed(over.gain, 2)}) +
            "</text>\n";
     return svg;
 }
 
 namespace {
 
-// "shorten … by 98 mm (49 mm each half)" / "缩短 98 mm（每半边 49 mm）".
+// "shorten … by 98 mm (49 mm each half)".
 std::string elementChange(double metres, Language language) {
-    const bool en = language == Language::English;
     const double mm = std::fabs(metres) * 1000;
-    return (en ? (metres < 0 ? "shorten the driven element by " : "lengthen the driven element by ")
-               : (metres < 0 ? "驱动元件缩短 " : "驱动元件加长 ")) +
-           fixed(mm, 0) + " mm" + (en ? " (" : "（") + (en ? "" : "每半边 ") + fixed(mm / 2, 0) +
-           (en ? " mm each half)" : " mm）");
+    return say(language,
+               metres < 0 ? N_("shorten the driven element by %1 mm (%2 mm each half)")
+                          : N_("lengthen the driven element by %1 mm (%2 mm each half)"),
+               {fixed(mm, 0), fixed(mm / 2, 0)});
 }
 
-std::string lineChange(double metres, const char* chinese, const char* english, Language language) {
-    const bool en = language == Language::English;
-    return std::string(en ? english : chinese) +
-           (en ? (metres < 0 ? " shorter by " : " longer by ") : (metres < 0 ? "缩短 " : "加长 ")) +
-           fixed(std::fabs(metres) * 1000, 0) + " mm";
+// A line made shorter or longer: the two texts, each with the millimetres as %1.
+std::string lineChange(double metres, const char* shorter, const char* longer, Language language) {
+    return say(language, metres < 0 ? shorter : longer, {fixed(std::fabs(metres) * 1000, 0)});
 }
 
 }  // namespace
 
 std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& a, Language language) {
-    const bool en = language == Language::English;
     const analysis::MeasuredFigures& m = a.measured;
-    const std::string sep = en ? "; " : "；";
+    const std::string sep = translate(language, "punctuation", "; ");
     std::vector<StudyLine> lines{
-        {en ? "measured" : "测量",
-         (en ? "least SWR " : "最小驻波比 ") + fixed(m.leastSwr, 2) + (en ? " at " : "，在 ") +
-             fixed(m.leastSwrFrequency, 3) + " MHz" + sep +
-             (m.resonance
-                  ? (en ? "zero reactance at " : "电抗过零在 ") + fixed(*m.resonance, 3) + " MHz"
-                  : std::string(en ? "the reactance crosses no zero" : "电抗没有过零")) +
-             sep + (en ? "at the design frequency " : "设计频率上 ") +
-             impedanceText({m.atDesign.real(), m.atDesign.imag()}) + (en ? " ohm" : " 欧")}};
+        {say(language, "measured"),
+         say(language, "least SWR %1 at %2 MHz; %3; at the design frequency %4 ohm",
+             {fixed(m.leastSwr, 2), fixed(m.leastSwrFrequency, 3),
+              m.resonance ? say(language, "zero reactance at %1 MHz", {fixed(*m.resonance, 3)})
+                          : say(language, "the reactance crosses no zero"),
+              impedanceText({m.atDesign.real(), m.atDesign.imag()})})}};
     if (!a.advised) {
         std::string text;
         for (std::size_t i = 0; i < a.checks.size(); ++i) text += (i > 0 ? sep : "") + a.checks[i];
-        lines.push_back({en ? "no trim advised" : "不建议修剪", text});
+        lines.push_back({say(language, "no trim advised"), text});
         return lines;
     }
     std::string advice;
     switch (a.feed) {
         case analysis::Feed::Direct:
-            advice =
-                elementChange(a.drivenChange, language) +
-                (en ? " to bring its resonance to the design frequency" : "，使谐振回到设计频率");
+            advice = say(language, "%1 to bring its resonance to the design frequency",
+                         {elementChange(a.drivenChange, language)});
             break;
         case analysis::Feed::Hairpin:
-            advice = lineChange(*a.lineChange, "发夹线", "make the hairpin's line", language);
+            advice = lineChange(*a.lineChange, N_("make the hairpin's line shorter by %1 mm"),
+                                N_("make the hairpin's line longer by %1 mm"), language);
             if (a.elementOff) {
-                advice += sep + (en ? "the driven element reads off, too: " : "驱动元件也偏了：") +
-                          elementChange(a.drivenChange, language) +
-                          (en ? ", and set the line to its designed length"
-                              : "，并把发夹线恢复到设计长度");
+                advice += sep + say(language,
+                                    "the driven element reads off, too: %1, and set the line to "
+                                    "its designed length",
+                                    {elementChange(a.drivenChange, language)});
             }
             break;
         case analysis::Feed::Coax:
             advice =
                 *a.lineChange != 0
-                    ? lineChange(*a.lineChange, "变换电缆", "make the transformer cable", language)
-                    : std::string(en ? "the cable's length is right" : "电缆长度合适");
+                    ? lineChange(*a.lineChange, N_("make the transformer cable shorter by %1 mm"),
+                                 N_("make the transformer cable longer by %1 mm"), language)
+                    : say(language, "the cable's length is right");
             advice += sep + (a.elementOff ? elementChange(a.drivenChange, language)
-                                          : std::string(en ? "the driven element is right"
-                                                           : "驱动元件长度合适"));
+                                          : say(language, "the driven element is right"));
             break;
     }
-    lines.push_back({en ? "trim" : "修剪建议", advice});
+    lines.push_back({say(language, "trim"), advice});
     return lines;
 }
 
