@@ -48,8 +48,8 @@ std::string optionOf(Input input) {
 std::string engineMessage(const Error& error, Language language) {
     std::string text = translate(language, describe(error.kind));
     const std::string option = optionOf(error.input);
-    if (!option.empty()) text += (language == Language::English ? ": " : "：") + option;
-    return text;
+    if (option.empty()) return text;
+    return say(language, "%1: %2", {text, option});
 }
 
 int fail(const std::string& message) {
@@ -60,8 +60,7 @@ int fail(const std::string& message) {
 // A mistake in the command: what is wrong, and where to read how it goes.
 int usageError(const std::string& message, Language language) {
     std::fprintf(stderr, "zeva-sheet: %s\n%s\n", message.c_str(),
-                 language == Language::English ? "Try 'zeva-sheet --help' for more information."
-                                               : "用法见 zeva-sheet --help。");
+                 translate(language, "Try 'zeva-sheet --help' for more information."));
     return kUsageStatus;
 }
 
@@ -69,8 +68,7 @@ int usageError(const std::string& message, Language language) {
 int writeOut(const std::string& text, Language language) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-    return fail(language == Language::English ? "cannot write standard output"
-                                              : "无法写出标准输出");
+    return fail(say(language, "cannot write standard output"));
 }
 
 // SIGINT and SIGTERM raise this flag; the runner then ends nec2c and removes its folder.
@@ -104,17 +102,18 @@ void catchStopSignals() {
 // device or a stream is refused before any reading.
 struct InputKind {
     std::uintmax_t most;
-    const char* chinese;  // "：超过 1 MiB，不像几何文件"
-    const char* english;  // ": larger than 1 MiB, too large for a geometry file"
+    const char* tooLarge;  // "%1: larger than %2 MiB, …", for the catalogue
 };
-constexpr InputKind kGeometryFile{1 << 20, "：超过 1 MiB，不像几何文件",
-                                  ": larger than 1 MiB, too large for a geometry file"};
-constexpr InputKind kMeasurementFile{analysis::kMaxTouchstoneBytes, "：超过 4 MiB，不像测量文件",
-                                     ": larger than 4 MiB, too large for a measurement"};
+constexpr InputKind kGeometryFile{kMaxGeometryBytes,
+                                  N_("%1: larger than %2 MiB, too large for a geometry file")};
+constexpr InputKind kMeasurementFile{analysis::kMaxTouchstoneBytes,
+                                     N_("%1: larger than %2 MiB, too large for a measurement")};
 
 std::variant<std::string, Failure> readFile(const std::string& path, const InputKind& kind,
                                             Language language) {
-    const bool english = language == Language::English;
+    const auto tooLarge = [&](const std::string& what) {
+        return Failure{say(language, kind.tooLarge, {what, std::to_string(kind.most >> 20)})};
+    };
     if (path == "-") {
         // Standard input, read up to the same size.
         std::string text;
@@ -123,8 +122,7 @@ std::variant<std::string, Failure> readFile(const std::string& path, const Input
         while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
             text.append(buffer, got);
             if (text.size() > kind.most) {
-                return Failure{(english ? "standard input" : "标准输入") +
-                               std::string(english ? kind.english : kind.chinese)};
+                return tooLarge(say(language, "standard input"));
             }
         }
         return text;
@@ -132,17 +130,17 @@ std::variant<std::string, Failure> readFile(const std::string& path, const Input
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         if (!std::filesystem::exists(path, error)) {
-            return Failure{(english ? "cannot read " : "无法读取 ") + path};
+            return Failure{say(language, "cannot read %1", {path})};
         }
-        return Failure{path + (english ? ": not a regular file" : "：不是普通文件")};
+        return Failure{say(language, "%1: not a regular file", {path})};
     }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kind.most) return Failure{path + (english ? kind.english : kind.chinese)};
+    if (error || size > kind.most) return tooLarge(path);
     std::ifstream in(path, std::ios::binary);
     std::string text;
     text.resize(static_cast<std::size_t>(size));
     in.read(text.data(), static_cast<std::streamsize>(size));
-    if (!in) return Failure{(english ? "cannot read " : "无法读取 ") + path};
+    if (!in) return Failure{say(language, "cannot read %1", {path})};
     return text;
 }
 

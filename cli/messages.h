@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// What the command line says about a mistake in it, in each language. Internal to cli/.
+// What the command line says about a mistake in it, in each language, from the catalogue.
+// Internal to cli/.
 #pragma once
+
+#include <string>
 
 #include "analysis/message.h"
 
@@ -35,9 +38,9 @@ struct Messages {
     const char* badHeight;
     const char* badGround;
     const char* groundNeedsHeight;
-    const char* badSweep;
+    std::string badSweep;
     const char* badTolerance;
-    const char* badSamples;
+    std::string badSamples;
     const char* badSeed;
     const char* samplesNeedTolerance;
     const char* studyNeedsAnalysis;

@@ -85,8 +85,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     // The language decides the messages, so it is found first, wherever it stands.
     options.language = languageOf(arguments, language);
     const Messages& say = messagesFor(options.language);
-    const auto error = [](const char* what, std::string_view detail = {}) {
-        return Failure{std::string(what) + std::string(detail)};
+    const auto error = [](const std::string& what, std::string_view detail = {}) {
+        return Failure{what + std::string(detail)};
     };
 
     bool haveFrequency = false;

@@ -17,6 +17,9 @@
 
 namespace zeva::sheet {
 
+// A geometry file is refused above this size: a long boom's takes a few kilobytes.
+inline constexpr std::size_t kMaxGeometryBytes = 1 << 20;
+
 // Who solves the NEC-2 decks: the engine in process, or Debian's nec2c, the reference.
 enum class Solver { Builtin, Nec2c };
 
