@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/analysis_run.h"
 
+#include "ui/language.h"
+
 #include <sys/resource.h>
 #include <unistd.h>
 #include <QMetaObject>
@@ -27,7 +29,7 @@ void AnalysisRun::work() {
     // Below the window's own thread, so that a busy machine still answers clicks and paints
     // at once; the engine's threads, started from this one, inherit it.
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness);
-    analysis::EngineRunner runner(analysis::Language::Chinese, QThread::idealThreadCount(), &stop_);
+    analysis::EngineRunner runner(windowLanguage(), QThread::idealThreadCount(), &stop_);
     int round = 0;
     while (!stepper_->finished() && !stop_.load()) {
         ++round;
@@ -41,7 +43,8 @@ void AnalysisRun::work() {
         try {
             outputs = runner.run(stepper_->decks());
         } catch (const std::exception&) {  // out of memory
-            outputs = analysis::Failure{"分析所需的内存不足"};
+            outputs =
+                analysis::Failure{say(windowLanguage(), "not enough memory for the analysis")};
         }
         stepper_->accept(outputs);
     }

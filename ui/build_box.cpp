@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/build_box.h"
+#include "ui/language.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +25,7 @@ QSettings settings() {
 
 }  // namespace
 
-BuildBox::BuildBox(QWidget* parent) : QGroupBox(QStringLiteral("从设计到天线"), parent) {
+BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna"), parent) {
     auto* grid = new QGridLayout(this);
     const auto edit = [this](const char* name, const char* text) {
         auto* field = new QLineEdit(QString::fromUtf8(text), this);
@@ -34,22 +35,23 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(QStringLiteral("从设计到天�
         field->setMaximumWidth(90);
         return field;
     };
-    const auto label = [](const char* text, QWidget* buddy) {
-        auto* caption = new QLabel(QString::fromUtf8(text));
+    const auto label = [](const QString& text, QWidget* buddy) {
+        auto* caption = new QLabel(text);
         caption->setBuddy(buddy);
         return caption;
     };
     mounting_ = new QComboBox;
     mounting_->setObjectName(QStringLiteral("mounting"));
-    mounting_->addItems({QStringLiteral("装在杆上方的绝缘子上（不修正）"),
-                         QStringLiteral("绝缘地穿过金属杆"), QStringLiteral("穿过金属杆并连接")});
+    mounting_->addItems({uiText("on insulators above the boom (no correction)"),
+                         uiText("through a metal boom, insulated"),
+                         uiText("through a metal boom, bonded")});
     boomDiameter_ = edit("boomDiameter", "25.4");
-    drivenThrough_ = new QCheckBox(QStringLiteral("驱动元件也穿杆"));
+    drivenThrough_ = new QCheckBox(uiText("driven element through the boom too"));
     drivenThrough_->setObjectName(QStringLiteral("drivenThroughBoom"));
     match_ = new QComboBox;
     match_->setObjectName(QStringLiteral("match"));
-    match_->addItems({QStringLiteral("不匹配"), QStringLiteral("发夹匹配"),
-                      QStringLiteral("四分之一波长同轴变换"), QStringLiteral("两种都算")});
+    match_->addItems({uiText("no match"), uiText("hairpin match"),
+                      uiText("quarter-wave coaxial transformer"), uiText("both")});
     hairpinWire_ = edit("hairpinWire", "3");
     hairpinSpacing_ = edit("hairpinSpacing", "50");
     velocity_ = edit("velocityFactor", "0.66");
@@ -58,24 +60,30 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(QStringLiteral("从设计到天�
     red.setColor(QPalette::WindowText, QColor(200, 0, 0));
     note_->setPalette(red);
 
-    grid->addWidget(label("安装方式(&M)", mounting_), 0, 0);
+    grid->addWidget(label(uiText("&Mounting"), mounting_), 0, 0);
     grid->addWidget(mounting_, 0, 1, 1, 3);
-    grid->addWidget(label("杆径 mm(&B)", boomDiameter_), 0, 4);
+    grid->addWidget(label(uiText("&Boom mm"), boomDiameter_), 0, 4);
     grid->addWidget(boomDiameter_, 0, 5);
     grid->addWidget(drivenThrough_, 0, 6);
-    grid->addWidget(label("50 欧匹配(&H)", match_), 1, 0);
+    grid->addWidget(
+        label(uiText("Matc&h to %1 ohms")
+                  .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))),
+              match_),
+        1, 0);
     grid->addWidget(match_, 1, 1);
-    grid->addWidget(label("发夹线径 mm", hairpinWire_), 1, 2);
+    grid->addWidget(label(uiText("Hairpin wire mm"), hairpinWire_), 1, 2);
     grid->addWidget(hairpinWire_, 1, 3);
-    grid->addWidget(label("间距 mm", hairpinSpacing_), 1, 4);
+    grid->addWidget(label(uiText("Spacing mm"), hairpinSpacing_), 1, 4);
     grid->addWidget(hairpinSpacing_, 1, 5);
     auto* velocityRow = new QHBoxLayout;
-    velocityRow->addWidget(label("速度因子", velocity_));
+    velocityRow->addWidget(label(uiText("Velocity factor"), velocity_));
     velocityRow->addWidget(velocity_);
     grid->addLayout(velocityRow, 1, 6);
     grid->addWidget(note_, 2, 0, 1, 7);
     results_ = wrappingLabel(this, "buildResults");
-    results_->setText(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
+    results_->setText(
+        uiText("The resonant length and the match's dimensions to cut appear here once the "
+               "analysis is done."));
     grid->addWidget(results_, 3, 0, 1, 7);
 
     restoreSettings();
@@ -116,7 +124,9 @@ QString BuildBox::read(sheet::DesignRequest& request) const {
     construction.drivenThroughBoom = drivenThrough_->isChecked();
     if (construction.mountingGiven) {
         const auto boom = number(boomDiameter_);
-        if (!boom) return QStringLiteral("杆径必须是大于零的数（毫米）：") + boomDiameter_->text();
+        if (!boom)
+            return uiText("the boom diameter must be a number above zero (mm): ") +
+                   boomDiameter_->text();
         construction.boomDiameter = *boom / 1000;
     }
     const MatchChoice chosen = match();
@@ -126,22 +136,25 @@ QString BuildBox::read(sheet::DesignRequest& request) const {
         const auto wire = number(hairpinWire_);
         const auto spacing = number(hairpinSpacing_);
         if (!wire) {
-            return QStringLiteral("发夹线径必须是大于零的数（毫米）：") + hairpinWire_->text();
+            return uiText("the hairpin's wire must be a number above zero (mm): ") +
+                   hairpinWire_->text();
         }
         if (!spacing) {
-            return QStringLiteral("发夹间距必须是大于零的数（毫米）：") + hairpinSpacing_->text();
+            return uiText("the hairpin's spacing must be a number above zero (mm): ") +
+                   hairpinSpacing_->text();
         }
         request.match.wireDiameter = *wire / 1000;
         request.match.spacing = *spacing / 1000;
     }
     if (request.match.coax) {
         const auto factor = number(velocity_);
-        if (!factor) return QStringLiteral("速度因子必须在 0 和 1 之间：") + velocity_->text();
+        if (!factor)
+            return uiText("the velocity factor must lie between 0 and 1: ") + velocity_->text();
         request.match.velocityFactor = *factor;
     }
     // The same checks of the build as the command line's; the design is the main window's.
     if (const auto wrong =
-            sheet::checkBuild(request.construction, request.match, analysis::Language::Chinese)) {
+            sheet::checkBuild(request.construction, request.match, windowLanguage())) {
         return QString::fromStdString(wrong->message);
     }
     return {};

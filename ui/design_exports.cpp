@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/design_exports.h"
+#include "ui/language.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -30,7 +31,9 @@ SaveFileChooser& openChooser() {
 QString askForFile(QWidget* parent, const QString& title, const QString& filter,
                    const QString& proposed, bool save) {
     QFileDialog dialog(parent, title, {}, filter);
-    dialog.setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    dialog.setLocale(windowLanguage() == Language::English
+                         ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                         : QLocale(QLocale::Chinese, QLocale::China));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!proposed.isEmpty()) dialog.selectFile(proposed);
@@ -42,12 +45,13 @@ void setSaveFileChooser(SaveFileChooser chooser) { fileChooser() = std::move(cho
 void setOpenFileChooser(SaveFileChooser chooser) { openChooser() = std::move(chooser); }
 
 QString DesignWindow::proposedName(const char* ending) const {
-    if (session_->sheet() == nullptr) return QStringLiteral("八木") + QString::fromUtf8(ending);
-    static constexpr const char* kModes[] = {"2元件", "3元件", "4元件", "23元件"};
-    return QStringLiteral("八木-%1MHz-%2%3")
-        .arg(QString::fromStdString(session_->sheet()->request.design.frequency),
-             QString::fromUtf8(kModes[static_cast<int>(session_->sheet()->request.design.mode)]),
-             QString::fromUtf8(ending));
+    if (session_->sheet() == nullptr) return uiText("Yagi") + uiText(ending);
+    static constexpr int kElements[] = {2, 3, 4, 23};
+    const sheet::Design& design = session_->sheet()->request.design;
+    return uiText("Yagi-%1MHz-%2el")
+               .arg(QString::fromStdString(design.frequency))
+               .arg(kElements[static_cast<int>(design.mode)]) +
+           uiText(ending);
 }
 
 void DesignWindow::chooseAndExport(Export kind) {
@@ -55,8 +59,8 @@ void DesignWindow::chooseAndExport(Export kind) {
     for (const ExportCommand& candidate : kExports) {
         if (candidate.kind == kind) command = &candidate;
     }
-    const QString title = QString::fromUtf8(command->caption).remove(QChar(0x2026));
-    const QString filter = QString::fromUtf8(command->filter);
+    const QString title = uiText(command->caption).remove(QChar(0x2026));
+    const QString filter = uiText(command->filter);
     const QString path = fileChooser() ? fileChooser()(this, title, filter)
                                        : QFileDialog::getSaveFileName(
                                              this, title, proposedName(command->ending), filter);
@@ -70,7 +74,7 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
     // Everything known of the design, as zeva-sheet gives it.
     const auto report = [&](sheet::OutputFormat format) {
         return sheet::Report{format,
-                             Language::Chinese,
+                             windowLanguage(),
                              session_->sheet(),
                              antenna,
                              analysis,
@@ -101,14 +105,14 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
             break;
         case Export::Pattern:
             if (analysis == nullptr) return false;
-            content = sheet::patternSvg(*analysis, antenna.frequency, Language::Chinese,
+            content = sheet::patternSvg(*analysis, antenna.frequency, windowLanguage(),
                                         session_->overGround());
             break;
         case Export::Pdf: {
             const QByteArray pdf =
                 reportPdf({*session_->sheet(), analysis, session_->tuning(), session_->note()});
             if (pdf.isEmpty()) {
-                reportError(this, QStringLiteral("无法生成 PDF 报告：") + path);
+                reportError(this, uiText("cannot make the PDF report: ") + path);
                 return false;
             }
             content.assign(pdf.constData(), static_cast<std::size_t>(pdf.size()));
@@ -116,7 +120,7 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
         }
     }
     const QByteArray file = QFile::encodeName(path);
-    if (const auto failure = sheet::writeAll({{file.toStdString(), content}}, Language::Chinese)) {
+    if (const auto failure = sheet::writeAll({{file.toStdString(), content}}, windowLanguage())) {
         reportError(this, QString::fromStdString(failure->message));
         return false;
     }
@@ -128,15 +132,15 @@ void DesignWindow::printReport() {
     if (session_->sheet() == nullptr) return;
     const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
     if (destination.isNull()) {
-        return reportError(this, QStringLiteral("无法打印：没有默认打印机"));
+        return reportError(this, uiText("cannot print: there is no default printer"));
     }
     QPrinter printer(destination, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("ZEVA 下料与分析"));
+    printer.setDocName(uiText("ZEVA cut sheet and analysis"));
     if (!paintReport(printer, {*session_->sheet(), session_->analysis(), session_->tuning(),
                                session_->note(), printer.pageLayout().pageSize()})) {
-        return reportError(this, QStringLiteral("无法打印：打印机没有响应"));
+        return reportError(this, uiText("cannot print: the printer does not answer"));
     }
-    status_->setText(QStringLiteral("报告已送往打印机 %1。").arg(destination.printerName()));
+    status_->setText(uiText("The report went to the printer %1.").arg(destination.printerName()));
 }
 
 }  // namespace zeva::ui

@@ -17,21 +17,24 @@ struct ExportCommand {
     const char* ending;   // of the proposed file name, after the design
 };
 inline constexpr ExportCommand kExports[] = {
-    {Export::Csv, "exportCsv", "保存下料表 CSV…", "CSV 表格 (*.csv)", ".csv"},
-    {Export::Json, "exportJson", "保存 JSON…", "JSON 文件 (*.json)", ".json"},
-    {Export::FiguresCsv, "exportFiguresCsv", "保存结果 CSV…", "CSV 表格 (*.csv)", "-结果.csv"},
-    {Export::SweepCsv, "exportSweepCsv", "保存扫描 CSV…", "CSV 表格 (*.csv)", "-扫描.csv"},
-    {Export::Deck, "exportDeck", "保存 NEC-2 模型…", "NEC-2 模型 (*.nec)", ".nec"},
-    {Export::Pattern, "exportPattern", "保存方向图 SVG…", "SVG 图形 (*.svg)", ".svg"},
-    {Export::Pdf, "exportPdf", "保存 PDF 报告…", "PDF 文档 (*.pdf)", ".pdf"},
+    {Export::Csv, "exportCsv", N_("Save the sheet as CSV…"), N_("CSV tables (*.csv)"), ".csv"},
+    {Export::Json, "exportJson", N_("Save JSON…"), N_("JSON files (*.json)"), ".json"},
+    {Export::FiguresCsv, "exportFiguresCsv", N_("Save the figures as CSV…"),
+     N_("CSV tables (*.csv)"), N_("-figures.csv")},
+    {Export::SweepCsv, "exportSweepCsv", N_("Save the sweep as CSV…"), N_("CSV tables (*.csv)"),
+     N_("-sweep.csv")},
+    {Export::Deck, "exportDeck", N_("Save the NEC-2 deck…"), N_("NEC-2 decks (*.nec)"), ".nec"},
+    {Export::Pattern, "exportPattern", N_("Save the patterns as SVG…"), N_("SVG pictures (*.svg)"),
+     ".svg"},
+    {Export::Pdf, "exportPdf", N_("Save the PDF report…"), N_("PDF documents (*.pdf)"), ".pdf"},
 };
 
 // The choosers the tests set; empty, the dialogs ask.
 SaveFileChooser& fileChooser();
 SaveFileChooser& openChooser();
 
-// A file dialog in Chinese whatever the process's locale (its dates and sizes follow the
-// dialog's locale); the name proposed where one is given. Empty when cancelled.
+// A file dialog in the windows' language whatever the process's locale (its dates and sizes follow
+// the dialog's locale); the name proposed where one is given. Empty when cancelled.
 QString askForFile(QWidget* parent, const QString& title, const QString& filter,
                    const QString& proposed, bool save);
 

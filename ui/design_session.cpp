@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/design_session.h"
+#include "ui/language.h"
 
 #include <QThread>
 #include <utility>
@@ -27,7 +28,7 @@ QString fromUtf8(const std::string& text) { return QString::fromStdString(text);
 DesignSession::DesignSession(Controls controls, Events events)
     : controls_(std::move(controls)),
       events_(std::move(events)),
-      designText_(QStringLiteral("请先在主窗口中输入设计并点击“计算”。")) {}
+      designText_(uiText("Enter a design in the main window first and click “计算”.")) {}
 
 // Quietly: the window that listens may be going too.
 DesignSession::~DesignSession() {
@@ -68,8 +69,9 @@ void DesignSession::rebuildSheet() {
         return;
     }
     if (design_->diameterIndex < 0) {
-        designText_ =
-            QStringLiteral("下料与分析需要主窗口中选定的元件数和元件直径：请选择后再点击“计算”。");
+        designText_ = uiText(
+            "The cut sheet needs the elements and the element diameter chosen in the main window: "
+            "choose them, then click “计算”.");
         setNote({});
         events_.sheetChanged();
         events_.commandsChanged();
@@ -80,7 +82,7 @@ void DesignSession::rebuildSheet() {
         events_.buildNote(wrong);
         request.construction = {};
     }
-    Result<sheet::CutSheet> made = sheet::makeCutSheet(request, Language::Chinese);
+    Result<sheet::CutSheet> made = sheet::makeCutSheet(request, windowLanguage());
     if (!made.ok()) {
         designText_ = errorMessage(made.error());
         setNote({});
@@ -111,15 +113,15 @@ void DesignSession::startAnalysis() {
     } else {
         events_.buildNote(std::get<QString>(studies));
     }
-    events_.status(QStringLiteral("正在分析…"));
+    events_.status(uiText("Analysing…"));
     events_.running(true);
     stage_ = Stage::Analysis;
     auto analyser = std::make_unique<analysis::Analyser>(
-        sheet::antennaOf(*sheet_), Language::Chinese, QThread::idealThreadCount(), true, range);
+        sheet::antennaOf(*sheet_), windowLanguage(), QThread::idealThreadCount(), true, range);
     const analysis::Analyser* typed = analyser.get();
     run_ = std::make_unique<AnalysisRun>(
         std::move(analyser),
-        [this](int round) { events_.status(QStringLiteral("正在分析：第 %1 轮计算…").arg(round)); },
+        [this](int round) { events_.status(uiText("Analysing: round %1…").arg(round)); },
         [this, typed](analysis::Stepper&) { analysisDone(typed->result()); });
     run_->start();
 }
@@ -139,7 +141,7 @@ bool DesignSession::ended(const std::variant<Figures, analysis::Failure>& result
         return false;
     }
     kept = std::get<Figures>(result);
-    events_.status(QStringLiteral("分析完成。"));
+    events_.status(uiText("Analysis done."));
     return true;
 }
 
@@ -168,8 +170,8 @@ void DesignSession::startTuning() {
     events_.figuresChanged();
     stage_ = Stage::Tuning;
     launch(std::make_unique<analysis::Tuner>(sheet::antennaOf(*sheet_), *analysis_, request.match,
-                                             Language::Chinese, QThread::idealThreadCount()),
-           QStringLiteral("正在调整驱动元件…"), &DesignSession::tuningDone);
+                                             windowLanguage(), QThread::idealThreadCount()),
+           uiText("Tuning the driven element…"), &DesignSession::tuningDone);
 }
 
 void DesignSession::tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result) {
@@ -243,8 +245,8 @@ void DesignSession::startGround() {
     events_.studiesChanged();
     stage_ = Stage::Ground;
     launch(std::make_unique<analysis::GroundStudy>(sheet::antennaOf(*sheet_), *analysis_,
-                                                   *placement, Language::Chinese),
-           QStringLiteral("正在计算离地的天线…"), &DesignSession::groundDone);
+                                                   *placement, windowLanguage()),
+           uiText("Placing the antenna over the ground…"), &DesignSession::groundDone);
 }
 
 void DesignSession::groundDone(
@@ -269,8 +271,8 @@ void DesignSession::startTolerance() {
     stage_ = Stage::Tolerance;
     launch(std::make_unique<analysis::ToleranceStudy>(sheet::antennaOf(*sheet_), *analysis_,
                                                       std::get<StudyRequest>(studies).tolerance,
-                                                      Language::Chinese),
-           QStringLiteral("正在做公差分析…"), &DesignSession::toleranceDone);
+                                                      windowLanguage()),
+           uiText("Studying the tolerance…"), &DesignSession::toleranceDone);
 }
 
 void DesignSession::toleranceDone(
@@ -310,7 +312,9 @@ void DesignSession::startAdvice() {
     const MatchChoice match = controls_.match();
     if (match == MatchChoice::Both) {
         events_.buildNote(
-            QStringLiteral("解读测量需要知道天线用的是哪一种匹配：请在“50 欧匹配”中只选一种。"));
+            uiText("Reading the measurement needs the match the antenna has: choose one only in "
+                   "“Match to %1 ohms”.")
+                .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))));
         return;
     }
     const analysis::Feed feed = match == MatchChoice::Hairpin ? analysis::Feed::Hairpin
@@ -318,8 +322,8 @@ void DesignSession::startAdvice() {
                                                               : analysis::Feed::Direct;
     stage_ = Stage::Advice;
     launch(std::make_unique<analysis::TrimAdvisor>(sheet::antennaOf(*sheet_), *analysis_, *tuning_,
-                                                   feed, *measurement_, Language::Chinese),
-           QStringLiteral("正在对照测量与模型…"), &DesignSession::adviceDone);
+                                                   feed, *measurement_, windowLanguage()),
+           uiText("Comparing the measurement with the model…"), &DesignSession::adviceDone);
 }
 
 void DesignSession::adviceDone(
@@ -344,9 +348,9 @@ void DesignSession::cancelByUser() {
     cancel();
     // A study's cancel leaves the analysis and its figures standing.
     if (study) {
-        events_.status(QStringLiteral("已取消。"));
+        events_.status(uiText("Cancelled."));
     } else {
-        setNote(QStringLiteral("分析已取消。"));
+        setNote(uiText("Analysis cancelled."));
     }
     events_.commandsChanged();
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/design_window.h"
+#include "ui/language.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -45,13 +46,12 @@ constexpr int kLeastAnalysisWidth = 380;
 
 DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("DesignWindow"));
-    setWindowTitle(QStringLiteral("下料与分析"));
+    setWindowTitle(uiText("Cut sheet and analysis"));
     // With its frame the window fits a 1366x768 laptop's screen, and it stays usable down to
     // 1024x600: the left side scrolls, the plots share tabs.
     resize(1140, 680);
 
     design_ = wrappingLabel(this, "designLabel");
-    design_->setText(QStringLiteral("请先在主窗口中输入设计并点击“计算”。"));
 
     // Left: the cut sheet and the boom length.
     auto* sheetSide = new QWidget;
@@ -87,7 +87,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     progress_->setRange(0, 0);  // busy: a round's length is not known beforehand
     progress_->setVisible(false);
     status_ = wrappingLabel(this, "analysisStatus");
-    cancel_ = new QPushButton(QStringLiteral("取消分析"));
+    cancel_ = new QPushButton(uiText("Cancel"));
     cancel_->setObjectName(QStringLiteral("cancelAnalysis"));
     cancel_->setEnabled(false);
     progressRow->addWidget(status_, 1);
@@ -102,16 +102,18 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sweepPlot_->setObjectName(QStringLiteral("sweepPlot"));
     patternPlot_ = new PlotWidget(paintPatterns);
     patternPlot_->setObjectName(QStringLiteral("patternPlot"));
-    elevationPlot_ = new StudyPlot(QStringLiteral("勾选“在地面上方”后显示离地的仰角方向图"));
+    elevationPlot_ =
+        new StudyPlot(uiText("Tick “Over the ground” for the elevation pattern over the ground"));
     elevationPlot_->setObjectName(QStringLiteral("elevationPlot"));
-    histogram_ = new StudyPlot(QStringLiteral("点击“公差分析”后显示公差下驻波比的分布"));
+    histogram_ =
+        new StudyPlot(uiText("Click “Tolerance” for the spread of the SWR within the tolerance"));
     histogram_->setObjectName(QStringLiteral("toleranceHistogram"));
     plots_ = new QTabWidget;
     plots_->setObjectName(QStringLiteral("plots"));
-    plots_->addTab(sweepPlot_, QStringLiteral("驻波比与增益"));
-    plots_->addTab(patternPlot_, QStringLiteral("方向图"));
-    plots_->addTab(elevationPlot_, QStringLiteral("仰角方向图"));
-    plots_->addTab(histogram_, QStringLiteral("公差分布"));
+    plots_->addTab(sweepPlot_, uiText("SWR and gain"));
+    plots_->addTab(patternPlot_, uiText("Patterns"));
+    plots_->addTab(elevationPlot_, uiText("Elevation"));
+    plots_->addTab(histogram_, uiText("Tolerance"));
     sweepModel_ = new QStandardItemModel(this);
     sweepTable_ = new SheetTable;
     sweepTable_->setObjectName(QStringLiteral("sweepTable"));
@@ -120,7 +122,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sweepTable_->verticalHeader()->setVisible(false);
     sweepTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sweepTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    plots_->addTab(sweepTable_, QStringLiteral("扫描数据"));
+    plots_->addTab(sweepTable_, uiText("Sweep table"));
     analysisLayout->addLayout(progressRow);
     analysisLayout->addWidget(figures_, 3);
     analysisLayout->addWidget(plots_, 5);
@@ -142,26 +144,28 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     // Bottom: the exports and the printer.
     auto* commands = new QHBoxLayout;
     for (const ExportCommand& command : kExports) {
-        auto* button = new QPushButton(QString::fromUtf8(command.caption));
+        auto* button = new QPushButton(uiText(command.caption));
         button->setObjectName(QLatin1String(command.name));
         connect(button, &QPushButton::clicked, this,
                 [this, kind = command.kind] { chooseAndExport(kind); });
         commands->addWidget(button);
         exports_.emplace_back(command.kind, button);
     }
-    print_ = new QPushButton(QStringLiteral("打印报告"));
+    print_ = new QPushButton(uiText("Print the report"));
     print_->setObjectName(QStringLiteral("printReport"));
     connect(print_, &QPushButton::clicked, this, &DesignWindow::printReport);
     commands->addWidget(print_);
-    reanalyse_ = new QPushButton(QStringLiteral("重新分析(&R)"));
+    reanalyse_ = new QPushButton(uiText("&Reanalyse"));
     reanalyse_->setObjectName(QStringLiteral("reanalyse"));
-    reanalyse_->setToolTip(QStringLiteral("取消或失败之后，或改了设置之后，重新做整个分析"));
+    reanalyse_->setToolTip(
+        uiText("The whole analysis again, after a cancel, a failure or a change of the settings"));
     connect(reanalyse_, &QPushButton::clicked, this, [this] { session_->reanalyse(); });
     commands->addWidget(reanalyse_);
-    import_ = new QPushButton(QStringLiteral("导入测量…"));
+    import_ = new QPushButton(uiText("Import a measurement…"));
     import_->setObjectName(QStringLiteral("importMeasurement"));
     import_->setToolTip(
-        QStringLiteral("读入矢量网络分析仪在馈电点测得的单端口 Touchstone 文件（.s1p）"));
+        uiText("Reads a one-port Touchstone file (.s1p) that a vector network analyser measured at "
+               "the feed"));
     connect(import_, &QPushButton::clicked, this, &DesignWindow::importMeasurement);
     commands->addWidget(import_);
     commands->addStretch();
@@ -198,6 +202,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
         showStudyFailure(stage, message);
     };
     session_ = std::make_unique<DesignSession>(std::move(controls), std::move(events));
+    design_->setText(session_->designText());
     updateCommands();
 }
 
@@ -240,7 +245,7 @@ void DesignWindow::showAnalysis() {
     }
     if (tabulated_ == analysis) return;
     tabulated_ = analysis;
-    tabulate(*sweepModel_, sheet::sweepRows(*analysis, Language::Chinese));
+    tabulate(*sweepModel_, sheet::sweepRows(*analysis, windowLanguage()));
 }
 
 void DesignWindow::showStudyFailure(DesignSession::Stage stage, const QString& message) {
@@ -269,25 +274,27 @@ void DesignWindow::showStudies() {
 }
 
 void DesignWindow::importMeasurement() {
-    const QString title = QStringLiteral("导入测量");
-    const QString filter = QStringLiteral("Touchstone 单端口文件 (*.s1p *.S1P);;所有文件 (*)");
+    const QString title = uiText("Import a measurement");
+    const QString filter = uiText("One-port Touchstone files (*.s1p *.S1P);;All files (*)");
     const QString path = openChooser() ? openChooser()(this, title, filter)
                                        : askForFile(this, title, filter, {}, false);
     if (path.isEmpty()) return;
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        return reportError(this, QStringLiteral("无法读取测量文件：") + path);
+        return reportError(this, uiText("cannot read the measurement: ") + path);
     }
     if (file.size() > static_cast<qint64>(analysis::kMaxTouchstoneBytes)) {
-        return reportError(this, path + QStringLiteral("：超过 4 MiB，不像测量文件"));
+        return reportError(this, uiText("%1: larger than %2 MiB, too large for a measurement")
+                                     .arg(path)
+                                     .arg(analysis::kMaxTouchstoneBytes >> 20));
     }
     const QByteArray text = file.readAll();
     auto read = analysis::readTouchstone(
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-        Language::Chinese);
+        windowLanguage());
     if (const auto* failure = std::get_if<analysis::Failure>(&read)) {
         return reportError(this,
-                           path + QStringLiteral("：") + QString::fromStdString(failure->message));
+                           uiText("%1: %2").arg(path, QString::fromStdString(failure->message)));
     }
     session_->setMeasurement(std::move(std::get<analysis::Measurement>(read)));
     sweepPlot_->setMeasurement(session_->measurement());
@@ -297,42 +304,44 @@ void DesignWindow::importMeasurement() {
 // One figure a line: the analysis', then the trim's and the matches'.
 void DesignWindow::showFigures() {
     if (session_->analysis() == nullptr) {
-        build_->setResults(QStringLiteral("分析完成后在这里给出谐振长度和匹配的下料尺寸。"));
+        build_->setResults(
+            uiText("The resonant length and the match's dimensions to cut appear here once the "
+                   "analysis is done."));
         return;
     }
     if (session_->tuning() != nullptr) {
         QStringList results;
-        for (const std::string& line :
-             sheet::tuningFigureLines(*session_->analysis(), *session_->tuning(), session_->sheet(),
-                                      Language::Chinese)) {
+        for (const std::string& line : sheet::tuningFigureLines(
+                 *session_->analysis(), *session_->tuning(), session_->sheet(), windowLanguage())) {
             results << QString::fromStdString(line);
         }
         build_->setResults(results.join('\n'));
     } else {
-        build_->setResults(QStringLiteral("正在调整驱动元件…"));
+        build_->setResults(uiText("Tuning the driven element…"));
     }
     QStringList lines;
     for (const std::string& line : sheet::figureLines(*session_->analysis(), session_->tuning(),
-                                                      session_->sheet(), Language::Chinese)) {
+                                                      session_->sheet(), windowLanguage())) {
         lines << QString::fromStdString(line);
     }
     std::vector<sheet::StudyLine> studies;
     if (session_->overGround() != nullptr) {
-        studies = sheet::overGroundLines(*session_->overGround(), Language::Chinese);
+        studies = sheet::overGroundLines(*session_->overGround(), windowLanguage());
     }
     if (session_->tolerance() != nullptr) {
         for (sheet::StudyLine& line :
-             sheet::toleranceLines(*session_->tolerance(), Language::Chinese)) {
+             sheet::toleranceLines(*session_->tolerance(), windowLanguage())) {
             studies.push_back(std::move(line));
         }
     }
     if (session_->advice() != nullptr) {
-        for (sheet::StudyLine& line : sheet::adviceLines(*session_->advice(), Language::Chinese)) {
+        for (sheet::StudyLine& line : sheet::adviceLines(*session_->advice(), windowLanguage())) {
             studies.push_back(std::move(line));
         }
     }
     for (const sheet::StudyLine& line : studies) {
-        lines << QString::fromStdString(line.label + "：" + line.text);
+        lines << uiText("%1: %2").arg(QString::fromStdString(line.label),
+                                      QString::fromStdString(line.text));
     }
     figures_->setPlainText(lines.join('\n'));
 }

@@ -17,18 +17,18 @@ ErrorReporter& reporter() {
 }
 
 // The caption of the box an error came from, as the window labels it.
-const char* captionOf(Input input) {
+const char* captionOf(Input input, Language language) {
     switch (input) {
         case Input::Frequency:
-            return "输入频率";
+            return translate(language, "box", "frequency");
         case Input::LargestDiameter:
-            return "最大直径";
+            return translate(language, "box", "largest diameter");
         case Input::SmallestDiameter:
-            return "最小直径";
+            return translate(language, "box", "smallest diameter");
         case Input::TaperDiameters:
-            return "最大和最小直径";
+            return translate(language, "box", "largest and smallest diameters");
         case Input::DecimalFeet:
-            return "十进制英尺";
+            return translate(language, "box", "decimal feet");
         case Input::None:
             break;
     }
@@ -47,12 +47,11 @@ void reportError(QWidget* window, const QString& message) {
     QMessageBox::critical(window, QStringLiteral("ZEVA"), message);
 }
 
-QString errorMessage(const Error& error) {
-    QString message = QString::fromUtf8(translate(zeva::Language::Chinese, describe(error.kind)));
-    if (const char* caption = captionOf(error.input)) {
-        message += QStringLiteral("：") + QString::fromUtf8(caption);
-    }
-    return message;
+QString errorMessage(const Error& error, Language language) {
+    const char* kind = translate(language, describe(error.kind));
+    const char* caption = captionOf(error.input, language);
+    return QString::fromStdString(caption != nullptr ? say(language, "%1: %2", {kind, caption})
+                                                     : std::string(kind));
 }
 
 NumberFormat localNumberFormat() {

@@ -8,6 +8,7 @@
 
 #include "engine/numbers.h"
 #include "engine/result.h"
+#include "i18n/catalogue.h"
 
 class QLabel;
 class QWidget;
@@ -20,8 +21,9 @@ using ErrorReporter = std::function<void(QWidget* window, const QString& message
 void setErrorReporter(ErrorReporter reporter);
 void reportError(QWidget* window, const QString& message);
 
-// "类型不匹配：输入频率" and the like.
-[[nodiscard]] QString errorMessage(const Error& error);
+// "类型不匹配：输入频率" and the like: Chinese as the main window speaks, or the language of the
+// window the error is in.
+[[nodiscard]] QString errorMessage(const Error& error, Language language = Language::Chinese);
 
 // The separators of the user's locale, for the engine's conversions.
 [[nodiscard]] NumberFormat localNumberFormat();

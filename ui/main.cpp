@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "ui/form1.h"
+#include "ui/language.h"
 #include "ui/startup.h"
 
 namespace {
@@ -18,13 +20,26 @@ constexpr const char* kHelp =
     "Usage: zeva [OPTION]\n"
     "The Yagi-Uda designer's windows; zeva-sheet is the command line.\n"
     "\n"
-    "  -h, --help     显示本说明 / this text\n"
-    "      --version  显示版本 / the version\n";
+    "      --lang LANG  设计窗口和换算窗口的语言：zh（默认）或 en；不给出时按设置文件中的\n"
+    "                   language=zh|en / the language of the design window and the converter:\n"
+    "                   zh (the default) or en; without it, language=zh|en in the settings\n"
+    "  -h, --help       显示本说明 / this text\n"
+    "      --version    显示版本 / the version\n";
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    std::optional<zeva::Language> language;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--lang") == 0 || std::strncmp(argv[i], "--lang=", 7) == 0) {
+            const char* name = argv[i][6] == '=' ? argv[i] + 7 : (i + 1 < argc ? argv[++i] : "");
+            language = zeva::ui::languageNamed(QString::fromUtf8(name));
+            if (!language) {
+                std::fprintf(stderr, "zeva: --lang 必须是 zh 或 en / must be zh or en: %s\n", name);
+                return 2;
+            }
+            continue;
+        }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(kHelp, stdout);
             return 0;
@@ -35,6 +50,7 @@ int main(int argc, char* argv[]) {
         }
     }
     QApplication app(argc, argv);
+    zeva::ui::setWindowLanguage(language.value_or(zeva::ui::settingsLanguage()));
     zeva::ui::configureApplication();
     zeva::ui::Form1 form1;
     form1.show();

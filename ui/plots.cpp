@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/plots.h"
+#include "ui/language.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -106,9 +107,9 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
 
     painter.setPen(QPen(painter.pen().color(), 1));
     painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.4), Qt::AlignCenter,
-                     QStringLiteral("驻波比与增益，") +
-                         (analysis.range.given() ? QString() : QStringLiteral("设计频率 ")) +
-                         QString::fromStdString(sheet::sweepRangeText(analysis.range)));
+                     (analysis.range.given() ? uiText("SWR and gain, %1")
+                                             : uiText("SWR and gain, design frequency %1"))
+                         .arg(QString::fromStdString(sheet::sweepRangeText(analysis.range))));
     // Grid and the three scales.
     const double fStep = niceStep(f1 - f0, 4);
     for (double f = std::ceil(f0 / fStep) * fStep; f <= f1 + 1e-9; f += fStep) {
@@ -119,7 +120,7 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
                          number(f, decimalsFor(fStep)));
     }
     painter.drawText(QRectF(plot.left(), plot.bottom() + line, plot.width(), line), Qt::AlignCenter,
-                     QStringLiteral("频率 (MHz)"));
+                     uiText("frequency (MHz)"));
     for (double s = 1; s <= swrTop + 1e-9; s += swrStep) {
         painter.setPen(kGrid);
         painter.drawLine(QPointF(plot.left(), ySwr(s)), QPointF(plot.right(), ySwr(s)));
@@ -136,11 +137,11 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     }
     painter.setPen(kSwrColour);
     painter.drawText(QRectF(area.left(), area.top(), plot.width() / 2, line * 1.4),
-                     textFlags(Qt::AlignLeft | Qt::AlignVCenter), QStringLiteral("驻波比"));
+                     textFlags(Qt::AlignLeft | Qt::AlignVCenter), uiText("SWR"));
     painter.setPen(kGainColour);
     painter.drawText(
         QRectF(plot.center().x(), area.top(), area.right() - plot.center().x(), line * 1.4),
-        textFlags(Qt::AlignRight | Qt::AlignVCenter), QStringLiteral("增益 (dBi)"));
+        textFlags(Qt::AlignRight | Qt::AlignVCenter), uiText("gain (dBi)"));
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);
@@ -179,7 +180,7 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
         painter.setPen(kSwrColour);
         painter.drawText(QRectF(plot.left() + 6, plot.top() + 6, plot.width() - 12, line),
                          textFlags((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter),
-                         QStringLiteral("↑ 超出刻度，最高 %1").arg(number(swrMost, 1)));
+                         uiText("↑ off the scale, up to %1").arg(number(swrMost, 1)));
     }
     // The matched SWR, step by step across the same frequencies, each with its key.
     std::vector<std::pair<QString, QColor>> keys;
@@ -190,9 +191,9 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
             QString name;
         } matches[] = {
             {tuning->hairpin ? &tuning->hairpin->sweepSwr : nullptr, kHairpinColour,
-             QStringLiteral("发夹匹配后")},
+             uiText("through the hairpin")},
             {tuning->coax ? &tuning->coax->sweepSwr : nullptr, kCoaxColour,
-             QStringLiteral("同轴变换后")},
+             uiText("through the transformer")},
         };
         for (const auto& match : matches) {
             if (match.swr == nullptr || match.swr->size() != sweep.size()) continue;
@@ -222,11 +223,11 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
         if (path.elementCount() > 0) {
             painter.setPen(QPen(Qt::black, 1.5, Qt::DotLine));
             painter.drawPath(path);
-            keys.push_back({QStringLiteral("实测"), Qt::black});
+            keys.push_back({uiText("as measured"), Qt::black});
         }
     }
     // The keys in one row below the frequency scale, the bare SWR's first.
-    keys.insert(keys.begin(), {QStringLiteral("驻波比"), kSwrColour});
+    keys.insert(keys.begin(), {uiText("SWR"), kSwrColour});
     if (keys.size() > 1) {
         double x0 = plot.left();
         for (const auto& [name, colour] : keys) {
@@ -318,12 +319,12 @@ void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analys
     };
     const double half = area.width() / 2;
     plot(analysis.ePlane, true, QRectF(area.left(), area.top(), half, area.height()),
-         QStringLiteral("E 面方向图"));
+         uiText("E-plane pattern"));
     plot(analysis.hPlane, false, QRectF(area.left() + half, area.top(), half, area.height()),
-         QStringLiteral("H 面方向图"));
+         uiText("H-plane pattern"));
     painter.setPen(Qt::black);
     painter.drawText(QRectF(area.left(), area.bottom() - line, area.width(), line), Qt::AlignCenter,
-                     QStringLiteral("最大 %1 dBi；刻度为低于最大值的 dB").arg(number(peak, 2)));
+                     uiText("maximum %1 dBi; rings in dB below it").arg(number(peak, 2)));
     painter.restore();
 }
 
@@ -361,7 +362,7 @@ void PlotWidget::mouseMoveEvent(QMouseEvent* event) {
         });
     QToolTip::showText(
         event->globalPosition().toPoint(),
-        QStringLiteral("%1 MHz\n驻波比 %2\n增益 %3 dBi")
+        uiText("%1 MHz\nSWR %2\ngain %3 dBi")
             .arg(number(nearest->frequency, 3), number(nearest->swr, 2), number(nearest->gain, 2)),
         this);
 }
@@ -377,7 +378,8 @@ void PlotWidget::paintEvent(QPaintEvent*) {
         paint_(painter, QRectF(rect()).adjusted(4, 4, -4, -4), *analysis_, tuning_, measured_);
     } else {
         painter.setPen(Qt::gray);
-        painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("分析完成后显示图形"));
+        painter.drawText(rect(), Qt::AlignCenter,
+                         uiText("The plots appear once the analysis is done"));
     }
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/report.h"
+#include "ui/language.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -107,7 +108,7 @@ double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
 }  // namespace
 
 QString boomLengthText(const sheet::CutSheet& sheet) {
-    return QStringLiteral("天线杆长度：%1 英尺，%2 厘米")
+    return uiText("boom length: %1 ft, %2 cm")
         .arg(text(sheet.boomFeet), text(sheet.boomCentimetres));
 }
 
@@ -121,7 +122,7 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     painter.scale(scale, scale);
     const double pageHeight = page.height() / scale;
 
-    double y = writeLine(painter, 0, QStringLiteral("八木天线下料表"), 16, true);
+    double y = writeLine(painter, 0, uiText("Yagi-Uda cut sheet"), 16, true);
     y = writeLine(painter, y, text(sheet::designLine(content.sheet)), 9);
     y = sheetTable(painter, y + 6, content.sheet);
     y = writeLine(painter, y, boomLengthText(content.sheet), 9, true);
@@ -134,7 +135,7 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
         return painter.end();
     }
     device.newPage();
-    y = writeLine(painter, 0, QStringLiteral("NEC-2 分析"), 16, true);
+    y = writeLine(painter, 0, uiText("NEC-2 analysis"), 16, true);
     for (const std::string& line : sheet::figureLines(*content.analysis, content.tuning,
                                                       &content.sheet, content.sheet.language)) {
         y = writeLine(painter, y, text(line), 9);
@@ -154,7 +155,7 @@ QByteArray reportPdf(const ReportContent& content) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        writer.setTitle(QStringLiteral("八木天线下料表"));
+        writer.setTitle(uiText("Yagi-Uda cut sheet"));
         writer.setCreator(QStringLiteral("ZEVA"));
         writer.setResolution(300);
         if (!paintReport(writer, content)) return {};

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/sheet_table.h"
+#include "ui/language.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -59,10 +60,8 @@ void SheetTable::keyPressEvent(QKeyEvent* event) {
 
 void SheetTable::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(QStringLiteral("复制(&C)"), QKeySequence::Copy, this,
-                   [this] { copySelection(); });
-    menu.addAction(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, this,
-                   [this] { selectAll(); });
+    menu.addAction(uiText("&Copy"), QKeySequence::Copy, this, [this] { copySelection(); });
+    menu.addAction(uiText("Select &all"), QKeySequence::SelectAll, this, [this] { selectAll(); });
     menu.exec(event->globalPos());
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/side_windows.h"
+#include "ui/language.h"
 
 #include <QBitmap>
 #include <QCursor>
@@ -17,14 +18,14 @@ namespace {
 
 // clang-format off
 constexpr Control kForm2Controls[] = {
-    {"Text1", Kind::LabelBox, "十进制英尺", 120, 240, 1935, 375, 0, Align::Right, Colour::Default, Background::Grey, {9.75, true}},
+    {"Text1", Kind::LabelBox, N_("decimal feet"), 120, 240, 1935, 375, 0, Align::Right, Colour::Default, Background::Grey, {9.75, true}},
     {"Text2", Kind::TextBox, "4.528", 2160, 120, 1215, 495, 1, Align::Left, Colour::Highlight, Background::Default, {12, true}},
-    {"Command1", Kind::CommandButton, "计算", 3480, 120, 1215, 495, 2},
-    {"Text3", Kind::LabelBox, "英尺", 1680, 1200, 855, 375, 3, Align::Left, Colour::Default, Background::Grey, {9.75, true}},
+    {"Command1", Kind::CommandButton, N_("Calculate"), 3480, 120, 1215, 495, 2},
+    {"Text3", Kind::LabelBox, N_("feet"), 1680, 1200, 855, 375, 3, Align::Left, Colour::Default, Background::Grey, {9.75, true}},
     {"Text4", Kind::TextBox, "4", 960, 1080, 615, 375, 4, Align::Left, Colour::Highlight, Background::Default, {9.75, true}},
-    {"Text5", Kind::LabelBox, "英寸", 4200, 1320, 1095, 285, 5, Align::Left, Colour::Default, Background::Grey, {9.75, true}},
+    {"Text5", Kind::LabelBox, N_("inches"), 4200, 1320, 1095, 285, 5, Align::Left, Colour::Default, Background::Grey, {9.75, true}},
     {"Text6", Kind::ResultBox, "6.336", 2760, 1080, 1335, 375, 6, Align::Left, Colour::Highlight, Background::Default, {9.75, true}},
-    {"Text7", Kind::LabelBox, "最接近的分数", 120, 1680, 2655, 375, 7, Align::Right, Colour::Default, Background::Grey, {9.75, true}},
+    {"Text7", Kind::LabelBox, N_("nearest fraction"), 120, 1680, 2655, 375, 7, Align::Right, Colour::Default, Background::Grey, {9.75, true}},
     {"Text8", Kind::TextBox, "6  11/32", 2760, 1560, 1335, 405, 8, Align::Left, Colour::Highlight, Background::Default, {8.25, true}},
 };
 // clang-format on
@@ -88,7 +89,7 @@ protected:
         }
         const QString page = QString::fromLatin1(kWebAddress) + QLatin1Char('/');
         if (!QProcess::startDetached(QStringLiteral("xdg-open"), {page})) {
-            reportError(window(), QStringLiteral("无法打开浏览器：找不到 xdg-open"));
+            reportError(window(), uiText("cannot open the browser: xdg-open is not found"));
         }
     }
 };
@@ -119,10 +120,18 @@ void showOnce(QPointer<Window>& reference) {
 
 Form2::Form2(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("计算"));
+    setWindowTitle(uiText("Calculate"));
     paintGrey(*this);
     resize(pixels(5370), pixels(2175));
     build(*this, kForm2Controls);
+    // The captions in the windows' language; the figures in the boxes are figures.
+    for (const Control& control : kForm2Controls) {
+        if (control.kind != Kind::LabelBox && control.kind != Kind::CommandButton) continue;
+        QWidget* widget = findChild<QWidget*>(QLatin1String(control.name));
+        if (auto* box = qobject_cast<QLineEdit*>(widget)) box->setText(uiText(control.text));
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            button->setText(uiText(control.text));
+    }
     connect(findChild<QPushButton*>(QStringLiteral("Command1")), &QPushButton::clicked, this,
             &Form2::convert);
 }
@@ -133,7 +142,7 @@ void Form2::convert() {
     };
     const Result<TapeReading> reading =
         ConvertDecimalFeet(box("Text2")->text().toStdString(), localNumberFormat());
-    if (!reading.ok()) return reportError(this, errorMessage(reading.error()));
+    if (!reading.ok()) return reportError(this, errorMessage(reading.error(), windowLanguage()));
     box("Text4")->setText(QString::fromStdString(reading.value().wholeFeet));
     box("Text6")->setText(QString::fromStdString(reading.value().decimalInches));
     box("Text8")->setText(QString::fromStdString(reading.value().inchesAndFraction));
@@ -141,12 +150,12 @@ void Form2::convert() {
 
 WebWindow::WebWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("web"));
-    setWindowTitle(QStringLiteral("主页链接"));
+    setWindowTitle(uiText("Home page"));
     // The client area's top left corner sits at 2130, 1695 twips from the screen's.
     setGeometry(pixels(2130), pixels(1695), pixels(3315), pixels(1845));
-    label(*this, new QLabel(QStringLiteral("这个链接将在你的默认浏览器中打开")), "Label1", 525, 75,
+    label(*this, new QLabel(uiText("This link opens in your default browser")), "Label1", 525, 75,
           2265, 390, Qt::AlignHCenter);
-    label(*this, new QLabel(QStringLiteral("点击下面的链接")), "Label2", 450, 750, 2490, 345,
+    label(*this, new QLabel(uiText("Click the link below")), "Label2", 450, 750, 2490, 345,
           Qt::AlignHCenter);
     QLabel* link = label(*this, new WebLink(QString::fromLatin1(kWebAddress)), "lblWebPage", 525,
                          1335, 2205, 255, Qt::AlignLeft);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/startup.h"
 
+#include "ui/language.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
@@ -16,8 +18,11 @@ void configureApplication() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(8.25);  // the classic default size of that face
     QApplication::setFont(font);
-    // Chinese whatever the user's locale: every other text of the program is.
-    loadQtTranslation(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // Qt's own texts (its buttons, the text boxes' menu) in the windows' language whatever the
+    // user's locale: Chinese unless English was asked for.
+    if (windowLanguage() == Language::Chinese) {
+        loadQtTranslation(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    }
 }
 
 bool loadQtTranslation(const QString& folder) {

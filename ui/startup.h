@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // What the program sets up once before its first window: the stand-in for the layouts'
-// font face, the default font of the windows, and Qt's own texts in Chinese.
+// font face, the default font of the windows, and Qt's own texts in the windows' language.
 #pragma once
 
 class QString;

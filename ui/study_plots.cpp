@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/study_plots.h"
+#include "ui/language.h"
 
 #include "sheet/polar_scale.h"
 
@@ -31,7 +32,7 @@ void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverG
     const double line = metrics.height();
     painter.setPen(Qt::black);
     painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.3), Qt::AlignCenter,
-                     QStringLiteral("仰角方向图（沿天线杆的垂直面，离地 %1 米）")
+                     uiText("Elevation pattern along the boom, %1 m above the ground")
                          .arg(number(over.placement.height, 2)));
     const double margin = metrics.horizontalAdvance(QStringLiteral("180°")) + 6;
     const double radius =
@@ -86,7 +87,7 @@ void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverG
     }
     painter.drawText(QRectF(area.left(), centre.y() + line * 1.3, area.width(), line),
                      Qt::AlignCenter,
-                     QStringLiteral("仰角 %1°，增益 %2 dBi（圈为低于它的 dB）")
+                     uiText("takeoff %1°, gain %2 dBi (rings in dB below it)")
                          .arg(number(over.takeoff, 1), number(over.gain, 2)));
     painter.restore();
 }
@@ -100,7 +101,8 @@ void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::To
     const double line = metrics.height();
     painter.setPen(Qt::black);
     painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.3), Qt::AlignCenter,
-                     QStringLiteral("公差下设计频率上的驻波比（%1 个样本）").arg(samples.size()));
+                     uiText("SWR at the design frequency within the tolerance (%1 samples)")
+                         .arg(samples.size()));
     const QRectF plot = area.adjusted(metrics.horizontalAdvance(QStringLiteral("000")) + 10,
                                       line * 2, -10, -line * 2.6);
     const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
@@ -136,7 +138,7 @@ void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::To
                      number(*low, 2));
     painter.drawText(QRectF(plot.right() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
                      number(*high, 2));
-    for (const auto& [value, name] : {std::pair{t.swr.median, QStringLiteral("中位数")},
+    for (const auto& [value, name] : {std::pair{t.swr.median, uiText("median")},
                                       std::pair{t.swr.p90, QStringLiteral("90 %")}}) {
         painter.setPen(QPen(kMark, 1, Qt::DashLine));
         painter.drawLine(QPointF(x(value), plot.top()), QPointF(x(value), plot.bottom()));
@@ -146,7 +148,9 @@ void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::To
     }
     painter.setPen(kText);
     painter.drawText(QRectF(area.left(), plot.bottom() + line * 1.2, area.width(), line),
-                     Qt::AlignCenter, QStringLiteral("驻波比（50 欧）"));
+                     Qt::AlignCenter,
+                     uiText("SWR (%1 ohms)")
+                         .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))));
     painter.restore();
 }
 

@@ -14,7 +14,8 @@ extract_texts() {
     (cd "$root" && LC_ALL=C.UTF-8 xgettext --language=C++ --qt \
         --keyword= --keyword=say:2 --keyword=N_ --keyword=uiText \
         --keyword=translate:2,2t --keyword=translate:2c,3,3t \
-        --flag=say:2:no-c-format --flag=uiText:1:no-c-format \
+        --flag=say:2:no-c-format --flag=uiText:1:no-c-format --flag=N_:1:no-c-format \
+        --flag=translate:2:no-c-format --flag=translate:3:no-c-format \
         --package-name=zeva --msgid-bugs-address=zeva@users.noreply.github.com \
         --from-code=UTF-8 --add-location=file --sort-by-file --no-wrap --files-from="$1.files" --output="$1")
     # The template's own header: UTF-8, as the texts are.

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,8 +35,10 @@
 #include "ui/design_window.h"
 #include "ui/errors.h"
 #include "ui/form1.h"
+#include "ui/language.h"
 #include "ui/plots.h"
 #include "ui/report.h"
+#include "ui/side_windows.h"
 
 namespace zeva::ui {
 

@@ -214,5 +214,59 @@ TEST_F(Design, an_imported_measurement_gives_zeva_sheets_trim) {
     EXPECT_EQ(figures(window), shown);  // the advice from the good file stays
 }
 
+// Asked for English, the design window and the converter say everything in English, and the
+// figures are zeva-sheet's --lang en; the main window keeps its Chinese captions.
+TEST_F(Design, in_english_every_text_of_the_design_window_and_the_converter_is_english) {
+    setWindowLanguage(Language::English);
+    struct Restore {
+        ~Restore() { setWindowLanguage(Language::Chinese); }
+    } restore;
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    finish(window);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Cut sheet and analysis"));
+    const Outcome sheet =
+        zevaSheet({"-e", "3", "-f", "14.2", "-d", "1in", "--analyse", "--lang", "en"});
+    ASSERT_EQ(sheet.status, 0);
+    for (const QString& line : figures(window).split('\n')) {
+        EXPECT_TRUE(sheet.out.contains(line + '\n')) << line.toStdString();
+    }
+    EXPECT_EQ(table(window)->headerData(1, Qt::Horizontal).toString(), QStringLiteral("length ft"));
+
+    // No Chinese left in any text the window shows.
+    const QRegularExpression chinese(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
+    const auto noChinese = [&](QWidget* top) {
+        for (QWidget* widget : top->findChildren<QWidget*>()) {
+            QStringList texts{widget->toolTip()};
+            if (auto* label = qobject_cast<QLabel*>(widget)) texts << label->text();
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
+            if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) texts << edit->toPlainText();
+            if (auto* box = qobject_cast<QComboBox*>(widget)) {
+                for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+            }
+            if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+                for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+            }
+            if (auto* group = qobject_cast<QGroupBox*>(widget)) texts << group->title();
+            for (const QString& text : texts) {
+                EXPECT_FALSE(chinese.match(text).hasMatch())
+                    << widget->objectName().toStdString() << ": " << text.toStdString();
+            }
+        }
+    };
+    noChinese(window);
+
+    click("Command5");
+    QWidget* converter = converterWindow().data();
+    ASSERT_NE(converter, nullptr);
+    EXPECT_EQ(converter->windowTitle(), QStringLiteral("Calculate"));
+    EXPECT_EQ(find<QLineEdit>("Text7", converter)->text(), QStringLiteral("nearest fraction"));
+    noChinese(converter);
+    delete converter;
+    // The main window's captions stay as they are measured.
+    EXPECT_EQ(find<QAbstractButton>("Command6", form.get())->text(), QStringLiteral("下料与分析"));
+}
+
 }  // namespace
 }  // namespace zeva::ui

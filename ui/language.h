@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// The language of the design window, the converter and what they say: Chinese unless the user
+// asks for English, by zeva --lang en or by "language=en" in the settings. The main window
+// keeps its Chinese captions, whose layout is measured for them, and its Chinese messages.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "i18n/catalogue.h"
+
+namespace zeva::ui {
+
+[[nodiscard]] Language windowLanguage();
+void setWindowLanguage(Language language);
+
+// "zh" or "en"; nothing for any other text.
+[[nodiscard]] std::optional<Language> languageNamed(const QString& name);
+
+// The language that "language" in the user's settings of the program names; Chinese where
+// it names none or another.
+[[nodiscard]] Language settingsLanguage();
+
+// A text of the windows in their language: the English written in the source, or its
+// translation from the catalogue.
+[[nodiscard]] QString uiText(const char* english);
+
+}  // namespace zeva::ui
