@@ -46,7 +46,7 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
                          uiText("through a metal boom, insulated"),
                          uiText("through a metal boom, bonded")});
     boomDiameter_ = edit("boomDiameter", "25.4");
-    drivenThrough_ = new QCheckBox(uiText("driven element through the boom too"));
+    drivenThrough_ = new QCheckBox(uiText("driven element too"));
     drivenThrough_->setObjectName(QStringLiteral("drivenThroughBoom"));
     match_ = new QComboBox;
     match_->setObjectName(QStringLiteral("match"));
@@ -66,17 +66,17 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     grid->addWidget(boomDiameter_, 0, 5);
     grid->addWidget(drivenThrough_, 0, 6);
     grid->addWidget(
-        label(uiText("Matc&h to %1 ohms")
+        label(uiText("%1-Ω matc&h")
                   .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))),
               match_),
         1, 0);
     grid->addWidget(match_, 1, 1);
-    grid->addWidget(label(uiText("Hairpin wire mm"), hairpinWire_), 1, 2);
+    grid->addWidget(label(uiText("Wire mm"), hairpinWire_), 1, 2);
     grid->addWidget(hairpinWire_, 1, 3);
     grid->addWidget(label(uiText("Spacing mm"), hairpinSpacing_), 1, 4);
     grid->addWidget(hairpinSpacing_, 1, 5);
     auto* velocityRow = new QHBoxLayout;
-    velocityRow->addWidget(label(uiText("Velocity factor"), velocity_));
+    velocityRow->addWidget(label(uiText("VF"), velocity_));
     velocityRow->addWidget(velocity_);
     grid->addLayout(velocityRow, 1, 6);
     grid->addWidget(note_, 2, 0, 1, 7);

@@ -17,16 +17,15 @@ struct ExportCommand {
     const char* ending;   // of the proposed file name, after the design
 };
 inline constexpr ExportCommand kExports[] = {
-    {Export::Csv, "exportCsv", N_("Save the sheet as CSV…"), N_("CSV tables (*.csv)"), ".csv"},
-    {Export::Json, "exportJson", N_("Save JSON…"), N_("JSON files (*.json)"), ".json"},
-    {Export::FiguresCsv, "exportFiguresCsv", N_("Save the figures as CSV…"),
-     N_("CSV tables (*.csv)"), N_("-figures.csv")},
-    {Export::SweepCsv, "exportSweepCsv", N_("Save the sweep as CSV…"), N_("CSV tables (*.csv)"),
+    {Export::Csv, "exportCsv", N_("Sheet CSV…"), N_("CSV tables (*.csv)"), ".csv"},
+    {Export::Json, "exportJson", N_("JSON…"), N_("JSON files (*.json)"), ".json"},
+    {Export::FiguresCsv, "exportFiguresCsv", N_("Figures CSV…"), N_("CSV tables (*.csv)"),
+     N_("-figures.csv")},
+    {Export::SweepCsv, "exportSweepCsv", N_("Sweep CSV…"), N_("CSV tables (*.csv)"),
      N_("-sweep.csv")},
-    {Export::Deck, "exportDeck", N_("Save the NEC-2 deck…"), N_("NEC-2 decks (*.nec)"), ".nec"},
-    {Export::Pattern, "exportPattern", N_("Save the patterns as SVG…"), N_("SVG pictures (*.svg)"),
-     ".svg"},
-    {Export::Pdf, "exportPdf", N_("Save the PDF report…"), N_("PDF documents (*.pdf)"), ".pdf"},
+    {Export::Deck, "exportDeck", N_("NEC-2 deck…"), N_("NEC-2 decks (*.nec)"), ".nec"},
+    {Export::Pattern, "exportPattern", N_("Patterns SVG…"), N_("SVG pictures (*.svg)"), ".svg"},
+    {Export::Pdf, "exportPdf", N_("PDF report…"), N_("PDF documents (*.pdf)"), ".pdf"},
 };
 
 // The choosers the tests set; empty, the dialogs ask.

@@ -313,7 +313,7 @@ void DesignSession::startAdvice() {
     if (match == MatchChoice::Both) {
         events_.buildNote(
             uiText("Reading the measurement needs the match the antenna has: choose one only in "
-                   "“Match to %1 ohms”.")
+                   "“%1-Ω match”.")
                 .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))));
         return;
     }

@@ -151,7 +151,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
         commands->addWidget(button);
         exports_.emplace_back(command.kind, button);
     }
-    print_ = new QPushButton(uiText("Print the report"));
+    print_ = new QPushButton(uiText("Print"));
     print_->setObjectName(QStringLiteral("printReport"));
     connect(print_, &QPushButton::clicked, this, &DesignWindow::printReport);
     commands->addWidget(print_);
@@ -161,7 +161,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
         uiText("The whole analysis again, after a cancel, a failure or a change of the settings"));
     connect(reanalyse_, &QPushButton::clicked, this, [this] { session_->reanalyse(); });
     commands->addWidget(reanalyse_);
-    import_ = new QPushButton(uiText("Import a measurement…"));
+    import_ = new QPushButton(uiText("Import .s1p…"));
     import_->setObjectName(QStringLiteral("importMeasurement"));
     import_->setToolTip(
         uiText("Reads a one-port Touchstone file (.s1p) that a vector network analyser measured at "

@@ -62,9 +62,9 @@ StudiesBox::StudiesBox(QWidget* parent) : QGroupBox(uiText("Sweep, ground and to
     grid->addWidget(label(N_("Height m"), height_), 0, 3);
     grid->addWidget(height_, 0, 4);
     grid->addWidget(ground_, 0, 5, 1, 2);
-    grid->addWidget(label(N_("Length tolerance mm"), length_), 1, 0);
+    grid->addWidget(label(N_("Length ± mm"), length_), 1, 0);
     grid->addWidget(length_, 1, 1);
-    grid->addWidget(label(N_("Position tolerance mm"), position_), 1, 2);
+    grid->addWidget(label(N_("Position ± mm"), position_), 1, 2);
     grid->addWidget(position_, 1, 3);
     grid->addWidget(label(N_("Samples"), samples_), 1, 4);
     grid->addWidget(samples_, 1, 5);
