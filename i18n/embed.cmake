@@ -4,5 +4,7 @@ file(READ "${INPUT}" bytes HEX)
 string(LENGTH "${bytes}" digits)
 math(EXPR size "${digits} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${bytes}")
-string(REGEX REPLACE "((0x..,){16})" "\\1\n" bytes "${bytes}")
-file(WRITE "${OUTPUT}" "// Generated from ${NAME}'s catalogue by the build; do not edit.\n#include <cstddef>\n\nextern const unsigned char ${NAME}[] = {\n${bytes}\n};\nextern const std::size_t ${NAME}Size = ${size};\n")
+# Declared extern first, so that the constants keep their external linkage.
+file(WRITE "${OUTPUT}" "// Generated from ${INPUT} by the build; do not edit.\n#include <cstddef>\n\n"
+    "extern const unsigned char ${NAME}[];\nextern const std::size_t ${NAME}Size;\n\n"
+    "const unsigned char ${NAME}[] = {\n${bytes}\n};\nconst std::size_t ${NAME}Size = ${size};\n")

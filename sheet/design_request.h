@@ -23,6 +23,8 @@ struct Design {
     int diameterIndex = -1;             // into DiameterCatalogue
     std::string largestDiameter = "1";  // inches, of a tapered element
     std::string smallestDiameter = "1";
+
+    friend bool operator==(const Design&, const Design&) = default;
 };
 
 // How the elements are mounted on the boom.

@@ -15,12 +15,6 @@ using analysis::Language;
 
 namespace {
 
-// The design fields the sheet depends on: the same again keeps the analysis.
-bool sameDesign(const sheet::Design& a, const sheet::Design& b) {
-    return a.mode == b.mode && a.frequency == b.frequency && a.diameterIndex == b.diameterIndex &&
-           a.largestDiameter == b.largestDiameter && a.smallestDiameter == b.smallestDiameter;
-}
-
 QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
@@ -37,7 +31,7 @@ DesignSession::~DesignSession() {
 
 void DesignSession::showDesign(const sheet::Design& design) {
     // The same design again, its analysis finished or running: nothing to do.
-    if (design_ && sameDesign(*design_, design) && (analysis_ || analysing())) return;
+    if (design_ == design && (analysis_ || analysing())) return;
     cancel();
     analysis_.reset();
     tuning_.reset();
