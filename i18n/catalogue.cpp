@@ -13,7 +13,7 @@ extern const std::size_t kChineseCatalogueSize;
 namespace zeva {
 namespace {
 
-// A .mo file read in place: its original texts are sorted, so a text is found by halving.
+// A .mo file read in place: its texts indexed once and sorted, so that one is found by halving.
 class MoFile {
 public:
     MoFile(const unsigned char* bytes, std::size_t size) : bytes_(bytes), size_(size) {
