@@ -29,8 +29,9 @@ enum class Language { Chinese, English };
 // Marks a text for the catalogue where it is translated later, as a table's entry.
 constexpr const char* N_(const char* english) { return english; }
 
-// The text with %1, %2 … %9 replaced by the arguments in their order; "%%" is one "%". The
-// numbers let a translation put the figures where its language wants them.
+// The text with %1, %2 … %9 replaced by the arguments in their order, as Qt's arg() does (any
+// other "%" stays); a place with no argument is left out. The numbers let a translation put
+// the figures where its language wants them.
 [[nodiscard]] std::string fill(std::string_view text, std::initializer_list<std::string_view> args);
 
 }  // namespace zeva

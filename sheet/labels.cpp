@@ -31,10 +31,7 @@ Labels labelsIn(Language language) {
     labels.beamwidth = translate(language, "-3 dB beamwidth");
     labels.sidelobe = translate(language, "strongest sidelobe");
     labels.stacking = translate(language, "stacking distance (DL6WU)");
-    labels.sideBySide = translate(language, "side by side");
-    labels.above = translate(language, "one above the other");
     labels.segments = translate(language, "figure", "segments");
-    labels.perWavelength = translate(language, "a wavelength");
     labels.sweep = translate(language, "sweep");
     labels.sweepHeadings[0] = translate(language, "MHz");
     labels.sweepHeadings[1] = translate(language, "R ohm");
@@ -44,28 +41,16 @@ Labels labelsIn(Language language) {
     labels.sweepHeadings[5] = translate(language, "F/B dB");
     labels.colon = translate(language, "punctuation", ": ");
     labels.ohms = translate(language, "ohm");
-    labels.below = translate(language, "below the main lobe");
-    labels.comma = translate(language, "punctuation", ", ");
-    labels.semicolon = translate(language, "punctuation", "; ");
-    labels.swrShort = translate(language, "SWR");
     labels.worstInSweep = translate(language, "worst within %1");
     labels.trim = translate(language, "driven element at resonance");
     labels.hairpin = translate(language, "hairpin match");
-    labels.drivenShortened = translate(language, "driven element shortened to");
-    labels.stub = translate(language, "shorted two-wire line");
-    labels.shunt = translate(language, "shunt reactance");
     labels.coax = translate(language, "quarter-wave coaxial transformer");
     labels.onInsulators = translate(
         language, "boom correction: the elements sit on insulators above the boom, no correction");
-    labels.boomCorrection = translate(language, "boom correction (DL6WU's method, G3SEK's fit)");
     labels.bonded = translate(language, "elements through a metal boom, bonded to it");
     labels.insulated = translate(language, "elements through a metal boom, insulated from it");
     labels.drivenThrough = translate(language, "the driven element passes through too");
     labels.drivenApart = translate(language, "the driven element is mounted apart, not corrected");
-    labels.modelledAsDesigned = translate(
-        language,
-        "the analysis models the design lengths: the correction restores them electrically");
-    labels.english = language == Language::English;
     labels.language = language;
     return labels;
 }

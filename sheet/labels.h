@@ -29,33 +29,20 @@ struct Labels {
     const char* beamwidth;
     const char* sidelobe;
     const char* stacking;
-    const char* sideBySide;
-    const char* above;
     const char* segments;
-    const char* perWavelength;
     const char* sweep;
     const char* sweepHeadings[6];
     const char* colon;
     const char* ohms;
-    const char* below;
-    const char* comma;
-    const char* semicolon;
-    const char* swrShort;
     const char* worstInSweep;  // "worst within %1", the sweep's range
     const char* trim;
     const char* hairpin;
-    const char* drivenShortened;
-    const char* stub;
-    const char* shunt;
     const char* coax;
     const char* onInsulators;
-    const char* boomCorrection;
     const char* bonded;
     const char* insulated;
     const char* drivenThrough;
     const char* drivenApart;
-    const char* modelledAsDesigned;
-    bool english;
     Language language;
 };
 

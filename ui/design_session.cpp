@@ -3,6 +3,7 @@
 #include "ui/language.h"
 
 #include <QThread>
+#include <QTimer>
 #include <utility>
 
 #include "sheet/render.h"
@@ -78,7 +79,7 @@ void DesignSession::rebuildSheet() {
     }
     Result<sheet::CutSheet> made = sheet::makeCutSheet(request, windowLanguage());
     if (!made.ok()) {
-        designText_ = errorMessage(made.error());
+        designText_ = errorMessage(made.error(), windowLanguage());
         setNote({});
         events_.sheetChanged();
         events_.commandsChanged();
@@ -188,8 +189,11 @@ void DesignSession::launchRun(std::unique_ptr<analysis::Stepper> stepper, const 
                               std::function<void(analysis::Stepper&)> done) {
     // This may run inside the finished run's own callback: that run is kept until the next
     // one ends, never destroyed under its caller. A run still going is cancelled.
-    if (run_) run_->cancel();
-    retired_ = std::move(run_);
+    if (run_) {
+        run_->cancel();
+        retired_.push_back(std::move(run_));
+        QTimer::singleShot(0, &context_, [this] { retired_.clear(); });
+    }
     events_.status(status);
     events_.running(true);
     run_ = std::make_unique<AnalysisRun>(
@@ -229,6 +233,10 @@ void DesignSession::startGround() {
     }
     const auto& placement = std::get<StudyRequest>(studies).placement;
     if (!placement) {
+        if (stage_ == Stage::Ground) {  // no longer asked for: stopped, not shown
+            cancel();
+            events_.status(uiText("Cancelled."));
+        }
         overGround_.reset();
         events_.figuresChanged();
         events_.studiesChanged();
@@ -252,12 +260,12 @@ void DesignSession::groundDone(
     if (measurement_ && !advice_ && tuning_) startAdvice();
 }
 
-void DesignSession::startTolerance() {
-    if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return;
+bool DesignSession::startTolerance() {
+    if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return false;
     const auto studies = controls_.studies();
     if (const auto* wrong = std::get_if<QString>(&studies)) {
         events_.buildNote(*wrong);
-        return;
+        return false;
     }
     events_.buildNote({});
     tolerance_.reset();
@@ -267,6 +275,7 @@ void DesignSession::startTolerance() {
                                                       std::get<StudyRequest>(studies).tolerance,
                                                       windowLanguage()),
            uiText("Studying the tolerance…"), &DesignSession::toleranceDone);
+    return true;
 }
 
 void DesignSession::toleranceDone(
@@ -275,7 +284,7 @@ void DesignSession::toleranceDone(
     events_.figuresChanged();
     events_.studiesChanged();
     events_.commandsChanged();
-    if (groundWaiting_) continueStudies();
+    continueStudies();  // the ground asked for meanwhile, or the advice for a new measurement
 }
 
 // The next study the controls ask for and that is not known yet: over the ground, then the
@@ -289,7 +298,7 @@ void DesignSession::continueStudies() {
         overGround_ ? std::optional(overGround_->placement) : std::nullopt;
     if (asked != known) {
         startGround();
-        if (stage_ == Stage::Ground) return;
+        if (stage_ != Stage::Idle) return;  // it runs, or it ended at once and chained on
     }
     if (measurement_ && !advice_ && tuning_) startAdvice();
 }
@@ -297,6 +306,7 @@ void DesignSession::continueStudies() {
 void DesignSession::setMeasurement(analysis::Measurement measurement) {
     measurement_ = std::move(measurement);
     advice_.reset();
+    if (stage_ == Stage::Advice) cancel();  // that advice was of the measurement before
     events_.figuresChanged();
     if (stage_ == Stage::Idle) continueStudies();
 }
@@ -328,7 +338,6 @@ void DesignSession::adviceDone(
 }
 
 void DesignSession::cancel() {
-    retired_.reset();
     stage_ = Stage::Idle;
     groundWaiting_ = false;
     if (run_ == nullptr) return;

@@ -7,11 +7,13 @@
 // starts; what changes is told through `Events`, on the window's thread.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <variant>
+#include <vector>
 
 #include "analysis/analyser.h"
 #include "analysis/over_ground.h"
@@ -76,7 +78,8 @@ public:
     void startTuning();
     void sweepChanged();
     void placementChanged();
-    void startTolerance();
+    // True where the study started (it may still be refused at once, its failure told).
+    bool startTolerance();
     void setMeasurement(analysis::Measurement measurement);
     // Stops what runs; the user's cancel leaves a study's analysis standing, the analysis'
     // own cancel says so.
@@ -138,7 +141,10 @@ private:
     Stage stage_ = Stage::Idle;
     bool groundWaiting_ = false;
     std::unique_ptr<AnalysisRun> run_;
-    std::unique_ptr<AnalysisRun> retired_;  // a run that ended in its own callback
+    // Runs that ended, kept until the event loop turns again: a run's own callback may start
+    // the next run, and the one after, before it returns.
+    std::vector<std::unique_ptr<AnalysisRun>> retired_;
+    QObject context_;  // the event loop's clearing of retired_ goes through it
 };
 
 }  // namespace zeva::ui

@@ -179,10 +179,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     studies_->sweepChanged = [this] { session_->sweepChanged(); };
     studies_->placementChanged = [this] { session_->placementChanged(); };
     studies_->toleranceAsked = [this] {
-        session_->startTolerance();
-        if (session_->stage() == DesignSession::Stage::Tolerance) {
-            plots_->setCurrentWidget(histogram_);
-        }
+        if (session_->startTolerance()) plots_->setCurrentWidget(histogram_);
     };
 
     DesignSession::Controls controls{
@@ -284,9 +281,9 @@ void DesignWindow::importMeasurement() {
         return reportError(this, uiText("cannot read the measurement: ") + path);
     }
     if (file.size() > static_cast<qint64>(analysis::kMaxTouchstoneBytes)) {
-        return reportError(this, uiText("%1: larger than %2 MiB, too large for a measurement")
-                                     .arg(path)
-                                     .arg(analysis::kMaxTouchstoneBytes >> 20));
+        return reportError(this,
+                           uiText("%1: larger than %2 MiB, too large for a measurement")
+                               .arg(path, QString::number(analysis::kMaxTouchstoneBytes >> 20)));
     }
     const QByteArray text = file.readAll();
     auto read = analysis::readTouchstone(

@@ -61,7 +61,8 @@ private:
     void showAnalysis();
     void showStudies();
     void showStudyFailure(DesignSession::Stage stage, const QString& message);
-    // The file name a save dialog proposes: 八木-144MHz-23元件.pdf, 八木-144MHz-23元件-扫描.csv.
+    // The file name a save dialog proposes: 八木-144MHz-23元件.pdf, 八木-144MHz-23元件-扫描.csv
+    // (Yagi-144MHz-23el.pdf in English).
     [[nodiscard]] QString proposedName(const char* ending) const;
     void importMeasurement();
     void showFigures();

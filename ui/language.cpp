@@ -2,20 +2,22 @@
 #include "ui/language.h"
 
 #include <QSettings>
+#include <atomic>
 
 namespace zeva::ui {
 namespace {
 
-Language& current() {
-    static Language language = Language::Chinese;
+// Set before the windows open, read by the analysis' worker threads too.
+std::atomic<Language>& current() {
+    static std::atomic<Language> language = Language::Chinese;
     return language;
 }
 
 }  // namespace
 
-Language windowLanguage() { return current(); }
+Language windowLanguage() { return current().load(); }
 
-void setWindowLanguage(Language language) { current() = language; }
+void setWindowLanguage(Language language) { current().store(language); }
 
 std::optional<Language> languageNamed(const QString& name) {
     if (name == QLatin1String("zh")) return Language::Chinese;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The language of the design window, the converter and what they say: Chinese unless the user
 // asks for English, by zeva --lang en or by "language=en" in the settings. The main window
-// keeps its Chinese captions, whose layout is measured for them, and its Chinese messages.
+// keeps its Chinese captions, whose layout is measured for them, and its Chinese messages;
+// Qt's own texts (the buttons of a message box, a text box's menu) follow the windows'
+// language.
 #pragma once
 
 #include <QString>

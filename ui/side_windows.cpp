@@ -128,7 +128,10 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
     for (const Control& control : kForm2Controls) {
         if (control.kind != Kind::LabelBox && control.kind != Kind::CommandButton) continue;
         QWidget* widget = findChild<QWidget*>(QLatin1String(control.name));
-        if (auto* box = qobject_cast<QLineEdit*>(widget)) box->setText(uiText(control.text));
+        if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+            box->setText(uiText(control.text));
+            box->setCursorPosition(0);
+        }
         if (auto* button = qobject_cast<QPushButton*>(widget))
             button->setText(uiText(control.text));
     }

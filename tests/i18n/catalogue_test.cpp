@@ -36,7 +36,7 @@ TEST(Catalogue, fill_replaces_numbered_places_and_leaves_other_percent_signs) {
     EXPECT_EQ(fill("±10 % (%1)", {"x"}), "±10 % (x)");
     EXPECT_EQ(fill("%1%", {"5"}), "5%");
     EXPECT_EQ(fill("%3 missing", {"a"}), " missing");
-    EXPECT_EQ(fill("100%%", {}), "100%");
+    EXPECT_EQ(fill("100%%", {}), "100%%");  // as Qt's arg() leaves it
     EXPECT_EQ(fill("%1%1", {"ab"}), "abab");
 }
 

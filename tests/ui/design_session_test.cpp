@@ -163,9 +163,34 @@ TEST_F(Session, studies_follow_the_controls_one_after_the_other) {
 
     // A wrong study control is said and nothing starts.
     studies = QStringLiteral("高度：不是数");
-    session->startTolerance();
+    EXPECT_FALSE(session->startTolerance());
     EXPECT_EQ(buildNote, QStringLiteral("高度：不是数"));
     EXPECT_EQ(session->stage(), Stage::Idle);
+
+    // A tolerance the study refuses starts, and ends at once in its reason.
+    request.tolerance.length = 1;
+    studies = request;
+    EXPECT_TRUE(session->startTolerance());
+    settle();
+    EXPECT_EQ(session->tolerance(), nullptr);
+    ASSERT_FALSE(failures.isEmpty());
+    EXPECT_TRUE(failures.back().contains(QStringLiteral("长度公差")))
+        << failures.back().toStdString();
+
+    // The ground no longer asked for while it runs: stopped, nothing shown.
+    request.tolerance.length = 0.005;
+    request.placement = analysis::Placement{12, *analysis::groundNamed("average")};
+    studies = request;
+    session->placementChanged();
+    ASSERT_EQ(session->stage(), Stage::Ground);
+    request.placement.reset();
+    studies = request;
+    session->placementChanged();
+    EXPECT_EQ(session->stage(), Stage::Idle);
+    EXPECT_FALSE(running);
+    EXPECT_EQ(statuses.back(), QStringLiteral("已取消。"));
+    settle();
+    EXPECT_EQ(session->overGround(), nullptr);
 }
 
 TEST_F(Session, a_measurement_needs_one_match_to_be_read_through) {
