@@ -15,8 +15,8 @@
 namespace zeva::analysis {
 namespace {
 
-using testing::beamCuts;
-using testing::necBlock;
+using nec_text::beamCuts;
+using nec_text::necBlock;
 
 // A three-element beam at 14.2 MHz, 1-inch elements: lengths and positions in metres.
 Antenna threeElements() {
@@ -177,7 +177,7 @@ public:
                         auto cuts = beamCuts(beam, 30, 45, 20);
                         // A beam the wrong way round: its E-plane turned through 180°.
                         for (PatternPoint& p : cuts[0]) {
-                            if (backwards) p.gain = testing::beamGain(p.phi + 180, beam, 30, 20);
+                            if (backwards) p.gain = nec_text::beamGain(p.phi + 180, beam, 30, 20);
                         }
                         text += necBlock(mhz, z, cuts);
                     } else {

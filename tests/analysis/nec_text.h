@@ -10,7 +10,7 @@
 
 #include "analysis/nec_output.h"
 
-namespace zeva::analysis::testing {
+namespace zeva::analysis::nec_text {
 
 inline std::string necBlock(double mhz, Impedance z,
                             const std::vector<std::vector<PatternPoint>>& tables) {
@@ -62,4 +62,4 @@ inline std::vector<std::vector<PatternPoint>> beamCuts(double peak, double halfE
     return {e, h};
 }
 
-}  // namespace zeva::analysis::testing
+}  // namespace zeva::analysis::nec_text

@@ -118,7 +118,7 @@ TEST(OverGround, grounds_are_named_as_the_command_line_gives_them) {
 }
 
 // A three-element 14.2 MHz beam of one-inch tubes.
-Antenna threeElements() {
+Antenna oneInchThreeElements() {
     return {14.2,
             {{"reflector", 10.80, 0, 0.0254},
              {"driven element", 10.15, 2.3, 0.0254},
@@ -137,7 +137,7 @@ Tolerance toleranceOf(const Antenna& antenna, ToleranceRequest request, int thre
 }
 
 TEST(Tolerance, no_tolerance_no_spread_and_the_spread_grows_with_the_tolerance) {
-    const Antenna antenna = threeElements();
+    const Antenna antenna = oneInchThreeElements();
     const Tolerance none = toleranceOf(antenna, {0, 0, 20, 1}, 2);
     EXPECT_EQ(none.swr.median, none.swr.worst);
     EXPECT_EQ(none.gain.median, none.gain.worst);
@@ -162,7 +162,7 @@ TEST(Tolerance, no_tolerance_no_spread_and_the_spread_grows_with_the_tolerance) 
 }
 
 TEST(Tolerance, one_seed_gives_the_same_samples_on_any_count_of_threads) {
-    const Antenna antenna = threeElements();
+    const Antenna antenna = oneInchThreeElements();
     const Tolerance one = toleranceOf(antenna, {0.005, 0.005, 16, 42}, 1);
     const Tolerance two = toleranceOf(antenna, {0.005, 0.005, 16, 42}, 2);
     const Tolerance other = toleranceOf(antenna, {0.005, 0.005, 16, 43}, 2);
@@ -171,7 +171,7 @@ TEST(Tolerance, one_seed_gives_the_same_samples_on_any_count_of_threads) {
 }
 
 TEST(Tolerance, requests_beyond_a_tolerance_are_refused) {
-    const Antenna antenna = threeElements();
+    const Antenna antenna = oneInchThreeElements();
     const auto refused = [&](ToleranceRequest r) {
         return checkTolerance(antenna, r, Language::English).has_value();
     };
@@ -233,13 +233,13 @@ TEST(Bandwidth, a_range_given_is_swept_end_to_end_without_the_design_step) {
     EXPECT_DOUBLE_EQ(sweepFrequency(14.2, SweepRange{0.05}, 0), 14.2 * 0.95);
 
     EngineRunner runner(Language::English, 2, nullptr);
-    const auto analysed = analyse(threeElements(), runner, Language::English, 2, range);
+    const auto analysed = analyse(oneInchThreeElements(), runner, Language::English, 2, range);
     ASSERT_TRUE(std::holds_alternative<Analysis>(analysed));
     const Analysis& a = std::get<Analysis>(analysed);
     ASSERT_EQ(a.sweep.size(), std::size_t{kSweepSteps});
     EXPECT_DOUBLE_EQ(a.sweep.front().frequency, 14.0);
     EXPECT_DOUBLE_EQ(a.sweep.back().frequency, 14.35);
-    const auto far = analyse(threeElements(), runner, Language::English, 2, {0.02, 10, 14.2});
+    const auto far = analyse(oneInchThreeElements(), runner, Language::English, 2, {0.02, 10, 14.2});
     EXPECT_TRUE(std::holds_alternative<Failure>(far));
 }
 
