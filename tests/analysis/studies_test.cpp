@@ -239,7 +239,8 @@ TEST(Bandwidth, a_range_given_is_swept_end_to_end_without_the_design_step) {
     ASSERT_EQ(a.sweep.size(), std::size_t{kSweepSteps});
     EXPECT_DOUBLE_EQ(a.sweep.front().frequency, 14.0);
     EXPECT_DOUBLE_EQ(a.sweep.back().frequency, 14.35);
-    const auto far = analyse(oneInchThreeElements(), runner, Language::English, 2, {0.02, 10, 14.2});
+    const auto far =
+        analyse(oneInchThreeElements(), runner, Language::English, 2, {0.02, 10, 14.2});
     EXPECT_TRUE(std::holds_alternative<Failure>(far));
 }
 
