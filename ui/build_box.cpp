@@ -15,15 +15,6 @@
 #include "ui/errors.h"
 
 namespace zeva::ui {
-namespace {
-
-// Where the build controls are kept: the user's configuration of the program.
-QSettings settings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zeva"),
-                     QStringLiteral("zeva"));
-}
-
-}  // namespace
 
 BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna"), parent) {
     auto* grid = new QGridLayout(this);
@@ -171,7 +162,7 @@ void BuildBox::setNote(const QString& note) { note_->setText(note); }
 void BuildBox::setResults(const QString& results) { results_->setText(results); }
 
 void BuildBox::restoreSettings() {
-    const QSettings kept = settings();
+    const QSettings kept = windowSettings();
     const auto index = [&kept](const char* key, QComboBox* list) {
         const int i = kept.value(QLatin1String(key), list->currentIndex()).toInt();
         if (i >= 0 && i < list->count()) list->setCurrentIndex(i);
@@ -190,7 +181,7 @@ void BuildBox::restoreSettings() {
 }
 
 void BuildBox::saveSettings() const {
-    QSettings kept = settings();
+    QSettings kept = windowSettings();
     kept.setValue(QStringLiteral("build/mounting"), mounting_->currentIndex());
     kept.setValue(QStringLiteral("build/match"), match_->currentIndex());
     kept.setValue(QStringLiteral("build/drivenThroughBoom"), drivenThrough_->isChecked());

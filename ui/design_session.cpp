@@ -14,11 +14,7 @@ namespace zeva::ui {
 
 using analysis::Language;
 
-namespace {
-
-QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
+namespace {}  // namespace
 
 DesignSession::DesignSession(Controls controls, Events events)
     : controls_(std::move(controls)),
@@ -87,13 +83,13 @@ void DesignSession::rebuildSheet() {
     }
     sheet::CutSheet sheet = made.value();
     if (const auto failure = sheet::applyBoomCorrection(sheet)) {
-        events_.buildNote(fromUtf8(failure->message));
+        events_.buildNote(QString::fromStdString(failure->message));
         sheet = made.value();
         sheet.request.construction.mountingGiven = false;
         sheet.request.construction.mounting = analysis::Mounting::Insulators;
     }
     sheet_ = std::move(sheet);
-    designText_ = fromUtf8(sheet::designLine(*sheet_));
+    designText_ = QString::fromStdString(sheet::designLine(*sheet_));
     events_.sheetChanged();
     events_.figuresChanged();  // the driven element's lengths to cut follow the mounting too
     events_.commandsChanged();
@@ -128,10 +124,10 @@ bool DesignSession::ended(const std::variant<Figures, analysis::Failure>& result
     stage_ = Stage::Idle;
     if (const auto* failure = std::get_if<analysis::Failure>(&result)) {
         if (stage == Stage::Analysis) {
-            setNote(fromUtf8(failure->message));
+            setNote(QString::fromStdString(failure->message));
         } else {
-            events_.status(fromUtf8(failure->message));
-            events_.studyFailed(stage, fromUtf8(failure->message));
+            events_.status(QString::fromStdString(failure->message));
+            events_.studyFailed(stage, QString::fromStdString(failure->message));
         }
         return false;
     }

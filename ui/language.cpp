@@ -25,10 +25,13 @@ std::optional<Language> languageNamed(const QString& name) {
     return std::nullopt;
 }
 
+QSettings windowSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zeva"),
+                     QStringLiteral("zeva"));
+}
+
 Language settingsLanguage() {
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zeva"),
-                             QStringLiteral("zeva"));
-    return languageNamed(settings.value(QStringLiteral("language")).toString())
+    return languageNamed(windowSettings().value(QStringLiteral("language")).toString())
         .value_or(Language::Chinese);
 }
 

@@ -6,6 +6,7 @@
 // language.
 #pragma once
 
+#include <QSettings>
 #include <QString>
 #include <optional>
 
@@ -19,8 +20,12 @@ void setWindowLanguage(Language language);
 // "zh" or "en"; nothing for any other text.
 [[nodiscard]] std::optional<Language> languageNamed(const QString& name);
 
-// The language that "language" in the user's settings of the program names; Chinese where
-// it names none or another.
+// Where the windows keep what the user set (the build controls, the language): the user's
+// configuration of the program.
+[[nodiscard]] QSettings windowSettings();
+
+// The language that "language" in those settings names; Chinese where it names none or
+// another.
 [[nodiscard]] Language settingsLanguage();
 
 // A text of the windows in their language: the English written in the source, or its
