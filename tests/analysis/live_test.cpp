@@ -3,11 +3,11 @@
 // National Bureau of Standards measured on a range, and a design that is no beam.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "analysis/analyser.h"
 #include "tests/case_name.h"
+#include "tests/nbs_designs.h"
 
 namespace zeva::analysis {
 namespace {
@@ -44,29 +44,31 @@ struct Measured {
 
 // The designs of the report, in wavelengths at 400 MHz, as geometry files in metres.
 std::vector<Measured> nbsDesigns() {
-    std::ifstream in(ZEVA_TESTDATA_DIR "/nbs-tn688/designs.json");
-    const nlohmann::json file = nlohmann::json::parse(in);
-    const double frequency = file["frequency_mhz"];
-    const double wavelength = kSpeedOfLight / frequency;
-    const double diameter = double(file["element_diameter_wavelengths"]) * wavelength;
+    const testing_support::NbsDesigns nbs = testing_support::readNbsDesigns();
+    const double wavelength = kSpeedOfLight / nbs.frequency;
     std::vector<Measured> designs;
-    for (const auto& design : file["designs"]) {
-        nlohmann::json geometry = {{"frequency_mhz", frequency}, {"unit", "m"}};
+    for (const auto& design : nbs.designs) {
+        nlohmann::json geometry = {{"frequency_mhz", nbs.frequency}, {"unit", "m"}};
         int director = 0;
-        for (const auto& element : design["elements"]) {
-            const std::string role = element["role"];
+        for (const auto& element : design.parts) {
             nlohmann::json item = {
-                {"name", role == "director" ? "director " + std::to_string(++director) : role},
-                {"length", double(element["length_wavelengths"]) * wavelength},
-                {"position", double(element["position_wavelengths"]) * wavelength},
-                {"diameter", diameter}};
-            if (role == "driven") item["driven"] = true;
+                {"name", element.role == "director" ? "director " + std::to_string(++director)
+                                                    : element.role},
+                {"length", element.length * wavelength},
+                {"position", element.position * wavelength},
+                {"diameter", nbs.diameter * wavelength}};
+            if (element.role == "driven") item["driven"] = true;
             geometry["elements"].push_back(item);
         }
-        designs.push_back({std::to_string(int(design["elements_count"])) + "_elements",
-                           geometry.dump(), design["measured_gain_dbd"], design["model_gain_dbd"]});
+        designs.push_back({std::to_string(design.elements) + "_elements", geometry.dump(),
+                           design.measuredDbd, design.modelDbd});
     }
     return designs;
+}
+
+TEST(MeasuredOnARangeData, all_six_designs_are_read) {
+    EXPECT_EQ(nbsDesigns().size(), testing_support::kNbsDesigns)
+        << "tests/data/nbs-tn688/designs.json missing or unreadable under " ZEVA_TESTDATA_DIR;
 }
 
 class MeasuredOnARange : public testing::TestWithParam<Measured> {};

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <nlohmann/json.hpp>
 
 #include "analysis/deck.h"
 #include "analysis/over_ground.h"
@@ -16,6 +14,7 @@
 #include "sheet/cut_sheet.h"
 #include "tests/case_name.h"
 #include "tests/have_nec2c.h"
+#include "tests/nbs_designs.h"
 
 namespace zeva {
 namespace {
@@ -42,21 +41,18 @@ analysis::Antenna design(ElementMode mode, const char* frequency, int diameter,
 
 // The NBS designs of Technical Note 688 at 400 MHz, in metres.
 std::vector<Case> nbsDecks() {
-    std::ifstream in(ZEVA_TESTDATA_DIR "/nbs-tn688/designs.json");
-    const nlohmann::json file = nlohmann::json::parse(in);
-    const double frequency = file["frequency_mhz"];
-    const double wavelength = analysis::kSpeedOfLight / frequency;
-    const double diameter = double(file["element_diameter_wavelengths"]) * wavelength;
+    const testing_support::NbsDesigns nbs = testing_support::readNbsDesigns();
+    const double wavelength = analysis::kSpeedOfLight / nbs.frequency;
     std::vector<Case> cases;
-    for (const auto& d : file["designs"]) {
+    for (const auto& d : nbs.designs) {
         analysis::Antenna antenna;
-        antenna.frequency = frequency;
-        for (const auto& e : d["elements"]) {
-            if (e["role"] == "driven") antenna.driven = antenna.elements.size();
-            antenna.elements.push_back({"e", double(e["length_wavelengths"]) * wavelength,
-                                        double(e["position_wavelengths"]) * wavelength, diameter});
+        antenna.frequency = nbs.frequency;
+        for (const auto& e : d.parts) {
+            if (e.role == "driven") antenna.driven = antenna.elements.size();
+            antenna.elements.push_back(
+                {"e", e.length * wavelength, e.position * wavelength, nbs.diameter * wavelength});
         }
-        cases.push_back({"nbs_" + std::to_string(int(d["elements_count"])) + "_elements",
+        cases.push_back({"nbs_" + std::to_string(d.elements) + "_elements",
                          analysis::patternDeck(antenna, {50})});
     }
     return cases;
