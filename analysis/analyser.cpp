@@ -103,6 +103,38 @@ std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
     return std::nullopt;
 }
 
+Levels levelsOf(const Antenna& antenna) {
+    Levels levels;
+    const auto allowed = [&](int perWavelength, bool& tooMany, bool& tooShort) {
+        tooShort = shortestSegmentOverRadius(antenna, perWavelength) < kMinSegmentOverRadius;
+        // Beyond the engine's size a level could not be solved in reasonable time.
+        tooMany =
+            static_cast<std::size_t>(totalSegments(antenna, perWavelength)) > nec::kMaxSegments;
+        return !tooShort && !tooMany;
+    };
+    for (const int level : kLevels) {
+        if (!allowed(level, levels.endBySize, levels.endByRadius)) break;
+        levels.perWavelength.push_back(level);
+    }
+    if (levels.perWavelength.empty() || levels.perWavelength.size() == std::size(kLevels)) {
+        return levels;
+    }
+    // The finest segmentation between the last level and its double that the limits allow:
+    // segments only shorten as the count a wavelength grows, so a bisection finds it.
+    const int last = levels.perWavelength.back();
+    int finest = last;       // allowed
+    int tooFine = 2 * last;  // not allowed
+    while (tooFine - finest > 1) {
+        const int middle = (finest + tooFine) / 2;
+        bool tooMany = false, tooShort = false;
+        (allowed(middle, tooMany, tooShort) ? finest : tooFine) = middle;
+    }
+    if (totalSegments(antenna, finest) >= kLeastLastStep * totalSegments(antenna, last)) {
+        levels.perWavelength.push_back(finest);
+    }
+    return levels;
+}
+
 Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSweep,
                    SweepRange range)
     : Study(language),
@@ -126,25 +158,17 @@ Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSw
                 {fixed(kMaxSweepSpan * 100, 0), lowest, highest}));
         return;
     }
-    bool& tooMany = levelsEndBySize_;
-    for (const int level : kLevels) {
-        if (shortestSegmentOverRadius(antenna_, level) < kMinSegmentOverRadius) break;
-        // Beyond the engine's size a level could not be solved in reasonable time.
-        if (static_cast<std::size_t>(totalSegments(antenna_, level)) > nec::kMaxSegments) {
-            tooMany = true;
-            break;
-        }
-        levels_.push_back(level);
-    }
-    if (levels_.size() < 2 && tooMany) {
+    levels_ = levelsOf(antenna_);
+    const std::vector<int>& levels = levels_.perWavelength;
+    if (levels.size() < 2 && levels_.endBySize) {
         result_ = refused(language_, say(language_,
                                          "too many segments to solve in reasonable time (more "
                                          "than %1 at %2 segments a wavelength)",
                                          {std::to_string(nec::kMaxSegments),
-                                          std::to_string(kLevels[levels_.size()])}));
+                                          std::to_string(kLevels[levels.size()])}));
         return;
     }
-    if (levels_.size() < 2) {
+    if (levels.size() < 2) {
         result_ = refused(language_, say(language_,
                                          "the elements are too thick for the model to converge "
                                          "(segments must be longer than two radii)"));
@@ -158,8 +182,9 @@ Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSw
 
 void Analyser::runLevels(std::size_t first, std::size_t count) {
     decks_.clear();
-    for (std::size_t i = first; i < first + count && i < levels_.size(); ++i) {
-        decks_.push_back(patternDeck(antenna_, Segmentation{levels_[i]}));
+    const std::vector<int>& levels = levels_.perWavelength;
+    for (std::size_t i = first; i < first + count && i < levels.size(); ++i) {
+        decks_.push_back(patternDeck(antenna_, Segmentation{levels[i]}));
         nextLevel_ = i + 1;
     }
 }
@@ -172,66 +197,63 @@ void Analyser::step(const std::vector<DeckResults>& results) {
     }
 }
 
+namespace {
+
+bool readableLevel(const DeckResults& results) {
+    if (results.size() != 1 || !results[0].hasFeed) return false;
+    const FrequencyResult& design = results[0];
+    return design.patterns.size() == 2 && design.patterns[0].size() >= 360 &&
+           design.patterns[1].size() >= 360;
+}
+
+double ohmsApart(const Impedance& a, const Impedance& b) {
+    return std::max(std::fabs(a.resistance - b.resistance), std::fabs(a.reactance - b.reactance));
+}
+
+}  // namespace
+
 void Analyser::converge(const std::vector<DeckResults>& outputs) {
     const std::size_t firstLevel = nextLevel_ - outputs.size();
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const DeckResults& results = outputs[i];
-        if (results.size() != 1 || !results[0].hasFeed || results[0].patterns.size() != 2 ||
-            results[0].patterns[0].size() < 360 || results[0].patterns[1].size() < 360) {
+        if (!readableLevel(results)) {
             return fail({say(language_, "the NEC-2 results lack the impedance or the patterns")});
         }
-        const int level = levels_[firstLevel + i];
-        patterns_.push_back({results[0].patterns[0], results[0].patterns[1]});
-        analysis_.convergence.push_back(
-            {level, totalSegments(antenna_, level), results[0].feed,
-             patternFigures(patterns_.back().first, patterns_.back().second).forwardGain});
+        const int level = levels_.perWavelength[firstLevel + i];
+        levelRuns_.push_back(results);
+        ConvergenceStep step;
+        step.perWavelength = level;
+        step.segments = totalSegments(antenna_, level);
+        step.feed = results[0].feed;
+        step.gain = patternFigures(results[0].patterns[0], results[0].patterns[1]).forwardGain;
+        analysis_.convergence.push_back(step);
     }
 
     const auto& steps = analysis_.convergence;
-    const bool converged =
-        steps.size() >= 2 &&
-        std::fabs(steps.back().feed.resistance - steps[steps.size() - 2].feed.resistance) <
-            kConvergedOhms &&
-        std::fabs(steps.back().feed.reactance - steps[steps.size() - 2].feed.reactance) <
-            kConvergedOhms &&
-        std::fabs(steps.back().gain - steps[steps.size() - 2].gain) < kConvergedGain;
+    const ConvergenceStep& coarser = steps[steps.size() - 2];
+    const ConvergenceStep& finer = steps.back();
+    const bool converged = ohmsApart(coarser.feed, finer.feed) < kConvergedOhms &&
+                           std::fabs(coarser.gain - finer.gain) < kConvergedGain;
     if (!converged) {
-        if (nextLevel_ < levels_.size()) return runLevels(nextLevel_, 1);
-        if (levelsEndBySize_) {
-            return fail(
-                refused(language_,
-                        say(language_,
-                            "the figures do not converge within %1 segments a wavelength, and "
-                            "a finer one would be more than %2 segments, too many to solve",
-                            {std::to_string(levels_.back()), std::to_string(nec::kMaxSegments)})));
-        }
-        if (levels_.size() < std::size(kLevels)) {
-            return fail(refused(
-                language_, say(language_,
-                               "the figures do not converge while segments stay longer than two "
-                               "radii (%1 segments a wavelength tried)",
-                               {std::to_string(levels_.back())})));
-        }
-        return fail(refused(
-            language_, say(language_, "the figures do not converge within %1 segments a wavelength",
-                           {std::to_string(levels_.back())})));
+        if (nextLevel_ < levels_.perWavelength.size()) return runLevels(nextLevel_, 1);
+        return fail(notConverging());
     }
 
-    // The segmentation found is the coarser of the pair: doubling it changes nothing that
-    // matters. Every figure, the sweep included, comes from that one segmentation.
+    // The coarser level of the converged pair: refining it changes nothing that matters.
+    // Every figure, the sweep included, comes from that one segmentation.
     const ConvergenceStep& found = steps[steps.size() - 2];
-    auto& [ePlane, hPlane] = patterns_[steps.size() - 2];
+    DeckResults& run = levelRuns_[levelRuns_.size() - 2];
     analysis_.segmentation = Segmentation{found.perWavelength};
     analysis_.segments = found.segments;
     analysis_.feed = found.feed;
     analysis_.swr = swrAgainst50(analysis_.feed);
-    analysis_.pattern = patternFigures(ePlane, hPlane);
+    analysis_.pattern = patternFigures(run[0].patterns[0], run[0].patterns[1]);
     analysis_.gainDbd = analysis_.pattern.forwardGain - kDipoleGain;
     analysis_.stackingSideBySide =
         stackingDistance(analysis_.wavelength, analysis_.pattern.beamwidthE);
     analysis_.stackingAbove = stackingDistance(analysis_.wavelength, analysis_.pattern.beamwidthH);
-    analysis_.ePlane = std::move(ePlane);
-    analysis_.hPlane = std::move(hPlane);
+    analysis_.ePlane = std::move(run[0].patterns[0]);
+    analysis_.hPlane = std::move(run[0].patterns[1]);
     if (analysis_.pattern.strongestAngle > kMaxBeamOffset) {
         return fail(refused(
             language_, say(language_,
@@ -266,10 +288,64 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
     for (int step = 0; step < kSweepSteps; ++step) {
         const bool node =
             std::find(std::begin(kFitSteps), std::end(kFitSteps), step) != std::end(kFitSteps);
-        if (step != design && (node || !fitSweep_)) first.push_back(step);
+        if (!sweepSteps_[static_cast<std::size_t>(step)] && (node || !fitSweep_)) {
+            first.push_back(step);
+        }
     }
     fitted_ = !fitSweep_;
+    if (first.empty()) return fitted_ ? finish() : fitTheRest();
     solveSteps(std::move(first));
+}
+
+Failure Analyser::notConverging() const {
+    const auto& steps = analysis_.convergence;
+    const ConvergenceStep& a = steps[steps.size() - 2];
+    const ConvergenceStep& b = steps.back();
+    const auto impedance = [](const Impedance& z) {
+        return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
+               fixed(std::fabs(z.reactance), 2);
+    };
+    const std::string evidence =
+        say(language_,
+            "at %1 and %2 segments a wavelength the feed is %3 and %4 ohms, the gain "
+            "%5 and %6 dBi",
+            {std::to_string(a.perWavelength), std::to_string(b.perWavelength), impedance(a.feed),
+             impedance(b.feed), fixed(a.gain, 2), fixed(b.gain, 2)});
+    const std::string last = std::to_string(b.perWavelength);
+    if (levels_.endBySize) {
+        return refused(
+            language_,
+            say(language_,
+                "the figures do not converge within %1 segments a wavelength, and a finer one "
+                "would be more than %2 segments, too many to solve (%3)",
+                {last, std::to_string(nec::kMaxSegments), evidence}));
+    }
+    if (levels_.endByRadius) {
+        return refused(language_,
+                       say(language_,
+                           "the figures do not converge while segments stay longer than two "
+                           "radii (%1 segments a wavelength tried: %2)",
+                           {last, evidence}));
+    }
+    return refused(
+        language_,
+        say(language_, "the figures do not converge within %1 segments a wavelength (%2)",
+            {last, evidence}));
+}
+
+// One solved sweep step: its figures, and its fields for the fit.
+void Analyser::take(int step, const FrequencyResult& r) {
+    const double frequency = sweepFrequency(antenna_.frequency, analysis_.range, step);
+    const PatternPoint& forward = r.patterns[0][0];
+    const PatternPoint& back = r.patterns[0][1];
+    sweepSteps_[static_cast<std::size_t>(step)] = SweepPoint{
+        frequency, r.feed, swrAgainst50(r.feed), forward.gain, forward.gain - back.gain, true};
+    samples_.push_back({frequency,
+                        {r.feed.resistance, r.feed.reactance},
+                        forward.eTheta,
+                        forward.ePhi,
+                        back.eTheta,
+                        back.ePhi});
 }
 
 // The steps' decks, shared among the processes in order.
@@ -294,18 +370,7 @@ void Analyser::sweep(const std::vector<DeckResults>& outputs) {
         if (!r.hasFeed || r.patterns.size() != 1 || r.patterns[0].size() != 2) {
             return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
         }
-        const double frequency =
-            sweepFrequency(antenna_.frequency, analysis_.range, pendingSteps_[i]);
-        const PatternPoint& forward = r.patterns[0][0];
-        const PatternPoint& back = r.patterns[0][1];
-        sweepSteps_[static_cast<std::size_t>(pendingSteps_[i])] = SweepPoint{
-            frequency, r.feed, swrAgainst50(r.feed), forward.gain, forward.gain - back.gain, true};
-        samples_.push_back({frequency,
-                            {r.feed.resistance, r.feed.reactance},
-                            forward.eTheta,
-                            forward.ePhi,
-                            back.eTheta,
-                            back.ePhi});
+        take(pendingSteps_[i], r);
     }
     if (!fitted_) return fitTheRest();
     finish();

@@ -22,12 +22,18 @@
 
 namespace zeva::analysis {
 
-// A segmentation is converged when doubling it moves R and X by less than this many ohms
-// each, and the forward gain by less than this many dB.
+// A segmentation is converged when doubling it (or the last step, up to the kernel's limit)
+// moves R and X by less than this many ohms each, and the forward gain by less than this
+// many dB, at the design frequency.
 inline constexpr double kConvergedOhms = 0.5;
 inline constexpr double kConvergedGain = 0.02;
-// The levels tried, segments a wavelength: each doubles the one before.
+// The levels tried, segments a wavelength: each doubles the one before, and where the next
+// doubling would pass the kernel's limit (or the engine's size), one last level lands on the
+// finest segmentation within it.
 inline constexpr int kLevels[] = {25, 50, 100, 200, 400, 800};
+// A last level must cut at least this many times the segments of the level before it: a
+// smaller step moves the figures too little to show anything.
+inline constexpr double kLeastLastStep = 1.25;
 // NEC-2's thin-wire model: the current is taken as uniform around the wire and axial, which
 // needs 2πa/λ well below 1; this program refuses beyond 0.1.
 inline constexpr double kMaxCircumference = 0.1;
@@ -71,6 +77,14 @@ struct ConvergenceStep {
     double gain = 0;
 };
 
+// The segmentations an antenna is refined through, coarsest first, and why they end.
+struct Levels {
+    std::vector<int> perWavelength;
+    bool endBySize = false;    // a finer one would be too many segments to solve
+    bool endByRadius = false;  // a finer one would cut segments shorter than two radii
+};
+[[nodiscard]] Levels levelsOf(const Antenna& antenna);
+
 struct Analysis {
     PatternFigures pattern;  // at the design frequency
     double gainDbd = 0;
@@ -106,20 +120,22 @@ private:
     void solveSteps(std::vector<int> steps);
     void fitTheRest();
     void finish();
+    void take(int step, const FrequencyResult& result);
+    [[nodiscard]] Failure notConverging() const;
 
     Antenna antenna_;
     int processes_;
     bool fitSweep_;
-    std::vector<int> levels_;        // the levels the kernel allows
-    bool levelsEndBySize_ = false;   // finer levels would be too many segments to solve
+    Levels levels_;                  // the levels the kernel and the engine allow
     std::size_t nextLevel_ = 0;      // the first level not run yet
     bool sweeping_ = false;          // converged: the sweep has begun
     bool fitted_ = false;            // the fit has been tried
     std::vector<int> pendingSteps_;  // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
     std::vector<SweepSample> samples_;                   // the solved steps' fields
-    // The two pattern cuts of each level run, in the order of the convergence steps.
-    std::vector<std::pair<std::vector<PatternPoint>, std::vector<PatternPoint>>> patterns_;
+    // Each level run's results (the design frequency with its pattern cuts), in the order of
+    // the convergence steps.
+    std::vector<DeckResults> levelRuns_;
     Analysis analysis_;
 };
 

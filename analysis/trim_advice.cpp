@@ -229,16 +229,14 @@ void TrimAdvisor::step(const std::vector<DeckResults>& solved) {
     }
 
     if (feed_ == Feed::Direct) {
-        if (!figures_.resonance || std::fabs(*figures_.resonance - f0) > kTrimmableOffset * f0) {
-            return refuse(
-                figures_.resonance
-                    ? say(language_,
-                          "the measured resonance, %1 MHz, is more than %2 % from the "
-                          "design frequency",
-                          {fixed(*figures_.resonance, 3), shortest(kTrimmableOffset * 100)})
-                    : say(language_,
-                          "the reactance does not cross zero within the "
-                          "measurement: no resonance"));
+        // A resonance far from the design frequency is more than a trim. No resonance at all
+        // says nothing by itself: a beam's feed may stay reactive across the measurement, and
+        // the model's curve below tells whether a trim explains it.
+        if (figures_.resonance && std::fabs(*figures_.resonance - f0) > kTrimmableOffset * f0) {
+            return refuse(say(language_,
+                              "the measured resonance, %1 MHz, is more than %2 % from the "
+                              "design frequency",
+                              {fixed(*figures_.resonance, 3), shortest(kTrimmableOffset * 100)}));
         }
         const auto asBuilt = curve.lengthWhere(reactanceOf, measured.imag());
         const auto resonant = curve.lengthWhere(reactanceOf, 0.0);

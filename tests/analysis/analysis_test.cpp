@@ -264,14 +264,60 @@ TEST(Limits, thick_elements_overlapping_ones_and_segments_below_two_radii) {
     overlapping.elements[2].position = overlapping.elements[1].position + 0.01;
     EXPECT_EQ(message(overlapping), "cannot analyse: elements \"driven\" and \"director\" overlap");
 
-    // Thin enough for the model, too thick for 50 segments a wavelength of two radii each.
+    // Thin enough for the model, too thick for 50 segments a wavelength of two radii each,
+    // and for a last step of a quarter more than 25.
     Antenna stout = threeElements();
-    for (Element& e : stout.elements) e.diameter = stout.wavelength() * 0.03;
+    for (Element& e : stout.elements) e.diameter = stout.wavelength() * 0.031;
     EXPECT_NE(message(stout).find("segments must be longer than two radii"), std::string::npos);
 
     Antenna none = threeElements();
     none.frequency = 0;
     EXPECT_EQ(message(none), "cannot analyse: the frequency must be above zero");
+}
+
+// Elements of 0.11 m at 14.2 MHz: 200 segments a wavelength would cut them shorter than two
+// radii, so the refinement doubles to 100 and takes one last step to the finest count the
+// limit allows; where that step still moves the figures, the refusal shows both levels.
+TEST(Levels, the_last_level_lands_on_the_two_radii_limit) {
+    Antenna stout = threeElements();
+    for (Element& e : stout.elements) e.diameter = 0.11;
+    const Levels levels = levelsOf(stout);
+    ASSERT_EQ(levels.perWavelength.size(), 4u);
+    EXPECT_EQ(levels.perWavelength[2], 100);
+    const int last = levels.perWavelength[3];
+    EXPECT_GT(last, 125);
+    EXPECT_LT(last, 200);
+    EXPECT_TRUE(levels.endByRadius);
+    EXPECT_FALSE(levels.endBySize);
+    const auto shortest = [&](int perWavelength) {
+        double least = INFINITY;
+        for (const Element& e : stout.elements) {
+            least = std::min(least,
+                             e.length / segmentsOf(e, stout.wavelength(), perWavelength) / 0.055);
+        }
+        return least;
+    };
+    EXPECT_GE(shortest(last), kMinSegmentOverRadius);
+    EXPECT_LT(shortest(last + 1), kMinSegmentOverRadius);
+
+    // The model runner's 300 / N ohms moves 3 - 300 / last > 0.5 ohm on the last step.
+    ModelRunner runner;
+    const auto result = analyse(stout, runner, Language::English, 2);
+    ASSERT_TRUE(std::holds_alternative<Failure>(result));
+    const std::string& message = std::get<Failure>(result).message;
+    EXPECT_NE(
+        message.find("the figures do not converge while segments stay longer than two radii (" +
+                     std::to_string(last) + " segments a wavelength tried: at 100 and " +
+                     std::to_string(last) + " segments a wavelength the feed is 33."),
+        std::string::npos)
+        << message;
+}
+
+// A thin wire: every doubling up to 800 is allowed, and none is added after it.
+TEST(Levels, thin_elements_double_all_the_way) {
+    const Levels levels = levelsOf(threeElements());
+    EXPECT_EQ(levels.perWavelength, (std::vector<int>{25, 50, 100, 200, 400, 800}));
+    EXPECT_FALSE(levels.endByRadius);
 }
 
 TEST(Geometry, round_trip_units_and_faults_named_by_field_or_line) {

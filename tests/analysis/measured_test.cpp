@@ -187,6 +187,22 @@ TEST(TrimAdvice, a_driven_element_cut_one_per_cent_wrong_is_found_from_nec2cs_sw
     }
 }
 
+// A measurement that stops short of the resonance (a beam's feed may stay reactive across a
+// whole measurement): the model's curve still reads the trim off the design frequency.
+TEST(TrimAdvice, a_measurement_without_resonance_is_still_read) {
+    EngineRunner engine(Language::English, 2, nullptr);
+    const double trimmed = designed().tuning.trim.length;
+    Antenna built = designed().antenna;
+    built.elements[built.driven].length = trimmed * 1.01;  // resonates near 14.06 MHz
+    auto feeds = sweepOf(built, engine);
+    std::erase_if(feeds, [](const auto& step) { return step.first < 14.15; });
+    const TrimAdvice advice =
+        adviceFor(Feed::Direct, touchstoneOf(feeds, [](Complex z, double) { return z; }));
+    EXPECT_FALSE(advice.measured.resonance);
+    ASSERT_TRUE(advice.advised) << (advice.checks.empty() ? "" : advice.checks[0]);
+    EXPECT_NEAR(advice.drivenChange, -0.01 * trimmed, 0.1 * 0.01 * trimmed);
+}
+
 TEST(TrimAdvice, behind_a_hairpin_the_line_is_trimmed) {
     EngineRunner engine(Language::English, 2, nullptr);
     const HairpinMatch& h = *designed().tuning.hairpin;
