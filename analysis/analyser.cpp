@@ -288,12 +288,9 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
     for (int step = 0; step < kSweepSteps; ++step) {
         const bool node =
             std::find(std::begin(kFitSteps), std::end(kFitSteps), step) != std::end(kFitSteps);
-        if (!sweepSteps_[static_cast<std::size_t>(step)] && (node || !fitSweep_)) {
-            first.push_back(step);
-        }
+        if (step != design && (node || !fitSweep_)) first.push_back(step);
     }
     fitted_ = !fitSweep_;
-    if (first.empty()) return fitted_ ? finish() : fitTheRest();
     solveSteps(std::move(first));
 }
 
@@ -333,21 +330,6 @@ Failure Analyser::notConverging() const {
             {last, evidence}));
 }
 
-// One solved sweep step: its figures, and its fields for the fit.
-void Analyser::take(int step, const FrequencyResult& r) {
-    const double frequency = sweepFrequency(antenna_.frequency, analysis_.range, step);
-    const PatternPoint& forward = r.patterns[0][0];
-    const PatternPoint& back = r.patterns[0][1];
-    sweepSteps_[static_cast<std::size_t>(step)] = SweepPoint{
-        frequency, r.feed, swrAgainst50(r.feed), forward.gain, forward.gain - back.gain, true};
-    samples_.push_back({frequency,
-                        {r.feed.resistance, r.feed.reactance},
-                        forward.eTheta,
-                        forward.ePhi,
-                        back.eTheta,
-                        back.ePhi});
-}
-
 // The steps' decks, shared among the processes in order.
 void Analyser::solveSteps(std::vector<int> steps) {
     pendingSteps_ = std::move(steps);
@@ -370,7 +352,18 @@ void Analyser::sweep(const std::vector<DeckResults>& outputs) {
         if (!r.hasFeed || r.patterns.size() != 1 || r.patterns[0].size() != 2) {
             return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
         }
-        take(pendingSteps_[i], r);
+        const double frequency =
+            sweepFrequency(antenna_.frequency, analysis_.range, pendingSteps_[i]);
+        const PatternPoint& forward = r.patterns[0][0];
+        const PatternPoint& back = r.patterns[0][1];
+        sweepSteps_[static_cast<std::size_t>(pendingSteps_[i])] = SweepPoint{
+            frequency, r.feed, swrAgainst50(r.feed), forward.gain, forward.gain - back.gain, true};
+        samples_.push_back({frequency,
+                            {r.feed.resistance, r.feed.reactance},
+                            forward.eTheta,
+                            forward.ePhi,
+                            back.eTheta,
+                            back.ePhi});
     }
     if (!fitted_) return fitTheRest();
     finish();

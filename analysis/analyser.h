@@ -120,7 +120,6 @@ private:
     void solveSteps(std::vector<int> steps);
     void fitTheRest();
     void finish();
-    void take(int step, const FrequencyResult& result);
     [[nodiscard]] Failure notConverging() const;
 
     Antenna antenna_;

@@ -24,8 +24,6 @@ void zlaswp_(const int* n, void* a, const int* lda, const int* k1, const int* k2
 }
 
 namespace zeva::nec {
-namespace {}  // namespace
-
 void inParallel(std::size_t parts, const std::function<void(std::size_t)>& part) {
     std::vector<std::exception_ptr> failures(parts);
     {

@@ -14,8 +14,6 @@ namespace zeva::ui {
 
 using analysis::Language;
 
-namespace {}  // namespace
-
 DesignSession::DesignSession(Controls controls, Events events)
     : controls_(std::move(controls)),
       events_(std::move(events)),
