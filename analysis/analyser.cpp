@@ -290,7 +290,7 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
             std::find(std::begin(kFitSteps), std::end(kFitSteps), step) != std::end(kFitSteps);
         if (step != design && (node || !fitSweep_)) first.push_back(step);
     }
-    fitted_ = !fitSweep_;
+    fits_ = fitSweep_ ? 0 : kFits;
     solveSteps(std::move(first));
 }
 
@@ -365,7 +365,7 @@ void Analyser::sweep(const std::vector<DeckResults>& outputs) {
                             back.eTheta,
                             back.ePhi});
     }
-    if (!fitted_) return fitTheRest();
+    if (fits_ < kFits) return fitTheRest();
     finish();
 }
 
@@ -376,10 +376,11 @@ void Analyser::finish() {
     result_ = analysis_;
 }
 
-// The steps between the solved ones from the fit where its two orders agree; the others are
-// solved in one more round.
+// The steps between the solved ones from the fit where its two orders agree. Where they do
+// not, the first time, two more steps are solved for a second fit; after that, the steps
+// still in doubt are solved in one more round.
 void Analyser::fitTheRest() {
-    fitted_ = true;
+    ++fits_;
     const SweepFit fit(samples_, centreOfBoom(antenna_));
     std::vector<int> unsure;
     for (int step = 0; step < kSweepSteps; ++step) {
@@ -399,6 +400,22 @@ void Analyser::fitTheRest() {
                            fitted->forwardGain - fitted->backGain,
                            false};
     }
+    if (!unsure.empty() && fits_ < kFits) {
+        // The fitted steps are dropped: the second fit, with more samples, gives them again.
+        std::vector<int> more;
+        for (const int step : kMoreFitSteps) {
+            auto& point = sweepSteps_[static_cast<std::size_t>(step)];
+            if (point && point->solved) continue;
+            more.push_back(step);
+        }
+        if (!more.empty()) {
+            for (auto& point : sweepSteps_) {
+                if (point && !point->solved) point.reset();
+            }
+            return solveSteps(std::move(more));
+        }
+    }
+    fits_ = kFits;
     if (!unsure.empty()) return solveSteps(std::move(unsure));
     finish();
 }

@@ -66,9 +66,11 @@ struct SwrBand {
 inline constexpr double kSwrLevels[] = {1.5, 2.0};
 [[nodiscard]] std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double level);
 
-// The sweep steps solved first when the sweep is fitted: nine, evenly spread, the design
-// frequency among them.
-inline constexpr int kFitSteps[] = {0, 2, 5, 7, 10, 13, 15, 18, 20};
+// The sweep steps solved first when the sweep is fitted: seven, evenly spread, the design
+// frequency among them. Where their fits disagree, two more are solved and the fit is tried
+// again with nine, before the steps still in doubt are solved.
+inline constexpr int kFitSteps[] = {0, 3, 7, 10, 13, 17, 20};
+inline constexpr int kMoreFitSteps[] = {2, 5, 15, 18};
 
 struct ConvergenceStep {
     int perWavelength = 0;
@@ -128,7 +130,8 @@ private:
     Levels levels_;                  // the levels the kernel and the engine allow
     std::size_t nextLevel_ = 0;      // the first level not run yet
     bool sweeping_ = false;          // converged: the sweep has begun
-    bool fitted_ = false;            // the fit has been tried
+    static constexpr int kFits = 2;  // the first fit, and the one with two more samples
+    int fits_ = 0;                   // how many times the fit has been tried
     std::vector<int> pendingSteps_;  // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
     std::vector<SweepSample> samples_;                   // the solved steps' fields

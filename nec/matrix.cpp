@@ -49,19 +49,83 @@ bool stopped(const std::atomic<bool>* stop) {
     return stop != nullptr && stop->load(std::memory_order_relaxed);
 }
 
+// Within a straight wire of evenly spaced segments alike in length, radius and direction,
+// the field of one segment at another depends only on how many segments lie between them
+// (over a ground as well, when the wire lies level): each offset is computed once, from a
+// source one segment in from an end, and serves every source of the wire whose ends are
+// treated alike. The wire's own end segments, whose ends differ, are computed directly.
+struct AlongWire {
+    std::size_t first = 0, count = 0;
+    int ind1 = 0, ind2 = 0;                 // the end treatment of the sources it serves
+    std::vector<FieldComponents> byOffset;  // offset d = i - j at d + count - 1; empty if none
+
+    [[nodiscard]] bool serves(const SourceSegment& src, std::size_t j) const {
+        return !byOffset.empty() && j > first && j + 1 < first + count && src.ind1 == ind1 &&
+               src.ind2 == ind2;
+    }
+    [[nodiscard]] bool holds(std::size_t i) const { return i >= first && i < first + count; }
+    [[nodiscard]] const FieldComponents& at(std::size_t i, std::size_t j) const {
+        return byOffset[i + count - 1 - j];
+    }
+};
+
+bool evenlyCut(const Segments& s, const GroundModel& ground, std::size_t first, std::size_t count) {
+    if (count < 3) return false;
+    const std::size_t last = first + count - 1;
+    const double step = s.si[first];
+    const double along = 1e-9 * step;
+    if (ground.ksymp != 1 && s.salp[first] != 0) return false;
+    for (std::size_t k = first; k <= last; ++k) {
+        const double t = static_cast<double>(k - first) / static_cast<double>(count - 1);
+        if (std::fabs(s.si[k] - step) > along || s.bi[k] != s.bi[first] ||
+            std::fabs(s.cab[k] - s.cab[first]) > 1e-12 ||
+            std::fabs(s.sab[k] - s.sab[first]) > 1e-12 ||
+            std::fabs(s.salp[k] - s.salp[first]) > 1e-12 ||
+            std::fabs(s.x[k] - (s.x[first] + t * (s.x[last] - s.x[first]))) > along ||
+            std::fabs(s.y[k] - (s.y[first] + t * (s.y[last] - s.y[first]))) > along ||
+            std::fabs(s.z[k] - (s.z[first] + t * (s.z[last] - s.z[first]))) > along) {
+            return false;
+        }
+    }
+    return true;
+}
+
+AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources,
+                    const GroundModel& ground, std::size_t first, std::size_t count) {
+    AlongWire w;
+    w.first = first;
+    w.count = count;
+    if (!evenlyCut(s, ground, first, count)) return w;
+    const std::size_t near = first + 1, far = first + count - 2;
+    w.ind1 = sources[near].ind1;
+    w.ind2 = sources[near].ind2;
+    w.byOffset.resize(2 * count - 1);
+    const auto field = [&](std::size_t i, std::size_t j) {
+        const int ij = static_cast<int>(i) - static_cast<int>(j);
+        w.byOffset[i + count - 1 - j] =
+            efld(sources[j], ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
+    };
+    for (std::size_t i = near; i < first + count; ++i) field(i, near);  // d from 0 up
+    for (std::size_t i = first; i < far; ++i) field(i, far);            // d below 0
+    return w;
+}
+
 // One source segment's part of the fill: its field at every kept row, spread over the
 // basis functions that reach it (cmww() with the transposed fill of cmset()).
 void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& ground,
-                    const SourceSegment& src, const BasisTerms& terms, std::size_t j,
-                    std::size_t rowBegin, std::size_t rowEnd, Matrix& out) {
+                    const SourceSegment& src, const BasisTerms& terms, const AlongWire& wire,
+                    std::size_t j, std::size_t rowBegin, std::size_t rowEnd, Matrix& out) {
     std::vector<std::size_t> columns(terms.jco.size());
     for (std::size_t k = 0; k < terms.jco.size(); ++k) {
         columns[k] = static_cast<std::size_t>(u.of[static_cast<std::size_t>(terms.jco[k] - 1)]);
     }
+    const bool reused = wire.serves(src, j);
     for (std::size_t r = rowBegin; r < rowEnd; ++r) {
         const std::size_t i = u.row[r];
         const int ij = static_cast<int>(i) - static_cast<int>(j);
-        const FieldComponents f = efld(src, ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
+        const FieldComponents f = reused && wire.holds(i)
+                                      ? wire.at(i, j)
+                                      : efld(src, ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
         const Complex etk = f.exk * s.cab[i] + f.eyk * s.sab[i] + f.ezk * s.salp[i];
         const Complex ets = f.exs * s.cab[i] + f.eys * s.sab[i] + f.ezs * s.salp[i];
         const Complex etc = f.exc * s.cab[i] + f.eyc * s.sab[i] + f.ezc * s.salp[i];
@@ -132,7 +196,8 @@ std::optional<Unknowns> mirrorFold(const Segments& s, const std::vector<int>& on
 }
 
 bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
-                bool extendedKernel, int threads, const std::atomic<bool>* stop, Matrix& out) {
+                bool extendedKernel, int threads, const std::atomic<bool>* stop, Matrix& out,
+                bool alongWires) {
     const std::size_t n = static_cast<std::size_t>(s.n);
     std::vector<SourceSegment> sources;
     std::vector<BasisTerms> terms(n);
@@ -140,6 +205,17 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
     for (std::size_t j = 0; j < n; ++j) {
         sources.push_back(sourceSegment(s, j, extendedKernel));
         trio(s, static_cast<int>(j + 1), terms[j]);
+    }
+    std::vector<AlongWire> wires;
+    std::vector<std::size_t> wireOf(n);
+    for (std::size_t w = 0; w < s.firstOfWire.size(); ++w) {
+        const std::size_t first = static_cast<std::size_t>(s.firstOfWire[w]);
+        const std::size_t end =
+            w + 1 < s.firstOfWire.size() ? static_cast<std::size_t>(s.firstOfWire[w + 1]) : n;
+        wires.push_back(alongWires ? alongWire(s, sources, ground, first, end - first)
+                                   : AlongWire{first, end - first, 0, 0, {}});
+        std::fill(wireOf.begin() + static_cast<std::ptrdiff_t>(first),
+                  wireOf.begin() + static_cast<std::ptrdiff_t>(end), w);
     }
     if (!out.zeroed(u.count(), stop)) return false;
 
@@ -150,7 +226,8 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
                 halted = true;
                 return;
             }
-            fillFromSource(s, u, ground, sources[j], terms[j], j, rowBegin, rowEnd, out);
+            fillFromSource(s, u, ground, sources[j], terms[j], wires[wireOf[j]], j, rowBegin,
+                           rowEnd, out);
         }
     };
     const std::size_t parts = std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);

@@ -45,9 +45,11 @@ struct Matrix {
 };
 
 // The matrix at the scaled segments; false if stopped. The rows are shared among threads.
+// alongWires: within an evenly cut straight wire each distinct offset between two segments
+// is computed once (the same figures to rounding); false computes every pair.
 [[nodiscard]] bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
                               bool extendedKernel, int threads, const std::atomic<bool>* stop,
-                              Matrix& out);
+                              Matrix& out, bool alongWires = true);
 
 struct LuFactors {
     Matrix lu;

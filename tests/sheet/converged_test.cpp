@@ -60,7 +60,7 @@ public:
 };
 
 // The designs whose every step is cheap enough to solve in a sanitizer build too; the
-// four-element designs, at 400 segments a wavelength, agree with their fits to 10^-5 ohm.
+// four-element designs, at 400 segments a wavelength, agree with their fits to 10^-3 ohm.
 class FittedSweep : public AgainstAConvergedModel {};
 
 TEST_P(FittedSweep, is_the_solved_sweep_within_the_tolerances) {
