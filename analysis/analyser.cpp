@@ -190,7 +190,9 @@ void Analyser::runLevels(std::size_t first, std::size_t count) {
 }
 
 void Analyser::step(const std::vector<DeckResults>& results) {
-    if (sweeping_) {
+    if (edgeRounds_ >= 0) {
+        findEdges(results);
+    } else if (sweeping_) {
         sweep(results);
     } else {
         converge(results);
@@ -366,13 +368,175 @@ void Analyser::sweep(const std::vector<DeckResults>& outputs) {
                             back.ePhi});
     }
     if (fits_ < kFits) return fitTheRest();
-    finish();
+    sweepKnown();
+}
+
+// Every step known: the band edges next.
+void Analyser::sweepKnown() {
+    analysis_.sweep.clear();
+    for (const auto& step : sweepSteps_) analysis_.sweep.push_back(*step);
+    edgeRounds_ = 0;
+    findEdges({});
+}
+
+namespace {
+
+// The crossing of the level between two points, one on each side of it.
+double linearCrossing(const SweepPoint& in, const SweepPoint& out, double level) {
+    if (!std::isfinite(out.swr)) return out.frequency;
+    const double t = (level - in.swr) / (out.swr - in.swr);
+    return in.frequency + t * (out.frequency - in.frequency);
+}
+
+// The points of the sweep and the edges solved so far, in order of frequency.
+std::vector<SweepPoint> merged(const std::vector<SweepPoint>& sweep,
+                               const std::vector<SweepPoint>& edges) {
+    std::vector<SweepPoint> all = sweep;
+    all.insert(all.end(), edges.begin(), edges.end());
+    std::stable_sort(all.begin(), all.end(), [](const SweepPoint& a, const SweepPoint& b) {
+        return a.frequency < b.frequency;
+    });
+    return all;
+}
+
+// Where the parabola through the three points nearest the line's crossing between two of
+// them crosses the level, if it does between those two: the SWR curves, and a line through
+// two points that all lie on one side of the edge creeps towards it.
+double curvedCrossing(const std::vector<SweepPoint>& all, double lineCrossing, double level) {
+    const auto after =
+        std::upper_bound(all.begin(), all.end(), lineCrossing,
+                         [](double f, const SweepPoint& p) { return f < p.frequency; });
+    if (after == all.begin() || after == all.end()) return lineCrossing;
+    const std::size_t k = static_cast<std::size_t>(after - all.begin()) - 1;
+    std::size_t third = 0;
+    if (k == 0 && k + 2 < all.size()) {
+        third = k + 2;
+    } else if (k > 0 && (k + 2 >= all.size() || lineCrossing - all[k - 1].frequency <
+                                                    all[k + 2].frequency - lineCrossing)) {
+        third = k - 1;
+    } else if (k + 2 < all.size()) {
+        third = k + 2;
+    } else {
+        return lineCrossing;
+    }
+    const SweepPoint* p[] = {&all[k], &all[k + 1], &all[third]};
+    for (const SweepPoint* q : p) {
+        if (!std::isfinite(q->swr)) return lineCrossing;
+    }
+    // The SWR as a + b t + c t^2, t the frequency from the first point.
+    const double t1 = p[1]->frequency - p[0]->frequency, t2 = p[2]->frequency - p[0]->frequency;
+    if (!(std::fabs(t1) > 0) || !(std::fabs(t2) > 0) || !(std::fabs(t1 - t2) > 0)) {
+        return lineCrossing;
+    }
+    const double d1 = (p[1]->swr - p[0]->swr) / t1, d2 = (p[2]->swr - p[0]->swr) / t2;
+    const double c = (d2 - d1) / (t2 - t1);
+    const double b = d1 - c * t1;
+    const double a = p[0]->swr - level;
+    double best = lineCrossing;
+    if (std::fabs(c) < 1e-300) return lineCrossing;
+    const double discriminant = b * b - 4 * a * c;
+    if (discriminant < 0) return lineCrossing;
+    for (const double sign : {-1., 1.}) {
+        const double t = (-b + sign * std::sqrt(discriminant)) / (2 * c);
+        const double f = p[0]->frequency + t;
+        if (f >= all[k].frequency && f <= all[k + 1].frequency) best = f;
+    }
+    return best;
+}
+
+// The secant through the two solves nearest the crossing, which home in on it faster than
+// any line through the sweep's steps; the curved crossing where it leaves the points around.
+double secantCrossing(const std::vector<SweepPoint>& all, const std::vector<SweepPoint>& edges,
+                      double lineCrossing, double level) {
+    const double curved = curvedCrossing(all, lineCrossing, level);
+    if (edges.size() < 2) return curved;
+    std::vector<SweepPoint> nearest = edges;
+    std::partial_sort(nearest.begin(), nearest.begin() + 2, nearest.end(),
+                      [&](const SweepPoint& a, const SweepPoint& b) {
+                          return std::fabs(a.frequency - lineCrossing) <
+                                 std::fabs(b.frequency - lineCrossing);
+                      });
+    const SweepPoint &a = nearest[0], &b = nearest[1];
+    if (!(std::fabs(b.swr - a.swr) > 0)) return curved;
+    const double f = a.frequency + (level - a.swr) * (b.frequency - a.frequency) / (b.swr - a.swr);
+    const auto after =
+        std::upper_bound(all.begin(), all.end(), lineCrossing,
+                         [](double x, const SweepPoint& p) { return x < p.frequency; });
+    if (after == all.begin() || after == all.end()) return curved;
+    return f > (after - 1)->frequency && f < after->frequency ? f : curved;
+}
+
+}  // namespace
+
+double edgeTolerance(double frequency) { return std::max(0.001, 2e-4 * frequency); }
+
+// Each band edge by rounds of solves: the first where the fitted SWR crosses the level (or,
+// without a fit, where the line between the steps crosses it), each later one where the line
+// between the nearest solved points around it does, until a solve lands within the tolerance
+// of that line's crossing.
+void Analyser::findEdges(const std::vector<DeckResults>& outputs) {
+    std::vector<FrequencyResult> results;
+    for (const DeckResults& part : outputs) results.insert(results.end(), part.begin(), part.end());
+    if (results.size() != edgeGuesses_.size()) {
+        return fail({say(language_, "the NEC-2 results lack sweep steps")});
+    }
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (!results[i].hasFeed) {
+            return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
+        }
+        const Impedance feed = results[i].feed;
+        analysis_.edges.push_back({edgeGuesses_[i], feed, swrAgainst50(feed), NAN, NAN, true});
+    }
+    edgeGuesses_.clear();
+    const std::vector<SweepPoint> all = merged(analysis_.sweep, analysis_.edges);
+    for (const double level : kSwrLevels) {
+        const auto band = swrBand(all, level);
+        if (!band) continue;
+        for (const bool low : {true, false}) {
+            if (low ? band->lowAtSweepEnd : band->highAtSweepEnd) continue;
+            double edge = low ? band->low : band->high;
+            const bool landed = std::any_of(
+                analysis_.edges.begin(), analysis_.edges.end(), [&](const SweepPoint& p) {
+                    return std::fabs(p.frequency - edge) <= edgeTolerance(edge);
+                });
+            if (landed) continue;
+            if (edgeRounds_ == 0) {
+                edge = fit_ ? fittedCrossing(level, edge, low) : curvedCrossing(all, edge, level);
+            } else {
+                edge = secantCrossing(all, analysis_.edges, edge, level);
+            }
+            edgeGuesses_.push_back(edge);
+        }
+    }
+    if (edgeGuesses_.empty() || edgeRounds_ == kMostEdgeRounds) return finish();
+    ++edgeRounds_;
+    decks_ = sharedSweepDecks(antenna_, analysis_.segmentation, edgeGuesses_,
+                              static_cast<std::size_t>(processes_));
+}
+
+// Where the fitted SWR crosses the level, by bisection between the sweep steps around the
+// line's crossing; the line's crossing itself where the fit is not trusted there.
+double Analyser::fittedCrossing(double level, double lineCrossing, bool low) const {
+    const auto& sweep = analysis_.sweep;
+    const auto after =
+        std::upper_bound(sweep.begin(), sweep.end(), lineCrossing,
+                         [](double f, const SweepPoint& p) { return f < p.frequency; });
+    if (after == sweep.begin() || after == sweep.end()) return lineCrossing;
+    // Inside the band towards the middle: below the crossing for the low edge.
+    double inside = low ? after->frequency : (after - 1)->frequency;
+    double outside = low ? (after - 1)->frequency : after->frequency;
+    for (int i = 0; i < 60 && std::fabs(outside - inside) > 1e-7; ++i) {
+        const double middle = (inside + outside) / 2;
+        const auto step = fit_->at(middle);
+        if (!step) return lineCrossing;
+        const Impedance feed{step->impedance.real(), step->impedance.imag()};
+        (swrAgainst50(feed) <= level ? inside : outside) = middle;
+    }
+    return (inside + outside) / 2;
 }
 
 void Analyser::finish() {
     decks_.clear();
-    analysis_.sweep.clear();
-    for (const auto& step : sweepSteps_) analysis_.sweep.push_back(*step);
     result_ = analysis_;
 }
 
@@ -381,7 +545,8 @@ void Analyser::finish() {
 // still in doubt are solved in one more round.
 void Analyser::fitTheRest() {
     ++fits_;
-    const SweepFit fit(samples_, centreOfBoom(antenna_));
+    fit_.emplace(samples_, centreOfBoom(antenna_));
+    const SweepFit& fit = *fit_;
     std::vector<int> unsure;
     for (int step = 0; step < kSweepSteps; ++step) {
         auto& point = sweepSteps_[static_cast<std::size_t>(step)];
@@ -417,7 +582,7 @@ void Analyser::fitTheRest() {
     }
     fits_ = kFits;
     if (!unsure.empty()) return solveSteps(std::move(unsure));
-    finish();
+    sweepKnown();
 }
 
 std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double level) {
@@ -427,13 +592,9 @@ std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double leve
                          [](const SweepPoint& a, const SweepPoint& b) { return a.swr < b.swr; }) -
         sweep.begin());
     if (!(sweep[least].swr <= level)) return std::nullopt;
-    // Where the SWR crosses the level between a step inside and the next one outside.
+    // Where the SWR crosses the level between a point inside and the next one outside.
     const auto crossing = [&](std::size_t inside, std::size_t outside) {
-        const SweepPoint& in = sweep[inside];
-        const SweepPoint& out = sweep[outside];
-        if (!std::isfinite(out.swr)) return out.frequency;
-        const double t = (level - in.swr) / (out.swr - in.swr);
-        return in.frequency + t * (out.frequency - in.frequency);
+        return linearCrossing(sweep[inside], sweep[outside], level);
     };
     SwrBand band;
     std::size_t low = least;
@@ -445,6 +606,10 @@ std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double leve
     band.low = band.lowAtSweepEnd ? sweep.front().frequency : crossing(low, low - 1);
     band.high = band.highAtSweepEnd ? sweep.back().frequency : crossing(high, high + 1);
     return band;
+}
+
+std::optional<SwrBand> swrBand(const Analysis& analysis, double level) {
+    return swrBand(merged(analysis.sweep, analysis.edges), level);
 }
 
 std::variant<Analysis, Failure> analyse(const Antenna& antenna, Runner& runner, Language language,

@@ -57,14 +57,18 @@ struct SweepPoint {
 };
 
 // The stretch of the sweep around its least SWR where the SWR stays at or below a level, the
-// edges interpolated linearly between the steps; an edge that is the sweep's own end says so,
-// for the band may go on beyond it.
+// edges interpolated linearly between the nearest solved points around the crossing; an edge
+// that is the sweep's own end says so, for the band may go on beyond it.
 struct SwrBand {
     double low = 0, high = 0;  // MHz
     bool lowAtSweepEnd = false, highAtSweepEnd = false;
 };
 inline constexpr double kSwrLevels[] = {1.5, 2.0};
 [[nodiscard]] std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double level);
+// An edge is found when a solve lands within this of where the points around it put the
+// crossing: 1 kHz, or 0.02 % of the frequency where that is more.
+[[nodiscard]] double edgeTolerance(double frequency);
+inline constexpr int kMostEdgeRounds = 4;
 
 // The sweep steps solved first when the sweep is fitted: seven, evenly spread, the design
 // frequency among them. Where their fits disagree, two more are solved and the fit is tried
@@ -100,17 +104,22 @@ struct Analysis {
     SweepRange range;
     std::vector<ConvergenceStep> convergence;
     std::vector<SweepPoint> sweep;
+    std::vector<SweepPoint> edges;     // solved where the SWR crosses 1.5 and 2, in order
     std::vector<PatternPoint> ePlane;  // phi 0 to 360, theta 90
     std::vector<PatternPoint> hPlane;  // theta 0 to 360, phi 0
 };
+
+// The band below an SWR level across the sweep steps and the points solved at its edges.
+[[nodiscard]] std::optional<SwrBand> swrBand(const Analysis& analysis, double level);
 
 // Why an antenna is outside what the model can say; nothing where it is inside.
 [[nodiscard]] std::optional<Failure> checkLimits(const Antenna& antenna, Language language);
 
 class Analyser final : public Study<Analysis> {
 public:
-    // processes: how many decks the sweep is shared among; fitSweep: solve nine steps and
-    // take the others from a checked rational fit (it needs exact fields from the runner).
+    // processes: how many decks the sweep is shared among; fitSweep: solve seven steps (eleven
+    // where their fits disagree) and take the others from a checked rational fit (it needs
+    // exact fields from the runner).
     Analyser(Antenna antenna, Language language, int processes, bool fitSweep = false,
              SweepRange range = {});
 
@@ -121,18 +130,24 @@ private:
     void runLevels(std::size_t first, std::size_t count);
     void solveSteps(std::vector<int> steps);
     void fitTheRest();
+    void sweepKnown();
+    void findEdges(const std::vector<DeckResults>& results);
+    [[nodiscard]] double fittedCrossing(double level, double lineCrossing, bool low) const;
     void finish();
     [[nodiscard]] Failure notConverging() const;
 
     Antenna antenna_;
     int processes_;
     bool fitSweep_;
-    Levels levels_;                  // the levels the kernel and the engine allow
-    std::size_t nextLevel_ = 0;      // the first level not run yet
-    bool sweeping_ = false;          // converged: the sweep has begun
-    static constexpr int kFits = 2;  // the first fit, and the one with two more samples
-    int fits_ = 0;                   // how many times the fit has been tried
-    std::vector<int> pendingSteps_;  // the sweep steps being solved
+    Levels levels_;                    // the levels the kernel and the engine allow
+    std::size_t nextLevel_ = 0;        // the first level not run yet
+    bool sweeping_ = false;            // converged: the sweep has begun
+    int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
+    std::vector<double> edgeGuesses_;  // the frequencies of the round being solved
+    std::optional<SweepFit> fit_;      // the sweep's fit, where it was tried
+    static constexpr int kFits = 2;    // the first fit, and the one with two more samples
+    int fits_ = 0;                     // how many times the fit has been tried
+    std::vector<int> pendingSteps_;    // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
     std::vector<SweepSample> samples_;                   // the solved steps' fields
     // Each level run's results (the design frequency with its pattern cuts), in the order of

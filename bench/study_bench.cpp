@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The studies after the analysis, through the engine on every core: the build tolerance of
-// the typical long boom (23 elements at 144 MHz, 200 samples) and its placement over ground.
+// the typical long boom (23 elements at 144 MHz, 200 samples) and its placement over ground;
+// and one solve of that boom at 50 segments a wavelength on one thread, the optimiser's unit.
 #include <benchmark/benchmark.h>
 
 #include <thread>
 
+#include "analysis/deck.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
 #include "sheet/cut_sheet.h"
@@ -36,6 +38,15 @@ const Prepared& longBoom() {
     }();
     return prepared;
 }
+
+void oneSolveOfTheLongBoom(benchmark::State& loop) {
+    const Prepared& p = longBoom();
+    const nec::Deck deck = analysis::patternDeck(p.antenna, analysis::Segmentation{50});
+    nec::Options options;
+    options.threads = 1;
+    for (auto _ : loop) benchmark::DoNotOptimize(nec::solveFrequency(deck, 0, options));
+}
+BENCHMARK(oneSolveOfTheLongBoom)->Unit(benchmark::kMillisecond);
 
 void toleranceOfTheLongBoom(benchmark::State& loop) {
     const Prepared& p = longBoom();

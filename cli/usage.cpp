@@ -91,17 +91,20 @@ refuses them.
            "\n" +
            say(language,
                R"(The analysis: each element one straight wire in free space, fed at its middle segment,
-NEC-2's extended thin-wire kernel. The segments are doubled from %1 a wavelength until a
-doubling moves R and X by less than %2 ohm and the gain by less than %3 dB; every figure
-comes from the segmentation so found. It refuses, with exit status 1:
+NEC-2's extended thin-wire kernel. The segments are doubled from %1 a wavelength, with a
+last step to the finest count that keeps them longer than two radii, until a step moves R
+and X by less than %2 ohm and the gain by less than %3 dB; every figure comes from the
+coarser segmentation of that pair. It refuses, with exit status 1:
   - an element thicker than a thin-wire model allows (circumference over %4 wavelength);
   - figures that would need segments shorter than two radii to converge (the extended
     kernel's limit), or more than %5 segments a wavelength;
   - elements that overlap;
   - a design that is no beam: its strongest lobe more than %6 degrees off the directors.
-The sweep solves nine of its %7 steps and takes the others from rational fits of the
-impedance and the fields where two fits of different order agree within %8 ohm and
-%9 dB; the others are solved too (--engine nec2c solves every step). With the analysis,
+The sweep solves seven of its %7 steps (eleven where the fits disagree) and takes the
+others from rational fits of the impedance and the fields where two fits of different order
+agree within %8 ohm and %9 dB; the others are solved too (--engine nec2c solves every step).
+Each 1.5:1 and 2:1 band edge inside the sweep is solved where the SWR crosses the level, to
+within 1 kHz or 0.02 % of the frequency. With the analysis,
 the driven element is trimmed to zero reactance at the design frequency by a few solutions
 at that segmentation.
 )",

@@ -84,7 +84,7 @@ void analysisFigures(Row& row, const analysis::Analysis& a) {
     row.add(N_("segments"), a.segments, 0);
     row.add(N_("segments a wavelength"), a.segmentation.perWavelength, 0);
     for (const double level : analysis::kSwrLevels) {
-        const auto band = analysis::swrBand(a.sweep, level);
+        const auto band = analysis::swrBand(a, level);
         const std::string below = analysis::shortest(level);
         row.add(say(row.language(), "SWR below %1 from MHz", {below}),
                 band ? band->low : std::nan(""), 4);

@@ -92,7 +92,7 @@ Json bandwidth(const analysis::Analysis& a) {
     Json bands;
     const char* keys[] = {"swr_1_5", "swr_2"};
     for (std::size_t i = 0; i < std::size(analysis::kSwrLevels); ++i) {
-        const auto band = analysis::swrBand(a.sweep, analysis::kSwrLevels[i]);
+        const auto band = analysis::swrBand(a, analysis::kSwrLevels[i]);
         bands[keys[i]] = band ? Json{number(band->low, 4), number(band->high, 4)} : Json(nullptr);
     }
     return bands;

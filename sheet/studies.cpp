@@ -59,7 +59,7 @@ std::vector<StudyLine> bandwidthLines(const analysis::Analysis& a, Language lang
     for (const double level : analysis::kSwrLevels) {
         const std::string levelText = fixed(level, 1);
         StudyLine line{say(language, "bandwidth, SWR below %1", {levelText}), {}};
-        const auto band = analysis::swrBand(a.sweep, level);
+        const auto band = analysis::swrBand(a, level);
         if (!band) {
             line.text = say(language, "none: the SWR stays above %1 across the sweep", {levelText});
         } else {

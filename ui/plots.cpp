@@ -148,7 +148,7 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
 
     // The 2:1 and 1.5:1 bandwidths shaded, the design frequency marked.
     for (const double level : {2.0, 1.5}) {
-        if (const auto band = analysis::swrBand(sweep, level)) {
+        if (const auto band = analysis::swrBand(analysis, level)) {
             painter.fillRect(
                 QRectF(QPointF(x(band->low), plot.top()), QPointF(x(band->high), plot.bottom())),
                 level == 2.0 ? QColor(200, 0, 0, 18) : QColor(200, 0, 0, 30));

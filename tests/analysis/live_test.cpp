@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The analysis with the engine in process: the textbook dipole, the six Yagis that the US
-// National Bureau of Standards measured on a range, and a design that is no beam.
+// National Bureau of Standards measured on a range, a design that is no beam, and the band
+// edges found where a solve puts them.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -33,6 +34,49 @@ TEST(Analysed, thin_half_wave_dipole) {
     EXPECT_NEAR(dipole.feed.reactance, 43, 4);
     EXPECT_NEAR(dipole.pattern.beamwidthE, 78, 1.5);  // the half-wave dipole's 78°
     EXPECT_EQ(dipole.sweep.size(), std::size_t{kSweepSteps});
+}
+
+// The engine without the fit: every step solved, the edges found by solves alone.
+class SolvingEveryStep : public EngineRunner {
+public:
+    using EngineRunner::EngineRunner;
+    [[nodiscard]] bool exactFields() const override { return false; }
+};
+
+// Each edge inside the sweep lies within the tolerance of the crossing: solves that far to
+// either side of it find the SWR on either side of the level.
+TEST(Analysed, band_edges_lie_on_the_solved_crossings) {
+    const Antenna beam{14.2,
+                       {{"reflector", 10.3776, 0, 0.0254},
+                        {"driven", 10.2693, 5.7867, 0.0254},
+                        {"director", 9.3538, 8.9479, 0.0254}},
+                       1};
+    const SweepRange wide{0.08};
+    EngineRunner fitting(Language::English, 2, nullptr);
+    SolvingEveryStep solving(Language::English, 2, nullptr);
+    for (Runner* runner : std::initializer_list<Runner*>{&fitting, &solving}) {
+        const auto result = analyse(beam, *runner, Language::English, 2, wide);
+        ASSERT_TRUE(std::holds_alternative<Analysis>(result));
+        const Analysis& a = std::get<Analysis>(result);
+        int edges = 0;
+        for (const double level : kSwrLevels) {
+            const auto band = swrBand(a, level);
+            ASSERT_TRUE(band.has_value());
+            for (const bool low : {true, false}) {
+                if (low ? band->lowAtSweepEnd : band->highAtSweepEnd) continue;
+                ++edges;
+                const double edge = low ? band->low : band->high;
+                const double within = edgeTolerance(edge);
+                const auto around = analyse(beam, fitting, Language::English, 2,
+                                            SweepRange{0, edge - within, edge + within});
+                ASSERT_TRUE(std::holds_alternative<Analysis>(around));
+                const auto& sweep = std::get<Analysis>(around).sweep;
+                EXPECT_LE((sweep.front().swr - level) * (sweep.back().swr - level), 0)
+                    << level << (low ? " low " : " high ") << edge;
+            }
+        }
+        EXPECT_EQ(edges, 4);
+    }
 }
 
 struct Measured {
