@@ -184,7 +184,7 @@ void Analyser::runLevels(std::size_t first, std::size_t count) {
     decks_.clear();
     const std::vector<int>& levels = levels_.perWavelength;
     for (std::size_t i = first; i < first + count && i < levels.size(); ++i) {
-        decks_.push_back(patternDeck(antenna_, Segmentation{levels[i]}));
+        decks_.push_back(levelDeck(antenna_, Segmentation{levels[i]}));
         nextLevel_ = i + 1;
     }
 }
@@ -204,8 +204,9 @@ namespace {
 bool readableLevel(const DeckResults& results) {
     if (results.size() != 1 || !results[0].hasFeed) return false;
     const FrequencyResult& design = results[0];
-    return design.patterns.size() == 2 && design.patterns[0].size() >= 360 &&
-           design.patterns[1].size() >= 360;
+    // The two cuts, and the sphere where the runner gave it.
+    return (design.patterns.size() == 2 || design.patterns.size() == 3) &&
+           design.patterns[0].size() >= 360 && design.patterns[1].size() >= 360;
 }
 
 double ohmsApart(const Impedance& a, const Impedance& b) {
@@ -254,6 +255,9 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
     analysis_.stackingSideBySide =
         stackingDistance(analysis_.wavelength, analysis_.pattern.beamwidthE);
     analysis_.stackingAbove = stackingDistance(analysis_.wavelength, analysis_.pattern.beamwidthH);
+    if (run[0].patterns.size() == 3) {
+        analysis_.averageGain = averageGain(run[0].patterns[2], sphereOf(antenna_));
+    }
     analysis_.ePlane = std::move(run[0].patterns[0]);
     analysis_.hPlane = std::move(run[0].patterns[1]);
     if (analysis_.pattern.strongestAngle > kMaxBeamOffset) {

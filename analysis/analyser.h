@@ -7,6 +7,7 @@
 // window. analyse() drives it to the end with a runner.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <utility>
@@ -96,6 +97,9 @@ struct Analysis {
     double gainDbd = 0;
     Impedance feed;  // at the design frequency
     double swr = 0;
+    // The radiated power over the input power from the sphere's pattern (1 for a sound
+    // model); NaN where the runner gave no sphere.
+    double averageGain = NAN;
     double wavelength = 0;          // metres
     double stackingSideBySide = 0;  // metres, from the E-plane beamwidth
     double stackingAbove = 0;       // metres, from the H-plane beamwidth

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numbers>
 
 namespace zeva::analysis {
 namespace {
@@ -80,6 +81,25 @@ std::optional<int> designStep(const SweepRange& range) {
 nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation) {
     nec::Deck deck = structure(antenna, segmentation);
     deck.steps = {{antenna.frequency, {kEPlane, kHPlane}}};
+    return deck;
+}
+
+nec::PatternCut sphereOf(const Antenna& antenna) {
+    double first = INFINITY, last = -INFINITY, widest = 0;
+    for (const Element& e : antenna.elements) {
+        first = std::min(first, e.position);
+        last = std::max(last, e.position);
+        widest = std::max(widest, e.length);
+    }
+    const double across = std::hypot(last - first, widest) / antenna.wavelength();
+    int degree = std::max(12, static_cast<int>(std::ceil(2 * std::numbers::pi * across)) + 8);
+    degree += degree % 2;  // Clenshaw-Curtis weights for an even count of intervals
+    return {degree + 1, degree + 1, 0, 0, 180.0 / degree, 360.0 / (degree + 1)};
+}
+
+nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation) {
+    nec::Deck deck = patternDeck(antenna, segmentation);
+    deck.steps[0].cuts.push_back(sphereOf(antenna));
     return deck;
 }
 

@@ -48,6 +48,14 @@ struct Segmentation {
 // the plane of the elements, phi 0 to 360) and the H-plane (phi 0, theta 0 to 360).
 [[nodiscard]] nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation);
 
+// The whole sphere, fine enough that the power pattern's integral over it is exact: a power
+// pattern of an antenna L wavelengths across holds spherical harmonics of degree up to about
+// 2πL, and a grid of N + 1 theta steps (weighted by Clenshaw and Curtis) and N + 1 phi steps
+// integrates up to degree N exactly. N is that degree with a margin, even, at least 12.
+[[nodiscard]] nec::PatternCut sphereOf(const Antenna& antenna);
+// A level of the refinement: the pattern deck with the sphere as its third cut.
+[[nodiscard]] nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation);
+
 // The given frequencies, each with the gain towards the directors and straight back.
 [[nodiscard]] nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
                                   const std::vector<double>& frequencies);

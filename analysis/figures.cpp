@@ -84,6 +84,34 @@ PatternFigures patternFigures(const std::vector<PatternPoint>& ePlane,
     return figures;
 }
 
+double averageGain(const std::vector<PatternPoint>& sphere, const nec::PatternCut& grid) {
+    const int n = grid.thetaCount - 1;  // intervals from theta 0 to 180
+    const int phis = grid.phiCount;
+    if (n < 2 || n % 2 != 0 || phis < 1 ||
+        sphere.size() !=
+            static_cast<std::size_t>(grid.thetaCount) * static_cast<std::size_t>(phis)) {
+        return kNaN;
+    }
+    // Clenshaw-Curtis weights in cos theta over -1 .. 1, for the nodes theta j π / n.
+    std::vector<double> weight(static_cast<std::size_t>(n) + 1);
+    for (int j = 0; j <= n; ++j) {
+        const double theta = std::numbers::pi * j / n;
+        double sum = 0;
+        for (int k = 1; k <= n / 2; ++k) {
+            sum += (2 * k == n ? 1. : 2.) / (4. * k * k - 1) * std::cos(2 * k * theta);
+        }
+        weight[static_cast<std::size_t>(j)] = (j == 0 || j == n ? 1. : 2.) / n * (1 - sum);
+    }
+    double total = 0;
+    for (std::size_t p = 0; p < sphere.size(); ++p) {
+        const double gain = sphere[p].gain;
+        if (std::isnan(gain) || gain > 1e300) return kNaN;  // -∞ dB is a null: no power
+        total += weight[p % weight.size()] * std::pow(10., gain / 10.);
+    }
+    // Each phi step stands for 2π / phis of the circle; the sphere is 4π.
+    return total * (2 * std::numbers::pi / phis) / (4 * std::numbers::pi);
+}
+
 double stackingDistance(double wavelength, double beamwidthDegrees) {
     if (!std::isfinite(beamwidthDegrees) || beamwidthDegrees <= 0) return kNaN;
     return wavelength / (2 * std::sin(beamwidthDegrees / 2 * std::numbers::pi / 180));

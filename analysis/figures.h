@@ -24,6 +24,14 @@ struct PatternFigures {
 [[nodiscard]] PatternFigures patternFigures(const std::vector<PatternPoint>& ePlane,
                                             const std::vector<PatternPoint>& hPlane);
 
+// The average power gain over the sphere that sphereOf() samples (theta inner, phi outer):
+// the radiated power over the input power, 1 for a sound lossless model in free space. NaN
+// where the points are not that grid.
+[[nodiscard]] double averageGain(const std::vector<PatternPoint>& sphere,
+                                 const nec::PatternCut& grid);
+// A model whose average gain is further than this from 1 is suspect: its gains by as much.
+inline constexpr double kAverageGainTolerance = 0.05;
+
 // DL6WU's stacking distance for a -3 dB beamwidth in that plane: λ / (2 sin(θ / 2)).
 [[nodiscard]] double stackingDistance(double wavelength, double beamwidthDegrees);
 

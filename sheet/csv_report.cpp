@@ -83,6 +83,7 @@ void analysisFigures(Row& row, const analysis::Analysis& a) {
     row.add(N_("stacking one above the other m"), a.stackingAbove, 3);
     row.add(N_("segments"), a.segments, 0);
     row.add(N_("segments a wavelength"), a.segmentation.perWavelength, 0);
+    row.add(N_("average gain"), a.averageGain, 4);
     for (const double level : analysis::kSwrLevels) {
         const auto band = analysis::swrBand(a, level);
         const std::string below = analysis::shortest(level);

@@ -21,6 +21,21 @@ std::string impedanceText(const analysis::Impedance& z) {
            fixed(std::fabs(z.reactance), 2);
 }
 
+// The model's own check: 1 where the power it radiates is the power fed in; further off than
+// the tolerance, its gains are off by as much.
+std::string averageGainText(const analysis::Analysis& a, Language l) {
+    const double off = a.averageGain - 1;
+    if (std::fabs(off) <= analysis::kAverageGainTolerance) {
+        return zeva::say(l, "%1 (the radiated power over the power fed in; 1 for a sound model)",
+                         {fixed(a.averageGain, 3)});
+    }
+    return zeva::say(l,
+                     "%1: caution, more than %2 off 1, so the model's gains may be off by %3 "
+                     "dB (tapers and close spacings can do this)",
+                     {fixed(a.averageGain, 3), fixed(analysis::kAverageGainTolerance, 2),
+                      fixed(std::fabs(10 * std::log10(a.averageGain)), 2)});
+}
+
 // One figure a line, the same in the text table, the CSV and the design window.
 std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say) {
     const Language l = say.language;
@@ -41,6 +56,7 @@ std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say
          zeva::say(l, "%1, a wavelength %2 (extended thin-wire kernel)",
                    {std::to_string(a.segments), std::to_string(a.segmentation.perWavelength)})},
     };
+    if (std::isfinite(a.averageGain)) lines.push_back({say.averageGain, averageGainText(a, l)});
     for (StudyLine& line : bandwidthLines(a, l)) {
         lines.push_back({std::move(line.label), std::move(line.text)});
     }

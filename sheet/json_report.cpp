@@ -121,6 +121,7 @@ Json analysisOf(const analysis::Analysis& a) {
             {"front_to_rear_db", number(a.pattern.frontToRear, 2)},
             {"impedance_ohm", impedance(a.feed)},
             {"swr", number(a.swr, 4)},
+            {"average_gain", number(a.averageGain, 4)},
             {"beamwidth_deg",
              {{"e_plane", number(a.pattern.beamwidthE, 1)},
               {"h_plane", number(a.pattern.beamwidthH, 1)}}},

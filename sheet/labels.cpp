@@ -32,6 +32,7 @@ Labels labelsIn(Language language) {
     labels.sidelobe = translate(language, "strongest sidelobe");
     labels.stacking = translate(language, "stacking distance (DL6WU)");
     labels.segments = translate(language, "figure", "segments");
+    labels.averageGain = translate(language, "average gain");
     labels.sweep = translate(language, "sweep");
     labels.sweepHeadings[0] = translate(language, "MHz");
     labels.sweepHeadings[1] = translate(language, "R ohm");

@@ -30,6 +30,7 @@ struct Labels {
     const char* sidelobe;
     const char* stacking;
     const char* segments;
+    const char* averageGain;
     const char* sweep;
     const char* sweepHeadings[6];
     const char* colon;

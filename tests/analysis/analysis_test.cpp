@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <numbers>
 #include <sstream>
 
 #include "analysis/analyser.h"
@@ -131,6 +132,42 @@ TEST(Figures, beamwidths_front_ratios_and_sidelobe_of_a_known_pattern) {
     EXPECT_NEAR(f.beamwidthH, 70, 0.2);
     EXPECT_NEAR(f.sidelobe, 15, 1e-9);
     EXPECT_EQ(f.strongestAngle, 0);
+}
+
+// Patterns whose average is known: the sphere's grid integrates them exactly, whichever way
+// they point, and grows with the antenna's size.
+TEST(Figures, the_average_gain_over_the_sphere_of_known_patterns) {
+    const nec::PatternCut grid = sphereOf(threeElements());
+    ASSERT_GE(grid.thetaCount, 13);
+    EXPECT_DOUBLE_EQ(grid.thetaStep * (grid.thetaCount - 1), 180);
+    const auto average = [&](auto gain) {
+        std::vector<PatternPoint> sphere;
+        for (int p = 0; p < grid.phiCount; ++p) {
+            for (int t = 0; t < grid.thetaCount; ++t) {
+                const double theta = t * grid.thetaStep * std::numbers::pi / 180;
+                const double phi = p * grid.phiStep * std::numbers::pi / 180;
+                sphere.push_back({t * grid.thetaStep,
+                                  p * grid.phiStep,
+                                  10 * std::log10(gain(theta, phi)),
+                                  {},
+                                  {}});
+            }
+        }
+        return averageGain(sphere, grid);
+    };
+    // A short dipole along z: 1.5 sin² θ.
+    EXPECT_NEAR(average([](double t, double) { return 1.5 * std::pow(std::sin(t), 2); }), 1, 1e-12);
+    // A beam of degree 10 along x, as a Yagi points along its boom, half as strong.
+    const auto beam = [](double t, double f) {
+        return 0.5 * 11 * std::pow((1 + std::sin(t) * std::cos(f)) / 2, 10);
+    };
+    EXPECT_NEAR(average(beam), 0.5, 1e-12);
+    // Points that are not the grid: no figure.
+    EXPECT_TRUE(std::isnan(averageGain({}, grid)));
+    // A boom of 20 wavelengths needs a grid fine enough for degree 2π 20.
+    Antenna longBoom = threeElements();
+    longBoom.elements[2].position = 20 * longBoom.wavelength();
+    EXPECT_GE(sphereOf(longBoom).thetaCount - 1, 126);
 }
 
 TEST(Figures, stacking_distance_swr_and_dbd) {

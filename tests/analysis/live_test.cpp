@@ -33,6 +33,8 @@ TEST(Analysed, thin_half_wave_dipole) {
     EXPECT_NEAR(dipole.feed.resistance, 75, 4);
     EXPECT_NEAR(dipole.feed.reactance, 43, 4);
     EXPECT_NEAR(dipole.pattern.beamwidthE, 78, 1.5);  // the half-wave dipole's 78°
+    // Lossless in free space: it radiates what it is fed.
+    EXPECT_NEAR(dipole.averageGain, 1, 0.005);
     EXPECT_EQ(dipole.sweep.size(), std::size_t{kSweepSteps});
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "sheet/cut_sheet.h"
+#include "sheet/figure_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,26 @@ TEST(CutSheet, figures_in_millionths) {
     EXPECT_EQ(figureOf(1'142'570'000, 3), "1142.570");
     EXPECT_EQ(figureOf(12'000'000, 0), "12");
     EXPECT_EQ(figureOf(5'000, 4), "0.0050");
+}
+
+// The model's own check in the report: a plain figure near 1, a caution with what it means
+// for the gains further off, and nothing where the engine gave no sphere.
+TEST(CutSheet, the_average_gain_line_and_its_caution) {
+    analysis::Analysis a;
+    const auto lineOf = [&](double average) -> std::string {
+        a.averageGain = average;
+        for (const FigureLine& line :
+             reportLines(a, nullptr, nullptr, labelsFor(Language::English))) {
+            if (line.label == std::string("average gain")) return line.text;
+        }
+        return "";
+    };
+    EXPECT_EQ(lineOf(1.0004),
+              "1.000 (the radiated power over the power fed in; 1 for a sound model)");
+    EXPECT_EQ(lineOf(0.9),
+              "0.900: caution, more than 0.05 off 1, so the model's gains may be off by 0.46 dB "
+              "(tapers and close spacings can do this)");
+    EXPECT_EQ(lineOf(NAN), "");
 }
 
 }  // namespace
