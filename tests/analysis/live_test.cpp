@@ -87,6 +87,8 @@ struct Measured {
     double measuredDbd;
     double modelDbd;
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const Measured& c, std::ostream* os) { *os << c.name; }
 
 // The designs of the report, in wavelengths at 400 MHz, as geometry files in metres.
 std::vector<Measured> nbsDesigns() {

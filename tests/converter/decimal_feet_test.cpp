@@ -17,6 +17,8 @@ struct Reading {
     const char* inches;
     std::string fraction;
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const Reading& c, std::ostream* os) { *os << c.name; }
 
 class TapeReadings : public testing::TestWithParam<Reading> {};
 

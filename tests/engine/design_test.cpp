@@ -32,6 +32,8 @@ struct WorkedRun {
     float x;
     std::vector<Figure> figures;  // every figure not listed is "0"
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const WorkedRun& c, std::ostream* os) { *os << c.name; }
 
 DesignState stateFor(ElementMode mode, float b) {
     DesignState state;
@@ -235,6 +237,8 @@ struct FailingRun {
     const char* smallest;
     Error error;
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const FailingRun& c, std::ostream* os) { *os << c.name; }
 
 class FailingRuns : public testing::TestWithParam<FailingRun> {};
 
@@ -329,6 +333,8 @@ struct Threshold {
     float input;
     float factor;
 };
+// The case by its input and factor in test listings, not by its bytes.
+void PrintTo(const Threshold& t, std::ostream* os) { *os << t.input << " -> " << t.factor; }
 
 class TaperThresholds : public testing::TestWithParam<Threshold> {};
 TEST_P(TaperThresholds, a_ratio_on_a_threshold_keeps_the_lower_factor) {

@@ -24,6 +24,8 @@ struct FormatCase {
     bool single;
     const char* text;
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
 
 class Formatting : public testing::TestWithParam<FormatCase> {};
 
@@ -118,6 +120,8 @@ struct ParseCase {
     const char* text;
     double value;  // expected, when ok
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 
 class AcceptedText : public testing::TestWithParam<ParseCase> {};
 
@@ -151,6 +155,8 @@ struct RejectCase {
     const char* name;
     const char* text;
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const RejectCase& c, std::ostream* os) { *os << c.name; }
 
 class RejectedText : public testing::TestWithParam<RejectCase> {};
 

@@ -128,6 +128,8 @@ struct Tuned {
     const char* frequency;
     int diameterIndex;
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const Tuned& c, std::ostream* os) { *os << c.name; }
 
 class TrimAndHairpin : public testing::TestWithParam<Tuned> {};
 

@@ -22,6 +22,8 @@ struct Converged {
     double reactance;
     double gain;  // dBi; NaN where the model gave none
 };
+// The case by its name in test listings, not by its bytes.
+void PrintTo(const Converged& c, std::ostream* os) { *os << c.name; }
 
 class AgainstAConvergedModel : public testing::TestWithParam<Converged> {
 protected:
