@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/geometry.h"
+
 namespace zeva::analysis {
 
 using std::complex;
@@ -50,7 +52,7 @@ double shortedLineLength(double reactance, double z0, double wavelength) {
 }
 
 complex<double> throughStub(complex<double> feed, double z0, double length, double frequency) {
-    const double wavelength = 299.792458 / frequency;
+    const double wavelength = kSpeedOfLight / frequency;
     const complex<double> stub(0, z0 * std::tan(2 * std::numbers::pi * length / wavelength));
     return feed * stub / (feed + stub);
 }

@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "nec/engine.h"
+#include "nec/structure.h"
 
 namespace zeva::analysis {
 
@@ -43,7 +44,8 @@ SweepFit::Rational fitted(const std::vector<double>& x, const std::vector<Comple
 // The factor that takes the path to the boom's centre out of a field towards phi 0 (sign 1)
 // or phi 180 (sign -1), with NEC-2's speed of light.
 Complex boomPhase(double frequency, double boomCentre, double sign) {
-    const double angle = -sign * 2 * std::numbers::pi * boomCentre * frequency / 299.8;
+    const double angle =
+        -sign * 2 * std::numbers::pi * boomCentre * frequency / nec::kNecSpeedOfLight;
     return {std::cos(angle), std::sin(angle)};
 }
 

@@ -77,7 +77,7 @@ std::vector<PatternPoint> cut(const Segments& s, const SegmentCurrents& c, const
 
 double powerGain(std::complex<double> eTheta, std::complex<double> ePhi, double frequencyMHz,
                  double inputPower) {
-    return powerGain(FarField{eTheta, ePhi}, kSpeedOfLight / frequencyMHz, inputPower);
+    return powerGain(FarField{eTheta, ePhi}, kNecSpeedOfLight / frequencyMHz, inputPower);
 }
 
 std::variant<std::monostate, Error> check(const Deck& deck) {

@@ -141,8 +141,8 @@ Segments buildSegments(const std::vector<Wire>& wires) {
 
 Segments scaledTo(const Segments& metres, double frequencyMHz) {
     Segments s = metres;
-    const double fr = frequencyMHz / kSpeedOfLight;
-    s.wlam = kSpeedOfLight / frequencyMHz;
+    const double fr = frequencyMHz / kNecSpeedOfLight;
+    s.wlam = kNecSpeedOfLight / frequencyMHz;
     for (std::size_t i = 0; i < static_cast<std::size_t>(s.n); ++i) {
         s.x[i] = metres.x[i] * fr;
         s.y[i] = metres.y[i] * fr;

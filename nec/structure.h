@@ -21,7 +21,9 @@ using Complex = std::complex<double>;
 inline constexpr double kPi = 3.141592654;
 inline constexpr double kTwoPi = 6.283185308;
 inline constexpr double kEta = 376.73;
-inline constexpr double kSpeedOfLight = 299.8;  // NEC-2's c, metres per microsecond
+// NEC-2's speed of light, metres per microsecond, to its digits (the program's own elsewhere
+// is analysis::kSpeedOfLight): wavelengths, and so every figure, must be nec2c's.
+inline constexpr double kNecSpeedOfLight = 299.8;
 inline constexpr double kDegree = 1.745329252E-02;
 
 struct Segments {

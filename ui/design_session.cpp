@@ -210,15 +210,12 @@ void DesignSession::sweepChanged() {
 
 void DesignSession::placementChanged() {
     if (stage_ == Stage::Analysis || stage_ == Stage::Tuning) return;  // the chain follows
-    if (stage_ == Stage::Tolerance) {
-        groundWaiting_ = true;
-        return;
-    }
+    // After a tolerance study, continueStudies() starts the ground the controls ask for.
+    if (stage_ == Stage::Tolerance) return;
     startGround();
 }
 
 void DesignSession::startGround() {
-    groundWaiting_ = false;
     if (!analysis_ || !sheet_) return;
     const auto studies = controls_.studies();
     if (const auto* wrong = std::get_if<QString>(&studies)) {
@@ -333,7 +330,6 @@ void DesignSession::adviceDone(
 
 void DesignSession::cancel() {
     stage_ = Stage::Idle;
-    groundWaiting_ = false;
     if (run_ == nullptr) return;
     run_->cancel();
     run_.reset();

@@ -139,7 +139,6 @@ private:
     std::optional<analysis::Measurement> measurement_;  // imported, of the antenna as built
     std::optional<analysis::TrimAdvice> advice_;
     Stage stage_ = Stage::Idle;
-    bool groundWaiting_ = false;
     std::unique_ptr<AnalysisRun> run_;
     // Runs that ended, kept until the event loop turns again: a run's own callback may start
     // the next run, and the one after, before it returns.
