@@ -84,6 +84,17 @@ public:
             if (const auto name = item.find("name"); name != item.end()) {
                 if (!name->is_string()) return fault(where + "name", N_("must be a text"));
                 element.name = name->get<std::string>();
+                // A name is printed as it is, to a terminal too: no control characters.
+                const bool control =
+                    std::any_of(element.name.begin(), element.name.end(), [](char c) {
+                        const auto u = static_cast<unsigned char>(c);
+                        return u < 0x20 || u == 0x7f;
+                    });
+                if (control) {
+                    return fault(where + "name",
+                                 N_("must not hold control characters (tabs, line breaks, "
+                                    "escapes)"));
+                }
             } else {
                 element.name = std::to_string(i + 1);
             }

@@ -396,6 +396,11 @@ TEST(Geometry, round_trip_units_and_faults_named_by_field_or_line) {
         {R"({"frequency_mhz": 144, "unit": "m",
              "elements": [{"length": -1, "position": 0, "diameter": 1}]})",
          "geometry file: elements[0].length: must be above zero"},
+        // An escape that would turn a terminal red.
+        {R"({"frequency_mhz": 144, "unit": "m",
+             "elements": [{"name": "a\u001b[31m", "length": 1, "position": 0, "diameter": 1}]})",
+         "geometry file: elements[0].name: must not hold control characters (tabs, line "
+         "breaks, escapes)"},
         {R"({"geometry": {"frequency_mhz": 144, "unit": "m", "elements": [{"length": 1,
              "position": 0, "diameter": 0.01}]}})",
          "geometry file: geometry.elements: exactly one element must be marked \"driven\": true"},
