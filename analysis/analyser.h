@@ -32,6 +32,9 @@ inline constexpr double kConvergedGain = 0.02;
 // doubling would pass the kernel's limit (or the engine's size), one last level lands on the
 // finest segmentation within it.
 inline constexpr int kLevels[] = {25, 50, 100, 200, 400, 800};
+// A sweep whose ends move more than the limits at the finer level of the converged pair is
+// solved again at that level where it has at most this many segments.
+inline constexpr int kMostRefinedSweepSegments = 500;
 // A last level must cut at least this many times the segments of the level before it: a
 // smaller step moves the figures too little to show anything.
 inline constexpr double kLeastLastStep = 1.25;
@@ -92,6 +95,15 @@ struct Levels {
 };
 [[nodiscard]] Levels levelsOf(const Antenna& antenna);
 
+// The sweep's two ends solved at the finer level of the converged pair as well: how far the
+// figures still move there (the levels are converged at the design frequency).
+struct EndsCheck {
+    int finerPerWavelength = 0;
+    double ohms = 0;  // the larger move of R or X at either end
+    double db = 0;    // the larger move of the forward gain
+    [[nodiscard]] bool converged() const;
+};
+
 struct Analysis {
     PatternFigures pattern;  // at the design frequency
     double gainDbd = 0;
@@ -109,6 +121,7 @@ struct Analysis {
     std::vector<ConvergenceStep> convergence;
     std::vector<SweepPoint> sweep;
     std::vector<SweepPoint> edges;     // solved where the SWR crosses 1.5 and 2, in order
+    std::optional<EndsCheck> ends;     // where the finer level could be solved
     std::vector<PatternPoint> ePlane;  // phi 0 to 360, theta 90
     std::vector<PatternPoint> hPlane;  // theta 0 to 360, phi 0
 };
@@ -134,7 +147,9 @@ private:
     void runLevels(std::size_t first, std::size_t count);
     void solveSteps(std::vector<int> steps);
     void fitTheRest();
+    void sweepAt(std::size_t chosen);
     void sweepKnown();
+    void checkEnds(const std::vector<DeckResults>& results);
     void findEdges(const std::vector<DeckResults>& results);
     [[nodiscard]] double fittedCrossing(double level, double lineCrossing, bool low) const;
     void finish();
@@ -146,6 +161,7 @@ private:
     Levels levels_;                    // the levels the kernel and the engine allow
     std::size_t nextLevel_ = 0;        // the first level not run yet
     bool sweeping_ = false;            // converged: the sweep has begun
+    bool checkingEnds_ = false;        // the sweep's ends at the finer level are being solved
     int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
     std::vector<double> edgeGuesses_;  // the frequencies of the round being solved
     std::optional<SweepFit> fit_;      // the sweep's fit, where it was tried

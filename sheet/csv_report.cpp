@@ -84,6 +84,8 @@ void analysisFigures(Row& row, const analysis::Analysis& a) {
     row.add(N_("segments"), a.segments, 0);
     row.add(N_("segments a wavelength"), a.segmentation.perWavelength, 0);
     row.add(N_("average gain"), a.averageGain, 4);
+    row.add(N_("sweep ends move ohm"), a.ends ? a.ends->ohms : std::nan(""), 3);
+    row.add(N_("sweep ends move dB"), a.ends ? a.ends->db : std::nan(""), 3);
     for (const double level : analysis::kSwrLevels) {
         const auto band = analysis::swrBand(a, level);
         const std::string below = analysis::shortest(level);

@@ -36,6 +36,23 @@ std::string averageGainText(const analysis::Analysis& a, Language l) {
                       fixed(std::fabs(10 * std::log10(a.averageGain)), 2)});
 }
 
+// The sweep's ends at the finer level: converged as well, or how far they still move.
+std::string endsText(const analysis::EndsCheck& ends, Language l) {
+    const std::string ohms = fixed(ends.ohms, 2), db = fixed(ends.db, 3);
+    const std::string level = std::to_string(ends.finerPerWavelength);
+    if (ends.converged()) {
+        return zeva::say(l,
+                         "converged too: at %3 segments a wavelength they move by %1 ohm and %2 dB",
+                         {ohms, db, level});
+    }
+    return zeva::say(l,
+                     "caution: at %3 segments a wavelength they still move by %1 ohm and %2 dB "
+                     "(the design frequency is held to %4 ohm and %5 dB); take the sweep's ends "
+                     "as less certain than its middle",
+                     {ohms, db, level, analysis::shortest(analysis::kConvergedOhms),
+                      analysis::shortest(analysis::kConvergedGain)});
+}
+
 // One figure a line, the same in the text table, the CSV and the design window.
 std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say) {
     const Language l = say.language;
@@ -57,6 +74,7 @@ std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say
                    {std::to_string(a.segments), std::to_string(a.segmentation.perWavelength)})},
     };
     if (std::isfinite(a.averageGain)) lines.push_back({say.averageGain, averageGainText(a, l)});
+    if (a.ends) lines.push_back({say.sweepEnds, endsText(*a.ends, l)});
     for (StudyLine& line : bandwidthLines(a, l)) {
         lines.push_back({std::move(line.label), std::move(line.text)});
     }

@@ -98,6 +98,14 @@ Json bandwidth(const analysis::Analysis& a) {
     return bands;
 }
 
+Json sweepEnds(const analysis::Analysis& a) {
+    if (!a.ends) return nullptr;
+    return {{"per_wavelength", a.ends->finerPerWavelength},
+            {"move_ohm", number(a.ends->ohms, 3)},
+            {"move_db", number(a.ends->db, 3)},
+            {"converged", a.ends->converged()}};
+}
+
 Json analysisOf(const analysis::Analysis& a) {
     Json convergence = Json::array();
     for (const analysis::ConvergenceStep& step : a.convergence) {
@@ -122,6 +130,7 @@ Json analysisOf(const analysis::Analysis& a) {
             {"impedance_ohm", impedance(a.feed)},
             {"swr", number(a.swr, 4)},
             {"average_gain", number(a.averageGain, 4)},
+            {"sweep_ends", sweepEnds(a)},
             {"beamwidth_deg",
              {{"e_plane", number(a.pattern.beamwidthE, 1)},
               {"h_plane", number(a.pattern.beamwidthH, 1)}}},

@@ -33,6 +33,7 @@ Labels labelsIn(Language language) {
     labels.stacking = translate(language, "stacking distance (DL6WU)");
     labels.segments = translate(language, "figure", "segments");
     labels.averageGain = translate(language, "average gain");
+    labels.sweepEnds = translate(language, "the sweep's ends");
     labels.sweep = translate(language, "sweep");
     labels.sweepHeadings[0] = translate(language, "MHz");
     labels.sweepHeadings[1] = translate(language, "R ohm");

@@ -31,6 +31,7 @@ struct Labels {
     const char* stacking;
     const char* segments;
     const char* averageGain;
+    const char* sweepEnds;
     const char* sweep;
     const char* sweepHeadings[6];
     const char* colon;

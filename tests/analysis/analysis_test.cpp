@@ -243,8 +243,12 @@ TEST(Analyser, refines_until_a_doubling_moves_less_than_half_an_ohm) {
     EXPECT_EQ(a.segmentation.perWavelength, 400);
     EXPECT_EQ(a.segments, a.convergence[4].segments);
     EXPECT_NEAR(a.feed.resistance, a.convergence[4].feed.resistance, 1e-9);
-    // The two coarsest levels together, the finer ones one by one, then the sweep in two.
-    EXPECT_EQ(runner.calls, (std::vector<std::size_t>{2, 1, 1, 1, 1, 2}));
+    // The two coarsest levels together, the finer ones one by one, then the sweep in two and
+    // its two ends at 800 (which move as little as the design frequency does).
+    EXPECT_EQ(runner.calls, (std::vector<std::size_t>{2, 1, 1, 1, 1, 2, 2}));
+    ASSERT_TRUE(a.ends.has_value());
+    EXPECT_EQ(a.ends->finerPerWavelength, 800);
+    EXPECT_TRUE(a.ends->converged());
     ASSERT_EQ(a.sweep.size(), std::size_t{kSweepSteps});
     EXPECT_DOUBLE_EQ(a.sweep[10].frequency, 14.2);
     EXPECT_DOUBLE_EQ(a.sweep[10].feed.resistance, a.feed.resistance);

@@ -69,11 +69,15 @@ TEST(Analysed, band_edges_lie_on_the_solved_crossings) {
                 ++edges;
                 const double edge = low ? band->low : band->high;
                 const double within = edgeTolerance(edge);
-                const auto around = analyse(beam, fitting, Language::English, 2,
-                                            SweepRange{0, edge - within, edge + within});
-                ASSERT_TRUE(std::holds_alternative<Analysis>(around));
-                const auto& sweep = std::get<Analysis>(around).sweep;
-                EXPECT_LE((sweep.front().swr - level) * (sweep.back().swr - level), 0)
+                // Solved at the analysis' own segmentation.
+                const Outputs around =
+                    fitting.run({sweepDeck(beam, a.segmentation, {edge - within, edge + within})});
+                ASSERT_TRUE(std::holds_alternative<std::vector<DeckResults>>(around));
+                const DeckResults& sides = std::get<std::vector<DeckResults>>(around)[0];
+                ASSERT_EQ(sides.size(), 2u);
+                EXPECT_LE(
+                    (swrAgainst50(sides[0].feed) - level) * (swrAgainst50(sides[1].feed) - level),
+                    0)
                     << level << (low ? " low " : " high ") << edge;
             }
         }

@@ -46,6 +46,7 @@ analysis::Analysis distinctFigures() {
     a.segments = 187;
     a.segmentation.perWavelength = 100;
     a.averageGain = 0.9876;
+    a.ends = analysis::EndsCheck{200, 0.123, 0.045};
     for (int i = 0; i < 3; ++i) {
         const double f = 143 + i;
         a.sweep.push_back(
@@ -79,6 +80,8 @@ TEST(Csv, every_figure_cell_holds_its_heading_s_figure) {
         {"segments", "187"},
         {"segments a wavelength", "100"},
         {"average gain", "0.9876"},
+        {"sweep ends move ohm", "0.123"},
+        {"sweep ends move dB", "0.045"},
         // The SWR of 1.2, 1.7 and 2.2 at 143, 144 and 145 MHz: below 1.5 from the start to
         // 143.6, below 2 to 144.6.
         {"SWR below 1.5 from MHz", "143.0000"},
