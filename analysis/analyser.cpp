@@ -382,7 +382,9 @@ void Analyser::sweep(const std::vector<DeckResults>& outputs) {
     sweepKnown();
 }
 
-bool EndsCheck::converged() const { return ohms < kConvergedOhms && db < kConvergedGain; }
+bool EndsCheck::converged() const {
+    return checked() && ohms < kConvergedOhms && db < kConvergedGain;
+}
 
 // Every step known: the sweep's ends at the finer level of the converged pair next, then the
 // band edges.
@@ -396,12 +398,16 @@ void Analyser::sweepKnown() {
         edgeRounds_ = 0;
         return findEdges({});
     }
+    analysis_.ends = EndsCheck{*(chosen + 1)};
+    if (totalSegments(antenna_, *(chosen + 1)) > kMostEndsCheckSegments) {
+        edgeRounds_ = 0;
+        return findEdges({});
+    }
     checkingEnds_ = true;
     const std::vector<double> ends{analysis_.sweep.front().frequency,
                                    analysis_.sweep.back().frequency};
     decks_ = sharedSweepDecks(antenna_, Segmentation{*(chosen + 1)}, ends,
                               static_cast<std::size_t>(processes_));
-    analysis_.ends = EndsCheck{*(chosen + 1), 0, 0};
 }
 
 // How far the ends move at the finer level. The segmentation stays the one the design
@@ -419,6 +425,8 @@ void Analyser::checkEnds(const std::vector<DeckResults>& outputs) {
         return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
     }
     EndsCheck& check = *analysis_.ends;
+    check.ohms = 0;
+    check.db = 0;
     const SweepPoint* coarse[] = {&analysis_.sweep.front(), &analysis_.sweep.back()};
     for (std::size_t i = 0; i < 2; ++i) {
         check.ohms = std::max(check.ohms, ohmsApart(coarse[i]->feed, results[i].feed));

@@ -35,6 +35,9 @@ inline constexpr int kLevels[] = {25, 50, 100, 200, 400, 800};
 // A sweep whose ends move more than the limits at the finer level of the converged pair is
 // solved again at that level where it has at most this many segments.
 inline constexpr int kMostRefinedSweepSegments = 500;
+// The ends are solved at the finer level only where it has at most this many segments: two
+// solves of a larger one cost more than the rest of the analysis.
+inline constexpr int kMostEndsCheckSegments = 1000;
 // A last level must cut at least this many times the segments of the level before it: a
 // smaller step moves the figures too little to show anything.
 inline constexpr double kLeastLastStep = 1.25;
@@ -99,8 +102,9 @@ struct Levels {
 // figures still move there (the levels are converged at the design frequency).
 struct EndsCheck {
     int finerPerWavelength = 0;
-    double ohms = 0;  // the larger move of R or X at either end
-    double db = 0;    // the larger move of the forward gain
+    double ohms = NAN;  // the larger move of R or X at either end; NaN where not checked
+    double db = NAN;    // the larger move of the forward gain
+    [[nodiscard]] bool checked() const { return std::isfinite(ohms); }
     [[nodiscard]] bool converged() const;
 };
 

@@ -94,7 +94,10 @@ nec::PatternCut sphereOf(const Antenna& antenna) {
     const double across = std::hypot(last - first, widest) / antenna.wavelength();
     int degree = std::max(12, static_cast<int>(std::ceil(2 * std::numbers::pi * across)) + 8);
     degree += degree % 2;  // Clenshaw-Curtis weights for an even count of intervals
-    return {degree + 1, degree + 1, 0, 0, 180.0 / degree, 360.0 / (degree + 1)};
+    // The upper half of theta and of phi: the antenna lies in the plane z = 0, symmetric
+    // about y = 0, so the pattern repeats in the other three quarters.
+    const int phis = degree + 2;  // around the whole circle, even
+    return {degree / 2 + 1, phis / 2 + 1, 0, 0, 180.0 / degree, 360.0 / phis};
 }
 
 nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation) {

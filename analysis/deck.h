@@ -48,10 +48,12 @@ struct Segmentation {
 // the plane of the elements, phi 0 to 360) and the H-plane (phi 0, theta 0 to 360).
 [[nodiscard]] nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation);
 
-// The whole sphere, fine enough that the power pattern's integral over it is exact: a power
+// The sphere, fine enough that the power pattern's integral over it is exact: a power
 // pattern of an antenna L wavelengths across holds spherical harmonics of degree up to about
-// 2πL, and a grid of N + 1 theta steps (weighted by Clenshaw and Curtis) and N + 1 phi steps
-// integrates up to degree N exactly. N is that degree with a margin, even, at least 12.
+// 2πL, and a grid of N + 1 theta steps from 0 to 180 degrees (weighted by Clenshaw and
+// Curtis) and N + 2 phi steps around integrates up to degree N exactly. N is that degree with
+// a margin, even, at least 12. The antenna lies in the plane z = 0, symmetric about y = 0 (as
+// every antenna the analysis builds does), so only theta 0 to 90 and phi 0 to 180 are taken.
 [[nodiscard]] nec::PatternCut sphereOf(const Antenna& antenna);
 // A level of the refinement: the pattern deck with the sphere as its third cut.
 [[nodiscard]] nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation);

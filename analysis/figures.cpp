@@ -85,28 +85,35 @@ PatternFigures patternFigures(const std::vector<PatternPoint>& ePlane,
 }
 
 double averageGain(const std::vector<PatternPoint>& sphere, const nec::PatternCut& grid) {
-    const int n = grid.thetaCount - 1;  // intervals from theta 0 to 180
-    const int phis = grid.phiCount;
-    if (n < 2 || n % 2 != 0 || phis < 1 ||
+    if (!(grid.thetaStep > 0) || !(grid.phiStep > 0)) return kNaN;
+    const int n = static_cast<int>(std::lround(180 / grid.thetaStep));   // intervals, 0 to 180
+    const int phis = static_cast<int>(std::lround(360 / grid.phiStep));  // steps around
+    if (n < 2 || n % 2 != 0 || phis < 2 || phis % 2 != 0 || grid.thetaCount != n / 2 + 1 ||
+        grid.phiCount != phis / 2 + 1 ||
         sphere.size() !=
-            static_cast<std::size_t>(grid.thetaCount) * static_cast<std::size_t>(phis)) {
+            static_cast<std::size_t>(grid.thetaCount) * static_cast<std::size_t>(grid.phiCount)) {
         return kNaN;
     }
-    // Clenshaw-Curtis weights in cos theta over -1 .. 1, for the nodes theta j π / n.
-    std::vector<double> weight(static_cast<std::size_t>(n) + 1);
-    for (int j = 0; j <= n; ++j) {
+    // Clenshaw-Curtis weights in cos theta over -1 .. 1, for the nodes theta j π / n; a node
+    // above the equator stands for its mirror below it too.
+    std::vector<double> weight(static_cast<std::size_t>(grid.thetaCount));
+    for (int j = 0; j <= n / 2; ++j) {
         const double theta = std::numbers::pi * j / n;
         double sum = 0;
         for (int k = 1; k <= n / 2; ++k) {
             sum += (2 * k == n ? 1. : 2.) / (4. * k * k - 1) * std::cos(2 * k * theta);
         }
-        weight[static_cast<std::size_t>(j)] = (j == 0 || j == n ? 1. : 2.) / n * (1 - sum);
+        const double own = (j == 0 ? 1. : 2.) / n * (1 - sum);
+        weight[static_cast<std::size_t>(j)] = 2 * j == n ? own : 2 * own;
     }
     double total = 0;
     for (std::size_t p = 0; p < sphere.size(); ++p) {
         const double gain = sphere[p].gain;
         if (std::isnan(gain) || gain > 1e300) return kNaN;  // -∞ dB is a null: no power
-        total += weight[p % weight.size()] * std::pow(10., gain / 10.);
+        // Phi 0 and 180 stand for themselves; every phi between, for its mirror as well.
+        const std::size_t phi = p / weight.size();
+        const double around = phi == 0 || 2 * phi == static_cast<std::size_t>(phis) ? 1. : 2.;
+        total += around * weight[p % weight.size()] * std::pow(10., gain / 10.);
     }
     // Each phi step stands for 2π / phis of the circle; the sphere is 4π.
     return total * (2 * std::numbers::pi / phis) / (4 * std::numbers::pi);

@@ -24,7 +24,8 @@ struct PatternFigures {
 [[nodiscard]] PatternFigures patternFigures(const std::vector<PatternPoint>& ePlane,
                                             const std::vector<PatternPoint>& hPlane);
 
-// The average power gain over the sphere that sphereOf() samples (theta inner, phi outer):
+// The average power gain over the sphere that sphereOf() samples (theta inner, phi outer,
+// the upper quarter standing for the others):
 // the radiated power over the input power, 1 for a sound lossless model in free space. NaN
 // where the points are not that grid.
 [[nodiscard]] double averageGain(const std::vector<PatternPoint>& sphere,

@@ -10,6 +10,7 @@
 #include "cli/options.h"
 
 static_assert(zeva::analysis::kMostRefinedSweepSegments == 500, "the help says 500");
+static_assert(zeva::analysis::kMostEndsCheckSegments == 1000, "the help says 1000");
 
 namespace zeva::sheet {
 
@@ -105,9 +106,9 @@ coarser segmentation of that pair. It refuses, with exit status 1:
 The sweep solves seven of its %7 steps (eleven where the fits disagree) and takes the
 others from rational fits of the impedance and the fields where two fits of different order
 agree within %8 ohm and %9 dB; the others are solved too (--engine nec2c solves every step).
-The sweep's two ends are solved at the finer level of the pair too: where they move more than
-the limits, a sweep of at most 500 segments is solved again at that level, and a larger one is
-reported with how far its ends move. Each 1.5:1 and 2:1 band edge inside the sweep is solved
+The sweep's two ends are solved at the finer level of the pair too (where it has at most 1000
+segments): where they move more than the limits, a sweep of at most 500 segments is solved
+again at that level, and a larger one is reported with how far its ends move. Each 1.5:1 and 2:1 band edge inside the sweep is solved
 where the SWR crosses the level, to within 1 kHz or 0.02 % of the frequency. With the analysis,
 the driven element is trimmed to zero reactance at the design frequency by a few solutions
 at that segmentation.

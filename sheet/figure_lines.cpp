@@ -40,6 +40,12 @@ std::string averageGainText(const analysis::Analysis& a, Language l) {
 std::string endsText(const analysis::EndsCheck& ends, Language l) {
     const std::string ohms = fixed(ends.ohms, 2), db = fixed(ends.db, 3);
     const std::string level = std::to_string(ends.finerPerWavelength);
+    if (!ends.checked()) {
+        return zeva::say(l,
+                         "not checked at %1 segments a wavelength: two solves of more than %2 "
+                         "segments would cost more than the rest of the analysis",
+                         {level, std::to_string(analysis::kMostEndsCheckSegments)});
+    }
     if (ends.converged()) {
         return zeva::say(l,
                          "converged too: at %3 segments a wavelength they move by %1 ohm and %2 dB",

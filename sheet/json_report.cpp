@@ -101,6 +101,7 @@ Json bandwidth(const analysis::Analysis& a) {
 Json sweepEnds(const analysis::Analysis& a) {
     if (!a.ends) return nullptr;
     return {{"per_wavelength", a.ends->finerPerWavelength},
+            {"checked", a.ends->checked()},
             {"move_ohm", number(a.ends->ohms, 3)},
             {"move_db", number(a.ends->db, 3)},
             {"converged", a.ends->converged()}};

@@ -138,8 +138,9 @@ TEST(Figures, beamwidths_front_ratios_and_sidelobe_of_a_known_pattern) {
 // they point, and grows with the antenna's size.
 TEST(Figures, the_average_gain_over_the_sphere_of_known_patterns) {
     const nec::PatternCut grid = sphereOf(threeElements());
-    ASSERT_GE(grid.thetaCount, 13);
-    EXPECT_DOUBLE_EQ(grid.thetaStep * (grid.thetaCount - 1), 180);
+    ASSERT_GE(grid.thetaCount, 7);
+    EXPECT_DOUBLE_EQ(grid.thetaStep * (grid.thetaCount - 1), 90);
+    EXPECT_DOUBLE_EQ(grid.phiStep * (grid.phiCount - 1), 180);
     const auto average = [&](auto gain) {
         std::vector<PatternPoint> sphere;
         for (int p = 0; p < grid.phiCount; ++p) {
@@ -167,7 +168,7 @@ TEST(Figures, the_average_gain_over_the_sphere_of_known_patterns) {
     // A boom of 20 wavelengths needs a grid fine enough for degree 2π 20.
     Antenna longBoom = threeElements();
     longBoom.elements[2].position = 20 * longBoom.wavelength();
-    EXPECT_GE(sphereOf(longBoom).thetaCount - 1, 126);
+    EXPECT_LE(sphereOf(longBoom).thetaStep, 180.0 / 126);
 }
 
 TEST(Figures, stacking_distance_swr_and_dbd) {
@@ -243,12 +244,12 @@ TEST(Analyser, refines_until_a_doubling_moves_less_than_half_an_ohm) {
     EXPECT_EQ(a.segmentation.perWavelength, 400);
     EXPECT_EQ(a.segments, a.convergence[4].segments);
     EXPECT_NEAR(a.feed.resistance, a.convergence[4].feed.resistance, 1e-9);
-    // The two coarsest levels together, the finer ones one by one, then the sweep in two and
-    // its two ends at 800 (which move as little as the design frequency does).
-    EXPECT_EQ(runner.calls, (std::vector<std::size_t>{2, 1, 1, 1, 1, 2, 2}));
+    // The two coarsest levels together, the finer ones one by one, then the sweep in two; its
+    // ends are not solved at 800, whose more than 1000 segments would cost more than the rest.
+    EXPECT_EQ(runner.calls, (std::vector<std::size_t>{2, 1, 1, 1, 1, 2}));
     ASSERT_TRUE(a.ends.has_value());
     EXPECT_EQ(a.ends->finerPerWavelength, 800);
-    EXPECT_TRUE(a.ends->converged());
+    EXPECT_FALSE(a.ends->checked());
     ASSERT_EQ(a.sweep.size(), std::size_t{kSweepSteps});
     EXPECT_DOUBLE_EQ(a.sweep[10].frequency, 14.2);
     EXPECT_DOUBLE_EQ(a.sweep[10].feed.resistance, a.feed.resistance);

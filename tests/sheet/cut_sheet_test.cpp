@@ -145,5 +145,27 @@ TEST(CutSheet, the_average_gain_line_and_its_caution) {
     EXPECT_EQ(lineOf(NAN), "");
 }
 
+// The sweep's ends: converged, still moving (with the limits), or not solved at all.
+TEST(CutSheet, the_sweep_ends_line_says_which_of_three) {
+    analysis::Analysis a;
+    const auto lineOf = [&](double ohms, double db) -> std::string {
+        a.ends = analysis::EndsCheck{400, ohms, db};
+        for (const FigureLine& line :
+             reportLines(a, nullptr, nullptr, labelsFor(Language::English))) {
+            if (line.label == std::string("the sweep's ends")) return line.text;
+        }
+        return "";
+    };
+    EXPECT_EQ(lineOf(0.26, 0.006),
+              "converged too: at 400 segments a wavelength they move by 0.26 ohm and 0.006 dB");
+    EXPECT_EQ(lineOf(0.2, 0.03),
+              "caution: at 400 segments a wavelength they still move by 0.20 ohm and 0.030 dB "
+              "(the design frequency is held to 0.5 ohm and 0.02 dB); take the sweep's ends as "
+              "less certain than its middle");
+    EXPECT_EQ(lineOf(NAN, NAN),
+              "not checked at 400 segments a wavelength: two solves of more than 1000 segments "
+              "would cost more than the rest of the analysis");
+}
+
 }  // namespace
 }  // namespace zeva::sheet
