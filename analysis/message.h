@@ -5,7 +5,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,13 +20,18 @@ struct Failure {
     std::string message;
 };
 
-// A figure with a fixed count of decimals; "inf" and "-" where it is not finite.
+// A figure with a fixed count of decimals (whole at any magnitude, with a point whatever the
+// locale); "inf" and "-" where it is not finite.
 [[nodiscard]] inline std::string fixed(double value, int decimals) {
     if (std::isinf(value)) return "inf";
     if (std::isnan(value)) return "-";
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
+    // The largest double has 309 digits before the point.
+    char buffer[330 + 64];
+    const int places = decimals < 0 ? 0 : decimals > 60 ? 60 : decimals;
+    const auto [end, status] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, places);
+    if (status != std::errc{}) return "-";
+    return std::string(buffer, end);
 }
 
 // A figure with no trailing zeros, at most six decimals: 0.055, 13, 0.005.

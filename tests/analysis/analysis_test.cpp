@@ -171,6 +171,20 @@ TEST(Figures, the_average_gain_over_the_sphere_of_known_patterns) {
     EXPECT_LE(sphereOf(longBoom).thetaStep, 180.0 / 126);
 }
 
+// Figures are written whole at any magnitude: a text cut at 64 bytes once printed 1e300 as
+// a number sixty digits long.
+TEST(Figures, written_whole_at_any_magnitude) {
+    EXPECT_EQ(fixed(-1.2345, 2), "-1.23");
+    EXPECT_EQ(fixed(0.5, 3), "0.500");
+    const std::string huge = fixed(1e300, 1);
+    EXPECT_EQ(huge.size(), 303u);
+    EXPECT_EQ(huge.substr(0, 17), "10000000000000000");
+    EXPECT_EQ(huge.substr(huge.size() - 2), ".0");
+    EXPECT_EQ(fixed(-1.7976931348623157e308, 0).size(), 310u);
+    EXPECT_EQ(fixed(NAN, 2), "-");
+    EXPECT_EQ(fixed(-INFINITY, 2), "inf");
+}
+
 TEST(Figures, stacking_distance_swr_and_dbd) {
     // DL6WU: λ / (2 sin(θ/2)); a 60° beamwidth stacks one wavelength apart.
     EXPECT_NEAR(stackingDistance(2.0, 60), 2.0, 1e-12);
