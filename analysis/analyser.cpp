@@ -611,7 +611,7 @@ void Analyser::finish() {
 }
 
 // The steps between the solved ones from the fit where its two orders agree. Where they do
-// not, the first time, two more steps are solved for a second fit; after that, the steps
+// not, the first time, four more steps are solved for a second fit; after that, the steps
 // still in doubt are solved in one more round.
 void Analyser::fitTheRest() {
     ++fits_;

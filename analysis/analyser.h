@@ -78,8 +78,8 @@ inline constexpr double kSwrLevels[] = {1.5, 2.0};
 inline constexpr int kMostEdgeRounds = 4;
 
 // The sweep steps solved first when the sweep is fitted: seven, evenly spread, the design
-// frequency among them. Where their fits disagree, two more are solved and the fit is tried
-// again with nine, before the steps still in doubt are solved.
+// frequency among them. Where their fits disagree, four more are solved and the fit is tried
+// again with eleven, before the steps still in doubt are solved.
 inline constexpr int kFitSteps[] = {0, 3, 7, 10, 13, 17, 20};
 inline constexpr int kMoreFitSteps[] = {2, 5, 15, 18};
 
@@ -169,7 +169,7 @@ private:
     int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
     std::vector<double> edgeGuesses_;  // the frequencies of the round being solved
     std::optional<SweepFit> fit_;      // the sweep's fit, where it was tried
-    static constexpr int kFits = 2;    // the first fit, and the one with two more samples
+    static constexpr int kFits = 2;    // the first fit, and the one with four more samples
     int fits_ = 0;                     // how many times the fit has been tried
     std::vector<int> pendingSteps_;    // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known

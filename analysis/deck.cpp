@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <numbers>
 
+#include "nec/engine.h"
+
 namespace zeva::analysis {
 namespace {
 
@@ -102,7 +104,13 @@ nec::PatternCut sphereOf(const Antenna& antenna) {
 
 nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation) {
     nec::Deck deck = patternDeck(antenna, segmentation);
-    deck.steps[0].cuts.push_back(sphereOf(antenna));
+    // A boom of more than about 140 wavelengths would need more directions than the engine
+    // takes in one cut: such an antenna goes without the average gain.
+    const nec::PatternCut sphere = sphereOf(antenna);
+    if (static_cast<std::size_t>(sphere.thetaCount) * static_cast<std::size_t>(sphere.phiCount) <=
+        nec::kMaxPatternPoints) {
+        deck.steps[0].cuts.push_back(sphere);
+    }
     return deck;
 }
 

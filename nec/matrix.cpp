@@ -99,6 +99,9 @@ AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources
     const std::size_t near = first + 1, far = first + count - 2;
     w.ind1 = sources[near].ind1;
     w.ind2 = sources[near].ind2;
+    // Both halves of the table must come from sources whose ends are treated alike (another
+    // wire joined at an inner end changes that segment's treatment).
+    if (sources[far].ind1 != w.ind1 || sources[far].ind2 != w.ind2) return w;
     w.byOffset.resize(2 * count - 1);
     const auto field = [&](std::size_t i, std::size_t j) {
         const int ij = static_cast<int>(i) - static_cast<int>(j);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "analysis/analyser.h"
+#include "nec/engine.h"
 #include "tests/analysis/nec_text.h"
 
 namespace zeva::analysis {
@@ -169,6 +170,13 @@ TEST(Figures, the_average_gain_over_the_sphere_of_known_patterns) {
     Antenna longBoom = threeElements();
     longBoom.elements[2].position = 20 * longBoom.wavelength();
     EXPECT_LE(sphereOf(longBoom).thetaStep, 180.0 / 126);
+    // The longest boom the limits allow would need more directions than the engine takes in
+    // a cut: it is analysed without the sphere.
+    longBoom.elements[2].position = kMaxBoomLength * longBoom.wavelength();
+    const nec::Deck deck = levelDeck(longBoom, {25});
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(nec::check(deck)));
+    EXPECT_EQ(deck.steps[0].cuts.size(), 2u);
+    EXPECT_EQ(levelDeck(threeElements(), {25}).steps[0].cuts.size(), 3u);
 }
 
 // Figures are written whole at any magnitude: a text cut at 64 bytes once printed 1e300 as

@@ -87,6 +87,10 @@ TEST(Fill, offsets_along_a_wire_computed_once_give_every_pair_s_figures) {
     // A sloping wire: over a ground its image is not alike along it, so it is filled pair
     // by pair there.
     deck.wires.push_back({9, {1.3, -0.4, 0.}, {1.3, 0.4, 0.3}, 0.004});
+    // A stub joined to the reflector one segment in from its end: the segment there meets
+    // another wire, and its end is treated otherwise than its neighbours'.
+    const double joint = -0.51 + 30 * 1.02 / 31;
+    deck.wires.push_back({3, {0, joint, 0}, {0, joint, 0.1}, 0.004});
     GroundModel over;
     over.ksymp = 2;  // the beam 0.5 m above it: ground is the plane z = 0
     for (Wire& w : deck.wires) {
