@@ -35,7 +35,7 @@ Failure nec2cFailed(int status, Language language) {
 Failure nec2cSilent(Language language) { return {say(language, "nec2c wrote no output")}; }
 Failure nec2cTooSlow(double seconds, Language language) {
     return {say(language, "nec2c ran past the time limit of %1 s and was stopped",
-                {std::to_string(static_cast<long>(seconds))})};
+                {shortest(seconds)})};  // 0.5 s, not "0 s"
 }
 
 namespace {

@@ -25,6 +25,7 @@ Messages messagesIn(Language language) {
         language,
         "--geometry goes with none of --elements, --frequency, --diameter, --largest, --smallest");
     m.badTimeLimit = translate(language, "the time limit must be a number of seconds above zero: ");
+    m.emptyPath = translate(language, "a file name must not be empty: ");
     m.badMounting = translate(language, "mounting must be insulators, insulated or bonded: ");
     m.badLength = translate(
         language, "a length must be a number above zero, with mm, cm or in (mm by default): ");

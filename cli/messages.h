@@ -47,6 +47,7 @@ struct Messages {
     const char* measuredNeedsOneMatch;
     const char* ambiguousOption;
     const char* bothToStandardOutput;
+    const char* emptyPath;
 };
 
 const Messages& messagesFor(Language language);

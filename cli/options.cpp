@@ -134,6 +134,13 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                      option->takes == Takes::Frequency || option->takes == Takes::Diameter ||
                      option->takes == Takes::Largest || option->takes == Takes::Smallest;
 
+        // A file option given an empty name would otherwise be skipped in silence.
+        const bool namesFile =
+            option->takes == Takes::NecFile || option->takes == Takes::PlotFile ||
+            option->takes == Takes::GeometryFile || option->takes == Takes::Measured ||
+            option->takes == Takes::FiguresCsv || option->takes == Takes::SweepCsv;
+        if (namesFile && text.empty()) return error(say.emptyPath, name);
+
         switch (option->takes) {
             case Takes::Elements: {
                 const auto mode = modeNamed(text);

@@ -213,7 +213,7 @@ TEST_F(Cli, a_slow_nec2c_is_stopped_and_an_interrupt_leaves_nothing_behind) {
     const Outcome slow = run(
         "-e 3 -f 14.2 -d 14 --analyse --engine nec2c --nec d.nec --time-limit 0.5 --lang en", path);
     EXPECT_EQ(slow.status, 1);
-    EXPECT_EQ(slow.err, "zeva-sheet: nec2c ran past the time limit of 0 s and was stopped\n");
+    EXPECT_EQ(slow.err, "zeva-sheet: nec2c ran past the time limit of 0.5 s and was stopped\n");
     EXPECT_FALSE(fs::exists(folder / "d.nec"));
 
     const std::string command = "cd '" + folder.string() + "'\n" + temp + "PATH='" + path +

@@ -92,6 +92,13 @@ TEST(Options, mistakes_are_named_in_the_language_asked_for) {
     EXPECT_EQ(refused({"-f", "144", "-d", "1", "--format", "xml"}),
               "输出格式必须是 text、csv 或 json：xml");
     EXPECT_EQ(refused({"-f", "144", "-d", "1", "--lang", "fr"}), "语言必须是 zh 或 en：fr");
+    // An empty file name is refused, not skipped.
+    for (const char* option :
+         {"--nec", "--plot", "--measured", "--figures-csv", "--sweep-csv", "--geometry"}) {
+        EXPECT_EQ(refused({"--lang=en", "-f", "144", "-d", "1", "-a", option, ""}),
+                  std::string("a file name must not be empty: ") + option);
+    }
+    EXPECT_EQ(refused({"-f", "144", "-d", "1", "-a", "--nec="}), "文件名不能为空：--nec");
 }
 
 TEST(Options, the_studies_after_the_analysis) {
