@@ -203,6 +203,13 @@ void Analyser::step(const std::vector<DeckResults>& results) {
 
 namespace {
 
+// A round's results, deck after deck, as one list of frequencies.
+std::vector<FrequencyResult> flattened(const std::vector<DeckResults>& outputs) {
+    std::vector<FrequencyResult> results;
+    for (const DeckResults& part : outputs) results.insert(results.end(), part.begin(), part.end());
+    return results;
+}
+
 bool readableLevel(const DeckResults& results) {
     if (results.size() != 1 || !results[0].hasFeed) return false;
     const FrequencyResult& design = results[0];
@@ -355,8 +362,7 @@ void Analyser::solveSteps(std::vector<int> steps) {
 }
 
 void Analyser::sweep(const std::vector<DeckResults>& outputs) {
-    std::vector<FrequencyResult> results;
-    for (const DeckResults& part : outputs) results.insert(results.end(), part.begin(), part.end());
+    const std::vector<FrequencyResult> results = flattened(outputs);
     if (results.size() != pendingSteps_.size()) {
         return fail({say(language_, "the NEC-2 results lack sweep steps")});
     }
@@ -417,8 +423,7 @@ void Analyser::sweepKnown() {
 // they move instead.
 void Analyser::checkEnds(const std::vector<DeckResults>& outputs) {
     checkingEnds_ = false;
-    std::vector<FrequencyResult> results;
-    for (const DeckResults& part : outputs) results.insert(results.end(), part.begin(), part.end());
+    const std::vector<FrequencyResult> results = flattened(outputs);
     if (results.size() != 2 || !results[0].hasFeed || !results[1].hasFeed ||
         results[0].patterns.size() != 1 || results[1].patterns.size() != 1 ||
         results[0].patterns[0].empty() || results[1].patterns[0].empty()) {
@@ -541,12 +546,11 @@ double secantCrossing(const std::vector<SweepPoint>& all, const std::vector<Swee
 double edgeTolerance(double frequency) { return std::max(0.001, 2e-4 * frequency); }
 
 // Each band edge by rounds of solves: the first where the fitted SWR crosses the level (or,
-// without a fit, where the line between the steps crosses it), each later one where the line
-// between the nearest solved points around it does, until a solve lands within the tolerance
-// of that line's crossing.
+// without a fit, where a parabola through the nearest points crosses it), each later one
+// along the secant through the two solves nearest the crossing, until a solve lands within
+// the tolerance of the crossing that the nearest solved points on either side give.
 void Analyser::findEdges(const std::vector<DeckResults>& outputs) {
-    std::vector<FrequencyResult> results;
-    for (const DeckResults& part : outputs) results.insert(results.end(), part.begin(), part.end());
+    const std::vector<FrequencyResult> results = flattened(outputs);
     if (results.size() != edgeGuesses_.size()) {
         return fail({say(language_, "the NEC-2 results lack sweep steps")});
     }
