@@ -258,6 +258,7 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
 
 // Every figure, the sweep included, from one level of the refinement.
 void Analyser::sweepAt(std::size_t chosen) {
+    chosen_ = chosen;
     const ConvergenceStep& found = analysis_.convergence[chosen];
     DeckResults& run = levelRuns_[chosen];
     analysis_.segmentation = Segmentation{found.perWavelength};
@@ -398,22 +399,21 @@ void Analyser::sweepKnown() {
     analysis_.sweep.clear();
     for (const auto& step : sweepSteps_) analysis_.sweep.push_back(*step);
     const std::vector<int>& levels = levels_.perWavelength;
-    const auto chosen =
-        std::find(levels.begin(), levels.end(), analysis_.segmentation.perWavelength);
-    if (chosen == levels.end() || chosen + 1 == levels.end()) {
+    if (chosen_ + 1 >= levels.size()) {
         edgeRounds_ = 0;
         return findEdges({});
     }
-    analysis_.ends = EndsCheck{*(chosen + 1)};
-    if (totalSegments(antenna_, *(chosen + 1)) > kMostEndsCheckSegments) {
+    const int finer = levels[chosen_ + 1];
+    analysis_.ends = EndsCheck{finer};
+    if (totalSegments(antenna_, finer) > kMostEndsCheckSegments) {
         edgeRounds_ = 0;
         return findEdges({});
     }
     checkingEnds_ = true;
     const std::vector<double> ends{analysis_.sweep.front().frequency,
                                    analysis_.sweep.back().frequency};
-    decks_ = sharedSweepDecks(antenna_, Segmentation{*(chosen + 1)}, ends,
-                              static_cast<std::size_t>(processes_));
+    decks_ =
+        sharedSweepDecks(antenna_, Segmentation{finer}, ends, static_cast<std::size_t>(processes_));
 }
 
 // How far the ends move at the finer level. The segmentation stays the one the design
@@ -440,21 +440,26 @@ void Analyser::checkEnds(const std::vector<DeckResults>& outputs) {
     // Where the ends want the finer level of the pair and it costs little, the whole sweep
     // moves to it (its design frequency is solved already); otherwise the report says how far
     // the ends move.
-    const auto& steps = analysis_.convergence;
-    std::size_t chosen = 0;
-    while (steps[chosen].perWavelength != analysis_.segmentation.perWavelength) ++chosen;
-    if (!check.converged() && chosen + 1 < levelRuns_.size() &&
-        steps[chosen + 1].segments <= kMostRefinedSweepSegments) {
+    if (!check.converged() && chosen_ + 1 < levelRuns_.size() &&
+        analysis_.convergence[chosen_ + 1].segments <= kMostRefinedSweepSegments) {
         analysis_.ends.reset();
         analysis_.edges.clear();
         fit_.reset();
-        return sweepAt(chosen + 1);
+        return sweepAt(chosen_ + 1);
     }
     edgeRounds_ = 0;
     findEdges({});
 }
 
 namespace {
+
+// The index of the first point above the frequency; the count of points if there is none.
+std::size_t pointAbove(const std::vector<SweepPoint>& points, double frequency) {
+    const auto after =
+        std::upper_bound(points.begin(), points.end(), frequency,
+                         [](double f, const SweepPoint& p) { return f < p.frequency; });
+    return static_cast<std::size_t>(after - points.begin());
+}
 
 // The crossing of the level between two points, one on each side of it.
 double linearCrossing(const SweepPoint& in, const SweepPoint& out, double level) {
@@ -478,11 +483,9 @@ std::vector<SweepPoint> merged(const std::vector<SweepPoint>& sweep,
 // them crosses the level, if it does between those two: the SWR curves, and a line through
 // two points that all lie on one side of the edge creeps towards it.
 double curvedCrossing(const std::vector<SweepPoint>& all, double lineCrossing, double level) {
-    const auto after =
-        std::upper_bound(all.begin(), all.end(), lineCrossing,
-                         [](double f, const SweepPoint& p) { return f < p.frequency; });
-    if (after == all.begin() || after == all.end()) return lineCrossing;
-    const std::size_t k = static_cast<std::size_t>(after - all.begin()) - 1;
+    const std::size_t above = pointAbove(all, lineCrossing);
+    if (above == 0 || above == all.size()) return lineCrossing;
+    const std::size_t k = above - 1;
     std::size_t third = 0;
     if (k == 0 && k + 2 < all.size()) {
         third = k + 2;
@@ -534,11 +537,9 @@ double secantCrossing(const std::vector<SweepPoint>& all, const std::vector<Swee
     const SweepPoint &a = nearest[0], &b = nearest[1];
     if (!(std::fabs(b.swr - a.swr) > 0)) return curved;
     const double f = a.frequency + (level - a.swr) * (b.frequency - a.frequency) / (b.swr - a.swr);
-    const auto after =
-        std::upper_bound(all.begin(), all.end(), lineCrossing,
-                         [](double x, const SweepPoint& p) { return x < p.frequency; });
-    if (after == all.begin() || after == all.end()) return curved;
-    return f > (after - 1)->frequency && f < after->frequency ? f : curved;
+    const std::size_t above = pointAbove(all, lineCrossing);
+    if (above == 0 || above == all.size()) return curved;
+    return f > all[above - 1].frequency && f < all[above].frequency ? f : curved;
 }
 
 }  // namespace
@@ -592,13 +593,11 @@ void Analyser::findEdges(const std::vector<DeckResults>& outputs) {
 // line's crossing; the line's crossing itself where the fit is not trusted there.
 double Analyser::fittedCrossing(double level, double lineCrossing, bool low) const {
     const auto& sweep = analysis_.sweep;
-    const auto after =
-        std::upper_bound(sweep.begin(), sweep.end(), lineCrossing,
-                         [](double f, const SweepPoint& p) { return f < p.frequency; });
-    if (after == sweep.begin() || after == sweep.end()) return lineCrossing;
-    // Inside the band towards the middle: below the crossing for the low edge.
-    double inside = low ? after->frequency : (after - 1)->frequency;
-    double outside = low ? (after - 1)->frequency : after->frequency;
+    const std::size_t above = pointAbove(sweep, lineCrossing);
+    if (above == 0 || above == sweep.size()) return lineCrossing;
+    // Inside the band towards the middle: above the crossing for the low edge.
+    double inside = sweep[low ? above : above - 1].frequency;
+    double outside = sweep[low ? above - 1 : above].frequency;
     for (int i = 0; i < 60 && std::fabs(outside - inside) > 1e-7; ++i) {
         const double middle = (inside + outside) / 2;
         const auto step = fit_->at(middle);

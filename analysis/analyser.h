@@ -165,6 +165,7 @@ private:
     Levels levels_;                    // the levels the kernel and the engine allow
     std::size_t nextLevel_ = 0;        // the first level not run yet
     bool sweeping_ = false;            // converged: the sweep has begun
+    std::size_t chosen_ = 0;           // the level every figure comes from, once converged
     bool checkingEnds_ = false;        // the sweep's ends at the finer level are being solved
     int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
     std::vector<double> edgeGuesses_;  // the frequencies of the round being solved

@@ -108,10 +108,10 @@ others from rational fits of the impedance and the fields where two fits of diff
 agree within %8 ohm and %9 dB; the others are solved too (--engine nec2c solves every step).
 The sweep's two ends are solved at the finer level of the pair too (where it has at most 1000
 segments): where they move more than the limits, a sweep of at most 500 segments is solved
-again at that level, and a larger one is reported with how far its ends move. Each 1.5:1 and 2:1 band edge inside the sweep is solved
-where the SWR crosses the level, to within 1 kHz or 0.02 % of the frequency. With the analysis,
-the driven element is trimmed to zero reactance at the design frequency by a few solutions
-at that segmentation.
+again at that level, and a larger one is reported with how far its ends move. Each 1.5:1
+and 2:1 band edge inside the sweep is solved where the SWR crosses the level, to within
+1 kHz or 0.02 % of the frequency. With the analysis, the driven element is trimmed to zero
+reactance at the design frequency by a few solutions at that segmentation.
 )",
                {std::to_string(analysis::kLevels[0]), shortest(analysis::kConvergedOhms),
                 shortest(analysis::kConvergedGain), shortest(analysis::kMaxCircumference),
