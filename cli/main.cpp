@@ -2,6 +2,7 @@
 // zeva-sheet: the cut sheet of a design, or an antenna of the user's from a geometry file, on
 // standard output, optionally its NEC-2 deck, its analysis by nec2c and a pattern plot.
 // Errors go to standard error with a non-zero status.
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -9,12 +10,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+
+#include <unistd.h>
 #include <vector>
 
 #include "analysis/analyser.h"
+#include "analysis/optimiser.h"
 #include "analysis/tuner.h"
 #include "cli/options.h"
 #include "sheet/csv_report.h"
@@ -149,6 +154,31 @@ int processors() {
     return count == 0 ? 1 : static_cast<int>(count);
 }
 
+// The optimiser's progress on standard error, where that is a terminal: a bar with the time
+// spent against the cap, the best figures so far and the time left, at most ten times a
+// second.
+analysis::ProgressReport progressBar(Language language) {
+    if (isatty(STDERR_FILENO) == 0) return {};
+    auto last = std::make_shared<double>(-1.0);
+    return [language, last](const analysis::OptimiseProgress& p) {
+        if (p.seconds - *last < 0.1) return;
+        *last = p.seconds;
+        constexpr int kWidth = 20;
+        const int filled =
+            std::clamp(static_cast<int>(kWidth * p.seconds / p.secondsCap), 0, kWidth);
+        const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
+                                std::string(static_cast<std::size_t>(kWidth - filled), '.');
+        const std::string text =
+            say(language,
+                "optimising [%1] %2 tried, best: %3 dBi, F/B %4 dB, SWR %5; at most %6 s left",
+                {bar, std::to_string(p.evaluations), analysis::fixed(p.best.gain, 2),
+                 analysis::fixed(p.best.frontToBack, 1), analysis::fixed(p.best.swr, 2),
+                 analysis::fixed(std::max(0.0, p.secondsCap - p.seconds), 0)});
+        std::fprintf(stderr, "\r%s\033[K", text.c_str());
+        std::fflush(stderr);
+    };
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -196,6 +226,7 @@ int main(int argc, char* argv[]) {
     std::optional<analysis::OverGround> overGround;
     std::optional<analysis::Tolerance> tolerance;
     std::optional<analysis::TrimAdvice> advice;
+    std::optional<analysis::Optimisation> optimisation;
     if (options.analyse) {
         catchStopSignals();
         analysis::EngineRunner builtin(options.language, processors(), &stopRequested);
@@ -207,6 +238,58 @@ int main(int argc, char* argv[]) {
         if (stopRequested.load()) endBySignal();
         if (const auto* failure = std::get_if<Failure>(&analysed)) return fail(failure->message);
         result = std::move(std::get<analysis::Analysis>(analysed));
+        if (options.optimise) {
+            analysis::OptimiseRequest request;
+            request.goals = *options.optimise;
+            request.band = options.sweep.given()
+                               ? analysis::Band{options.sweep.low, options.sweep.high}
+                               : analysis::defaultBand(antenna.frequency);
+            request.feed = options.request.match.hairpin ? analysis::FeedMatch::Hairpin
+                           : options.request.match.coax  ? analysis::FeedMatch::Coax
+                                                         : analysis::FeedMatch::Direct;
+            request.seed = options.seed;
+            request.seconds = options.optimiseSeconds;
+            request.threads = processors();
+            request.stop = &stopRequested;
+            auto searched = analysis::optimise(antenna, *result, request, options.language,
+                                               progressBar(options.language));
+            if (isatty(STDERR_FILENO) != 0) std::fputs("\r\033[K", stderr);
+            if (const auto* failure = std::get_if<Failure>(&searched)) {
+                if (stopRequested.load()) endBySignal();
+                return fail(failure->message);
+            }
+            optimisation = std::move(std::get<analysis::Optimisation>(searched));
+            // A stop ends the search only: the best so far is analysed and printed.
+            stopRequested.store(false);
+            stopSignal = 0;
+            auto again = analysis::analyse(optimisation->antenna, runner, options.language,
+                                           processors(), options.sweep);
+            if (stopRequested.load()) endBySignal();
+            if (const auto* failure = std::get_if<Failure>(&again)) return fail(failure->message);
+            auto& optimised = std::get<analysis::Analysis>(again);
+            const auto before = analysis::convergedBandFigures(antenna, *result, request.band,
+                                                               request.feed, processors());
+            const auto after = analysis::convergedBandFigures(
+                optimisation->antenna, optimised, request.band, request.feed, processors());
+            if (!before || !after)
+                return fail(say(options.language, "the engine cannot solve the optimised antenna"));
+            optimisation->before = *before;
+            optimisation->after = *after;
+            if (analysis::cost(*after, request.goals) <= analysis::cost(*before, request.goals)) {
+                antenna = optimisation->antenna;
+                result = std::move(optimised);
+                if (sheet) {
+                    sheet = withAntenna(*sheet, antenna);
+                    if (const auto failure = applyBoomCorrection(*sheet)) {
+                        return fail(failure->message);
+                    }
+                }
+            } else {
+                optimisation->improved = false;
+                optimisation->antenna = antenna;
+                optimisation->after = *before;
+            }
+        }
         // The driven element trimmed to resonance, and the matches asked for.
         auto tuned = analysis::tune(antenna, *result, options.request.match, runner,
                                     options.language, processors());
@@ -269,7 +352,8 @@ int main(int argc, char* argv[]) {
                         tuning ? &*tuning : nullptr,
                         overGround ? &*overGround : nullptr,
                         tolerance ? &*tolerance : nullptr,
-                        advice ? &*advice : nullptr};
+                        advice ? &*advice : nullptr,
+                        optimisation ? &*optimisation : nullptr};
     if (!options.figuresCsvFile.empty()) {
         files.push_back({options.figuresCsvFile, figuresCsv(report)});
     }

@@ -59,7 +59,13 @@ Messages messagesIn(Language language) {
     m.badSamples = say(language, "the samples must be a whole number from 1 to %1: ",
                        {std::to_string(analysis::kMaxSamples)});
     m.badSeed = translate(language, "the seed must be a whole number of zero or more: ");
-    m.samplesNeedTolerance = translate(language, "--samples and --seed need --tolerance");
+    m.samplesNeedTolerance = translate(language, "--samples needs --tolerance");
+    m.seedNeedsStudy = translate(language, "--seed needs --tolerance or --optimise");
+    m.timeNeedsOptimise = translate(language, "--optimise-time needs --optimise");
+    m.optimiseNeedsBuiltin =
+        translate(language, "--optimise judges its antennas with the built-in engine, not nec2c");
+    m.badOptimiseTime =
+        translate(language, "the optimiser's time must be seconds above 0, at most 86400: ");
     m.studyNeedsAnalysis = translate(
         language,
         "--height, --sweep, --tolerance, --measured, --figures-csv and --sweep-csv need --analyse");

@@ -48,6 +48,10 @@ struct Messages {
     const char* ambiguousOption;
     const char* bothToStandardOutput;
     const char* emptyPath;
+    const char* seedNeedsStudy;
+    const char* timeNeedsOptimise;
+    const char* optimiseNeedsBuiltin;
+    const char* badOptimiseTime;
 };
 
 const Messages& messagesFor(Language language);

@@ -40,6 +40,10 @@ constexpr Option kOptions[] = {
     {"--measured", "", Takes::Measured},
     {"--figures-csv", "", Takes::FiguresCsv},
     {"--sweep-csv", "", Takes::SweepCsv},
+    {"--optimise", "", Takes::Optimise},
+    {"--optimize", "", Takes::Optimise},
+    {"--optimise-time", "", Takes::OptimiseTime},
+    {"--optimize-time", "", Takes::OptimiseTime},
 };
 
 }  // namespace
@@ -57,8 +61,9 @@ std::optional<std::string_view> longNameOf(std::string_view name) {
     std::vector<std::string_view> matches;
     for (const Option& option : kOptions) {
         if (option.longName == name) return name;
-        // --analyse and --analyze are one option.
-        if (option.longName.starts_with(name) && option.longName != "--analyze") {
+        // --analyse and --analyze are one option, as are the optimiser's two spellings.
+        if (option.longName.starts_with(name) && option.longName != "--analyze" &&
+            option.longName != "--optimize" && option.longName != "--optimize-time") {
             matches.push_back(option.longName);
         }
     }

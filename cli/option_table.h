@@ -40,7 +40,9 @@ enum class Takes {
     Seed,
     Measured,
     FiguresCsv,
-    SweepCsv
+    SweepCsv,
+    Optimise,
+    OptimiseTime
 };
 
 struct Option {

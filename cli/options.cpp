@@ -96,6 +96,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     analysis::ToleranceRequest tolerance;
     bool toleranceGiven = false;
     bool samplesGiven = false;
+    bool seedGiven = false;
+    bool optimiseTimeGiven = false;
     bool studyAsked = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         // "--" ends the options; zeva-sheet takes no other arguments.
@@ -290,11 +292,28 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                         return error(say.badSamples, text);
                     }
                     tolerance.samples = static_cast<int>(value);
+                    samplesGiven = true;
                 } else {
                     if (!whole) return error(say.badSeed, text);
                     tolerance.seed = value;
+                    options.seed = value;
+                    seedGiven = true;
                 }
-                samplesGiven = true;
+                break;
+            }
+            case Takes::Optimise: {
+                auto goals = analysis::parseGoals(text, options.language);
+                if (auto* wrong = std::get_if<Failure>(&goals)) return *wrong;
+                options.optimise = std::get<analysis::Goals>(goals);
+                break;
+            }
+            case Takes::OptimiseTime: {
+                const auto seconds = plainNumber(text);
+                if (!seconds || !(*seconds > 0) || *seconds > 86400) {
+                    return error(say.badOptimiseTime, text);
+                }
+                options.optimiseSeconds = *seconds;
+                optimiseTimeGiven = true;
                 break;
             }
             case Takes::VelocityFactor: {
@@ -318,6 +337,13 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
         studyAsked = true;
     }
     if (samplesGiven && !toleranceGiven) return error(say.samplesNeedTolerance);
+    if (seedGiven && !toleranceGiven && !options.optimise) return error(say.seedNeedsStudy);
+    if (optimiseTimeGiven && !options.optimise) return error(say.timeNeedsOptimise);
+    if (options.optimise) {
+        // The optimiser judges by the engine in process and starts from the analysis.
+        if (options.solver == Solver::Nec2c) return error(say.optimiseNeedsBuiltin);
+        options.analyse = true;
+    }
     if (toleranceGiven) {
         options.tolerance = tolerance;
         studyAsked = true;

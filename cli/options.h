@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/deck.h"
+#include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
 #include "sheet/design_request.h"
@@ -35,9 +36,12 @@ struct SheetOptions {
     analysis::SweepRange sweep;
     std::optional<analysis::Placement> placement;         // over ground, where a height is given
     std::optional<analysis::ToleranceRequest> tolerance;  // the build tolerance, where asked
-    std::string measuredFile;    // a Touchstone sweep of the antenna as built
-    std::string figuresCsvFile;  // the analysis' figures as one CSV row
-    std::string sweepCsvFile;    // the sweep as a CSV table
+    std::string measuredFile;                 // a Touchstone sweep of the antenna as built
+    std::string figuresCsvFile;               // the analysis' figures as one CSV row
+    std::string sweepCsvFile;                 // the sweep as a CSV table
+    std::optional<analysis::Goals> optimise;  // the optimiser's goals, where asked
+    double optimiseSeconds = 120;             // its time cap
+    std::uint64_t seed = 1;                   // of the tolerance's draw and the optimiser
     bool analyse = false;
     bool help = false;
     bool version = false;

@@ -4,6 +4,7 @@
 #include "analysis/analyser.h"
 #include "analysis/build.h"
 #include "analysis/deck.h"
+#include "analysis/optimiser.h"
 #include "analysis/sweep_fit.h"
 #include "analysis/tolerance.h"
 #include "analysis/tuner.h"
@@ -130,7 +131,28 @@ R - j sqrt(R(%2 - R)) and shunts it with %2 sqrt(R/(%2 - R)) ohms, a shorted two
 why it is not worth building (R of %2 ohms or more, or an SWR of %3 or more).
 )",
                {shortest(analysis::kMaxBoomWavelengths), shortest(analysis::kFeedlineOhms),
-                shortest(analysis::kMatchedSwr)});
+                shortest(analysis::kMatchedSwr)}) +
+           "\n" +
+           say(language,
+               R"(Optimising (with the analysis, by the built-in engine):
+      --optimise GOALS   move every element's length (within +/-%1 %) and the position of
+                         every element between the first and the last (no spacing below
+                         %2 wavelength), the boom held, towards the goals over the band:
+                         gain (the most forward gain, the strongest sidelobe at least %3 dB
+                         down), fb (the best F/B) or swr (the flattest SWR), then limits
+                         across the band, comma-separated: fb>=20, fr>=18, swr<=1.3,
+                         gain>=17, sidelobe>=18
+      --optimise-time S  the search's time cap in seconds (default 120)
+The band is --sweep's F1:F2 where given, else the design frequency +/-%4 %; the SWR is
+taken through the match given with --match (a hairpin where both are), designed at the
+band's centre. --seed starts the search: the same seed, the same antenna, unless the time
+cap ends it. Ctrl-C ends the search and keeps the best antenna so far. The result is
+analysed again at its converged segmentation, and every figure printed, before and after,
+comes from the converged segmentation of each; the sheet, the geometry of --format json and
+the deck are the optimised antenna's.
+)",
+               {shortest(analysis::kLengthFreedom * 100), shortest(analysis::kLeastSpacing),
+                shortest(analysis::kCleanSidelobe), shortest(analysis::kDefaultBandSpan * 100)});
 }
 
 }  // namespace zeva::sheet

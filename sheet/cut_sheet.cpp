@@ -150,6 +150,44 @@ std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
     return std::nullopt;
 }
 
+CutSheet withAntenna(const CutSheet& sheet, const analysis::Antenna& antenna) {
+    CutSheet changed = sheet;
+    changed.boomCorrection = 0;
+    changed.boomWavelengths = 0;
+    const auto feetOf = [](double metres) {
+        return figureOf(std::llround(metres / kMetresPerFoot * 1e4) * 100, 4);
+    };
+    const auto centimetresOf = [](double metres) {
+        return figureOf(std::llround(metres * 1e4) * 10000, 2);
+    };
+    Micro feet = 0;
+    Micro centimetres = 0;
+    for (std::size_t i = 0; i < changed.elements.size() && i < antenna.elements.size(); ++i) {
+        SheetElement& element = changed.elements[i];
+        const analysis::Element& wire = antenna.elements[i];
+        element.lengthMetres = wire.length;
+        element.positionMetres = wire.position;
+        element.feet = feetOf(wire.length);
+        element.centimetres = centimetresOf(wire.length);
+        element.tape = tapeOf(element.feet);
+        element.cutFeet.clear();
+        element.cutCentimetres.clear();
+        element.cutTape.clear();
+        if (i > 0) {
+            const double spacing = wire.position - antenna.elements[i - 1].position;
+            element.spacingFeet = feetOf(spacing);
+            element.spacingCentimetres = centimetresOf(spacing);
+            feet += microOf(element.spacingFeet);
+            centimetres += microOf(element.spacingCentimetres);
+        }
+        element.positionFeet = figureOf(feet, 4);
+        element.positionCentimetres = figureOf(centimetres, 2);
+    }
+    changed.boomFeet = figureOf(feet, 4);
+    changed.boomCentimetres = figureOf(centimetres, 2);
+    return changed;
+}
+
 analysis::Antenna antennaOf(const CutSheet& sheet) {
     analysis::Antenna antenna;
     antenna.frequency = fullValue(sheet.request.design.frequency);

@@ -64,6 +64,12 @@ struct CutSheet {
 // frequency typed.
 [[nodiscard]] analysis::Antenna antennaOf(const CutSheet& sheet);
 
+// The sheet of the same design with the elements of an antenna (the optimiser's): each
+// length and spacing written from its metres, to 4 decimals of a foot and 2 of a centimetre,
+// the positions the sums of the spacings shown; the cut lengths cleared, for
+// applyBoomCorrection() to work out again.
+[[nodiscard]] CutSheet withAntenna(const CutSheet& sheet, const analysis::Antenna& antenna);
+
 // "1.8085" as 1808500 millionths, and back with a given count of decimals (at most 6).
 [[nodiscard]] Micro microOf(const std::string& figure);
 [[nodiscard]] std::string figureOf(Micro value, int decimals);

@@ -250,6 +250,39 @@ Json adviceOf(const analysis::TrimAdvice& a) {
         {"checks", texts(a.checks)}};
 }
 
+Json bandOf(const analysis::BandFigures& b) {
+    return {{"least_gain_dbi", number(b.gain, 3)},
+            {"least_front_to_back_db", number(b.frontToBack, 2)},
+            {"least_front_to_rear_db", number(b.frontToRear, 2)},
+            {"largest_swr", number(b.swr, 3)},
+            {"strongest_sidelobe_db", number(b.sidelobe, 2)},
+            {"boom_m", number(b.boom, 4)}};
+}
+
+Json optimisationOf(const analysis::Optimisation& o) {
+    static constexpr const char* kFeeds[] = {"direct", "hairpin", "coax"};
+    Json limits = Json::array();
+    for (const analysis::Limit& limit : o.goals.limits) {
+        const std::string all = analysis::goalsText({o.goals.aim, {limit}});
+        limits.push_back({{"limit", all.substr(all.find(',') + 1)},
+                          {"kept", analysis::holds(limit, o.after)},
+                          {"reached", number(analysis::figureOf(o.after, limit.figure), 3)}});
+    }
+    return {{"goals", analysis::goalsText(o.goals)},
+            {"band_mhz", {number(o.band.low, 4), number(o.band.high, 4)}},
+            {"feed", kFeeds[static_cast<int>(o.feed)]},
+            {"seed", o.seed},
+            {"evaluations", o.evaluations},
+            {"seconds", number(o.seconds, 2)},
+            {"stopped", o.stopped},
+            {"timed_out", o.timedOut},
+            {"improved", o.improved},
+            {"search_segments_per_wavelength", o.searchPerWavelength},
+            {"limits", limits},
+            {"before", bandOf(o.before)},
+            {"after", bandOf(o.after)}};
+}
+
 }  // namespace
 
 std::string jsonReport(const Report& report) {
@@ -279,6 +312,7 @@ std::string jsonReport(const Report& report) {
     if (report.overGround != nullptr) out["over_ground"] = overGroundOf(*report.overGround);
     if (report.tolerance != nullptr) out["tolerance"] = toleranceOf(*report.tolerance);
     if (report.advice != nullptr) out["measured"] = adviceOf(*report.advice);
+    if (report.optimisation != nullptr) out["optimisation"] = optimisationOf(*report.optimisation);
     // A text that is not UTF-8 (an element's name from a file) is mended, never a failure.
     return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

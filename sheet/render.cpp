@@ -9,6 +9,7 @@
 #include "sheet/figure_lines.h"
 #include "sheet/json_report.h"
 #include "sheet/labels.h"
+#include "sheet/studies.h"
 
 namespace zeva::sheet {
 namespace {
@@ -83,6 +84,14 @@ std::string textTable(const Report& report) {
         out = std::string(say.geometryTitle) + "\n" + say.frequency + " " +
               fixed(report.antenna.frequency, 4) + " MHz\n\n";
         out += alignedRows(geometryRows(report.antenna, say), {true, false, false, false});
+    }
+    if (report.optimisation != nullptr) {
+        out += "\n";
+        for (const StudyLine& line : optimisationLines(*report.optimisation, report.language)) {
+            out += line.label + colon + line.text + "\n";
+        }
+        out += alignedRows(optimisationRows(*report.optimisation, report.language),
+                           {true, false, false});
     }
     if (report.analysis != nullptr) {
         out += "\n";

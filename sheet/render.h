@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/analyser.h"
+#include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
@@ -28,6 +29,8 @@ struct Report {
     const analysis::OverGround* overGround = nullptr;  // with --height
     const analysis::Tolerance* tolerance = nullptr;    // with --tolerance
     const analysis::TrimAdvice* advice = nullptr;      // with --measured
+    // With --optimise: the antenna, the sheet and the analysis above are the optimised ones.
+    const analysis::Optimisation* optimisation = nullptr;
 };
 
 [[nodiscard]] std::string render(const Report& report);

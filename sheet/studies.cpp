@@ -128,6 +128,80 @@ std::vector<StudyLine> toleranceLines(const analysis::Tolerance& t, Language lan
     };
 }
 
+namespace {
+
+std::string feedText(analysis::FeedMatch feed, Language language) {
+    switch (feed) {
+        case analysis::FeedMatch::Hairpin:
+            return say(language, "through a hairpin match");
+        case analysis::FeedMatch::Coax:
+            return say(language, "through a quarter-wave transformer");
+        case analysis::FeedMatch::Direct:
+            break;
+    }
+    return say(language, "straight into 50 ohms");
+}
+
+std::string limitFigure(const analysis::Limit& limit, const analysis::BandFigures& figures) {
+    return fixed(analysis::figureOf(figures, limit.figure),
+                 limit.figure == analysis::Figure::Swr ? 2 : 1);
+}
+
+}  // namespace
+
+std::vector<StudyLine> optimisationLines(const analysis::Optimisation& o, Language language) {
+    std::string search =
+        say(language, "%1 antennas tried in %2 s, seed %3, judged at %4 segments a wavelength",
+            {std::to_string(o.evaluations), fixed(o.seconds, 1), std::to_string(o.seed),
+             std::to_string(o.searchPerWavelength)});
+    if (o.stopped)
+        search +=
+            translate(language, "punctuation", ", ") + say(language, "stopped: the best so far");
+    if (o.timedOut)
+        search += translate(language, "punctuation", ", ") + say(language, "ended by the time cap");
+    std::vector<StudyLine> lines{
+        {say(language, "optimised for"), analysis::goalsText(o.goals)},
+        {say(language, "optimised over"),
+         say(language, "%1–%2 MHz, the SWR %3",
+             {fixed(o.band.low, 3), fixed(o.band.high, 3), feedText(o.feed, language)})},
+        {say(language, "search"), search},
+    };
+    if (!o.improved) {
+        lines.push_back(
+            {say(language, "result"), say(language,
+                                          "no antenna better than the start was found: the start "
+                                          "is kept")});
+    }
+    for (const analysis::Limit& limit : o.goals.limits) {
+        analysis::Goals one{o.goals.aim, {limit}};
+        const std::string written =
+            analysis::goalsText(one).substr(analysis::goalsText(one).find(',') + 1);
+        lines.push_back(
+            {say(language, "limit %1", {written}),
+             analysis::holds(limit, o.after)
+                 ? say(language, "kept (%1)", {limitFigure(limit, o.after)})
+                 : say(language, "missed: the best reached is %1", {limitFigure(limit, o.after)})});
+    }
+    return lines;
+}
+
+std::vector<std::vector<std::string>> optimisationRows(const analysis::Optimisation& o,
+                                                       Language language) {
+    const auto row = [&](std::string label, double before, double after, int decimals) {
+        return std::vector<std::string>{std::move(label), fixed(before, decimals),
+                                        fixed(after, decimals)};
+    };
+    return {
+        {say(language, "across the band"), say(language, "before"), say(language, "after")},
+        row(say(language, "least forward gain, dBi"), o.before.gain, o.after.gain, 2),
+        row(say(language, "least F/B, dB"), o.before.frontToBack, o.after.frontToBack, 1),
+        row(say(language, "least F/R, dB"), o.before.frontToRear, o.after.frontToRear, 1),
+        row(say(language, "largest SWR"), o.before.swr, o.after.swr, 2),
+        row(say(language, "strongest sidelobe, dB down"), o.before.sidelobe, o.after.sidelobe, 1),
+        row(say(language, "boom, m"), o.before.boom, o.after.boom, 3),
+    };
+}
+
 std::string elevationSvg(const analysis::OverGround& over, double y, Language language) {
     double peak = -999;
     for (const analysis::ElevationPoint& p : over.elevation) peak = std::max(peak, p.gain);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/analyser.h"
+#include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
@@ -34,6 +35,15 @@ struct StudyLine {
 // What the measurement shows, and the trim it asks for or what to check instead.
 [[nodiscard]] std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& advice,
                                                  Language language);
+
+// What the optimiser was asked and did, a line each: the goals, the band, the search; then
+// each limit with whether the optimised antenna keeps it and the figure it reaches.
+[[nodiscard]] std::vector<StudyLine> optimisationLines(const analysis::Optimisation& o,
+                                                       Language language);
+// The before/after table, its headings first: each band figure of the start and of the
+// optimised antenna, both at their converged segmentation.
+[[nodiscard]] std::vector<std::vector<std::string>> optimisationRows(
+    const analysis::Optimisation& o, Language language);
 
 // The elevation pattern as SVG elements: a half polar plot 840 wide and kElevationSvgHeight
 // high, its top at y, the horizon ahead to the right.

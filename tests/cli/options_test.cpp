@@ -152,5 +152,26 @@ TEST(Options, the_studies_after_the_analysis) {
     }
 }
 
+TEST(Options, the_optimiser_brings_the_analysis_and_shares_the_seed) {
+    const SheetOptions o = parsed({"-f", "144", "-d", "1/2", "--optimise", "gain,fb>=20,swr<=1.3",
+                                   "--seed", "4", "--optimise-time", "30"});
+    EXPECT_TRUE(o.analyse);
+    ASSERT_TRUE(o.optimise);
+    EXPECT_EQ(analysis::goalsText(*o.optimise), "gain,fb>=20,swr<=1.3");
+    EXPECT_EQ(o.seed, 4u);
+    EXPECT_EQ(o.optimiseSeconds, 30);
+    EXPECT_TRUE(parsed({"-f", "144", "-d", "1/2", "--optimize=swr"}).optimise);
+
+    for (const std::vector<std::string_view>& wrong : std::vector<std::vector<std::string_view>>{
+             {"-f", "144", "-d", "1/2", "-a", "--seed", "3"},  // for no study
+             {"-f", "144", "-d", "1/2", "-a", "--optimise-time", "10"},
+             {"-f", "144", "-d", "1/2", "--optimise", "gain", "--optimise-time", "0"},
+             {"-f", "144", "-d", "1/2", "--optimise", "gain", "--engine", "nec2c"},
+             {"-f", "144", "-d", "1/2", "--optimise", "looks"},
+         }) {
+        EXPECT_FALSE(refused(wrong).empty()) << wrong.back();
+    }
+}
+
 }  // namespace
 }  // namespace zeva::sheet

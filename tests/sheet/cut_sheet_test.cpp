@@ -72,6 +72,35 @@ TEST(CutSheet, positions_are_the_exact_sums_of_the_spacings_shown) {
     }
 }
 
+// The optimiser's antenna written into the design's sheet: each figure from its metres, the
+// positions the sums of the spacings shown, the tape the converter's, the boom cut again.
+TEST(CutSheet, an_optimised_antenna_is_written_as_the_sheet_writes_its_own) {
+    CutSheet sheet = sheetOf(ElementMode::ThreeElement, "14.2", 16);
+    sheet.request.construction.mounting = analysis::Mounting::Bonded;
+    sheet.request.construction.boomDiameter = 0.05;
+    ASSERT_FALSE(applyBoomCorrection(sheet));
+    analysis::Antenna antenna = antennaOf(sheet);
+    antenna.elements[1].length = 10.0;    // 32.8084 ft, 1000.00 cm
+    antenna.elements[1].position = 6.40;  // 20.9974 ft from the reflector
+    antenna.elements[2].position = 6.40 + 2.5;
+    CutSheet changed = withAntenna(sheet, antenna);
+    EXPECT_EQ(changed.elements[1].feet, "32.8084");
+    EXPECT_EQ(changed.elements[1].centimetres, "1000.00");
+    EXPECT_EQ(changed.elements[1].tape, tapeOf("32.8084"));
+    EXPECT_EQ(changed.elements[1].spacingFeet, "20.9974");
+    EXPECT_EQ(changed.elements[2].spacingCentimetres, "250.00");
+    EXPECT_EQ(changed.elements[2].positionFeet,
+              figureOf(microOf("20.9974") + microOf(changed.elements[2].spacingFeet), 4));
+    EXPECT_EQ(changed.boomCentimetres, "890.00");
+    EXPECT_TRUE(changed.elements[1].cutFeet.empty());  // cleared until cut again
+    ASSERT_FALSE(applyBoomCorrection(changed));
+    EXPECT_EQ(changed.boomCorrection, sheet.boomCorrection);
+    EXPECT_FALSE(changed.elements[1].cutFeet.empty());
+    const analysis::Antenna back = antennaOf(changed);
+    EXPECT_EQ(back.elements[1].length, 10.0);
+    EXPECT_EQ(back.elements[2].position, 8.9);
+}
+
 TEST(CutSheet, counts_of_elements_follow_the_mode) {
     EXPECT_EQ(sheetOf(ElementMode::TwoElement, "28.5", 10).elements.size(), 2u);
     EXPECT_EQ(sheetOf(ElementMode::ThreeElement, "14.2", 14).elements.size(), 3u);

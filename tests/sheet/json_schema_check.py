@@ -55,6 +55,9 @@ CASES = [
      ["tapered_elements", "over_ground", "tolerance", "measured"]),
     # Two elements already near 50 ohms: both matches refused, saying why.
     (("-e", "2", "-f", "14.2", "-d", "1in", "-a", "--match", "hairpin,coax"), ["tuning"]),
+    # The optimiser: its geometry is the optimised antenna's and reads back to its analysis.
+    (("-e", "3", "-f", "14.2", "-d", "1in", "--optimise", "fb,fb>=20,swr<=1.5", "--match",
+      "hairpin", "--sweep", "14.0:14.35"), ["optimisation", "tuning"]),
 ]
 
 with tempfile.TemporaryDirectory() as folder:

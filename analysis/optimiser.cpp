@@ -1,0 +1,528 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/optimiser.h"
+
+#include <nlopt.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <numeric>
+#include <random>
+
+#include "analysis/build.h"
+#include "analysis/deck.h"
+#include "analysis/figures.h"
+#include "nec/engine.h"
+
+namespace zeva::analysis {
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// The cuts that patternFigures() reads: whole degrees around the E- and H-planes.
+const nec::PatternCut kEPlaneCut{1, 361, 90, 0, 0, 1};
+const nec::PatternCut kHPlaneCut{361, 1, 0, 0, 1, 0};
+
+struct FigureName {
+    std::string_view name;
+    Figure figure;
+};
+constexpr FigureName kFigureNames[] = {
+    {"gain", Figure::Gain}, {"fb", Figure::FrontToBack},    {"fr", Figure::FrontToRear},
+    {"swr", Figure::Swr},   {"sidelobe", Figure::Sidelobe},
+};
+
+std::string_view nameOf(Figure figure) {
+    for (const FigureName& entry : kFigureNames) {
+        if (entry.figure == figure) return entry.name;
+    }
+    return "";
+}
+
+// What a Yagi's figures can be: a limit outside this asks for no antenna at all.
+bool plausible(const Limit& limit) {
+    switch (limit.figure) {
+        case Figure::Gain:
+            return limit.value >= -10 && limit.value <= 30;
+        case Figure::Swr:
+            return limit.value >= 1 && limit.value <= 20;
+        case Figure::FrontToBack:
+        case Figure::FrontToRear:
+        case Figure::Sidelobe:
+            return limit.value >= 0 && limit.value <= 60;
+    }
+    return false;
+}
+
+// The cost of a figure a dB (or, for the SWR, a tenth) on the wrong side of its limit, in
+// dB of forward gain; the square of the miss is added, so that a large miss costs far more.
+double weightOf(Figure figure) {
+    switch (figure) {
+        case Figure::Gain:
+            return 3;
+        case Figure::Swr:
+            return 20;
+        case Figure::FrontToBack:
+        case Figure::FrontToRear:
+        case Figure::Sidelobe:
+            return 1;
+    }
+    return 1;
+}
+
+double missCost(const Limit& limit, const BandFigures& figures) {
+    const double value = figureOf(figures, limit.figure);
+    if (!std::isfinite(value)) return limit.atLeast == (value < 0) ? 1e3 : 0;
+    const double miss = limit.atLeast ? limit.value - value : value - limit.value;
+    if (miss <= 0) return 0;
+    return weightOf(limit.figure) * (miss + miss * miss);
+}
+
+// The SWR of a feed impedance through the match, which was designed at the band's centre
+// for the feed impedance there.
+double matchedSwr(std::complex<double> z, std::complex<double> centre, double frequency,
+                  double centreFrequency, FeedMatch feed) {
+    const auto direct = [](std::complex<double> w) { return swrAgainst50({w.real(), w.imag()}); };
+    switch (feed) {
+        case FeedMatch::Direct:
+            break;
+        case FeedMatch::Hairpin: {
+            // A shunt inductance cancelling the feed's capacitive susceptance at the centre;
+            // an inductive feed takes none.
+            const double susceptance = (1. / centre).imag();
+            if (!(susceptance > 0)) break;
+            const std::complex<double> shunt(0, -susceptance * centreFrequency / frequency);
+            return direct(1. / (1. / z + shunt));
+        }
+        case FeedMatch::Coax: {
+            if (!(centre.real() > 0)) break;
+            const double z0 = std::sqrt(kFeedlineOhms * centre.real());
+            return direct(throughQuarterWave(z, z0, frequency, centreFrequency));
+        }
+    }
+    return direct(z);
+}
+
+// The variables of the search, each from 0 to 1 between its limits: every element's length,
+// then the position of every element between the first and the last along the boom.
+class Space {
+public:
+    explicit Space(const Antenna& start) : start_(start) {
+        const std::size_t n = start.elements.size();
+        order_.resize(n);
+        std::iota(order_.begin(), order_.end(), std::size_t{0});
+        std::stable_sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+            return start.elements[a].position < start.elements[b].position;
+        });
+        const double wavelength = start.wavelength();
+        for (const Element& element : start.elements) {
+            low_.push_back(element.length * (1 - kLengthFreedom));
+            high_.push_back(element.length * (1 + kLengthFreedom));
+        }
+        // Neighbours move towards each other by at most half of what the least spacing
+        // leaves of their gap, so that no order of moves brings them closer than it.
+        for (std::size_t k = 1; k + 1 < n; ++k) {
+            const double here = start.elements[order_[k]].position;
+            const double before = here - start.elements[order_[k - 1]].position;
+            const double after = start.elements[order_[k + 1]].position - here;
+            const auto room = [&](double gap) {
+                return std::max(0.0, (gap - std::min(kLeastSpacing * wavelength, gap / 2)) / 2);
+            };
+            low_.push_back(here - room(before));
+            high_.push_back(here + room(after));
+        }
+    }
+
+    [[nodiscard]] std::size_t size() const { return low_.size(); }
+
+    [[nodiscard]] std::vector<double> startPoint() const {
+        std::vector<double> t(size());
+        for (std::size_t i = 0; i < size(); ++i) {
+            const double value =
+                i < start_.elements.size()
+                    ? start_.elements[i].length
+                    : start_.elements[order_[i - start_.elements.size() + 1]].position;
+            t[i] = high_[i] > low_[i] ? (value - low_[i]) / (high_[i] - low_[i]) : 0.5;
+        }
+        return t;
+    }
+
+    [[nodiscard]] Antenna antennaAt(const double* t) const {
+        Antenna antenna = start_;
+        const std::size_t n = start_.elements.size();
+        for (std::size_t i = 0; i < size(); ++i) {
+            const double value = low_[i] + std::clamp(t[i], 0.0, 1.0) * (high_[i] - low_[i]);
+            if (i < n) {
+                antenna.elements[i].length = value;
+            } else {
+                antenna.elements[order_[i - n + 1]].position = value;
+            }
+        }
+        return antenna;
+    }
+
+private:
+    Antenna start_;
+    std::vector<std::size_t> order_;  // the elements by position along the boom
+    std::vector<double> low_, high_;
+};
+
+double spearman(const std::vector<double>& a, const std::vector<double>& b) {
+    const auto ranks = [](const std::vector<double>& values) {
+        std::vector<std::size_t> order(values.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::sort(order.begin(), order.end(),
+                  [&](std::size_t i, std::size_t j) { return values[i] < values[j]; });
+        std::vector<double> rank(values.size());
+        for (std::size_t r = 0; r < order.size(); ++r) rank[order[r]] = static_cast<double>(r);
+        return rank;
+    };
+    const std::vector<double> ra = ranks(a), rb = ranks(b);
+    const double n = static_cast<double>(a.size());
+    double d2 = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) d2 += (ra[i] - rb[i]) * (ra[i] - rb[i]);
+    return 1 - 6 * d2 / (n * (n * n - 1));
+}
+
+// One search's state, which NLopt's objective reaches through its data pointer.
+struct Search {
+    const Space* space = nullptr;
+    const OptimiseRequest* request = nullptr;
+    std::vector<int> segments;
+    int points = 3;
+    nlopt_opt current = nullptr;  // the stage running, to force its stop
+    std::chrono::steady_clock::time_point begun;
+    int evaluations = 0;
+    double bestCost = kInfinity;
+    std::vector<double> best;
+    BandFigures bestFigures;
+    bool stopped = false;
+    const ProgressReport* progress = nullptr;
+
+    [[nodiscard]] double elapsed() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    }
+
+    double evaluate(const double* t) {
+        // The start is always judged, so that there is a best to keep.
+        if (current != nullptr && request->stop != nullptr && request->stop->load()) {
+            stopped = true;
+            nlopt_force_stop(current);
+            return bestCost;
+        }
+        const auto figures =
+            bandFigures(space->antennaAt(t), segments, request->band, points, request->feed,
+                        request->threads, current != nullptr ? request->stop : nullptr);
+        ++evaluations;
+        const double value = figures ? cost(*figures, request->goals) : 1e6;
+        if (figures && value < bestCost) {
+            bestCost = value;
+            best.assign(t, t + space->size());
+            bestFigures = *figures;
+        }
+        if (progress != nullptr && *progress) {
+            (*progress)({evaluations, elapsed(), request->seconds, bestFigures});
+        }
+        return value;
+    }
+};
+
+double objective(unsigned n, const double* t, double* gradient, void* data) {
+    (void)n;
+    (void)gradient;  // derivative-free algorithms only
+    return static_cast<Search*>(data)->evaluate(t);
+}
+
+// Runs one stage from the best point so far, within its share of the evaluations and what is
+// left of the time.
+void runStage(Search& search, nlopt_algorithm algorithm, int evaluations, double initialStep) {
+    const double left = search.request->seconds - search.elapsed();
+    if (search.request->stop != nullptr && search.request->stop->load()) search.stopped = true;
+    if (search.stopped || evaluations <= 0 || left <= 0) return;
+    const auto n = static_cast<unsigned>(search.space->size());
+    nlopt_opt opt = nlopt_create(algorithm, n);
+    search.current = opt;
+    nlopt_set_lower_bounds1(opt, 0.0);
+    nlopt_set_upper_bounds1(opt, 1.0);
+    nlopt_set_min_objective(opt, objective, &search);
+    nlopt_set_maxeval(opt, evaluations);
+    nlopt_set_maxtime(opt, left);
+    nlopt_set_xtol_abs1(opt, 1e-5);
+    nlopt_set_ftol_abs(opt, 1e-6);
+    if (initialStep > 0) nlopt_set_initial_step1(opt, initialStep);
+    std::vector<double> x = search.best;
+    double value = 0;
+    nlopt_optimize(opt, x.data(), &value);
+    nlopt_destroy(opt);
+    search.current = nullptr;
+}
+
+}  // namespace
+
+std::variant<Goals, Failure> parseGoals(std::string_view text, Language language) {
+    Goals goals;
+    const auto bad = [&](std::string_view part) {
+        return Failure{say(language,
+                           "unknown goal %1: give gain, fb or swr, then limits such as fb>=20 "
+                           "or swr<=1.3, separated by commas",
+                           {std::string(part)})};
+    };
+    std::size_t start = 0;
+    bool first = true;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string_view part =
+            text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
+        if (first) {
+            if (part == "gain") {
+                goals.aim = Aim::Gain;
+            } else if (part == "fb") {
+                goals.aim = Aim::FrontToBack;
+            } else if (part == "swr") {
+                goals.aim = Aim::Swr;
+            } else {
+                return bad(part);
+            }
+            first = false;
+        } else {
+            const std::size_t op = part.find_first_of("<>");
+            if (op == std::string_view::npos || op + 1 >= part.size() || part[op + 1] != '=') {
+                return bad(part);
+            }
+            Limit limit;
+            limit.atLeast = part[op] == '>';
+            const std::string_view name = part.substr(0, op);
+            const auto known = std::find_if(std::begin(kFigureNames), std::end(kFigureNames),
+                                            [&](const FigureName& f) { return f.name == name; });
+            const auto value = plainNumber(part.substr(op + 2));
+            if (known == std::end(kFigureNames) || !value) return bad(part);
+            limit.figure = known->figure;
+            limit.value = *value;
+            if (!plausible(limit)) {
+                return Failure{say(language, "the limit %1 asks for what no Yagi can be",
+                                   {std::string(part)})};
+            }
+            for (const Limit& other : goals.limits) {
+                if (other.figure == limit.figure && other.atLeast == limit.atLeast) {
+                    return Failure{
+                        say(language, "the limit %1 is given twice", {std::string(part)})};
+                }
+                // A window with no room: at least more than at most.
+                if (other.figure == limit.figure) {
+                    const double floor = limit.atLeast ? limit.value : other.value;
+                    const double ceiling = limit.atLeast ? other.value : limit.value;
+                    if (floor > ceiling) {
+                        return Failure{say(language, "the limits on %1 leave no room between them",
+                                           {std::string(name)})};
+                    }
+                }
+            }
+            goals.limits.push_back(limit);
+        }
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    return goals;
+}
+
+std::string goalsText(const Goals& goals) {
+    std::string text = goals.aim == Aim::Gain          ? "gain"
+                       : goals.aim == Aim::FrontToBack ? "fb"
+                                                       : "swr";
+    for (const Limit& limit : goals.limits) {
+        text += "," + std::string(nameOf(limit.figure)) + (limit.atLeast ? ">=" : "<=") +
+                shortest(limit.value);
+    }
+    return text;
+}
+
+Band defaultBand(double designFrequency) {
+    return {designFrequency * (1 - kDefaultBandSpan), designFrequency * (1 + kDefaultBandSpan)};
+}
+
+std::optional<Failure> checkBand(const Band& band, double designFrequency, Language language) {
+    const double span = kMaxBandSpan * designFrequency;
+    if (!(band.high > band.low) || band.low < designFrequency - span ||
+        band.high > designFrequency + span) {
+        return Failure{say(language,
+                           "the band %1–%2 MHz reaches beyond ±10 % of the design frequency %3 MHz",
+                           {fixed(band.low, 3), fixed(band.high, 3), shortest(designFrequency)})};
+    }
+    return std::nullopt;
+}
+
+double figureOf(const BandFigures& figures, Figure figure) {
+    switch (figure) {
+        case Figure::Gain:
+            return figures.gain;
+        case Figure::FrontToBack:
+            return figures.frontToBack;
+        case Figure::FrontToRear:
+            return figures.frontToRear;
+        case Figure::Swr:
+            return figures.swr;
+        case Figure::Sidelobe:
+            return figures.sidelobe;
+    }
+    return 0;
+}
+
+bool holds(const Limit& limit, const BandFigures& figures) {
+    const double value = figureOf(figures, limit.figure);
+    return limit.atLeast ? value >= limit.value : value <= limit.value;
+}
+
+double cost(const BandFigures& figures, const Goals& goals) {
+    double total = 0;
+    switch (goals.aim) {
+        case Aim::Gain:
+            total = -figures.gain;
+            break;
+        case Aim::FrontToBack:
+            // Beyond 40 dB a null only moves about; the gain then decides, a little.
+            total = -std::min(figures.frontToBack, 40.0) - 0.1 * figures.gain;
+            break;
+        case Aim::Swr:
+            total = 10 * (std::min(figures.swr, 100.0) - 1) - 0.1 * figures.gain;
+            break;
+    }
+    bool sidelobeGiven = false;
+    for (const Limit& limit : goals.limits) {
+        total += missCost(limit, figures);
+        sidelobeGiven = sidelobeGiven || limit.figure == Figure::Sidelobe;
+    }
+    if (goals.aim == Aim::Gain && !sidelobeGiven) {
+        total += missCost({Figure::Sidelobe, true, kCleanSidelobe}, figures);
+    }
+    return std::isfinite(total) ? total : 1e6;
+}
+
+std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector<int>& segments,
+                                       const Band& band, int points, FeedMatch feed, int threads,
+                                       const std::atomic<bool>* stop) {
+    // An odd count, so that the centre, which the match is designed at, is among them.
+    points = std::max(1, points | 1);
+    nec::Deck deck = structureWith(antenna, segments);
+    for (int i = 0; i < points; ++i) {
+        const double f =
+            points == 1 ? band.centre() : band.low + (band.high - band.low) * i / (points - 1);
+        deck.steps.push_back({f, {kEPlaneCut, kHPlaneCut}});
+    }
+    const auto solved = nec::solve(deck, {threads, stop, true});
+    if (std::holds_alternative<nec::Error>(solved)) return std::nullopt;
+    const auto& results = std::get<std::vector<nec::FrequencyResult>>(solved);
+    const nec::FrequencyResult& middle = results[static_cast<std::size_t>(points / 2)];
+    const std::complex<double> centre(middle.feed.resistance, middle.feed.reactance);
+    BandFigures figures{kInfinity, kInfinity, kInfinity, 0, kInfinity, 0};
+    for (const nec::FrequencyResult& r : results) {
+        if (!r.hasFeed || r.patterns.size() != 2) return std::nullopt;
+        const PatternFigures pattern = patternFigures(r.patterns[0], r.patterns[1]);
+        figures.gain = std::min(figures.gain, pattern.forwardGain);
+        figures.frontToBack = std::min(figures.frontToBack, pattern.frontToBack);
+        figures.frontToRear = std::min(figures.frontToRear, pattern.frontToRear);
+        figures.sidelobe = std::min(figures.sidelobe, pattern.sidelobe);
+        figures.swr =
+            std::max(figures.swr, matchedSwr({r.feed.resistance, r.feed.reactance}, centre,
+                                             r.frequency, middle.frequency, feed));
+    }
+    const auto [front, back] = std::minmax_element(
+        antenna.elements.begin(), antenna.elements.end(),
+        [](const Element& a, const Element& b) { return a.position < b.position; });
+    figures.boom = back->position - front->position;
+    return figures;
+}
+
+std::optional<BandFigures> convergedBandFigures(const Antenna& antenna, const Analysis& analysis,
+                                                const Band& band, FeedMatch feed, int threads) {
+    return bandFigures(antenna, segmentCounts(antenna, analysis.segmentation), band, kReportPoints,
+                       feed, threads);
+}
+
+std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysis& analysis,
+                                             const OptimiseRequest& request, Language language,
+                                             const ProgressReport& progress) {
+    if (auto wrong = checkBand(request.band, start.frequency, language)) return *wrong;
+    const Space space(start);
+    if (space.size() == 0) return Failure{say(language, "there is nothing to optimise")};
+
+    Search search;
+    search.space = &space;
+    search.request = &request;
+    search.progress = &progress;
+    // Three frequencies judge a band of up to 1 %; five a wider one.
+    search.points = request.band.high - request.band.low > 0.02 * request.band.centre() ? 5 : 3;
+    search.begun = std::chrono::steady_clock::now();
+
+    // The search's segmentation: the level below the converged one where it ranks a seeded
+    // sample of antennas near the start as the converged one does.
+    const int converged = analysis.segmentation.perWavelength;
+    int coarser = converged;
+    for (const ConvergenceStep& step : analysis.convergence) {
+        if (step.perWavelength < converged) coarser = step.perWavelength;
+    }
+    const std::vector<double> startPoint = space.startPoint();
+    std::mt19937_64 random(request.seed);
+    const Segmentation fine{converged};
+    const Segmentation rough{coarser};
+    int chosen = converged;
+    if (coarser < converged) {
+        std::uniform_real_distribution<double> offset(-0.15, 0.15);
+        std::vector<double> fineCosts, roughCosts;
+        for (int s = 0; s < kRankSamples; ++s) {
+            std::vector<double> t = startPoint;
+            for (double& v : t) v = std::clamp(v + offset(random), 0.0, 1.0);
+            const Antenna sample = space.antennaAt(t.data());
+            const auto a = bandFigures(sample, segmentCounts(start, fine), request.band,
+                                       search.points, request.feed, request.threads, request.stop);
+            const auto b = bandFigures(sample, segmentCounts(start, rough), request.band,
+                                       search.points, request.feed, request.threads, request.stop);
+            if (!a || !b) break;
+            fineCosts.push_back(cost(*a, request.goals));
+            roughCosts.push_back(cost(*b, request.goals));
+        }
+        if (fineCosts.size() == static_cast<std::size_t>(kRankSamples) &&
+            spearman(fineCosts, roughCosts) >= kLeastRankAgreement) {
+            chosen = coarser;
+        }
+    }
+    search.segments = segmentCounts(start, Segmentation{chosen});
+    search.best = startPoint;
+    search.evaluate(startPoint.data());
+    if (!std::isfinite(search.bestCost)) {
+        return Failure{say(language, "the engine cannot solve the antenna to optimise")};
+    }
+    const BandFigures startFigures = search.bestFigures;
+
+    // Few variables: a global search over the whole box (controlled random search with local
+    // mutation, its population seeded), then a polish by quadratic models (BOBYQA). Many
+    // variables: a sample of the box that size cannot afford says nothing, and the formula's
+    // design lies near a good optimum, so a robust local search (subplex) walks from it first.
+    const int n = static_cast<int>(space.size());
+    const int budget = request.evaluations > 0 ? request.evaluations : std::max(400, 100 * n);
+    nlopt_srand(request.seed);
+    if (n <= 12) {
+        runStage(search, NLOPT_GN_CRS2_LM, budget * 2 / 5, 0);
+    } else {
+        runStage(search, NLOPT_LN_SBPLX, budget * 7 / 10, 0.05);
+    }
+    runStage(search, NLOPT_LN_BOBYQA, budget - search.evaluations, 0.02);
+
+    Optimisation result;
+    result.goals = request.goals;
+    result.band = request.band;
+    result.feed = request.feed;
+    result.seed = request.seed;
+    result.evaluations = search.evaluations;
+    result.seconds = search.elapsed();
+    result.stopped = search.stopped;
+    result.timedOut = !search.stopped && result.seconds >= request.seconds;
+    result.searchPerWavelength = chosen;
+    result.antenna = space.antennaAt(search.best.data());
+    result.before = startFigures;
+    result.after = search.bestFigures;
+    return result;
+}
+
+}  // namespace zeva::analysis

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: MIT
+// Better than the formula: every element's length and every spacing moved, the boom held, so
+// that the antenna does best over a band by the goals the builder weighs, NEC-2 in process
+// judging each try. A global search where the variables are few, then a local polish; the
+// same seed gives the same antenna, and a stop keeps the best found so far.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "analysis/analyser.h"
+#include "analysis/geometry.h"
+#include "analysis/message.h"
+
+namespace zeva::analysis {
+
+// What the search mostly aims at.
+enum class Aim {
+    Gain,         // the most forward gain across the band, the pattern kept clean
+    FrontToBack,  // the best F/B across the band
+    Swr,          // the flattest SWR across the band
+};
+
+// The figures a limit may hold.
+enum class Figure { Gain, FrontToBack, FrontToRear, Swr, Sidelobe };
+
+// "fb>=20", "swr<=1.3": a figure kept at or above (or below) a value across the band.
+struct Limit {
+    Figure figure = Figure::Swr;
+    bool atLeast = false;  // >= when true, <= otherwise
+    double value = 0;
+};
+
+struct Goals {
+    Aim aim = Aim::Gain;
+    std::vector<Limit> limits;  // as given, each figure at most once either way
+};
+
+// The gain aim keeps the strongest sidelobe at least this far down unless a limit says
+// otherwise: the most gain with a clean pattern.
+inline constexpr double kCleanSidelobe = 15;  // dB
+
+// "gain", "fb" or "swr", then limits, comma-separated: "gain,fb>=20,swr<=1.3". A limit outside
+// what a Yagi can be (an SWR limit below 1, a gain above 30 dBi, ...) is refused.
+[[nodiscard]] std::variant<Goals, Failure> parseGoals(std::string_view text, Language language);
+// The goals as they were written, normalised: "gain,fb>=20,swr<=1.3".
+[[nodiscard]] std::string goalsText(const Goals& goals);
+
+// How the SWR is taken: straight into 50 ohms, through a hairpin across the feed, or
+// through a quarter-wave transformer, each designed for the antenna at the band's centre.
+enum class FeedMatch { Direct, Hairpin, Coax };
+
+// The worst of each figure across the band, and the boom.
+struct BandFigures {
+    double gain = 0;         // dBi: the least forward gain
+    double frontToBack = 0;  // dB: the least
+    double frontToRear = 0;  // dB: the least
+    double swr = 0;          // the largest, through the feed match
+    double sidelobe = 0;     // dB below the forward gain: the least, the strongest sidelobe
+    double boom = 0;         // metres, first element to last
+};
+
+// The band the search judges by: its edges, MHz.
+struct Band {
+    double low = 0, high = 0;
+    [[nodiscard]] double centre() const { return (low + high) / 2; }
+};
+// A band beyond this fraction either side of the design frequency is refused.
+inline constexpr double kMaxBandSpan = 0.10;
+// The band without one given: the design frequency ±1 %.
+inline constexpr double kDefaultBandSpan = 0.01;
+[[nodiscard]] Band defaultBand(double designFrequency);
+[[nodiscard]] std::optional<Failure> checkBand(const Band& band, double designFrequency,
+                                               Language language);
+
+// The band's worst figures of an antenna cut into these segments, solved at `points`
+// frequencies spread evenly across it (the centre among them when odd); none where the
+// engine cannot solve it.
+[[nodiscard]] std::optional<BandFigures> bandFigures(const Antenna& antenna,
+                                                     const std::vector<int>& segments,
+                                                     const Band& band, int points, FeedMatch feed,
+                                                     int threads,
+                                                     const std::atomic<bool>* stop = nullptr);
+
+// The figure to minimise: the aim, and each limit missed at a cost that grows with the miss.
+[[nodiscard]] double cost(const BandFigures& figures, const Goals& goals);
+// Whether a limit holds for these figures, and the figure it is about.
+[[nodiscard]] bool holds(const Limit& limit, const BandFigures& figures);
+[[nodiscard]] double figureOf(const BandFigures& figures, Figure figure);
+
+// What may change: each element's length within ±15 % of the start; each position between
+// its neighbours' such that no spacing falls below 0.05 wavelengths (or half the start's,
+// where that is less); the first and last elements stay, and so the boom.
+inline constexpr double kLengthFreedom = 0.15;
+inline constexpr double kLeastSpacing = 0.05;  // wavelengths
+
+struct OptimiseRequest {
+    Goals goals;
+    Band band;
+    FeedMatch feed = FeedMatch::Direct;
+    std::uint64_t seed = 1;
+    double seconds = 120;  // the search's time cap
+    int evaluations = 0;   // a cap on the antennas tried; 0 for one fitting the variables
+    int threads = 1;
+    const std::atomic<bool>* stop = nullptr;
+};
+
+struct OptimiseProgress {
+    int evaluations = 0;
+    double seconds = 0;     // since the search began
+    double secondsCap = 0;  // the search's time cap
+    BandFigures best;       // of the best antenna so far, at the search's segmentation
+};
+using ProgressReport = std::function<void(const OptimiseProgress&)>;
+
+// The search's figures come at a coarser segmentation than the converged one where a sample
+// of antennas around the start ranks the same at both (Spearman's coefficient at least
+// this); at the converged one otherwise.
+inline constexpr double kLeastRankAgreement = 0.9;
+inline constexpr int kRankSamples = 8;
+
+struct Optimisation {
+    Goals goals;
+    Band band;
+    FeedMatch feed = FeedMatch::Direct;
+    std::uint64_t seed = 1;
+    int evaluations = 0;
+    double seconds = 0;
+    bool stopped = false;       // by the user, before the search ended
+    bool timedOut = false;      // by the time cap
+    bool improved = true;       // false where the start is kept: nothing better was found
+    int searchPerWavelength;    // the segmentation the search judged at
+    Antenna antenna;            // the optimised antenna
+    BandFigures before, after;  // both at the converged segmentation of each
+};
+
+// Moves the analysed start antenna towards the goals and returns the best antenna found,
+// its figures before and after to be filled by analysing it again; or why it cannot be
+// optimised (the start or a stopped search with nothing better).
+[[nodiscard]] std::variant<Optimisation, Failure> optimise(const Antenna& start,
+                                                           const Analysis& analysis,
+                                                           const OptimiseRequest& request,
+                                                           Language language,
+                                                           const ProgressReport& progress = {});
+
+// The band figures at the analysis' converged segmentation, which the before/after table
+// shows.
+inline constexpr int kReportPoints = 7;
+[[nodiscard]] std::optional<BandFigures> convergedBandFigures(const Antenna& antenna,
+                                                              const Analysis& analysis,
+                                                              const Band& band, FeedMatch feed,
+                                                              int threads);
+
+}  // namespace zeva::analysis

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+// The optimiser: the goals as written, the band it may judge by, and a search that keeps the
+// antenna a Yagi, does better than its start, repeats itself for a seed and stops when told.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+
+#include "analysis/optimiser.h"
+
+namespace zeva::analysis {
+namespace {
+
+TEST(Goals, read_as_written_and_refused_with_the_part_at_fault) {
+    const auto read = parseGoals("gain,fb>=20,swr<=1.3,sidelobe>=18", Language::English);
+    ASSERT_TRUE(std::holds_alternative<Goals>(read));
+    const Goals& goals = std::get<Goals>(read);
+    EXPECT_EQ(goals.aim, Aim::Gain);
+    ASSERT_EQ(goals.limits.size(), 3U);
+    EXPECT_EQ(goals.limits[0].figure, Figure::FrontToBack);
+    EXPECT_TRUE(goals.limits[0].atLeast);
+    EXPECT_EQ(goals.limits[1].figure, Figure::Swr);
+    EXPECT_FALSE(goals.limits[1].atLeast);
+    EXPECT_DOUBLE_EQ(goals.limits[1].value, 1.3);
+    EXPECT_EQ(goalsText(goals), "gain,fb>=20,swr<=1.3,sidelobe>=18");
+    EXPECT_EQ(goalsText(std::get<Goals>(parseGoals("swr", Language::English))), "swr");
+
+    struct Bad {
+        const char* text;
+        const char* named;  // what the message must name
+    };
+    for (const Bad& bad :
+         {Bad{"", "unknown goal"}, Bad{"beauty", "beauty"}, Bad{"gain,fb>20", "fb>20"},
+          Bad{"gain,fb=>20", "fb=>20"}, Bad{"gain,colour>=2", "colour>=2"},
+          Bad{"gain,fb>=", "fb>="}, Bad{"gain,,fb>=20", "unknown goal"},
+          Bad{"gain,swr<=0.9", "swr<=0.9"}, Bad{"gain,gain>=40", "gain>=40"},
+          Bad{"gain,fb>=nan", "fb>=nan"}, Bad{"fb,fb>=20,fb>=25", "given twice"},
+          Bad{"fb,swr>=1.5,swr<=1.2", "no room"}}) {
+        const auto refused = parseGoals(bad.text, Language::English);
+        ASSERT_TRUE(std::holds_alternative<Failure>(refused)) << bad.text;
+        EXPECT_NE(std::get<Failure>(refused).message.find(bad.named), std::string::npos)
+            << bad.text << ": " << std::get<Failure>(refused).message;
+    }
+}
+
+TEST(Goals, the_cost_grows_with_every_limit_missed_and_the_aim_decides_otherwise) {
+    const Goals goals = std::get<Goals>(parseGoals("gain,fb>=20,swr<=1.3", Language::English));
+    const BandFigures good{15, 22, 18, 1.2, 17, 3};
+    EXPECT_DOUBLE_EQ(cost(good, goals), -15);  // every limit kept: the gain alone
+    BandFigures moreGain = good;
+    moreGain.gain = 15.5;
+    EXPECT_LT(cost(moreGain, goals), cost(good, goals));
+    BandFigures poorFb = good;
+    poorFb.frontToBack = 19;
+    BandFigures poorerFb = good;
+    poorerFb.frontToBack = 15;
+    EXPECT_GT(cost(poorFb, goals), cost(good, goals));
+    EXPECT_GT(cost(poorerFb, goals), cost(poorFb, goals));
+    // The gain aim keeps the pattern clean without being told.
+    BandFigures lobed = good;
+    lobed.sidelobe = kCleanSidelobe - 3;
+    EXPECT_GT(cost(lobed, goals), cost(good, goals));
+    BandFigures unsolved = good;
+    unsolved.swr = std::numeric_limits<double>::infinity();
+    EXPECT_TRUE(std::isfinite(cost(unsolved, goals)));
+    EXPECT_GT(cost(unsolved, goals), cost(good, goals));
+}
+
+TEST(Goals, the_band_stays_within_ten_percent_of_the_design_frequency) {
+    EXPECT_FALSE(checkBand({144.0, 144.5}, 144, Language::English));
+    EXPECT_FALSE(checkBand(defaultBand(14.2), 14.2, Language::English));
+    EXPECT_TRUE(checkBand({144.5, 144.0}, 144, Language::English));
+    EXPECT_TRUE(checkBand({120, 144.5}, 144, Language::English));
+    EXPECT_TRUE(checkBand({144, 160}, 144, Language::English));
+}
+
+// A three-element beam of thin wire for 299.792458 MHz (a wavelength of one metre), a little
+// off its best: short reflector, long director.
+Antenna beam() {
+    return {kSpeedOfLight,
+            {{"reflector", 0.48, 0, 0.004},
+             {"driven", 0.47, 0.2, 0.004},
+             {"director", 0.46, 0.35, 0.004}},
+            1};
+}
+
+Analysis convergedAt(int coarser, int finer) {
+    Analysis a;
+    a.segmentation = {finer};
+    a.convergence = {{coarser, 0, {}, 0}, {finer, 0, {}, 0}};
+    return a;
+}
+
+OptimiseRequest smallSearch(std::uint64_t seed) {
+    OptimiseRequest request;
+    request.goals = std::get<Goals>(parseGoals("gain,fb>=15,swr<=2", Language::English));
+    request.band = defaultBand(kSpeedOfLight);
+    request.seed = seed;
+    request.evaluations = 120;
+    request.threads = 2;
+    return request;
+}
+
+TEST(Optimiser, keeps_a_yagi_does_better_and_repeats_itself_for_a_seed) {
+    const Antenna start = beam();
+    const Analysis analysis = convergedAt(25, 50);
+    const auto first = optimise(start, analysis, smallSearch(7), Language::English);
+    ASSERT_TRUE(std::holds_alternative<Optimisation>(first)) << std::get<Failure>(first).message;
+    const Optimisation& o = std::get<Optimisation>(first);
+    EXPECT_LE(o.evaluations, 121);
+    EXPECT_LT(cost(o.after, o.goals), cost(o.before, o.goals));
+    EXPECT_EQ(o.antenna.elements.size(), start.elements.size());
+    EXPECT_EQ(o.antenna.driven, start.driven);
+    // The boom held, the order kept, no spacing below the least, lengths within their limits.
+    EXPECT_EQ(o.antenna.elements.front().position, start.elements.front().position);
+    EXPECT_EQ(o.antenna.elements.back().position, start.elements.back().position);
+    for (std::size_t i = 0; i < start.elements.size(); ++i) {
+        const double length = o.antenna.elements[i].length;
+        EXPECT_GE(length, start.elements[i].length * (1 - kLengthFreedom) - 1e-12) << i;
+        EXPECT_LE(length, start.elements[i].length * (1 + kLengthFreedom) + 1e-12) << i;
+        EXPECT_EQ(o.antenna.elements[i].diameter, start.elements[i].diameter);
+        if (i == 0) continue;
+        const double gap = start.elements[i].position - start.elements[i - 1].position;
+        EXPECT_GE(o.antenna.elements[i].position - o.antenna.elements[i - 1].position,
+                  std::min(kLeastSpacing * start.wavelength(), gap / 2) - 1e-12)
+            << i;
+    }
+
+    const auto again = optimise(start, analysis, smallSearch(7), Language::English);
+    ASSERT_TRUE(std::holds_alternative<Optimisation>(again));
+    const Optimisation& o2 = std::get<Optimisation>(again);
+    EXPECT_EQ(o2.evaluations, o.evaluations);
+    for (std::size_t i = 0; i < start.elements.size(); ++i) {
+        EXPECT_EQ(o2.antenna.elements[i].length, o.antenna.elements[i].length) << i;
+        EXPECT_EQ(o2.antenna.elements[i].position, o.antenna.elements[i].position) << i;
+    }
+}
+
+TEST(Optimiser, a_stop_keeps_the_best_so_far) {
+    std::atomic<bool> stop{false};
+    OptimiseRequest request = smallSearch(3);
+    request.stop = &stop;
+    int seen = 0;
+    const ProgressReport stopAfterTen = [&](const OptimiseProgress& p) {
+        seen = p.evaluations;
+        if (p.evaluations >= 10) stop.store(true);
+    };
+    const auto stopped =
+        optimise(beam(), convergedAt(25, 50), request, Language::English, stopAfterTen);
+    ASSERT_TRUE(std::holds_alternative<Optimisation>(stopped));
+    const Optimisation& o = std::get<Optimisation>(stopped);
+    EXPECT_TRUE(o.stopped);
+    EXPECT_EQ(o.evaluations, 10);
+    EXPECT_EQ(seen, 10);
+    EXPECT_LE(cost(o.after, o.goals), cost(o.before, o.goals));
+
+    // Raised before the search: the start itself comes back.
+    const auto atOnce = optimise(beam(), convergedAt(25, 50), request, Language::English);
+    ASSERT_TRUE(std::holds_alternative<Optimisation>(atOnce));
+    EXPECT_TRUE(std::get<Optimisation>(atOnce).stopped);
+    EXPECT_EQ(std::get<Optimisation>(atOnce).antenna.elements[1].length, 0.47);
+}
+
+TEST(Optimiser, the_matches_are_designed_at_the_centre_of_the_band) {
+    const Antenna start = beam();
+    const std::vector<int> segments = segmentCounts(start, {50});
+    const Band band = defaultBand(start.frequency);
+    const auto direct = bandFigures(start, segments, band, 1, FeedMatch::Direct, 2);
+    const auto hairpin = bandFigures(start, segments, band, 1, FeedMatch::Hairpin, 2);
+    const auto coax = bandFigures(start, segments, band, 1, FeedMatch::Coax, 2);
+    ASSERT_TRUE(direct && hairpin && coax);
+    // The same antenna: only the SWR differs, and a match at the centre only helps there.
+    EXPECT_EQ(direct->gain, hairpin->gain);
+    EXPECT_LE(hairpin->swr, direct->swr);
+    EXPECT_LE(coax->swr, direct->swr);
+    // Across a band the edges are worse than the centre for a match made there.
+    const auto across = bandFigures(start, segments, band, 5, FeedMatch::Coax, 2);
+    ASSERT_TRUE(across);
+    EXPECT_GE(across->swr, coax->swr);
+    EXPECT_NEAR(across->boom, 0.35, 1e-12);
+}
+
+TEST(Optimiser, refuses_a_band_beyond_its_reach) {
+    OptimiseRequest request = smallSearch(1);
+    request.band = {kSpeedOfLight * 0.8, kSpeedOfLight};
+    const auto refused = optimise(beam(), convergedAt(25, 50), request, Language::English);
+    ASSERT_TRUE(std::holds_alternative<Failure>(refused));
+    EXPECT_NE(std::get<Failure>(refused).message.find("10 %"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zeva::analysis
