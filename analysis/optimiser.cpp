@@ -20,6 +20,8 @@ namespace zeva::analysis {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Leaders closer than this in every variable (a share of its range) stand for one another.
+constexpr double kLeadersApart = 0.02;
 
 // The cuts that patternFigures() reads: whole degrees around the E- and H-planes.
 const nec::PatternCut kEPlaneCut{1, 361, 90, 0, 0, 1};
@@ -205,6 +207,35 @@ struct Search {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     }
 
+    // The best antennas found that stand apart from each other, best first: where the analysis
+    // refuses the best, the next is tried.
+    std::vector<std::pair<double, std::vector<double>>> leaders;
+    // The best so far at every tenth of the budget: where the analysis refuses every leader,
+    // the search's own path back towards the start offers antennas it is likelier to hold.
+    std::vector<std::vector<double>> path;
+    int checkpointEvery = 0;
+
+    void keepAmongLeaders(double value, const double* t) {
+        const std::vector<double> point(t, t + space->size());
+        const auto near = [&](const std::vector<double>& other) {
+            double apart = 0;
+            for (std::size_t i = 0; i < point.size(); ++i) {
+                apart = std::max(apart, std::fabs(point[i] - other[i]));
+            }
+            return apart < kLeadersApart;
+        };
+        for (auto it = leaders.begin(); it != leaders.end(); ++it) {
+            if (!near(it->second)) continue;
+            if (value >= it->first) return;  // a better one stands for this neighbourhood
+            leaders.erase(it);
+            break;
+        }
+        const auto at = std::find_if(leaders.begin(), leaders.end(),
+                                     [&](const auto& leader) { return value < leader.first; });
+        leaders.insert(at, {value, point});
+        if (leaders.size() > static_cast<std::size_t>(kCandidates)) leaders.pop_back();
+    }
+
     double evaluate(const double* t) {
         // The start is always judged, so that there is a best to keep.
         if (current != nullptr && request->stop != nullptr && request->stop->load()) {
@@ -217,6 +248,11 @@ struct Search {
                         request->threads, current != nullptr ? request->stop : nullptr);
         ++evaluations;
         const double value = figures ? cost(*figures, request->goals) : 1e6;
+        if (figures) keepAmongLeaders(value, t);
+        if (checkpointEvery > 0 && evaluations % checkpointEvery == 0 &&
+            (path.empty() || path.back() != best)) {
+            path.push_back(best);
+        }
         if (figures && value < bestCost) {
             bestCost = value;
             best.assign(t, t + space->size());
@@ -500,7 +536,8 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     // variables: a sample of the box that size cannot afford says nothing, and the formula's
     // design lies near a good optimum, so a robust local search (subplex) walks from it first.
     const int n = static_cast<int>(space.size());
-    const int budget = request.evaluations > 0 ? request.evaluations : std::max(400, 100 * n);
+    const int budget = request.evaluations > 0 ? request.evaluations : std::max(1500, 150 * n);
+    search.checkpointEvery = std::max(1, budget / 10);
     nlopt_srand(request.seed);
     if (n <= 12) {
         runStage(search, NLOPT_GN_CRS2_LM, budget * 2 / 5, 0);
@@ -520,9 +557,60 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     result.timedOut = !search.stopped && result.seconds >= request.seconds;
     result.searchPerWavelength = chosen;
     result.antenna = space.antennaAt(search.best.data());
+    // The start is no candidate: it is what the search set out to beat.
+    const auto offer = [&](const std::vector<double>& point) {
+        if (point == startPoint) return;
+        Antenna candidate = space.antennaAt(point.data());
+        result.candidates.push_back(std::move(candidate));
+    };
+    for (const auto& leader : search.leaders) offer(leader.second);
+    for (auto step = search.path.rbegin(); step != search.path.rend(); ++step) {
+        if (std::none_of(search.leaders.begin(), search.leaders.end(),
+                         [&](const auto& leader) { return leader.second == *step; })) {
+            offer(*step);
+        }
+    }
     result.before = startFigures;
     result.after = search.bestFigures;
     return result;
+}
+
+bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis,
+            const std::variant<Analysis, Failure>& again, int threads, Language language) {
+    if (const auto before = convergedBandFigures(start, startAnalysis, o.band, o.feed, threads)) {
+        o.before = *before;
+    }
+    std::optional<BandFigures> after;
+    if (const auto* failure = std::get_if<Failure>(&again)) {
+        o.note =
+            say(language, "the analysis refuses the optimised antenna: %1", {failure->message});
+    } else {
+        after = convergedBandFigures(o.antenna, std::get<Analysis>(again), o.band, o.feed, threads);
+    }
+    if (after && cost(*after, o.goals) <= cost(o.before, o.goals)) {
+        o.after = *after;
+        return true;
+    }
+    o.improved = false;
+    o.antenna = start;
+    o.after = o.before;
+    return false;
+}
+
+std::optional<Analysis> conclude(Optimisation& o, const Antenna& start,
+                                 const Analysis& startAnalysis, Runner& runner, int processes,
+                                 Language language, const std::atomic<bool>* cancel) {
+    std::vector<Antenna> tried = o.candidates;
+    if (tried.empty()) tried.push_back(o.antenna);
+    std::variant<Analysis, Failure> again = Failure{};
+    for (const Antenna& candidate : tried) {
+        o.antenna = candidate;
+        again = analyse(candidate, runner, language, processes, startAnalysis.range);
+        if (cancel != nullptr && cancel->load()) return std::nullopt;
+        if (std::holds_alternative<Analysis>(again)) break;
+    }
+    if (!settle(o, start, startAnalysis, again, processes, language)) return std::nullopt;
+    return std::get<Analysis>(std::move(again));
 }
 
 }  // namespace zeva::analysis

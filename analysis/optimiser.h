@@ -124,6 +124,9 @@ using ProgressReport = std::function<void(const OptimiseProgress&)>;
 // this); at the converged one otherwise.
 inline constexpr double kLeastRankAgreement = 0.9;
 inline constexpr int kRankSamples = 8;
+// How many of the best antennas that stand apart are offered to the analysis, besides the
+// search's path.
+inline constexpr int kCandidates = 4;
 
 struct Optimisation {
     Goals goals;
@@ -132,11 +135,16 @@ struct Optimisation {
     std::uint64_t seed = 1;
     int evaluations = 0;
     double seconds = 0;
-    bool stopped = false;       // by the user, before the search ended
-    bool timedOut = false;      // by the time cap
-    bool improved = true;       // false where the start is kept: nothing better was found
-    int searchPerWavelength;    // the segmentation the search judged at
-    Antenna antenna;            // the optimised antenna
+    bool stopped = false;     // by the user, before the search ended
+    bool timedOut = false;    // by the time cap
+    bool improved = true;     // false where the start is kept
+    std::string note;         // why, where the analysis refused the search's antenna
+    int searchPerWavelength;  // the segmentation the search judged at
+    Antenna antenna;          // the optimised antenna
+    // The best antennas found that stand apart, best first (the antenna above among them),
+    // then the best of each tenth of the search, latest first: for the analysis to try in
+    // turn, until it holds for one.
+    std::vector<Antenna> candidates;
     BandFigures before, after;  // both at the converged segmentation of each
 };
 
@@ -156,5 +164,22 @@ inline constexpr int kReportPoints = 7;
                                                               const Analysis& analysis,
                                                               const Band& band, FeedMatch feed,
                                                               int threads);
+
+// The search's antenna judged by its own converged analysis (`again`) against the start's:
+// true where it holds and does better by the goals, its figures in `after`; otherwise the
+// start is kept (the antenna, and its figures as `after`), with why where the analysis
+// refused it. `before` is filled either way.
+[[nodiscard]] bool settle(Optimisation& optimisation, const Antenna& start,
+                          const Analysis& startAnalysis,
+                          const std::variant<Analysis, Failure>& again, int threads,
+                          Language language);
+
+// Analyses the search's candidates, best first, at their converged segmentations until the
+// analysis holds for one, and settles between it and the start: its analysis where the
+// optimised antenna is kept; nothing where the start is (or the cancel flag was raised).
+[[nodiscard]] std::optional<Analysis> conclude(Optimisation& optimisation, const Antenna& start,
+                                               const Analysis& startAnalysis, Runner& runner,
+                                               int processes, Language language,
+                                               const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace zeva::analysis

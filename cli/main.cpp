@@ -262,20 +262,10 @@ int main(int argc, char* argv[]) {
             // A stop ends the search only: the best so far is analysed and printed.
             stopRequested.store(false);
             stopSignal = 0;
-            auto again = analysis::analyse(optimisation->antenna, runner, options.language,
-                                           processors(), options.sweep);
+            auto optimised = analysis::conclude(*optimisation, antenna, *result, runner,
+                                                processors(), options.language, &stopRequested);
             if (stopRequested.load()) endBySignal();
-            if (const auto* failure = std::get_if<Failure>(&again)) return fail(failure->message);
-            auto& optimised = std::get<analysis::Analysis>(again);
-            const auto before = analysis::convergedBandFigures(antenna, *result, request.band,
-                                                               request.feed, processors());
-            const auto after = analysis::convergedBandFigures(
-                optimisation->antenna, optimised, request.band, request.feed, processors());
-            if (!before || !after)
-                return fail(say(options.language, "the engine cannot solve the optimised antenna"));
-            optimisation->before = *before;
-            optimisation->after = *after;
-            if (analysis::cost(*after, request.goals) <= analysis::cost(*before, request.goals)) {
+            if (optimised) {
                 antenna = optimisation->antenna;
                 result = std::move(optimised);
                 if (sheet) {
@@ -284,10 +274,6 @@ int main(int argc, char* argv[]) {
                         return fail(failure->message);
                     }
                 }
-            } else {
-                optimisation->improved = false;
-                optimisation->antenna = antenna;
-                optimisation->after = *before;
             }
         }
         // The driven element trimmed to resonance, and the matches asked for.

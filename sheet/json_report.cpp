@@ -277,6 +277,7 @@ Json optimisationOf(const analysis::Optimisation& o) {
             {"stopped", o.stopped},
             {"timed_out", o.timedOut},
             {"improved", o.improved},
+            {"note", o.note},
             {"search_segments_per_wavelength", o.searchPerWavelength},
             {"limits", limits},
             {"before", bandOf(o.before)},

@@ -167,10 +167,12 @@ std::vector<StudyLine> optimisationLines(const analysis::Optimisation& o, Langua
         {say(language, "search"), search},
     };
     if (!o.improved) {
-        lines.push_back(
-            {say(language, "result"), say(language,
-                                          "no antenna better than the start was found: the start "
-                                          "is kept")});
+        lines.push_back({say(language, "result"),
+                         o.note.empty() ? say(language,
+                                              "no antenna better than the start was found: the "
+                                              "start is kept")
+                                        : o.note + translate(language, "punctuation", "; ") +
+                                              say(language, "the start is kept")});
     }
     for (const analysis::Limit& limit : o.goals.limits) {
         analysis::Goals one{o.goals.aim, {limit}};

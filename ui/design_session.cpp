@@ -29,11 +29,10 @@ void DesignSession::showDesign(const sheet::Design& design) {
     if (design_ == design && (analysis_ || analysing())) return;
     cancel();
     analysis_.reset();
-    tuning_.reset();
-    overGround_.reset();
-    tolerance_.reset();
-    advice_.reset();
-    events_.studiesChanged();
+    dropStudies();
+    optimised_.reset();
+    originalAnalysis_.reset();
+    ++designSerial_;
     design_ = design;
     events_.analysisChanged();
     rebuildSheet();
@@ -43,6 +42,15 @@ void DesignSession::showDesign(const sheet::Design& design) {
 
 void DesignSession::reanalyse() {
     if (!design_) return;
+    if (optimised_ && sheet_) {  // the optimised antenna, analysed again
+        cancel();
+        analysis_.reset();
+        dropStudies();
+        events_.analysisChanged();
+        startAnalysis();
+        events_.commandsChanged();
+        return;
+    }
     const sheet::Design design = *design_;
     design_.reset();  // not the same design: it runs again
     showDesign(design);
@@ -79,15 +87,18 @@ void DesignSession::rebuildSheet() {
         events_.commandsChanged();
         return;
     }
-    sheet::CutSheet sheet = made.value();
+    const sheet::CutSheet base =
+        optimised_ ? sheet::withAntenna(made.value(), *optimised_) : made.value();
+    sheet::CutSheet sheet = base;
     if (const auto failure = sheet::applyBoomCorrection(sheet)) {
         events_.buildNote(QString::fromStdString(failure->message));
-        sheet = made.value();
+        sheet = base;
         sheet.request.construction.mountingGiven = false;
         sheet.request.construction.mounting = analysis::Mounting::Insulators;
     }
     sheet_ = std::move(sheet);
     designText_ = QString::fromStdString(sheet::designLine(*sheet_));
+    if (optimised_) designText_ += uiText(" (optimised)");
     events_.sheetChanged();
     events_.figuresChanged();  // the driven element's lengths to cut follow the mounting too
     events_.commandsChanged();
@@ -325,6 +336,48 @@ void DesignSession::adviceDone(
     const std::variant<analysis::TrimAdvice, analysis::Failure>& result) {
     ended(result, advice_, Stage::Advice);
     events_.figuresChanged();
+    events_.commandsChanged();
+}
+
+void DesignSession::dropStudies() {
+    tuning_.reset();
+    overGround_.reset();
+    tolerance_.reset();
+    advice_.reset();
+    events_.studiesChanged();
+}
+
+void DesignSession::useOptimised(const analysis::Antenna& antenna, analysis::Analysis analysis) {
+    if (!design_) return;
+    cancel();
+    if (!optimised_) originalAnalysis_ = analysis_;
+    optimised_ = antenna;
+    analysis_ = std::move(analysis);
+    dropStudies();
+    rebuildSheet();
+    setNote({});
+    events_.analysisChanged();
+    events_.figuresChanged();
+    startTuning();
+    events_.commandsChanged();
+}
+
+void DesignSession::useOriginal() {
+    if (!optimised_) return;
+    cancel();
+    optimised_.reset();
+    analysis_ = std::move(originalAnalysis_);
+    originalAnalysis_.reset();
+    dropStudies();
+    rebuildSheet();
+    setNote({});
+    events_.analysisChanged();
+    events_.figuresChanged();
+    if (analysis_) {
+        startTuning();
+    } else if (sheet_) {
+        startAnalysis();
+    }
     events_.commandsChanged();
 }
 

@@ -81,6 +81,15 @@ public:
     // True where the study started (it may still be refused at once, its failure told).
     bool startTolerance();
     void setMeasurement(analysis::Measurement measurement);
+    // The optimiser's antenna, with its converged analysis, in place of the design's: the
+    // sheet, the figures, the exports and the report follow, the tuning and the studies run
+    // again; the construction controls still apply. A new design drops it.
+    void useOptimised(const analysis::Antenna& antenna, analysis::Analysis analysis);
+    // The design's own antenna again, with its analysis as it was.
+    void useOriginal();
+    [[nodiscard]] bool usingOptimised() const { return optimised_.has_value(); }
+    // Counts the designs shown: a new one, not the same again, changes it.
+    [[nodiscard]] int designSerial() const { return designSerial_; }
     // Stops what runs; the user's cancel leaves a study's analysis standing, the analysis'
     // own cancel says so.
     void cancel();
@@ -105,6 +114,7 @@ private:
         return value ? &*value : nullptr;
     }
     void setNote(const QString& note);
+    void dropStudies();
     void startAnalysis();
     void analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result);
     void tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result);
@@ -138,6 +148,9 @@ private:
     std::optional<analysis::Tolerance> tolerance_;
     std::optional<analysis::Measurement> measurement_;  // imported, of the antenna as built
     std::optional<analysis::TrimAdvice> advice_;
+    std::optional<analysis::Antenna> optimised_;          // the optimiser's, where used
+    std::optional<analysis::Analysis> originalAnalysis_;  // the design's, kept meanwhile
+    int designSerial_ = 0;
     Stage stage_ = Stage::Idle;
     std::unique_ptr<AnalysisRun> run_;
     // Runs that ended, kept until the event loop turns again: a run's own callback may start

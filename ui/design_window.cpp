@@ -31,6 +31,7 @@
 #include "ui/build_box.h"
 #include "ui/design_exports.h"
 #include "ui/errors.h"
+#include "ui/optimise_box.h"
 #include "ui/plots.h"
 #include "ui/report.h"
 #include "ui/sheet_table.h"
@@ -123,6 +124,8 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sweepTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sweepTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     plots_->addTab(sweepTable_, uiText("Sweep table"));
+    optimise_ = new OptimiseBox;
+    plots_->addTab(optimise_, uiText("Optimise"));
     analysisLayout->addLayout(progressRow);
     analysisLayout->addWidget(figures_, 3);
     analysisLayout->addWidget(plots_, 5);
@@ -199,21 +202,51 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
         showStudyFailure(stage, message);
     };
     session_ = std::make_unique<DesignSession>(std::move(controls), std::move(events));
+    optimise_->start = [this]() -> std::variant<OptimiseBox::Start, QString> {
+        if (session_->sheet() == nullptr || session_->analysis() == nullptr) {
+            return uiText("The optimiser starts from the analysed design: wait for the analysis.");
+        }
+        const auto studies = studies_->read();
+        if (const auto* wrong = std::get_if<QString>(&studies)) return *wrong;
+        const analysis::SweepRange& sweep = std::get<StudyRequest>(studies).sweep;
+        OptimiseBox::Start start{sheet::antennaOf(*session_->sheet()), *session_->analysis(), {}};
+        start.band = sweep.given() ? analysis::Band{sweep.low, sweep.high}
+                                   : analysis::defaultBand(start.antenna.frequency);
+        const MatchChoice match = build_->match();
+        start.feed = match == MatchChoice::Hairpin || match == MatchChoice::Both
+                         ? analysis::FeedMatch::Hairpin
+                     : match == MatchChoice::Coax ? analysis::FeedMatch::Coax
+                                                  : analysis::FeedMatch::Direct;
+        return start;
+    };
+    optimise_->use = [this](const analysis::Antenna& antenna, const analysis::Analysis& a) {
+        session_->useOptimised(antenna, a);
+    };
+    optimise_->original = [this] { session_->useOriginal(); };
     design_->setText(session_->designText());
     updateCommands();
 }
 
 DesignWindow::~DesignWindow() { cancelAnalysis(); }
 
-void DesignWindow::showDesign(const sheet::Design& design) { session_->showDesign(design); }
+void DesignWindow::showDesign(const sheet::Design& design) {
+    const int serial = session_->designSerial();
+    session_->showDesign(design);
+    // A search of the design before is of no use to this one.
+    if (session_->designSerial() != serial) optimise_->designChanged();
+}
 
-void DesignWindow::cancelAnalysis() { session_->cancel(); }
+void DesignWindow::cancelAnalysis() {
+    optimise_->cancel();
+    session_->cancel();
+}
 
 bool DesignWindow::analysing() const { return session_->analysing(); }
 
 // The sheet, or the text that stands for it, with the boom's length and note below.
 void DesignWindow::showSheet() {
     const sheet::CutSheet* sheet = session_->sheet();
+    optimise_->setUsingOptimised(session_->usingOptimised());
     design_->setText(session_->designText());
     model_->setSheet(sheet);
     if (sheet == nullptr) {
@@ -393,6 +426,7 @@ void DesignWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void DesignWindow::closeEvent(QCloseEvent* event) {
+    optimise_->cancel();
     session_->cancel();
     event->accept();
 }

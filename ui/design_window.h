@@ -25,6 +25,7 @@ class QTableView;
 namespace zeva::ui {
 
 class BuildBox;
+class OptimiseBox;
 class CutSheetModel;
 class PlotWidget;
 class StudiesBox;
@@ -91,6 +92,7 @@ private:
     QTableView* sweepTable_;
     QStandardItemModel* sweepModel_;
     StudiesBox* studies_;
+    OptimiseBox* optimise_;
     BuildBox* build_;
     std::vector<std::pair<Export, QPushButton*>> exports_;
     QPushButton* print_;

@@ -25,6 +25,8 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>

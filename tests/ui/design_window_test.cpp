@@ -268,5 +268,75 @@ TEST_F(Design, in_english_every_text_of_the_design_window_and_the_converter_is_e
     EXPECT_EQ(find<QAbstractButton>("Command6", form.get())->text(), QStringLiteral("下料与分析"));
 }
 
+// The optimiser's tab: a search that leaves the event loop free, its before/after table, the
+// optimised antenna put into the sheet and taken back, and a stop that keeps the best so far.
+TEST_F(Design, the_optimiser_tab_searches_in_the_background_and_its_design_can_be_used) {
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    finish(window);
+    auto* tabs = find<QTabWidget>("plots", window);
+    auto* box = find<QWidget>("optimiseBox", window);
+    tabs->setCurrentWidget(box);
+    find<QComboBox>("optimiseAim", window)->setCurrentIndex(1);  // the best F/B
+    // A cap that a sanitizer build reaches too, with the search well begun.
+    find<QSpinBox>("optimiseSeconds", window)->setValue(20);
+    auto* start = find<QPushButton>("startOptimise", window);
+    auto* use = find<QPushButton>("useOptimised", window);
+    auto* original = find<QPushButton>("useOriginal", window);
+    EXPECT_FALSE(use->isEnabled());
+    EXPECT_FALSE(original->isEnabled());
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    tick.start(20);
+    QTest::mouseClick(start, Qt::LeftButton);
+    EXPECT_FALSE(start->isEnabled());
+    EXPECT_TRUE(find<QPushButton>("stopOptimise", window)->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 120000);
+    tick.stop();
+    EXPECT_LT(longest, 200);
+    const QString said = find<QLabel>("optimiseStatus", window)->text();
+    EXPECT_TRUE(said.contains(QStringLiteral("fb,fb>=20,swr<=1.5"))) << said.toStdString();
+    auto* results = find<QTableWidget>("optimiseTable", window);
+    ASSERT_EQ(results->rowCount(), 6);
+    const double fbBefore = results->item(1, 1)->text().toDouble();
+    const double fbAfter = results->item(1, 2)->text().toDouble();
+    EXPECT_GT(fbAfter, fbBefore);
+    ASSERT_TRUE(use->isEnabled());
+
+    QTest::mouseClick(use, Qt::LeftButton);
+    EXPECT_NE(table(window)->index(0, 1).data().toString(), "34.047");
+    EXPECT_TRUE(find<QLabel>("designLabel", window)->text().contains(QString::fromUtf8("优化后")));
+    EXPECT_TRUE(original->isEnabled());
+    finish(window);  // the trim and the matches of the optimised antenna
+    EXPECT_FALSE(figures(window).isEmpty());
+
+    QTest::mouseClick(original, Qt::LeftButton);
+    EXPECT_EQ(table(window)->index(0, 1).data().toString(), "34.047");
+    EXPECT_FALSE(original->isEnabled());
+    finish(window);
+
+    // Stopped at once: the best so far, analysed and offered all the same.
+    QTest::mouseClick(start, Qt::LeftButton);
+    QTest::mouseClick(find<QPushButton>("stopOptimise", window), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 60000);
+    EXPECT_TRUE(
+        find<QLabel>("optimiseStatus", window)->text().contains(QString::fromUtf8("已停止")));
+
+    // A new design drops the result.
+    calculate("Option1", 14, "21.2");
+    EXPECT_EQ(results->rowCount(), 0);
+    EXPECT_FALSE(use->isEnabled());
+    finish(window);
+}
+
 }  // namespace
 }  // namespace zeva::ui
