@@ -76,6 +76,10 @@ OptimiseBox::OptimiseBox(QWidget* parent) : QWidget(parent) {
     table_ = new QTableWidget(0, 3);
     table_->setObjectName(QStringLiteral("optimiseTable"));
     table_->verticalHeader()->setVisible(false);
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    table_->setHorizontalHeaderLabels(
+        {uiText("across the band"), uiText("before"), uiText("after")});
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
