@@ -600,10 +600,18 @@ bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis
 std::optional<Analysis> conclude(Optimisation& o, const Antenna& start,
                                  const Analysis& startAnalysis, Runner& runner, int processes,
                                  Language language, const std::atomic<bool>* cancel) {
-    std::vector<Antenna> tried = o.candidates;
-    if (tried.empty()) tried.push_back(o.antenna);
+    if (o.candidates.empty()) {  // the search found nothing better than the start
+        if (const auto before =
+                convergedBandFigures(start, startAnalysis, o.band, o.feed, processes)) {
+            o.before = *before;
+        }
+        o.improved = false;
+        o.antenna = start;
+        o.after = o.before;
+        return std::nullopt;
+    }
     std::variant<Analysis, Failure> again = Failure{};
-    for (const Antenna& candidate : tried) {
+    for (const Antenna& candidate : o.candidates) {
         o.antenna = candidate;
         again = analyse(candidate, runner, language, processes, startAnalysis.range);
         if (cancel != nullptr && cancel->load()) return std::nullopt;

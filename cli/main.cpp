@@ -262,8 +262,14 @@ int main(int argc, char* argv[]) {
             // A stop ends the search only: the best so far is analysed and printed.
             stopRequested.store(false);
             stopSignal = 0;
+            if (isatty(STDERR_FILENO) != 0) {
+                std::fprintf(stderr, "%s",
+                             say(options.language, "analysing the optimised antenna…").c_str());
+                std::fflush(stderr);
+            }
             auto optimised = analysis::conclude(*optimisation, antenna, *result, runner,
                                                 processors(), options.language, &stopRequested);
+            if (isatty(STDERR_FILENO) != 0) std::fputs("\r\033[K", stderr);
             if (stopRequested.load()) endBySignal();
             if (optimised) {
                 antenna = optimisation->antenna;

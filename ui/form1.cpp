@@ -30,6 +30,12 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     paintGrey(*this);
     resize(pixels(form1::kClientWidth), pixels(form1::kClientHeight));
     build(*this, form1::kControls);
+    // The taper presets as the user's locale writes a number (1,0 where it writes a decimal
+    // comma), so that Calculate reads back what the window put there.
+    const QString decimal = QString::fromStdString(localNumberFormat().decimal);
+    for (const char* name : {"Text6", "Text7"}) {
+        box(name)->setText(box(name)->text().replace(QLatin1Char('.'), decimal));
+    }
 
     auto* list = findChild<QListWidget*>(QStringLiteral("List1"));
     for (const DiameterEntry& entry : DiameterCatalogue) list->addItem(text(entry.text));

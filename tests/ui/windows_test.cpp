@@ -71,6 +71,24 @@ TEST_F(Windows, typical_long_boom_design_in_feet_then_centimetres) {
     EXPECT_EQ(text("Text10"), "3.3118");
 }
 
+// Where the locale writes a decimal comma, the window's own taper presets are written in it,
+// and Calculate works as the window opens.
+TEST_F(Windows, the_taper_presets_read_back_in_a_decimal_comma_locale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    form = std::make_unique<Form1>();
+    form->show();
+    EXPECT_EQ(find<QLineEdit>("Text6")->text(), "1,0");
+    EXPECT_EQ(find<QLineEdit>("Text7")->text(), "1,0");
+    click("Option1");
+    chooseDiameter(14);
+    type("Text3", QStringLiteral("14,2"));
+    click("Command1");
+    QLocale::setDefault(before);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(';').toStdString();
+    EXPECT_EQ(text("Text10"), "34,047");
+}
+
 TEST_F(Windows, calculate_at_start_reports_and_changes_nothing) {
     click("Command1");
     ASSERT_EQ(errors.size(), 1);
