@@ -33,10 +33,14 @@ void DesignSession::showDesign(const sheet::Design& design) {
     optimised_.reset();
     originalAnalysis_.reset();
     ++designSerial_;
+    // A measurement is of the antenna it was imported for: another design drops it.
+    const bool measured = measurement_.has_value();
+    measurement_.reset();
     design_ = design;
     events_.analysisChanged();
     rebuildSheet();
     if (sheet_) startAnalysis();
+    if (measured) events_.status(uiText("The measurement was of the design before: dropped."));
     events_.commandsChanged();
 }
 

@@ -396,6 +396,9 @@ void DesignWindow::updateCommands() {
         button->setEnabled(sheet && (!needsAnalysis || analysed));
     }
     print_->setEnabled(sheet);
+    // A measurement belongs to a design, and there is nothing to analyse again without one.
+    import_->setEnabled(sheet);
+    reanalyse_->setEnabled(sheet);
     studies_->setToleranceEnabled(analysed && session_->stage() == DesignSession::Stage::Idle);
 }
 
