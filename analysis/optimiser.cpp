@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <complex>
+#include <exception>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -20,6 +21,8 @@ namespace zeva::analysis {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// The cost of a limit missed by a figure that is not finite.
+constexpr double kMissedBadly = 1e3;
 // Leaders closer than this in every variable (a share of its range) stand for one another.
 constexpr double kLeadersApart = 0.02;
 
@@ -58,8 +61,9 @@ bool plausible(const Limit& limit) {
     return false;
 }
 
-// The cost of a figure a dB (or, for the SWR, a tenth) on the wrong side of its limit, in
-// dB of forward gain; the square of the miss is added, so that a large miss costs far more.
+// The cost, in dB of forward gain, of a figure one unit on the wrong side of its limit (a dB,
+// or 1 of SWR); the square of the miss in the same units is added, so that a large miss costs
+// far more than a small one.
 double weightOf(Figure figure) {
     switch (figure) {
         case Figure::Gain:
@@ -76,7 +80,10 @@ double weightOf(Figure figure) {
 
 double missCost(const Limit& limit, const BandFigures& figures) {
     const double value = figureOf(figures, limit.figure);
-    if (!std::isfinite(value)) return limit.atLeast == (value < 0) ? 1e3 : 0;
+    // A figure that is not a number keeps no limit; an infinite one misses an upper limit
+    // (an SWR that is no match) and keeps a lower one.
+    if (std::isnan(value)) return kMissedBadly;
+    if (std::isinf(value)) return (value > 0) != limit.atLeast ? kMissedBadly : 0;
     const double miss = limit.atLeast ? limit.value - value : value - limit.value;
     if (miss <= 0) return 0;
     return weightOf(limit.figure) * (miss + miss * miss);
@@ -171,6 +178,8 @@ private:
     std::vector<double> low_, high_;
 };
 
+// Spearman's rank correlation of two samples of costs; ties, which continuous costs do not
+// give, are ranked in order rather than averaged.
 double spearman(const std::vector<double>& a, const std::vector<double>& b) {
     const auto ranks = [](const std::vector<double>& values) {
         std::vector<std::size_t> order(values.size());
@@ -201,6 +210,7 @@ struct Search {
     std::vector<double> best;
     BandFigures bestFigures;
     bool stopped = false;
+    std::exception_ptr failure;  // thrown while NLopt ran, thrown again after it
     const ProgressReport* progress = nullptr;
 
     [[nodiscard]] double elapsed() const {
@@ -265,10 +275,19 @@ struct Search {
     }
 };
 
+// NLopt is C: nothing may unwind through it. An exception (out of memory) stops the stage and
+// is thrown again once NLopt has returned.
 double objective(unsigned n, const double* t, double* gradient, void* data) {
     (void)n;
     (void)gradient;  // derivative-free algorithms only
-    return static_cast<Search*>(data)->evaluate(t);
+    auto* search = static_cast<Search*>(data);
+    try {
+        return search->evaluate(t);
+    } catch (...) {
+        search->failure = std::current_exception();
+        nlopt_force_stop(search->current);
+        return search->bestCost;
+    }
 }
 
 // Runs one stage from the best point so far, within its share of the evaluations and what is
@@ -293,6 +312,7 @@ void runStage(Search& search, nlopt_algorithm algorithm, int evaluations, double
     nlopt_optimize(opt, x.data(), &value);
     nlopt_destroy(opt);
     search.current = nullptr;
+    if (search.failure) std::rethrow_exception(search.failure);
 }
 
 }  // namespace
@@ -363,14 +383,16 @@ std::variant<Goals, Failure> parseGoals(std::string_view text, Language language
     return goals;
 }
 
+std::string limitText(const Limit& limit) {
+    return std::string(nameOf(limit.figure)) + (limit.atLeast ? ">=" : "<=") +
+           shortest(limit.value);
+}
+
 std::string goalsText(const Goals& goals) {
     std::string text = goals.aim == Aim::Gain          ? "gain"
                        : goals.aim == Aim::FrontToBack ? "fb"
                                                        : "swr";
-    for (const Limit& limit : goals.limits) {
-        text += "," + std::string(nameOf(limit.figure)) + (limit.atLeast ? ">=" : "<=") +
-                shortest(limit.value);
-    }
+    for (const Limit& limit : goals.limits) text += "," + limitText(limit);
     return text;
 }
 
@@ -487,8 +509,11 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     search.space = &space;
     search.request = &request;
     search.progress = &progress;
-    // Three frequencies judge a band of up to 1 %; five a wider one.
-    search.points = request.band.high - request.band.low > 0.02 * request.band.centre() ? 5 : 3;
+    // Three frequencies judge a band of about ±1 % (the default, whatever its rounding); five a
+    // wider one.
+    search.points =
+        request.band.high - request.band.low > 2.1 * kDefaultBandSpan * request.band.centre() ? 5
+                                                                                              : 3;
     search.begun = std::chrono::steady_clock::now();
 
     // The search's segmentation: the level below the converged one where it ranks a seeded
@@ -530,6 +555,7 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
         return Failure{say(language, "the engine cannot solve the antenna to optimise")};
     }
     const BandFigures startFigures = search.bestFigures;
+    const double startCost = search.bestCost;
 
     // Few variables: a global search over the whole box (controlled random search with local
     // mutation, its population seeded), then a polish by quadratic models (BOBYQA). Many
@@ -557,13 +583,16 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     result.timedOut = !search.stopped && result.seconds >= request.seconds;
     result.searchPerWavelength = chosen;
     result.antenna = space.antennaAt(search.best.data());
-    // The start is no candidate: it is what the search set out to beat.
+    // Only antennas that beat the start are candidates: the start is what the search set out
+    // to beat.
     const auto offer = [&](const std::vector<double>& point) {
         if (point == startPoint) return;
         Antenna candidate = space.antennaAt(point.data());
         result.candidates.push_back(std::move(candidate));
     };
-    for (const auto& leader : search.leaders) offer(leader.second);
+    for (const auto& leader : search.leaders) {
+        if (leader.first < startCost) offer(leader.second);
+    }
     for (auto step = search.path.rbegin(); step != search.path.rend(); ++step) {
         if (std::none_of(search.leaders.begin(), search.leaders.end(),
                          [&](const auto& leader) { return leader.second == *step; })) {

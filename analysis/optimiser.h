@@ -49,6 +49,8 @@ inline constexpr double kCleanSidelobe = 15;  // dB
 // "gain", "fb" or "swr", then limits, comma-separated: "gain,fb>=20,swr<=1.3". A limit outside
 // what a Yagi can be (an SWR limit below 1, a gain above 30 dBi, ...) is refused.
 [[nodiscard]] std::variant<Goals, Failure> parseGoals(std::string_view text, Language language);
+// A limit as it is written: "fb>=20".
+[[nodiscard]] std::string limitText(const Limit& limit);
 // The goals as they were written, normalised: "gain,fb>=20,swr<=1.3".
 [[nodiscard]] std::string goalsText(const Goals& goals);
 
@@ -135,12 +137,12 @@ struct Optimisation {
     std::uint64_t seed = 1;
     int evaluations = 0;
     double seconds = 0;
-    bool stopped = false;     // by the user, before the search ended
-    bool timedOut = false;    // by the time cap
-    bool improved = true;     // false where the start is kept
-    std::string note;         // why, where the analysis refused the search's antenna
-    int searchPerWavelength;  // the segmentation the search judged at
-    Antenna antenna;          // the optimised antenna
+    bool stopped = false;         // by the user, before the search ended
+    bool timedOut = false;        // by the time cap
+    bool improved = true;         // false where the start is kept
+    std::string note;             // why, where the analysis refused the search's antenna
+    int searchPerWavelength = 0;  // the segmentation the search judged at
+    Antenna antenna;              // the optimised antenna
     // The best antennas found that stand apart, best first (the antenna above among them),
     // then the best of each tenth of the search, latest first: for the analysis to try in
     // turn, until it holds for one.
@@ -148,9 +150,10 @@ struct Optimisation {
     BandFigures before, after;  // both at the converged segmentation of each
 };
 
-// Moves the analysed start antenna towards the goals and returns the best antenna found,
-// its figures before and after to be filled by analysing it again; or why it cannot be
-// optimised (the start or a stopped search with nothing better).
+// Moves the analysed start antenna towards the goals and returns the best antenna found (the
+// start itself where nothing beat it, as after a stop at once), with its figures at the
+// search's segmentation until conclude() analyses it; or why it cannot be optimised (a band
+// out of reach, a start the engine cannot solve).
 [[nodiscard]] std::variant<Optimisation, Failure> optimise(const Antenna& start,
                                                            const Analysis& analysis,
                                                            const OptimiseRequest& request,

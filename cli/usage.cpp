@@ -138,7 +138,8 @@ why it is not worth building (R of %2 ohms or more, or an SWR of %3 or more).
                R"(Optimising (with the analysis, by the built-in engine):
       --optimise GOALS   move every element's length (within +/-%1 %) and the position of
                          every element between the first and the last (no spacing below
-                         %2 wavelength), the boom held, towards the goals over the band:
+                         %2 wavelength, or half the design's where that is less), the boom
+                         held, towards the goals over the band:
                          gain (the most forward gain, the strongest sidelobe at least %3 dB
                          down), fb (the best F/B) or swr (the flattest SWR), then limits
                          across the band, comma-separated: fb>=20, fr>=18, swr<=1.3,

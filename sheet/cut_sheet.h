@@ -20,7 +20,7 @@ using Micro = std::int64_t;
 
 struct SheetElement {
     std::string name;  // "反射器", "引向器 5" (or "reflector", "director 5")
-    std::string feet;  // the main window's figure, six characters at most
+    std::string feet;  // the main window's figure (six characters at most), or the optimiser's
     std::string centimetres;
     std::string tape;         // the converter's reading: 3' 3 47/64"
     std::string spacingFeet;  // from the element before; empty for the reflector

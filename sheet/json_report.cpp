@@ -263,8 +263,7 @@ Json optimisationOf(const analysis::Optimisation& o) {
     static constexpr const char* kFeeds[] = {"direct", "hairpin", "coax"};
     Json limits = Json::array();
     for (const analysis::Limit& limit : o.goals.limits) {
-        const std::string all = analysis::goalsText({o.goals.aim, {limit}});
-        limits.push_back({{"limit", all.substr(all.find(',') + 1)},
+        limits.push_back({{"limit", analysis::limitText(limit)},
                           {"kept", analysis::holds(limit, o.after)},
                           {"reached", number(analysis::figureOf(o.after, limit.figure), 3)}});
     }

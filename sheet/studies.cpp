@@ -135,7 +135,7 @@ std::string feedText(analysis::FeedMatch feed, Language language) {
         case analysis::FeedMatch::Hairpin:
             return say(language, "through a hairpin match");
         case analysis::FeedMatch::Coax:
-            return say(language, "through a quarter-wave transformer");
+            return say(language, "through an ideal quarter-wave transformer");
         case analysis::FeedMatch::Direct:
             break;
     }
@@ -175,11 +175,8 @@ std::vector<StudyLine> optimisationLines(const analysis::Optimisation& o, Langua
                                               say(language, "the start is kept")});
     }
     for (const analysis::Limit& limit : o.goals.limits) {
-        analysis::Goals one{o.goals.aim, {limit}};
-        const std::string written =
-            analysis::goalsText(one).substr(analysis::goalsText(one).find(',') + 1);
         lines.push_back(
-            {say(language, "limit %1", {written}),
+            {say(language, "limit %1", {analysis::limitText(limit)}),
              analysis::holds(limit, o.after)
                  ? say(language, "kept (%1)", {limitFigure(limit, o.after)})
                  : say(language, "missed: the best reached is %1", {limitFigure(limit, o.after)})});

@@ -113,6 +113,7 @@ OptimiseBox::OptimiseBox(QWidget* parent) : QWidget(parent) {
     connect(start_, &QPushButton::clicked, this, &OptimiseBox::startSearch);
     connect(stop_, &QPushButton::clicked, this, [this] {
         if (run_) run_->stop();
+        stopping_ = true;
         status_->setText(uiText("Stopping: the best antenna so far is being analysed…"));
     });
     connect(use_, &QPushButton::clicked, this, [this] {
@@ -163,14 +164,19 @@ void OptimiseBox::startSearch() {
     table_->setRowCount(0);
     progress_->setValue(0);
     status_->setText(uiText("Optimising…"));
+    stopping_ = false;
     run_ = std::make_unique<OptimiseRun>(
         [this](const analysis::OptimiseProgress& p) { showProgress(p); },
+        [this] {
+            if (!stopping_) status_->setText(uiText("Analysing the optimised antenna…"));
+        },
         [this](const OptimiseOutcome& outcome) { showOutcome(outcome); });
     run_->start(s.antenna, s.analysis, request);
     updateButtons();
 }
 
 void OptimiseBox::showProgress(const analysis::OptimiseProgress& p) {
+    if (stopping_) return;
     progress_->setValue(
         static_cast<int>(std::lround(1000 * std::min(1.0, p.seconds / p.secondsCap))));
     status_->setText(uiText("%1 antennas tried; the best so far: %2 dBi, F/B %3 dB, SWR %4 "

@@ -76,6 +76,7 @@ private:
     std::unique_ptr<OptimiseRun> run_;
     std::optional<OptimiseOutcome> outcome_;
     bool usingOptimised_ = false;
+    bool stopping_ = false;  // the user's stop: the progress no longer overwrites it
 };
 
 }  // namespace zeva::ui

@@ -14,8 +14,9 @@
 namespace zeva::ui {
 
 OptimiseRun::OptimiseRun(std::function<void(const analysis::OptimiseProgress&)> progress,
+                         std::function<void()> concluding,
                          std::function<void(const OptimiseOutcome&)> done)
-    : progress_(std::move(progress)), done_(std::move(done)) {}
+    : progress_(std::move(progress)), concluding_(std::move(concluding)), done_(std::move(done)) {}
 
 OptimiseRun::~OptimiseRun() { cancel(); }
 
@@ -51,6 +52,12 @@ void OptimiseRun::work(const analysis::Antenna& start, const analysis::Analysis&
         if (auto* found = std::get_if<analysis::Optimisation>(&outcome->result);
             found != nullptr && !cancelled_) {
             // The best so far is analysed even after a stop; only a cancel ends it here.
+            QMetaObject::invokeMethod(
+                &context_,
+                [this] {
+                    if (concluding_ && done_) concluding_();
+                },
+                Qt::QueuedConnection);
             analysis::EngineRunner runner(language, QThread::idealThreadCount(), &cancelled_);
             outcome->analysis =
                 analysis::conclude(*found, start, analysis, runner, QThread::idealThreadCount(),

@@ -17,8 +17,8 @@
 
 namespace zeva::ui {
 
-// What a search ends in: the optimisation with the analysis of the antenna it keeps (the
-// start's own where the start is kept), or why there is none.
+// What a search ends in: the optimisation, with the analysis of the optimised antenna where
+// it is kept (none where the start is), or why there is none.
 struct OptimiseOutcome {
     std::variant<analysis::Optimisation, analysis::Failure> result;
     std::optional<analysis::Analysis> analysis;  // of the optimised antenna, where kept
@@ -26,10 +26,10 @@ struct OptimiseOutcome {
 
 class OptimiseRun final {
 public:
-    // progress: at most five times a second; done: once, never after cancel(). Both on the
-    // window's thread.
+    // progress: at most five times a second; concluding: once the search has ended and its
+    // antenna is being analysed; done: once, never after cancel(). All on the window's thread.
     OptimiseRun(std::function<void(const analysis::OptimiseProgress&)> progress,
-                std::function<void(const OptimiseOutcome&)> done);
+                std::function<void()> concluding, std::function<void(const OptimiseOutcome&)> done);
     OptimiseRun(const OptimiseRun&) = delete;
     OptimiseRun& operator=(const OptimiseRun&) = delete;
     ~OptimiseRun();
@@ -46,6 +46,7 @@ private:
               analysis::OptimiseRequest request);
 
     std::function<void(const analysis::OptimiseProgress&)> progress_;
+    std::function<void()> concluding_;
     std::function<void(const OptimiseOutcome&)> done_;
     std::atomic<bool> stopSearch_{false};
     std::atomic<bool> cancelled_{false};

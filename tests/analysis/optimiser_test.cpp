@@ -97,6 +97,7 @@ OptimiseRequest smallSearch(std::uint64_t seed) {
     request.band = defaultBand(kSpeedOfLight);
     request.seed = seed;
     request.evaluations = 120;
+    request.seconds = 1e6;  // the evaluations end it, never the clock
     request.threads = 2;
     return request;
 }
@@ -178,6 +179,52 @@ TEST(Optimiser, the_matches_are_designed_at_the_centre_of_the_band) {
     ASSERT_TRUE(across);
     EXPECT_GE(across->swr, coax->swr);
     EXPECT_NEAR(across->boom, 0.35, 1e-12);
+}
+
+// The search's antenna against the start at the converged level: kept where it holds and does
+// better; the start kept otherwise, and why where the analysis refused it.
+TEST(Optimiser, the_start_is_kept_where_the_result_is_refused_or_no_better) {
+    const Antenna start = beam();
+    EngineRunner runner(Language::English, 2, nullptr);
+    const auto analysed = analyse(start, runner, Language::English, 2);
+    ASSERT_TRUE(std::holds_alternative<Analysis>(analysed));
+    const Analysis& analysis = std::get<Analysis>(analysed);
+
+    Optimisation refused;
+    refused.goals = smallSearch(1).goals;
+    refused.band = defaultBand(start.frequency);
+    refused.antenna = start;
+    refused.antenna.elements[2].length = 0.40;
+    EXPECT_FALSE(settle(refused, start, analysis, Failure{"cannot analyse: too thin"}, 2,
+                        Language::English));
+    EXPECT_FALSE(refused.improved);
+    EXPECT_NE(refused.note.find("too thin"), std::string::npos);
+    EXPECT_EQ(refused.antenna.elements[2].length, start.elements[2].length);
+    EXPECT_EQ(refused.after.gain, refused.before.gain);
+
+    // The driven element cut far too short, judged at the start's segmentation: worse than
+    // the start by the goals (its SWR far beyond 2).
+    Optimisation worse = refused;
+    worse.note.clear();
+    worse.improved = true;
+    worse.antenna = start;
+    worse.antenna.elements[1].length = 0.40;
+    EXPECT_FALSE(settle(worse, start, analysis, std::variant<Analysis, Failure>(analysis), 2,
+                        Language::English));
+    EXPECT_FALSE(worse.improved);
+    EXPECT_TRUE(worse.note.empty()) << worse.note;
+    EXPECT_EQ(worse.antenna.elements[1].length, start.elements[1].length);
+
+    // The search's own result does better and is kept, with its analysis.
+    const auto searched = optimise(start, analysis, smallSearch(7), Language::English);
+    ASSERT_TRUE(std::holds_alternative<Optimisation>(searched));
+    Optimisation better = std::get<Optimisation>(searched);
+    ASSERT_FALSE(better.candidates.empty());
+    const auto kept = conclude(better, start, analysis, runner, 2, Language::English);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(better.improved);
+    EXPECT_LT(cost(better.after, better.goals), cost(better.before, better.goals));
+    EXPECT_EQ(better.antenna.elements[2].length, better.candidates.front().elements[2].length);
 }
 
 TEST(Optimiser, refuses_a_band_beyond_its_reach) {

@@ -162,14 +162,17 @@ TEST(Options, the_optimiser_brings_the_analysis_and_shares_the_seed) {
     EXPECT_EQ(o.optimiseSeconds, 30);
     EXPECT_TRUE(parsed({"-f", "144", "-d", "1/2", "--optimize=swr"}).optimise);
 
-    for (const std::vector<std::string_view>& wrong : std::vector<std::vector<std::string_view>>{
-             {"-f", "144", "-d", "1/2", "-a", "--seed", "3"},  // for no study
-             {"-f", "144", "-d", "1/2", "-a", "--optimise-time", "10"},
-             {"-f", "144", "-d", "1/2", "--optimise", "gain", "--optimise-time", "0"},
-             {"-f", "144", "-d", "1/2", "--optimise", "gain", "--engine", "nec2c"},
-             {"-f", "144", "-d", "1/2", "--optimise", "looks"},
-         }) {
-        EXPECT_FALSE(refused(wrong).empty()) << wrong.back();
+    // Each refused with what is wrong (the messages are Chinese by default).
+    const std::pair<std::vector<std::string_view>, const char*> wrong[] = {
+        {{"-f", "144", "-d", "1/2", "-a", "--seed", "3"}, "--seed"},  // for no study
+        {{"-f", "144", "-d", "1/2", "-a", "--optimise-time", "10"}, "--optimise-time"},
+        {{"-f", "144", "-d", "1/2", "--optimise", "gain", "--optimise-time", "0"}, "86400"},
+        {{"-f", "144", "-d", "1/2", "--optimise", "gain", "--engine", "nec2c"}, "nec2c"},
+        {{"-f", "144", "-d", "1/2", "--optimise", "looks"}, "looks"},
+    };
+    for (const auto& [arguments, named] : wrong) {
+        const std::string message = refused(arguments);
+        EXPECT_NE(message.find(named), std::string::npos) << named << ": " << message;
     }
 }
 

@@ -86,7 +86,7 @@ TEST(CutSheet, an_optimised_antenna_is_written_as_the_sheet_writes_its_own) {
     CutSheet changed = withAntenna(sheet, antenna);
     EXPECT_EQ(changed.elements[1].feet, "32.8084");
     EXPECT_EQ(changed.elements[1].centimetres, "1000.00");
-    EXPECT_EQ(changed.elements[1].tape, tapeOf("32.8084"));
+    EXPECT_EQ(changed.elements[1].tape, "32' 9 45/64\"");  // 9.7008 in: 44.85/64
     EXPECT_EQ(changed.elements[1].spacingFeet, "20.9974");
     EXPECT_EQ(changed.elements[2].spacingCentimetres, "250.00");
     EXPECT_EQ(changed.elements[2].positionFeet,

@@ -16,6 +16,8 @@ TEST_F(Design, the_command_sits_in_the_free_corner_and_asks_for_a_design_first) 
     EXPECT_TRUE(find<QLabel>("designLabel", window)->text().contains(QString::fromUtf8("计算")));
     EXPECT_EQ(table(window)->rowCount(), 0);
     EXPECT_FALSE(find<QPushButton>("exportCsv", window)->isEnabled());
+    EXPECT_FALSE(find<QPushButton>("importMeasurement", window)->isEnabled());
+    EXPECT_FALSE(find<QPushButton>("reanalyse", window)->isEnabled());
     open();  // one instance, brought to the front
     EXPECT_EQ(designWindow().data(), window);
 }
@@ -212,6 +214,14 @@ TEST_F(Design, an_imported_measurement_gives_zeva_sheets_trim) {
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("第 3 行"))) << errors[0].toStdString();
     EXPECT_EQ(figures(window), shown);  // the advice from the good file stays
+
+    // Another design: the measurement of this one goes, and says so.
+    errors.clear();
+    calculate("Option2", 14, "14.2");
+    EXPECT_TRUE(find<QLabel>("analysisStatus", window)->text().contains(QString::fromUtf8("测量")));
+    finish(window);
+    EXPECT_FALSE(figures(window).contains(QString::fromUtf8("测量：")));
+    EXPECT_FALSE(figures(window).contains(QString::fromUtf8("修剪建议：")));
 }
 
 // Asked for English, the design window and the converter say everything in English, and the
@@ -279,8 +289,9 @@ TEST_F(Design, the_optimiser_tab_searches_in_the_background_and_its_design_can_b
     auto* box = find<QWidget>("optimiseBox", window);
     tabs->setCurrentWidget(box);
     find<QComboBox>("optimiseAim", window)->setCurrentIndex(1);  // the best F/B
-    // A cap that a sanitizer build reaches too, with the search well begun.
-    find<QSpinBox>("optimiseSeconds", window)->setValue(20);
+    // A cap that a sanitizer build on a busy machine reaches with the search well begun; an
+    // ordinary build ends long before it.
+    find<QSpinBox>("optimiseSeconds", window)->setValue(60);
     auto* start = find<QPushButton>("startOptimise", window);
     auto* use = find<QPushButton>("useOptimised", window);
     auto* original = find<QPushButton>("useOriginal", window);
@@ -300,7 +311,7 @@ TEST_F(Design, the_optimiser_tab_searches_in_the_background_and_its_design_can_b
     QTest::mouseClick(start, Qt::LeftButton);
     EXPECT_FALSE(start->isEnabled());
     EXPECT_TRUE(find<QPushButton>("stopOptimise", window)->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 120000);
+    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 240000);
     tick.stop();
     EXPECT_LT(longest, 200);
     const QString said = find<QLabel>("optimiseStatus", window)->text();
@@ -312,8 +323,16 @@ TEST_F(Design, the_optimiser_tab_searches_in_the_background_and_its_design_can_b
     EXPECT_GT(fbAfter, fbBefore);
     ASSERT_TRUE(use->isEnabled());
 
+    std::vector<double> before;
+    for (int row = 0; row < 3; ++row)
+        before.push_back(table(window)->index(row, 1).data().toDouble());
     QTest::mouseClick(use, Qt::LeftButton);
-    EXPECT_NE(table(window)->index(0, 1).data().toString(), "34.047");
+    double moved = 0;
+    for (int row = 0; row < 3; ++row) {
+        moved = std::max(moved, std::abs(table(window)->index(row, 1).data().toDouble() -
+                                         before[static_cast<std::size_t>(row)]));
+    }
+    EXPECT_GT(moved, 0.001);  // feet: the optimised lengths, not the design's
     EXPECT_TRUE(find<QLabel>("designLabel", window)->text().contains(QString::fromUtf8("优化后")));
     EXPECT_TRUE(original->isEnabled());
     finish(window);  // the trim and the matches of the optimised antenna
@@ -324,7 +343,8 @@ TEST_F(Design, the_optimiser_tab_searches_in_the_background_and_its_design_can_b
     EXPECT_FALSE(original->isEnabled());
     finish(window);
 
-    // Stopped at once: the best so far, analysed and offered all the same.
+    // Stopped at once: the search ends with the best so far (here, as likely as not, the start
+    // itself) and says so.
     QTest::mouseClick(start, Qt::LeftButton);
     QTest::mouseClick(find<QPushButton>("stopOptimise", window), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 60000);
