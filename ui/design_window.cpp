@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStandardItemModel>
@@ -439,12 +441,31 @@ QPointer<DesignWindow>& designWindow() {
     return instance;
 }
 
+QRect fittedGeometry(QSize wanted, QSize frame, QRect available) {
+    const QSize room = (available.size() - frame).expandedTo(QSize(1, 1));
+    const QSize size = wanted.boundedTo(room);
+    const QPoint corner =
+        available.topLeft() + QPoint((available.width() - size.width() - frame.width()) / 2,
+                                     (available.height() - size.height() - frame.height()) / 2);
+    return {QPoint(std::max(corner.x(), available.left()), std::max(corner.y(), available.top())),
+            size};
+}
+
 void showDesignWindow(const std::optional<sheet::Design>& design) {
     QPointer<DesignWindow>& window = designWindow();
     if (window.isNull()) {
         window = new DesignWindow;
         window->setAttribute(Qt::WA_DeleteOnClose);
         if (design) window->showDesign(*design);
+        // On a small screen (1024×600) the window opens within it, smaller than it asks for,
+        // rather than with its buttons off the screen. The frame is not known before the
+        // window is shown: room is left for a usual title bar and borders.
+        if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr) {
+            const QSize frame(2 * 4, 32 + 4);
+            const QRect fitted = fittedGeometry(window->size(), frame, screen->availableGeometry());
+            window->resize(fitted.size().expandedTo(window->minimumSizeHint()));
+            window->move(fitted.topLeft());
+        }
     }
     window->show();
     window->raise();

@@ -108,6 +108,10 @@ void setSaveFileChooser(SaveFileChooser chooser);
 // Asks which file to open; replaceable in the same way.
 void setOpenFileChooser(SaveFileChooser chooser);
 
+// Where a window that asks for `wanted` opens on a screen's available area: no larger than
+// the area less the frame the window manager adds (a title bar, borders), centred in it.
+[[nodiscard]] QRect fittedGeometry(QSize wanted, QSize frame, QRect available);
+
 QPointer<DesignWindow>& designWindow();
 // Opens the window (created on first use, one instance, brought to the front) on the design,
 // or on none before the first Calculate.

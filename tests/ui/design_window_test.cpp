@@ -22,6 +22,25 @@ TEST_F(Design, the_command_sits_in_the_free_corner_and_asks_for_a_design_first) 
     EXPECT_EQ(designWindow().data(), window);
 }
 
+// The window opens within the screen's available area, whatever the screen: never larger,
+// never off it, as large as it asks for where there is room.
+TEST(DesignWindowGeometry, opens_within_the_screen) {
+    const QSize frame(8, 36);
+    struct Case {
+        QRect available;
+        QRect expected;
+    };
+    for (const Case& c : {
+             Case{{0, 0, 1024, 600}, {0, 0, 1016, 564}},            // a netbook: it shrinks
+             Case{{0, 0, 1366, 728}, {109, 6, 1140, 680}},          // a laptop above its task bar
+             Case{{1920, 24, 1280, 1000}, {1986, 166, 1140, 680}},  // a second screen, a top bar
+         }) {
+        const QRect fitted = fittedGeometry({1140, 680}, frame, c.available);
+        EXPECT_EQ(fitted, c.expected) << c.available.width() << "x" << c.available.height();
+        EXPECT_TRUE(c.available.contains(QRect(fitted.topLeft(), fitted.size() + frame)));
+    }
+}
+
 TEST_F(Design, the_sheet_is_zeva_sheets_and_copies_as_tab_separated_text) {
     qputenv("PATH", "/nonexistent");  // neither the sheet nor the analysis needs a program
     calculate("Option3", 10, "144");
