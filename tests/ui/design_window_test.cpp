@@ -310,7 +310,7 @@ TEST_F(Design, the_optimiser_tab_searches_in_the_background_and_its_design_can_b
     find<QComboBox>("optimiseAim", window)->setCurrentIndex(1);  // the best F/B
     // A cap that a sanitizer build on a busy machine reaches with the search well begun; an
     // ordinary build ends long before it.
-    find<QSpinBox>("optimiseSeconds", window)->setValue(60);
+    find<QSpinBox>("optimiseSeconds", window)->setValue(30);
     auto* start = find<QPushButton>("startOptimise", window);
     auto* use = find<QPushButton>("useOptimised", window);
     auto* original = find<QPushButton>("useOriginal", window);
