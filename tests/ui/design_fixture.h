@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "sheet/render.h"
@@ -136,8 +137,9 @@ protected:
         }
         return window;
     }
-    // Waits for the analysis to end; the longest pause of the event loop meanwhile, in ms.
-    qint64 finish(DesignWindow* window) {
+    // Turns the event loop while busy() holds, for at most a time; the longest pause of the
+    // event loop meanwhile, in ms.
+    static qint64 longestPauseWhile(const std::function<bool()>& busy, qint64 most) {
         QElapsedTimer clock;
         clock.start();
         qint64 last = 0;
@@ -148,7 +150,12 @@ protected:
             last = clock.elapsed();
         });
         tick.start(20);
-        while (window->analysing() && clock.elapsed() < 120000) QTest::qWait(20);
+        while (busy() && clock.elapsed() < most) QTest::qWait(20);
+        return longest;
+    }
+    // Waits for the analysis to end; the longest pause of the event loop meanwhile, in ms.
+    qint64 finish(DesignWindow* window) {
+        const qint64 longest = longestPauseWhile([window] { return window->analysing(); }, 120000);
         EXPECT_FALSE(window->analysing());
         return longest;
     }
