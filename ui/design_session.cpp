@@ -109,14 +109,16 @@ void DesignSession::rebuildSheet() {
 }
 
 void DesignSession::startAnalysis() {
-    setNote({});
-    const auto studies = controls_.studies();
-    analysis::SweepRange range;
-    if (const auto* request = std::get_if<StudyRequest>(&studies)) {
-        range = request->sweep;
-    } else {
-        events_.buildNote(std::get<QString>(studies));
+    // Nothing runs on a sweep other than the one the field shows.
+    const std::optional<StudyRequest> studies = readStudies();
+    if (!studies) {
+        setNote(
+            uiText("The analysis waits for the sweep, ground and tolerance fields to read: "
+                   "mend the one named below them."));
+        return;
     }
+    setNote({});
+    const analysis::SweepRange range = studies->sweep;
     events_.status(uiText("Analysing…"));
     events_.running(true);
     stage_ = Stage::Analysis;
@@ -213,6 +215,8 @@ void DesignSession::launchRun(std::unique_ptr<analysis::Stepper> stepper, const 
 
 void DesignSession::sweepChanged() {
     if (!sheet_) return;
+    // A sweep that does not read changes nothing: the figures shown stay those of the last.
+    if (!readStudies()) return;
     cancel();
     analysis_.reset();
     tuning_.reset();
@@ -232,12 +236,9 @@ void DesignSession::placementChanged() {
 
 void DesignSession::startGround() {
     if (!analysis_ || !sheet_) return;
-    const auto studies = controls_.studies();
-    if (const auto* wrong = std::get_if<QString>(&studies)) {
-        events_.buildNote(*wrong);
-        return;
-    }
-    const auto& placement = std::get<StudyRequest>(studies).placement;
+    const std::optional<StudyRequest> studies = readStudies();
+    if (!studies) return;
+    const auto& placement = studies->placement;
     if (!placement) {
         if (stage_ == Stage::Ground) {  // no longer asked for: stopped, not shown
             cancel();
@@ -268,18 +269,13 @@ void DesignSession::groundDone(
 
 bool DesignSession::startTolerance() {
     if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return false;
-    const auto studies = controls_.studies();
-    if (const auto* wrong = std::get_if<QString>(&studies)) {
-        events_.buildNote(*wrong);
-        return false;
-    }
-    events_.buildNote({});
+    const std::optional<StudyRequest> studies = readStudies();
+    if (!studies) return false;
     tolerance_.reset();
     events_.studiesChanged();
     stage_ = Stage::Tolerance;
     launch(std::make_unique<analysis::ToleranceStudy>(sheet::antennaOf(*sheet_), *analysis_,
-                                                      std::get<StudyRequest>(studies).tolerance,
-                                                      windowLanguage()),
+                                                      studies->tolerance, windowLanguage()),
            uiText("Studying the tolerance…"), &DesignSession::toleranceDone);
     return true;
 }
@@ -341,6 +337,17 @@ void DesignSession::adviceDone(
     ended(result, advice_, Stage::Advice);
     events_.figuresChanged();
     events_.commandsChanged();
+}
+
+std::optional<StudyRequest> DesignSession::readStudies() {
+    const auto& say = events_.studiesNote ? events_.studiesNote : events_.buildNote;
+    auto studies = controls_.studies();
+    if (const auto* wrong = std::get_if<QString>(&studies)) {
+        say(*wrong);
+        return std::nullopt;
+    }
+    if (events_.studiesNote) events_.studiesNote({});
+    return std::get<StudyRequest>(std::move(studies));
 }
 
 void DesignSession::dropStudies() {

@@ -59,6 +59,9 @@ public:
         // The analysis' own note: its failure or cancel, shown in place of its figures.
         std::function<void(const QString&)> note;
         std::function<void(const QString&)> buildNote;  // what is wrong with the controls
+        // What is wrong with the sweep, ground and tolerance controls, kept until they read;
+        // the build note says it where this is not set.
+        std::function<void(const QString&)> studiesNote;
         std::function<void(bool)> running;
         std::function<void(Stage, const QString&)> studyFailed;
     };
@@ -115,6 +118,9 @@ private:
     }
     void setNote(const QString& note);
     void dropStudies();
+    // The studies' controls as they read now, their fault said and kept in view; nothing where
+    // they are wrong.
+    std::optional<StudyRequest> readStudies();
     void startAnalysis();
     void analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result);
     void tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result);

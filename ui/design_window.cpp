@@ -199,6 +199,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     events.status = [this](const QString& text) { status_->setText(text); };
     events.note = [this](const QString& note) { showNote(note); };
     events.buildNote = [this](const QString& note) { build_->setNote(note); };
+    events.studiesNote = [this](const QString& note) { studies_->setNote(note); };
     events.running = [this](bool running) { showRunning(running); };
     events.studyFailed = [this](DesignSession::Stage stage, const QString& message) {
         showStudyFailure(stage, message);

@@ -11,6 +11,7 @@
 #include <charconv>
 
 #include "sheet/entries.h"
+#include "ui/errors.h"
 
 namespace zeva::ui {
 namespace {
@@ -69,6 +70,11 @@ StudiesBox::StudiesBox(QWidget* parent) : QGroupBox(uiText("Sweep, ground and to
     grid->addWidget(label(N_("Samples"), samples_), 1, 4);
     grid->addWidget(samples_, 1, 5);
     grid->addWidget(runTolerance_, 1, 6);
+    note_ = wrappingLabel(this, "studiesNote");
+    QPalette red = note_->palette();
+    red.setColor(QPalette::WindowText, QColor(200, 0, 0));  // as the build box says its faults
+    note_->setPalette(red);
+    grid->addWidget(note_, 2, 0, 1, 8);
     grid->setColumnStretch(7, 1);
 
     const auto call = [](const std::function<void()>& f) {
@@ -122,5 +128,7 @@ std::variant<StudyRequest, QString> StudiesBox::read() const {
 }
 
 void StudiesBox::setToleranceEnabled(bool enabled) { runTolerance_->setEnabled(enabled); }
+
+void StudiesBox::setNote(const QString& note) { note_->setText(note); }
 
 }  // namespace zeva::ui

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -27,6 +28,8 @@ public:
     // The studies as the controls say, or a message naming the control that is wrong.
     [[nodiscard]] std::variant<StudyRequest, QString> read() const;
     void setToleranceEnabled(bool enabled);
+    // In red below the fields: which one is wrong and why, until it reads.
+    void setNote(const QString& note);
 
     std::function<void()> sweepChanged;      // the sweep's range was changed
     std::function<void()> placementChanged;  // the height or the ground
@@ -41,6 +44,7 @@ private:
     QLineEdit* position_;
     QLineEdit* samples_;
     QPushButton* runTolerance_;
+    QLabel* note_;
 };
 
 }  // namespace zeva::ui

@@ -195,8 +195,27 @@ TEST_F(Design, the_studies_follow_their_controls_and_match_zeva_sheet) {
     // A wrong height is named, and the figures already shown stay.
     height->setText(QStringLiteral("ten"));
     QTest::keyClick(height, Qt::Key_Return);
-    EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QStringLiteral("ten")));
+    auto* note = find<QLabel>("studiesNote", window);
+    EXPECT_TRUE(note->text().contains(QStringLiteral("ten")));
     EXPECT_TRUE(figures(window).contains(QStringLiteral("仰角（最强辐射方向）：")));
+    height->setText(QStringLiteral("12"));
+    QTest::keyClick(height, Qt::Key_Return);
+    EXPECT_TRUE(note->text().isEmpty());
+    finish(window);
+
+    // A sweep that does not read is named beside it and stays named; nothing runs on another.
+    auto* sweep = find<QLineEdit>("sweepRange", window);
+    sweep->setText(QStringLiteral("xyz"));
+    QTest::keyClick(sweep, Qt::Key_Return);
+    EXPECT_FALSE(window->analysing());
+    QTest::qWait(600);
+    EXPECT_TRUE(note->text().contains(QStringLiteral("xyz"))) << note->text().toStdString();
+    EXPECT_EQ(sweep->text(), "xyz");
+    sweep->setText(QStringLiteral("3"));
+    QTest::keyClick(sweep, Qt::Key_Return);
+    EXPECT_TRUE(note->text().isEmpty());
+    EXPECT_TRUE(window->analysing());
+    finish(window);
 }
 
 // A measured sweep imported: the advice is zeva-sheet's for the same file, the measured SWR
