@@ -3,6 +3,7 @@
 // how they read and write a figure.
 #pragma once
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -21,7 +22,8 @@ struct Failure {
 };
 
 // A figure with a fixed count of decimals (whole at any magnitude, with a point whatever the
-// locale); "inf" and "-" where it is not finite.
+// locale, without the sign of a figure that rounds to zero); "inf" and "-" where it is not
+// finite.
 [[nodiscard]] inline std::string fixed(double value, int decimals) {
     if (std::isinf(value)) return "inf";
     if (std::isnan(value)) return "-";
@@ -31,6 +33,11 @@ struct Failure {
     const auto [end, status] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, places);
     if (status != std::errc{}) return "-";
+    // A small negative figure rounded to nothing is nothing: "0.0000", never "-0.0000".
+    if (buffer[0] == '-' &&
+        std::all_of(buffer + 1, end, [](char c) { return c == '0' || c == '.'; })) {
+        return std::string(buffer + 1, end);
+    }
     return std::string(buffer, end);
 }
 

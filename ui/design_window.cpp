@@ -269,6 +269,8 @@ void DesignWindow::showSheet() {
 void DesignWindow::showAnalysis() {
     const analysis::Analysis* analysis = session_->analysis();
     sweepPlot_->setAnalysis(analysis, session_->tuning());
+    // The measurement goes with its design: the plot never keeps one the session dropped.
+    sweepPlot_->setMeasurement(session_->measurement());
     patternPlot_->setAnalysis(analysis);
     if (analysis == nullptr) {
         sweepModel_->clear();

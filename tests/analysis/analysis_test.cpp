@@ -184,6 +184,9 @@ TEST(Figures, the_average_gain_over_the_sphere_of_known_patterns) {
 TEST(Figures, written_whole_at_any_magnitude) {
     EXPECT_EQ(fixed(-1.2345, 2), "-1.23");
     EXPECT_EQ(fixed(0.5, 3), "0.500");
+    EXPECT_EQ(fixed(-0.00004, 4), "0.0000");  // no negative zero
+    EXPECT_EQ(fixed(-0.4, 0), "0");
+    EXPECT_EQ(fixed(-0.00005, 4), "-0.0001");
     const std::string huge = fixed(1e300, 1);
     EXPECT_EQ(huge.size(), 303u);
     EXPECT_EQ(huge.substr(0, 17), "10000000000000000");
