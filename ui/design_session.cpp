@@ -111,6 +111,7 @@ void DesignSession::rebuildSheet() {
 void DesignSession::startAnalysis() {
     // Nothing runs on a sweep other than the one the field shows.
     const std::optional<StudyRequest> studies = readStudies();
+    waitingForStudies_ = !studies;
     if (!studies) {
         setNote(
             uiText("The analysis waits for the sweep, ground and tolerance fields to read: "
@@ -227,7 +228,15 @@ void DesignSession::sweepChanged() {
     startAnalysis();
 }
 
+// The analysis waited for a field that did not read: once every field reads, it runs.
+bool DesignSession::resumeAnalysis() {
+    if (!waitingForStudies_ || !sheet_ || analysing()) return false;
+    if (readStudies()) startAnalysis();
+    return true;
+}
+
 void DesignSession::placementChanged() {
+    if (resumeAnalysis()) return;
     if (stage_ == Stage::Analysis || stage_ == Stage::Tuning) return;  // the chain follows
     // After a tolerance study, continueStudies() starts the ground the controls ask for.
     if (stage_ == Stage::Tolerance) return;
@@ -268,6 +277,7 @@ void DesignSession::groundDone(
 }
 
 bool DesignSession::startTolerance() {
+    if (resumeAnalysis()) return false;
     if (!analysis_ || !sheet_ || stage_ != Stage::Idle) return false;
     const std::optional<StudyRequest> studies = readStudies();
     if (!studies) return false;

@@ -121,6 +121,9 @@ private:
     // The studies' controls as they read now, their fault said and kept in view; nothing where
     // they are wrong.
     std::optional<StudyRequest> readStudies();
+    // Starts the analysis that waited for the studies' fields, where it waits; true where it
+    // did (whether the fields read now or not).
+    bool resumeAnalysis();
     void startAnalysis();
     void analysisDone(const std::variant<analysis::Analysis, analysis::Failure>& result);
     void tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result);
@@ -157,6 +160,7 @@ private:
     std::optional<analysis::Antenna> optimised_;          // the optimiser's, where used
     std::optional<analysis::Analysis> originalAnalysis_;  // the design's, kept meanwhile
     int designSerial_ = 0;
+    bool waitingForStudies_ = false;  // the analysis waits for the studies' fields to read
     Stage stage_ = Stage::Idle;
     std::unique_ptr<AnalysisRun> run_;
     // Runs that ended, kept until the event loop turns again: a run's own callback may start

@@ -216,6 +216,19 @@ TEST_F(Design, the_studies_follow_their_controls_and_match_zeva_sheet) {
     EXPECT_TRUE(note->text().isEmpty());
     EXPECT_TRUE(window->analysing());
     finish(window);
+
+    // A new design waits for the field too, and runs once the fields read, whichever changes.
+    sweep->setText(QStringLiteral("xyz"));
+    calculate("Option2", 14, "14.2");
+    EXPECT_FALSE(window->analysing());
+    EXPECT_TRUE(figures(window).startsWith(QString::fromUtf8("分析要等")))
+        << figures(window).toStdString();
+    sweep->setText(QStringLiteral("2"));
+    find<QCheckBox>("overGround", window)->setChecked(false);
+    find<QCheckBox>("overGround", window)->setChecked(true);
+    EXPECT_TRUE(note->text().isEmpty());
+    EXPECT_TRUE(window->analysing());
+    finish(window);
 }
 
 // A measured sweep imported: the advice is zeva-sheet's for the same file, the measured SWR
