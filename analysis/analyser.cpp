@@ -18,14 +18,6 @@ double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength) {
     return shortest;
 }
 
-// The positions of the boom's first and last elements, metres.
-std::pair<double, double> boomEnds(const Antenna& antenna) {
-    const auto [first, last] = std::minmax_element(
-        antenna.elements.begin(), antenna.elements.end(),
-        [](const Element& a, const Element& b) { return a.position < b.position; });
-    return {first->position, last->position};
-}
-
 double centreOfBoom(const Antenna& antenna) {
     const auto [first, last] = boomEnds(antenna);
     return (first + last) / 2;
@@ -44,6 +36,13 @@ Failure refused(Language language, const std::string& why) {
 }
 
 }  // namespace
+
+std::pair<double, double> boomEnds(const Antenna& antenna) {
+    const auto [first, last] = std::minmax_element(
+        antenna.elements.begin(), antenna.elements.end(),
+        [](const Element& a, const Element& b) { return a.position < b.position; });
+    return {first->position, last->position};
+}
 
 std::optional<Failure> checkLimits(const Antenna& antenna, Language language) {
     if (!(antenna.frequency > 0) || !std::isfinite(antenna.frequency)) {

@@ -133,6 +133,9 @@ struct Analysis {
 // The band below an SWR level across the sweep steps and the points solved at its edges.
 [[nodiscard]] std::optional<SwrBand> swrBand(const Analysis& analysis, double level);
 
+// The positions of the boom's first and last elements, metres.
+[[nodiscard]] std::pair<double, double> boomEnds(const Antenna& antenna);
+
 // Why an antenna is outside what the model can say; nothing where it is inside.
 [[nodiscard]] std::optional<Failure> checkLimits(const Antenna& antenna, Language language);
 

@@ -15,6 +15,10 @@
 
 namespace zeva::analysis {
 
+// How the antenna is fed: straight into the 50-ohm line, through a hairpin, or through a
+// quarter-wave coaxial transformer.
+enum class Feed { Direct, Hairpin, Coax };
+
 enum class Mounting {
     Insulators,  // on insulators above the boom: no correction
     Insulated,   // through a round metal boom, insulated from it

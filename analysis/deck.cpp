@@ -15,9 +15,6 @@ nec::Deck structure(const Antenna& antenna, const Segmentation& segmentation) {
     return structureWith(antenna, segmentCounts(antenna, segmentation));
 }
 
-// E-plane: theta 90, phi 0 to 360; H-plane: phi 0, theta 0 to 360; both a degree apart.
-const nec::PatternCut kEPlane{1, 361, 90, 0, 0, 1};
-const nec::PatternCut kHPlane{361, 1, 0, 0, 1, 0};
 // Towards the directors (phi 0) and straight back (phi 180).
 const nec::PatternCut kForwardAndBack{1, 2, 90, 0, 0, 180};
 
@@ -82,7 +79,7 @@ std::optional<int> designStep(const SweepRange& range) {
 
 nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation) {
     nec::Deck deck = structure(antenna, segmentation);
-    deck.steps = {{antenna.frequency, {kEPlane, kHPlane}}};
+    deck.steps = {{antenna.frequency, {kEPlaneCut, kHPlaneCut}}};
     return deck;
 }
 

@@ -44,6 +44,11 @@ struct Segmentation {
 // The step at the design frequency itself: the middle one of a span, none of a range given.
 [[nodiscard]] std::optional<int> designStep(const SweepRange& range);
 
+// The cuts the figures are read from: the E-plane (theta 90, phi 0 to 360) and the H-plane
+// (phi 0, theta 0 to 360), both a degree apart.
+inline const nec::PatternCut kEPlaneCut{1, 361, 90, 0, 0, 1};
+inline const nec::PatternCut kHPlaneCut{361, 1, 0, 0, 1, 0};
+
 // The design frequency alone, with both pattern cuts one degree apart: the E-plane (theta 90,
 // the plane of the elements, phi 0 to 360) and the H-plane (phi 0, theta 0 to 360).
 [[nodiscard]] nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation);

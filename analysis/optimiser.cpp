@@ -26,10 +26,6 @@ constexpr double kMissedBadly = 1e3;
 // Leaders closer than this in every variable (a share of its range) stand for one another.
 constexpr double kLeadersApart = 0.02;
 
-// The cuts that patternFigures() reads: whole degrees around the E- and H-planes.
-const nec::PatternCut kEPlaneCut{1, 361, 90, 0, 0, 1};
-const nec::PatternCut kHPlaneCut{361, 1, 0, 0, 1, 0};
-
 struct FigureName {
     std::string_view name;
     Figure figure;
@@ -92,12 +88,12 @@ double missCost(const Limit& limit, const BandFigures& figures) {
 // The SWR of a feed impedance through the match, which was designed at the band's centre
 // for the feed impedance there.
 double matchedSwr(std::complex<double> z, std::complex<double> centre, double frequency,
-                  double centreFrequency, FeedMatch feed) {
+                  double centreFrequency, Feed feed) {
     const auto direct = [](std::complex<double> w) { return swrAgainst50({w.real(), w.imag()}); };
     switch (feed) {
-        case FeedMatch::Direct:
+        case Feed::Direct:
             break;
-        case FeedMatch::Hairpin: {
+        case Feed::Hairpin: {
             // A shunt inductance cancelling the feed's capacitive susceptance at the centre;
             // an inductive feed takes none.
             const double susceptance = (1. / centre).imag();
@@ -105,7 +101,7 @@ double matchedSwr(std::complex<double> z, std::complex<double> centre, double fr
             const std::complex<double> shunt(0, -susceptance * centreFrequency / frequency);
             return direct(1. / (1. / z + shunt));
         }
-        case FeedMatch::Coax: {
+        case Feed::Coax: {
             if (!(centre.real() > 0)) break;
             const double z0 = std::sqrt(kFeedlineOhms * centre.real());
             return direct(throughQuarterWave(z, z0, frequency, centreFrequency));
@@ -458,7 +454,7 @@ double cost(const BandFigures& figures, const Goals& goals) {
 }
 
 std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector<int>& segments,
-                                       const Band& band, int points, FeedMatch feed, int threads,
+                                       const Band& band, int points, Feed feed, int threads,
                                        const std::atomic<bool>* stop) {
     // An odd count, so that the centre, which the match is designed at, is among them.
     points = std::max(1, points | 1);
@@ -485,15 +481,13 @@ std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector
             std::max(figures.swr, matchedSwr({r.feed.resistance, r.feed.reactance}, centre,
                                              r.frequency, middle.frequency, feed));
     }
-    const auto [front, back] = std::minmax_element(
-        antenna.elements.begin(), antenna.elements.end(),
-        [](const Element& a, const Element& b) { return a.position < b.position; });
-    figures.boom = back->position - front->position;
+    const auto [front, back] = boomEnds(antenna);
+    figures.boom = back - front;
     return figures;
 }
 
 std::optional<BandFigures> convergedBandFigures(const Antenna& antenna, const Analysis& analysis,
-                                                const Band& band, FeedMatch feed, int threads) {
+                                                const Band& band, Feed feed, int threads) {
     return bandFigures(antenna, segmentCounts(antenna, analysis.segmentation), band, kReportPoints,
                        feed, threads);
 }
@@ -604,11 +598,27 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     return result;
 }
 
-bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis,
-            const std::variant<Analysis, Failure>& again, int threads, Language language) {
+namespace {
+
+// The start's band figures at its converged segmentation, as `before`.
+void judgeStart(Optimisation& o, const Antenna& start, const Analysis& startAnalysis, int threads) {
     if (const auto before = convergedBandFigures(start, startAnalysis, o.band, o.feed, threads)) {
         o.before = *before;
     }
+}
+
+// The start kept as the result, with its own figures as `after`.
+void keepStart(Optimisation& o, const Antenna& start) {
+    o.improved = false;
+    o.antenna = start;
+    o.after = o.before;
+}
+
+}  // namespace
+
+bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis,
+            const std::variant<Analysis, Failure>& again, int threads, Language language) {
+    judgeStart(o, start, startAnalysis, threads);
     std::optional<BandFigures> after;
     if (const auto* failure = std::get_if<Failure>(&again)) {
         o.note =
@@ -620,9 +630,7 @@ bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis
         o.after = *after;
         return true;
     }
-    o.improved = false;
-    o.antenna = start;
-    o.after = o.before;
+    keepStart(o, start);
     return false;
 }
 
@@ -630,13 +638,8 @@ std::optional<Analysis> conclude(Optimisation& o, const Antenna& start,
                                  const Analysis& startAnalysis, Runner& runner, int processes,
                                  Language language, const std::atomic<bool>* cancel) {
     if (o.candidates.empty()) {  // the search found nothing better than the start
-        if (const auto before =
-                convergedBandFigures(start, startAnalysis, o.band, o.feed, processes)) {
-            o.before = *before;
-        }
-        o.improved = false;
-        o.antenna = start;
-        o.after = o.before;
+        judgeStart(o, start, startAnalysis, processes);
+        keepStart(o, start);
         return std::nullopt;
     }
     std::variant<Analysis, Failure> again = Failure{};

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "analysis/analyser.h"
+#include "analysis/build.h"
 #include "analysis/geometry.h"
 #include "analysis/message.h"
 
@@ -54,10 +55,6 @@ inline constexpr double kCleanSidelobe = 15;  // dB
 // The goals as they were written, normalised: "gain,fb>=20,swr<=1.3".
 [[nodiscard]] std::string goalsText(const Goals& goals);
 
-// How the SWR is taken: straight into 50 ohms, through a hairpin across the feed, or
-// through a quarter-wave transformer, each designed for the antenna at the band's centre.
-enum class FeedMatch { Direct, Hairpin, Coax };
-
 // The worst of each figure across the band, and the boom.
 struct BandFigures {
     double gain = 0;         // dBi: the least forward gain
@@ -86,7 +83,7 @@ inline constexpr double kDefaultBandSpan = 0.01;
 // engine cannot solve it.
 [[nodiscard]] std::optional<BandFigures> bandFigures(const Antenna& antenna,
                                                      const std::vector<int>& segments,
-                                                     const Band& band, int points, FeedMatch feed,
+                                                     const Band& band, int points, Feed feed,
                                                      int threads,
                                                      const std::atomic<bool>* stop = nullptr);
 
@@ -105,7 +102,7 @@ inline constexpr double kLeastSpacing = 0.05;  // wavelengths
 struct OptimiseRequest {
     Goals goals;
     Band band;
-    FeedMatch feed = FeedMatch::Direct;
+    Feed feed = Feed::Direct;  // the SWR through it, the match designed at the band's centre
     std::uint64_t seed = 1;
     double seconds = 120;  // the search's time cap
     int evaluations = 0;   // a cap on the antennas tried; 0 for one fitting the variables
@@ -133,7 +130,7 @@ inline constexpr int kCandidates = 4;
 struct Optimisation {
     Goals goals;
     Band band;
-    FeedMatch feed = FeedMatch::Direct;
+    Feed feed = Feed::Direct;
     std::uint64_t seed = 1;
     int evaluations = 0;
     double seconds = 0;
@@ -165,7 +162,7 @@ struct Optimisation {
 inline constexpr int kReportPoints = 7;
 [[nodiscard]] std::optional<BandFigures> convergedBandFigures(const Antenna& antenna,
                                                               const Analysis& analysis,
-                                                              const Band& band, FeedMatch feed,
+                                                              const Band& band, Feed feed,
                                                               int threads);
 
 // The search's antenna judged by its own converged analysis (`again`) against the start's:

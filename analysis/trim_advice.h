@@ -17,9 +17,6 @@
 
 namespace zeva::analysis {
 
-// How the antenna the measurement is of was fed.
-enum class Feed { Direct, Hairpin, Coax };
-
 // Beyond these the measurement is no antenna that a trim brings right.
 inline constexpr double kTrimmableSwr = 2.0;          // least SWR within the sweep
 inline constexpr double kTrimmableOffset = 0.05;      // resonance from the design frequency

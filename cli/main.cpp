@@ -229,6 +229,11 @@ int main(int argc, char* argv[]) {
     std::optional<analysis::Optimisation> optimisation;
     if (options.analyse) {
         catchStopSignals();
+        // The match the antenna is fed through, as the optimiser and the measurement take it: the
+        // hairpin where both are asked for.
+        const analysis::Feed feed = options.request.match.hairpin ? analysis::Feed::Hairpin
+                                    : options.request.match.coax  ? analysis::Feed::Coax
+                                                                  : analysis::Feed::Direct;
         analysis::EngineRunner builtin(options.language, processors(), &stopRequested);
         analysis::ProcessRunner nec2c(options.language, options.timeLimit, &stopRequested);
         analysis::Runner& runner =
@@ -244,9 +249,7 @@ int main(int argc, char* argv[]) {
             request.band = options.sweep.given()
                                ? analysis::Band{options.sweep.low, options.sweep.high}
                                : analysis::defaultBand(antenna.frequency);
-            request.feed = options.request.match.hairpin ? analysis::FeedMatch::Hairpin
-                           : options.request.match.coax  ? analysis::FeedMatch::Coax
-                                                         : analysis::FeedMatch::Direct;
+            request.feed = feed;
             request.seed = options.seed;
             request.seconds = options.optimiseSeconds;
             request.threads = processors();
@@ -302,9 +305,6 @@ int main(int argc, char* argv[]) {
             if (const auto* failure = std::get_if<Failure>(&read)) {
                 return fail(options.measuredFile + ": " + failure->message);
             }
-            const analysis::Feed feed = options.request.match.hairpin ? analysis::Feed::Hairpin
-                                        : options.request.match.coax  ? analysis::Feed::Coax
-                                                                      : analysis::Feed::Direct;
             auto advised = analysis::adviseTrim(antenna, *result, *tuning, feed,
                                                 std::get<analysis::Measurement>(read), runner,
                                                 options.language);

@@ -233,11 +233,15 @@ Json toleranceOf(const analysis::Tolerance& t) {
             {"sensitivities", sensitivities}};
 }
 
-Json adviceOf(const analysis::TrimAdvice& a) {
+const char* feedName(analysis::Feed feed) {
     static constexpr const char* kFeeds[] = {"direct", "hairpin", "coax"};
+    return kFeeds[static_cast<int>(feed)];
+}
+
+Json adviceOf(const analysis::TrimAdvice& a) {
     const analysis::MeasuredFigures& m = a.measured;
     return {
-        {"feed", kFeeds[static_cast<int>(a.feed)]},
+        {"feed", feedName(a.feed)},
         {"min_swr", number(m.leastSwr, 3)},
         {"min_swr_mhz", number(m.leastSwrFrequency, 4)},
         {"resonance_mhz", m.resonance ? number(*m.resonance, 4) : Json(nullptr)},
@@ -260,7 +264,6 @@ Json bandOf(const analysis::BandFigures& b) {
 }
 
 Json optimisationOf(const analysis::Optimisation& o) {
-    static constexpr const char* kFeeds[] = {"direct", "hairpin", "coax"};
     Json limits = Json::array();
     for (const analysis::Limit& limit : o.goals.limits) {
         limits.push_back({{"limit", analysis::limitText(limit)},
@@ -269,7 +272,7 @@ Json optimisationOf(const analysis::Optimisation& o) {
     }
     return {{"goals", analysis::goalsText(o.goals)},
             {"band_mhz", {number(o.band.low, 4), number(o.band.high, 4)}},
-            {"feed", kFeeds[static_cast<int>(o.feed)]},
+            {"feed", feedName(o.feed)},
             {"seed", o.seed},
             {"evaluations", o.evaluations},
             {"seconds", number(o.seconds, 2)},

@@ -130,13 +130,13 @@ std::vector<StudyLine> toleranceLines(const analysis::Tolerance& t, Language lan
 
 namespace {
 
-std::string feedText(analysis::FeedMatch feed, Language language) {
+std::string feedText(analysis::Feed feed, Language language) {
     switch (feed) {
-        case analysis::FeedMatch::Hairpin:
+        case analysis::Feed::Hairpin:
             return say(language, "through a hairpin match");
-        case analysis::FeedMatch::Coax:
+        case analysis::Feed::Coax:
             return say(language, "through an ideal quarter-wave transformer");
-        case analysis::FeedMatch::Direct:
+        case analysis::Feed::Direct:
             break;
     }
     return say(language, "straight into 50 ohms");

@@ -217,9 +217,9 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
                                    : analysis::defaultBand(start.antenna.frequency);
         const MatchChoice match = build_->match();
         start.feed = match == MatchChoice::Hairpin || match == MatchChoice::Both
-                         ? analysis::FeedMatch::Hairpin
-                     : match == MatchChoice::Coax ? analysis::FeedMatch::Coax
-                                                  : analysis::FeedMatch::Direct;
+                         ? analysis::Feed::Hairpin
+                     : match == MatchChoice::Coax ? analysis::Feed::Coax
+                                                  : analysis::Feed::Direct;
         return start;
     };
     optimise_->use = [this](const analysis::Antenna& antenna, const analysis::Analysis& a) {

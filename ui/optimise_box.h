@@ -34,7 +34,7 @@ public:
         analysis::Antenna antenna;
         analysis::Analysis analysis;
         analysis::Band band;
-        analysis::FeedMatch feed = analysis::FeedMatch::Direct;
+        analysis::Feed feed = analysis::Feed::Direct;
     };
     std::function<std::variant<Start, QString>()> start;  // or why there is none yet
     // "Use this design": the optimised antenna and its analysis go to the sheet.

@@ -166,16 +166,16 @@ TEST(Optimiser, the_matches_are_designed_at_the_centre_of_the_band) {
     const Antenna start = beam();
     const std::vector<int> segments = segmentCounts(start, {50});
     const Band band = defaultBand(start.frequency);
-    const auto direct = bandFigures(start, segments, band, 1, FeedMatch::Direct, 2);
-    const auto hairpin = bandFigures(start, segments, band, 1, FeedMatch::Hairpin, 2);
-    const auto coax = bandFigures(start, segments, band, 1, FeedMatch::Coax, 2);
+    const auto direct = bandFigures(start, segments, band, 1, Feed::Direct, 2);
+    const auto hairpin = bandFigures(start, segments, band, 1, Feed::Hairpin, 2);
+    const auto coax = bandFigures(start, segments, band, 1, Feed::Coax, 2);
     ASSERT_TRUE(direct && hairpin && coax);
     // The same antenna: only the SWR differs, and a match at the centre only helps there.
     EXPECT_EQ(direct->gain, hairpin->gain);
     EXPECT_LE(hairpin->swr, direct->swr);
     EXPECT_LE(coax->swr, direct->swr);
     // Across a band the edges are worse than the centre for a match made there.
-    const auto across = bandFigures(start, segments, band, 5, FeedMatch::Coax, 2);
+    const auto across = bandFigures(start, segments, band, 5, Feed::Coax, 2);
     ASSERT_TRUE(across);
     EXPECT_GE(across->swr, coax->swr);
     EXPECT_NEAR(across->boom, 0.35, 1e-12);
