@@ -199,6 +199,33 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    // The outputs are checked before any work, the report counted among them where it goes
+    // to standard output.
+    std::vector<std::string> outputs;
+    for (const std::string* path :
+         {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile}) {
+        if (!path->empty()) outputs.push_back(*path);
+    }
+    if (std::find(outputs.begin(), outputs.end(), "-") == outputs.end()) outputs.push_back("-");
+    std::vector<std::string> inputs;
+    for (const std::string* path : {&options.geometryFile, &options.measuredFile}) {
+        if (!path->empty()) inputs.push_back(*path);
+    }
+    if (const auto failure = checkOutputs(outputs, inputs, options.language)) {
+        return fail(failure->message);
+    }
+    // So is the measurement: a file that cannot be read is said before the analysis.
+    std::optional<analysis::Measurement> measurement;
+    if (!options.measuredFile.empty()) {
+        const auto text = readFile(options.measuredFile, kMeasurementFile, options.language);
+        if (const auto* failure = std::get_if<Failure>(&text)) return fail(failure->message);
+        auto read = analysis::readTouchstone(std::get<std::string>(text), options.language);
+        if (const auto* failure = std::get_if<Failure>(&read)) {
+            return fail(options.measuredFile + ": " + failure->message);
+        }
+        measurement = std::move(std::get<analysis::Measurement>(read));
+    }
+
     std::optional<CutSheet> sheet;
     analysis::Antenna antenna;
     if (!options.geometryFile.empty()) {
@@ -298,16 +325,9 @@ int main(int argc, char* argv[]) {
             if (const auto* failure = std::get_if<Failure>(&placed)) return fail(failure->message);
             overGround = std::move(std::get<analysis::OverGround>(placed));
         }
-        if (!options.measuredFile.empty()) {
-            const auto text = readFile(options.measuredFile, kMeasurementFile, options.language);
-            if (const auto* failure = std::get_if<Failure>(&text)) return fail(failure->message);
-            auto read = analysis::readTouchstone(std::get<std::string>(text), options.language);
-            if (const auto* failure = std::get_if<Failure>(&read)) {
-                return fail(options.measuredFile + ": " + failure->message);
-            }
-            auto advised = analysis::adviseTrim(antenna, *result, *tuning, feed,
-                                                std::get<analysis::Measurement>(read), runner,
-                                                options.language);
+        if (measurement) {
+            auto advised = analysis::adviseTrim(antenna, *result, *tuning, feed, *measurement,
+                                                runner, options.language);
             if (stopRequested.load()) endBySignal();
             if (const auto* failure = std::get_if<Failure>(&advised)) {
                 return fail(failure->message);
@@ -356,7 +376,13 @@ int main(int argc, char* argv[]) {
         files.erase(file);
         break;
     }
-    if (const auto failure = writeAll(files, options.language)) return fail(failure->message);
+    // A FIFO nobody reads holds the write until Ctrl-C, which then ends the program as the
+    // signal would.
+    catchStopSignals();
+    if (const auto failure = writeAll(files, options.language)) {
+        if (stopRequested.load()) endBySignal();
+        return fail(failure->message);
+    }
     if (toStandardOutput) return writeOut(*toStandardOutput, options.language);
     return writeOut(render(report), options.language);
 }

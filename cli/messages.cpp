@@ -75,6 +75,8 @@ Messages messagesIn(Language language) {
     m.ambiguousOption = translate(language, "ambiguous option: ");
     m.bothToStandardOutput =
         translate(language, "one output at most can go to standard output (-)");
+    m.bothFromStandardInput =
+        translate(language, "one input at most can come from standard input (-)");
     return m;
 }
 

@@ -47,6 +47,7 @@ struct Messages {
     const char* measuredNeedsOneMatch;
     const char* ambiguousOption;
     const char* bothToStandardOutput;
+    const char* bothFromStandardInput;
     const char* emptyPath;
     const char* seedNeedsStudy;
     const char* timeNeedsOptimise;

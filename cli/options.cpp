@@ -365,6 +365,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     const auto largest = measureOf(options.request.design.largestDiameter);
     const auto smallest = measureOf(options.request.design.smallestDiameter);
     if (largest && smallest && *largest < *smallest) return error(say.largestBelowSmallest);
+    if (options.geometryFile == "-" && options.measuredFile == "-") {
+        return error(say.bothFromStandardInput);
+    }
     // Each output its own file, and one at most on standard output.
     std::vector<const std::string*> outputs;
     for (const std::string* path :

@@ -80,10 +80,21 @@ struct OutputFile {
     std::string content;
 };
 
-// Writes every file or none: each goes beside its final name first, and only when all are
-// written are they renamed into place. A target that exists and is no regular file (a FIFO,
-// a link such as /dev/stdout) is written in place once the others are ready. A message on
-// failure.
+// Why these outputs cannot all be written, said before anything is made or solved: an empty
+// name, a folder, a file the user may not write or a folder that is not there, two outputs on
+// one regular file, an output that is one of the run's input files (by device and inode, so
+// a link or a second name is no way round). "-" is standard output among the outputs and
+// standard input among the inputs.
+[[nodiscard]] std::optional<Failure> checkOutputs(const std::vector<std::string>& outputs,
+                                                  const std::vector<std::string>& inputs,
+                                                  Language language);
+
+// Writes every file or none, after checking them again. A regular file is written under an
+// unforeseeable name beside it (through a link: beside the file the link leads to) with the
+// permissions of the file it replaces, and renamed into place once everything else is
+// written. A target that is no regular file (a FIFO, a device, the terminal) is written in
+// place before anything is renamed, so that its failure leaves every file as it was. A
+// message on failure.
 [[nodiscard]] std::optional<Failure> writeAll(const std::vector<OutputFile>& files,
                                               Language language);
 

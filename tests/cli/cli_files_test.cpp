@@ -190,6 +190,89 @@ TEST_F(Cli, a_target_that_is_no_regular_file_is_written_in_place) {
     EXPECT_TRUE(fs::is_symlink("/dev/stdout")) << "the link itself is left alone";
 }
 
+// What an output must not replace, or replace halfway: each is refused or left whole.
+TEST_F(Cli, an_output_leaves_inputs_and_protected_files_alone) {
+    const auto listing = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    std::ofstream(folder / "a.nec") << "OLD\n";
+    // A device that fails is written before any file is replaced.
+    Outcome result = run("-e 3 -f 14.2 -d 14 --analyse --nec a.nec --plot /dev/full --lang en");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "zeva-sheet: cannot write /dev/full\n");
+    EXPECT_EQ(slurp(folder / "a.nec"), "OLD\n");
+
+    // An input is no output, under any of its names; said before the analysis.
+    ASSERT_EQ(run("-e 3 -f 14.2 -d 14 --nec design.nec").status, 0);
+    const std::string deck = slurp(folder / "design.nec");
+    std::ofstream(folder / "m.s1p") << "# MHz S RI R 50\n14.2 0 0\n";
+    fs::create_hard_link(folder / "m.s1p", folder / "also.s1p");
+    result = run("-e 3 -f 14.2 -d 14 --analyse --measured m.s1p --sweep-csv also.s1p --lang en");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "zeva-sheet: cannot write also.s1p: it is an input of this run\n");
+    EXPECT_EQ(slurp(folder / "m.s1p"), "# MHz S RI R 50\n14.2 0 0\n");
+
+    // The deck and the report on one file through /dev/stdout: the report would overwrite
+    // the deck's start.
+    result = run("-e 3 -f 14.2 -d 14 --nec /dev/stdout --lang en");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "zeva-sheet: cannot write /dev/stdout: another output of this run goes to the "
+              "same file\n");
+
+    // A file nobody may write is kept; a writable one keeps its permissions.
+    fs::copy_file(folder / "a.nec", folder / "kept.nec");
+    fs::permissions(folder / "kept.nec", fs::perms::owner_read | fs::perms::group_read);
+    result = run("-e 3 -f 14.2 -d 14 --nec kept.nec --lang en");
+    EXPECT_EQ(result.err, "zeva-sheet: cannot write kept.nec: it is read-only\n");
+    EXPECT_EQ(slurp(folder / "kept.nec"), "OLD\n");
+    fs::permissions(folder / "a.nec",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(run("-e 3 -f 14.2 -d 14 --nec a.nec").status, 0);
+    EXPECT_EQ(slurp(folder / "a.nec"), deck);
+    EXPECT_EQ(fs::status(folder / "a.nec").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // Through a link, the file it leads to is replaced and the link kept; a name as long as
+    // a file name may be is written, the temporary name not longer.
+    fs::create_symlink("a.nec", folder / "link.nec");
+    std::ofstream(folder / "a.nec") << "OLD\n";
+    ASSERT_EQ(run("-e 3 -f 14.2 -d 14 --nec link.nec").status, 0);
+    EXPECT_TRUE(fs::is_symlink(folder / "link.nec"));
+    EXPECT_EQ(slurp(folder / "a.nec"), deck);
+    const std::string longest(250, 'n');
+    result = run("-e 3 -f 14.2 -d 14 --nec " + longest + ".nec");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(slurp(folder / (longest + ".nec")), deck);
+    const std::vector<std::string> expected = {"a.nec",   "also.s1p",       "design.nec",
+                                               "err.txt", "kept.nec",       "link.nec",
+                                               "m.s1p",   longest + ".nec", "out.txt"};
+    EXPECT_EQ(listing(), expected) << "no temporary left behind";
+    fs::permissions(folder / "kept.nec", fs::perms::owner_all);
+}
+
+// A FIFO nobody reads holds the write; Ctrl-C ends the run as the signal would, and the file
+// written beside it is not put in place.
+TEST_F(Cli, an_interrupt_while_a_fifo_waits_ends_the_run) {
+    ASSERT_EQ(mkfifo((folder / "deck.fifo").c_str(), 0600), 0);
+    const std::string command = "cd '" + folder.string() +
+                                "'\n'" ZEVA_SHEET_PROGRAM
+                                "' -e 3 -f 14.2 -d 14 --nec deck.fifo --plot p.svg --analyse "
+                                ">/dev/null 2>&1 &\npid=$!\nsleep 1.5\nkill -INT $pid\n"
+                                "wait $pid\necho $? > status";
+    std::ofstream(folder / "interrupt.sh") << command << "\n";
+    ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
+    EXPECT_EQ(slurp(folder / "status"), "130\n") << "ended by SIGINT";
+    EXPECT_FALSE(fs::exists(folder / "p.svg"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 3)
+        << "the FIFO, the script and its status";
+}
+
 // The engine in process stops at a signal too, and the run ends as the signal would end it.
 TEST_F(Cli, an_interrupt_stops_the_engine_and_writes_nothing) {
     const std::string command = "cd '" + folder.string() +
