@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -146,8 +147,11 @@ void drive(Stepper& stepper, Runner& runner) {
 }
 
 ProcessRunner::ProcessRunner(Language language, double timeLimitSeconds,
-                             const std::atomic<bool>* stop)
-    : language_(language), timeLimit_(timeLimitSeconds), stop_(stop) {}
+                             const std::atomic<bool>* stop, int processes)
+    : language_(language),
+      timeLimit_(timeLimitSeconds),
+      stop_(stop),
+      processes_(std::max(1, processes)) {}
 
 Outputs ProcessRunner::run(const std::vector<nec::Deck>& decks) {
     std::error_code error;
@@ -164,81 +168,105 @@ Outputs ProcessRunner::run(const std::vector<nec::Deck>& decks) {
         }
     } cleanup{folder};
 
+    using Clock = std::chrono::steady_clock;
     struct Run {
-        std::string input;
-        std::string output;
-        pid_t pid = -1;
+        pid_t pid = -1;  // also its process group
+        Clock::time_point started;
         int status = 0;
         bool reaped = false;
     };
-    std::vector<Run> runs;
-    std::optional<Failure> failure;
-    for (std::size_t i = 0; i < decks.size() && !failure; ++i) {
-        Run run{folder + "/part" + std::to_string(i) + ".nec",
-                folder + "/part" + std::to_string(i) + ".out"};
-        std::ofstream out(run.input, std::ios::binary);
+    // nec2c takes file names of a few dozen characters at most, so it runs in the folder and
+    // is given short names there, however long TMPDIR is.
+    const auto fileName = [](std::size_t i, const char* suffix) {
+        return std::to_string(i) + suffix;
+    };
+    const auto startRun = [&](std::size_t i) -> std::variant<Run, Failure> {
+        std::ofstream out(folder + "/" + fileName(i, ".nec"), std::ios::binary);
         out << nec::toCards(decks[i]);
         out.close();
-        if (!out) {
-            failure = Failure{say(language_, "cannot write the deck for nec2c")};
-            break;
-        }
+        if (!out) return Failure{say(language_, "cannot write the deck for nec2c")};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        std::string inputArgument = "-i" + run.input;
-        std::string outputArgument = "-o" + run.output;
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+        // A group of its own, so that whatever it starts is ended with it, and a Ctrl-C at the
+        // terminal reaches this program only, which then ends the group.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        std::string inputArgument = "-i" + fileName(i, ".nec");
+        std::string outputArgument = "-o" + fileName(i, ".out");
         char program[] = "nec2c";
         char* argv[] = {program, inputArgument.data(), outputArgument.data(), nullptr};
-        const int spawned = posix_spawnp(&run.pid, program, &actions, nullptr, argv, environ);
+        Run run;
+        const int spawned = posix_spawnp(&run.pid, program, &actions, &attributes, argv, environ);
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
+        if (spawned == ENOENT) return nec2cMissing(language_);
         if (spawned != 0) {
-            failure = nec2cMissing(language_);
-            break;
+            return Failure{say(language_, "cannot start nec2c: %1", {std::strerror(spawned)})};
         }
-        runs.push_back(std::move(run));
-    }
+        run.started = Clock::now();
+        return run;
+    };
 
-    // Every started process is reaped, whatever else fails; a stop or the time limit ends
-    // those still running.
-    const auto start = std::chrono::steady_clock::now();
+    // At most as many nec2c at once as the runner was given processes: a study of hundreds
+    // of decks would otherwise start them all. Each run has the whole time limit from its own
+    // start. Every started process is reaped, whatever else fails; a stop, a failure or the
+    // time limit ends the groups still running.
+    std::vector<Run> runs;
+    std::optional<Failure> failure;
     bool killed = false;
     for (;;) {
-        bool running = false;
+        std::size_t running = 0;
+        bool late = false;
         for (Run& run : runs) {
             if (run.reaped) continue;
             const pid_t done = waitpid(run.pid, &run.status, WNOHANG);
             if (done == run.pid || (done < 0 && errno != EINTR)) {
                 run.reaped = true;
+                if (!failure && WIFSIGNALED(run.status)) {
+                    failure = nec2cSignalled(WTERMSIG(run.status), language_);
+                } else if (!failure && (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != 0)) {
+                    failure = nec2cFailed(WEXITSTATUS(run.status), language_);
+                }
             } else {
-                running = true;
+                ++running;
+                late = late || std::chrono::duration<double>(Clock::now() - run.started).count() >
+                                   timeLimit_;
             }
         }
-        if (!running) break;
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const bool stopping = stop_ != nullptr && stop_->load();
-        if (!killed && (stopping || elapsed > timeLimit_ || failure)) {
-            if (!failure)
-                failure =
-                    stopping ? analysisStopped(language_) : nec2cTooSlow(timeLimit_, language_);
+        if (!failure && (stopping || late)) {
+            failure = stopping ? analysisStopped(language_) : nec2cTooSlow(timeLimit_, language_);
+        }
+        if (failure && !killed) {
             for (const Run& run : runs) {
-                if (!run.reaped) kill(run.pid, SIGKILL);
+                if (!run.reaped) kill(-run.pid, SIGKILL);
             }
             killed = true;
         }
+        while (!failure && running < static_cast<std::size_t>(processes_) &&
+               runs.size() < decks.size()) {
+            auto started = startRun(runs.size());
+            if (auto* refused = std::get_if<Failure>(&started)) {
+                failure = std::move(*refused);
+                break;
+            }
+            runs.push_back(std::get<Run>(started));
+            ++running;
+        }
+        if (running == 0 && (failure || runs.size() == decks.size())) break;
+        if (failure && !killed) continue;  // a start failed: end the others at once
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     if (failure) return *failure;
 
     std::vector<DeckResults> outputs;
-    for (const Run& run : runs) {
-        if (WIFSIGNALED(run.status)) return nec2cSignalled(WTERMSIG(run.status), language_);
-        if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != 0) {
-            return nec2cFailed(WEXITSTATUS(run.status), language_);
-        }
-        std::ifstream in(run.output, std::ios::binary);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        std::ifstream in(folder + "/" + fileName(i, ".out"), std::ios::binary);
         std::string text{std::istreambuf_iterator<char>(in), {}};
         if (text.empty()) return nec2cSilent(language_);
         auto parsed = parseNecOutput(text, language_);

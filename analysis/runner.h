@@ -106,18 +106,21 @@ private:
     const std::atomic<bool>* stop_;
 };
 
-// nec2c found on PATH, one process for each deck, in a temporary folder that is removed
-// whatever happens. A run past the time limit, or a raised stop flag (set from a signal
-// handler), ends every process.
+// nec2c found on PATH, one process for each deck, at most `processes` at once, each in a
+// process group of its own, in a temporary folder that is removed whatever happens. A run past
+// the time limit (counted from its own start), a failed run, or a raised stop flag (set from a
+// signal handler) ends every process and whatever it started.
 class ProcessRunner : public Runner {
 public:
-    ProcessRunner(Language language, double timeLimitSeconds, const std::atomic<bool>* stop);
+    ProcessRunner(Language language, double timeLimitSeconds, const std::atomic<bool>* stop,
+                  int processes);
     [[nodiscard]] Outputs run(const std::vector<nec::Deck>& decks) override;
 
 private:
     Language language_;
     double timeLimit_;
     const std::atomic<bool>* stop_;
+    int processes_;
 };
 
 }  // namespace zeva::analysis

@@ -262,7 +262,8 @@ int main(int argc, char* argv[]) {
                                     : options.request.match.coax  ? analysis::Feed::Coax
                                                                   : analysis::Feed::Direct;
         analysis::EngineRunner builtin(options.language, processors(), &stopRequested);
-        analysis::ProcessRunner nec2c(options.language, options.timeLimit, &stopRequested);
+        analysis::ProcessRunner nec2c(options.language, options.timeLimit, &stopRequested,
+                                      processors());
         analysis::Runner& runner =
             options.solver == Solver::Nec2c ? static_cast<analysis::Runner&>(nec2c) : builtin;
         auto analysed =

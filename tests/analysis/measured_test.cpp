@@ -171,7 +171,7 @@ TrimAdvice adviceFor(Feed feed, const std::string& measured) {
 
 TEST(TrimAdvice, a_driven_element_cut_one_per_cent_wrong_is_found_from_nec2cs_sweep) {
     if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
-    ProcessRunner nec2c(Language::English, 300, nullptr);
+    ProcessRunner nec2c(Language::English, 300, nullptr, 2);
     const double trimmed = designed().tuning.trim.length;
     for (const double error : {0.01, -0.01}) {
         Antenna built = designed().antenna;

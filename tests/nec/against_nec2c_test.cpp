@@ -205,7 +205,7 @@ class AgainstNec2c : public testing::TestWithParam<Case> {};
 TEST_P(AgainstNec2c, impedance_and_every_gain_agree_to_the_printed_digits) {
     if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
     const nec::Deck& deck = GetParam().deck;
-    analysis::ProcessRunner reference(Language::English, 300, nullptr);
+    analysis::ProcessRunner reference(Language::English, 300, nullptr, 2);
     const analysis::Outputs expected = reference.run({deck});
     ASSERT_TRUE(std::holds_alternative<std::vector<analysis::DeckResults>>(expected));
     expectAlike(engineResults(deck), std::get<std::vector<analysis::DeckResults>>(expected)[0]);
