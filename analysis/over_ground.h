@@ -51,6 +51,11 @@ struct Placement {
     friend bool operator==(const Placement&, const Placement&) = default;
 };
 
+// The least conductivity of a ground, S/m: dry ice conducts about this much, and below it
+// a permittivity of 1 would be no ground at all, which the reflection of the far field cannot
+// take (it divides nothing by nothing at the horizon).
+inline constexpr double kLeastConductivity = 1e-6;
+
 // The ground as the command line names it: a preset, "perfect", or "EPS,SIGMA" (S/m).
 [[nodiscard]] std::optional<nec::Ground> groundNamed(std::string_view text);
 // The ground's name for the user with its figures: "average ground (ε 13, σ 0.005 S/m)".

@@ -74,6 +74,14 @@ std::optional<Failure> checkTolerance(const Antenna& antenna, const ToleranceReq
                           "a length tolerance above %1 wavelength (%2 mm) makes another design",
                           {fixed(kMaxLengthTolerance, 2), fixed(longest * 1000, 1)}));
     }
+    double shortest = std::numeric_limits<double>::infinity();
+    for (const Element& e : antenna.elements) shortest = std::min(shortest, e.length);
+    if (request.length > kMaxLengthToleranceOfElement * shortest) {
+        return refuse(say(language,
+                          "the length tolerance must be at most a quarter of the shortest "
+                          "element (%1 mm)",
+                          {fixed(kMaxLengthToleranceOfElement * shortest * 1000, 1)}));
+    }
     std::vector<double> positions;
     for (const Element& e : antenna.elements) positions.push_back(e.position);
     std::sort(positions.begin(), positions.end());

@@ -18,6 +18,8 @@ inline constexpr int kDefaultSamples = 200;
 inline constexpr int kMaxSamples = 10000;
 // A cut off by more than this many wavelengths is another design, not a tolerance.
 inline constexpr double kMaxLengthTolerance = 0.02;
+// Nor above this share of the shortest element: a sample must keep every element a wire.
+inline constexpr double kMaxLengthToleranceOfElement = 0.25;
 // The length change of the one-at-a-time sensitivities where no length tolerance is given,
 // metres.
 inline constexpr double kSensitivityStep = 0.001;

@@ -71,6 +71,12 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
         }
         const std::vector<std::string_view> fields = words(line);
         if (fields.empty()) continue;
+        // Version 2 files open with keywords in brackets: "[Version] 2.0".
+        if (fields.front().front() == '[') {
+            return fault(number, say(language,
+                                     "Touchstone version 2 is not read: save the sweep as a "
+                                     "version 1 one-port file (.s1p)"));
+        }
         if (fields.front().front() == '#') {
             if (haveOptions) {
                 return fault(number, say(language, "a second option line"));
@@ -106,10 +112,12 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
                 } else if (o == "R") {
                     const auto ohms =
                         i + 1 < options.size() ? numberOf(options[i + 1]) : std::optional<double>{};
-                    if (!ohms || !(*ohms > 0)) {
+                    if (!ohms || !(*ohms >= kLeastReference && *ohms <= kMostReference)) {
                         return fault(number,
                                      say(language,
-                                         "R must be followed by a reference impedance above zero"));
+                                         "R must be followed by a reference impedance of %1 to %2 "
+                                         "ohms",
+                                         {shortest(kLeastReference), shortest(kMostReference)}));
                     }
                     measured.reference = *ohms;
                     ++i;
@@ -140,6 +148,12 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
         p.frequency = values[0] * scale;
         if (!(p.frequency > 0))
             return fault(number, say(language, "the frequency must be above zero"));
+        if (!std::isfinite(p.frequency)) {
+            return fault(number, say(language, "the frequency is beyond any analyser's"));
+        }
+        if (form == Form::MagnitudeAngle && values[1] < 0) {
+            return fault(number, say(language, "a magnitude must not be below zero"));
+        }
         if (!measured.points.empty() && !(p.frequency > measured.points.back().frequency)) {
             return fault(number, say(language, "the frequencies must rise from line to line"));
         }
@@ -157,10 +171,10 @@ std::variant<Measurement, Failure> readTouchstone(std::string_view text, Languag
         }
         // A calibrated analyser reads a little above 1 far from resonance, never much.
         if (std::abs(p.reflection) > kMaxReflection || std::abs(1.0 - p.reflection) < 1e-9) {
-            return fault(number,
-                         say(language,
-                             "a reflection of magnitude above 1: no passive antenna reflects that "
-                             "much (was the analyser calibrated?)"));
+            return fault(number, say(language,
+                                     "a reflection of magnitude %1, above %2: no passive antenna "
+                                     "reflects that much (was the analyser calibrated?)",
+                                     {fixed(std::abs(p.reflection), 3), shortest(kMaxReflection)}));
         }
         p.impedance = measured.reference * (1.0 + p.reflection) / (1.0 - p.reflection);
         measured.points.push_back(p);

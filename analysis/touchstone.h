@@ -18,8 +18,13 @@ namespace zeva::analysis {
 // Files larger than this are no sweep an analyser writes.
 inline constexpr std::size_t kMaxTouchstoneBytes = 4 << 20;
 
-// The largest reflection read: a little above 1 is an analyser's noise.
-inline constexpr double kMaxReflection = 1.05;
+// The largest reflection read: a little above 1 is an analyser's noise, more a calibration
+// gone wrong (at 1.05 the resistance read is already some 2 ohms below zero).
+inline constexpr double kMaxReflection = 1.02;
+// The reference impedances read: analysers measure against 50 or 75 ohms; beyond these the
+// figures are no antenna's.
+inline constexpr double kLeastReference = 1;
+inline constexpr double kMostReference = 1000;
 
 struct MeasuredPoint {
     double frequency = 0;             // MHz

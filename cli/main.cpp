@@ -248,6 +248,20 @@ int main(int argc, char* argv[]) {
         antenna = antennaOf(*sheet);
     }
 
+    // The studies' limits that the antenna decides are said before its analysis.
+    if (options.placement) {
+        if (const auto wrong =
+                analysis::checkPlacement(antenna, *options.placement, options.language)) {
+            return fail(wrong->message);
+        }
+    }
+    if (options.tolerance) {
+        if (const auto wrong =
+                analysis::checkTolerance(antenna, *options.tolerance, options.language)) {
+            return fail(wrong->message);
+        }
+    }
+
     std::optional<analysis::Analysis> result;
     std::optional<analysis::Tuning> tuning;
     std::optional<analysis::OverGround> overGround;

@@ -47,7 +47,8 @@ Messages messagesIn(Language language) {
         "the height must be a number above zero, with m, cm, mm, ft or in (m by default): ");
     m.badGround = translate(language,
                             "the ground must be perfect, poor, average, good, sea, or "
-                            "PERMITTIVITY,CONDUCTIVITY (S/m, permittivity at least 1): ");
+                            "PERMITTIVITY,CONDUCTIVITY (permittivity at least 1, conductivity "
+                            "at least 0.000001 S/m; for free space leave out --height): ");
     m.groundNeedsHeight = translate(language, "--ground needs --height");
     m.badSweep = say(language,
                      "the sweep must be a per cent above 0 and at most %1, or F1:F2 in MHz with "

@@ -63,9 +63,11 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
                          at most %3) or from F1 to F2 MHz (within +/-%3 %)
       --height H         with --analyse: the antenna H above the ground, its elements
                          horizontal (metres, or with cm, mm, ft, in): takeoff angle, gain
-                         there, elevation beamwidth, F/B there, feed impedance over ground
+                         there, elevation beamwidth, F/B there, feed impedance over ground;
+                         at most 10 wavelengths
       --ground KIND      perfect, poor, average (the default), good, sea, or EPS,SIGMA
-                         (relative permittivity, conductivity in S/m)
+                         (relative permittivity at least 1, conductivity at least
+                         0.000001 S/m)
       --tolerance L[,P]  with --analyse: every element's length off by up to L and its
                          position by up to P (mm, or with cm, in): the spread of SWR,
                          resonance, gain and F/B, and the elements that matter most

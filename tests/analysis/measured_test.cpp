@@ -83,8 +83,18 @@ TEST(Touchstone, malformed_files_are_refused_with_their_line) {
     EXPECT_EQ(refusal("# MHZ S RI R\n").substr(0, 7), "line 1:");
     EXPECT_EQ(refusal("# MHZ S XY\n"),
               "line 1: expected # [HZ|KHZ|MHZ|GHZ] S [RI|MA|DB] R <ohms>, not XY");
-    EXPECT_EQ(refusal(head + "14.1 1.2 0.1\n").substr(0, 40),
-              "line 3: a reflection of magnitude above ");
+    EXPECT_EQ(refusal(head + "14.1 1.2 0.1\n").substr(0, 52),
+              "line 3: a reflection of magnitude 1.204, above 1.02:");
+    EXPECT_EQ(refusal("# MHZ S MA R 50\n14.0 0.5 0\n14.1 -0.5 0\n"),
+              "line 3: a magnitude must not be below zero");
+    EXPECT_EQ(refusal("# GHZ S RI R 50\n1 0 0\n1e308 0 0\n"),
+              "line 3: the frequency is beyond any analyser's");
+    for (const char* reference : {"0.5", "1e300", "-50"}) {
+        EXPECT_EQ(refusal(std::string("# MHZ S RI R ") + reference + "\n"),
+                  "line 1: R must be followed by a reference impedance of 1 to 1000 ohms");
+    }
+    EXPECT_EQ(refusal("[Version] 2.0\n# MHZ S RI R 50\n").substr(0, 40),
+              "line 1: Touchstone version 2 is not read");
     EXPECT_EQ(refusal(head), "fewer than two frequencies in the measurement");
     EXPECT_EQ(refusal("").substr(0, 5), "fewer");
     EXPECT_EQ(refusal(std::string(kMaxTouchstoneBytes + 1, '!')).substr(0, 16), "the measurement ");

@@ -259,6 +259,34 @@ TEST_F(Cli, an_output_leaves_inputs_and_protected_files_alone) {
     fs::permissions(folder / "kept.nec", fs::perms::owner_all);
 }
 
+// Inputs and limits that the antenna decides are said before any solving: without nec2c on
+// PATH, the engine nec2c would otherwise fail first.
+TEST_F(Cli, inputs_and_limits_are_checked_before_the_analysis) {
+    const std::string analyse = "-e 3 -f 144 -d 14 --analyse --engine nec2c --lang en ";
+    const struct {
+        std::string arguments, message;
+    } cases[] = {
+        {"--height 30", "cannot place the antenna: the height is above 10 wavelengths (20.8 m)"},
+        {"--tolerance 400", "cannot study the tolerance: a length tolerance above 0.02"},
+        {"--measured none.s1p", "cannot read none.s1p"},
+        {"--nec ro/deck.nec", "cannot write ro/deck.nec"},
+    };
+    for (const auto& c : cases) {
+        const Outcome result = run(analyse + c.arguments, "/nonexistent");
+        EXPECT_EQ(result.status, 1) << c.arguments;
+        EXPECT_EQ(result.err.rfind("zeva-sheet: " + c.message, 0), 0u) << result.err;
+    }
+    // A length tolerance that would leave an element of a geometry file no wire.
+    std::ofstream(folder / "short.json")
+        << R"({"frequency_mhz": 1296, "unit": "m", "elements": [{"driven": true, "position": 0,)"
+        << R"( "length": 0.11, "diameter": 0.002}, {"position": 0.05, "length": 0.004,)"
+        << R"( "diameter": 0.0002}]})";
+    const Outcome stub = run("-g short.json --analyse --tolerance 3 --lang en", "/nonexistent");
+    EXPECT_EQ(stub.err,
+              "zeva-sheet: cannot study the tolerance: the length tolerance must be at most a "
+              "quarter of the shortest element (1.0 mm)\n");
+}
+
 // A FIFO nobody reads holds the write; Ctrl-C ends the run as the signal would, and the file
 // written beside it is not put in place.
 TEST_F(Cli, an_interrupt_while_a_fifo_waits_ends_the_run) {

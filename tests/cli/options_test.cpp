@@ -141,6 +141,12 @@ TEST(Options, the_studies_after_the_analysis) {
              {"-f", "14.2", "-d", "14", "-a", "--samples", "10"},  // needs --tolerance
              {"-f", "14.2", "-d", "14", "-a", "--height", "-3"},
              {"-f", "14.2", "-d", "14", "-a", "--height", "10", "--ground", "mud"},
+             // No ground at all, or a conductor of nothing: free space is no ground.
+             {"-f", "14.2", "-d", "14", "-a", "--height", "10", "--ground", "1,0"},
+             {"-f", "14.2", "-d", "14", "-a", "--height", "10", "--ground", "13,1e-9"},
+             {"-f", "14.2", "-d", "14", "-a", "--height", "10", "--ground", "0.5,0.005"},
+             {"-f", "14.2", "-d", "14", "-a", "--height", "10", "--ground", "13,inf"},
+             {"-f", "14.2", "-d", "14", "-g", "-", "--measured", "-"},  // one standard input
              {"-f", "14.2", "-d", "14", "-a", "--sweep", "11"},
              {"-f", "14.2", "-d", "14", "-a", "--sweep", "14.4:14"},
              {"-f", "14.2", "-d", "14", "-a", "--sweep", "0"},
