@@ -50,6 +50,13 @@ int diameterFrom(std::string_view text) {
     return diameterByInchText(text);
 }
 
+std::string_view withoutBlanks(std::string_view text) {
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace
 
 Language localeLanguage(const char* lcAll, const char* lcMessages, const char* lang) {
@@ -131,7 +138,7 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             continue;
         }
         if (!inlineValue && i + 1 >= arguments.size()) return error(say.missingValue, name);
-        const std::string_view text = inlineValue ? *inlineValue : arguments[++i];
+        const std::string_view given = inlineValue ? *inlineValue : arguments[++i];
         haveDesign = haveDesign || option->takes == Takes::Elements ||
                      option->takes == Takes::Frequency || option->takes == Takes::Diameter ||
                      option->takes == Takes::Largest || option->takes == Takes::Smallest;
@@ -141,6 +148,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             option->takes == Takes::NecFile || option->takes == Takes::PlotFile ||
             option->takes == Takes::GeometryFile || option->takes == Takes::Measured ||
             option->takes == Takes::FiguresCsv || option->takes == Takes::SweepCsv;
+        // Blanks around a figure or a word mean nothing, on either side; a file name is taken
+        // as it is.
+        const std::string_view text = namesFile ? given : withoutBlanks(given);
         if (namesFile && text.empty()) return error(say.emptyPath, name);
 
         switch (option->takes) {

@@ -71,6 +71,14 @@ TEST(Options, whole_numbers_are_indices_and_a_unit_makes_an_inch_text) {
     EXPECT_EQ(parsed({"-f", "14.2", "-d", "1in"}).request.design.diameterIndex, 14);
     EXPECT_EQ(parsed({"-f", "14.2", "-d", "2\""}).request.design.diameterIndex, 21);
     EXPECT_EQ(parsed({"-f", "14.2", "-d", "1 1/4 in"}).request.design.diameterIndex, 16);
+    // Blanks on either side change nothing: " 1" is the index, as "1" is.
+    EXPECT_EQ(parsed({"-f", "14.2", "-d", " 1"}).request.design.diameterIndex, 1);
+    EXPECT_EQ(parsed({"-f", " 14.2 ", "-d", "1 "}).request.design.frequency, "14.2");
+    for (const char* height : {" 10", "10 ", "\t10m "}) {
+        EXPECT_DOUBLE_EQ(
+            parsed({"-f", "14.2", "-d", "1", "-a", "--height", height}).placement->height, 10)
+            << height;
+    }
 }
 
 TEST(Options, mistakes_are_named_in_the_language_asked_for) {
