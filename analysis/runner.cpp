@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -66,6 +67,11 @@ Failure engineFailure(const nec::Error& error, Language language) {
             return {say(language, "the model is too large to solve in reasonable time and memory")};
         case nec::Fault::Singular:
             return {say(language, "the NEC-2 equations cannot be solved")};
+        case nec::Fault::NoMemory:
+            return {say(language, "not enough memory")};
+        case nec::Fault::NoBlas:
+            return {say(language,
+                        "OpenBLAS cannot be loaded: install the Debian package libopenblas0")};
         case nec::Fault::NoWires:
             return {say(language, "the NEC-2 model has no wires")};
         case nec::Fault::BadWire:
@@ -120,7 +126,9 @@ Outputs EngineRunner::run(const std::vector<nec::Deck>& decks) {
             std::variant<FrequencyResult, nec::Error> solved;
             try {
                 solved = nec::solveFrequency(decks[tasks[t].deck], tasks[t].step, options);
-            } catch (const std::exception&) {  // out of memory or of threads
+            } catch (const std::bad_alloc&) {
+                solved = nec::Error{nec::Fault::NoMemory};
+            } catch (const std::exception&) {  // out of threads
                 solved = nec::Error{nec::Fault::TooLarge};
             }
             if (auto* error = std::get_if<nec::Error>(&solved)) {

@@ -22,6 +22,7 @@
 #include "analysis/optimiser.h"
 #include "analysis/tuner.h"
 #include "cli/options.h"
+#include "nec/matrix.h"
 #include "sheet/csv_report.h"
 #include "sheet/cut_sheet.h"
 #include "sheet/render.h"
@@ -181,7 +182,9 @@ analysis::ProgressReport progressBar(Language language) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+namespace {
+
+int runSheet(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const Language locale =
         localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
@@ -400,4 +403,19 @@ int main(int argc, char* argv[]) {
     }
     if (toStandardOutput) return writeOut(*toStandardOutput, options.language);
     return writeOut(render(report), options.language);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    zeva::nec::keepBlasToOneThread();
+    try {
+        return runSheet(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Said without making anything more: the message is the catalogue's own text.
+        const zeva::Language language =
+            localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+        std::fprintf(stderr, "zeva-sheet: %s\n", translate(language, "not enough memory"));
+        return 1;
+    }
 }

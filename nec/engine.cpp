@@ -139,7 +139,6 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
                                                     const Options& options) {
     const auto checked = check(deck);
     if (const auto* error = std::get_if<Error>(&checked)) return *error;
-    useOneBlasThread();
     if (frequency >= deck.steps.size()) return Error{Fault::BadFrequency, frequency};
     const double fmhz = deck.steps[frequency].frequency;
     const Segments s = scaledTo(buildSegments(deck.wires), fmhz);
@@ -162,6 +161,10 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
             return Error{Fault::Stopped};
         case FactorStatus::Singular:
             return Error{Fault::Singular};
+        case FactorStatus::NoBlas:
+            return Error{Fault::NoBlas};
+        case FactorStatus::NoMemory:
+            return Error{Fault::NoMemory};
         case FactorStatus::Done:
             break;
     }

@@ -32,6 +32,8 @@ enum class Fault {
     TooLarge,      // beyond the limits above
     Singular,      // the matrix cannot be solved
     Stopped,       // the stop flag was raised
+    NoBlas,        // OpenBLAS could not be loaded
+    NoMemory,      // an allocation failed
 };
 
 struct Error {

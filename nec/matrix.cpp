@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -15,7 +16,8 @@
 #include "nec/engine.h"
 
 extern "C" {
-// LAPACK as OpenBLAS builds it (its own C implementations of these three).
+// LAPACK as OpenBLAS builds it (its own C implementations of these three); declared for their
+// types only, for OpenBLAS is loaded when the first matrix is solved.
 void zgetrf_(const int* m, const int* n, void* a, const int* lda, int* ipiv, int* info);
 void zgetrs_(const char* trans, const int* n, const int* nrhs, const void* a, const int* lda,
              const int* ipiv, void* b, const int* ldb, int* info, std::size_t transLength);
@@ -238,26 +240,72 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
     return !halted;
 }
 
-void useOneBlasThread() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Looked up rather than linked: only OpenBLAS's threaded builds have them, and the
-        // system chooses the build at run time.
-        using SetThreads = void (*)(int);
-        using Shutdown = int (*)();
-        if (auto* set =
-                reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "openblas_set_num_threads"))) {
-            set(1);
-        }
-        // Its idle workers spin for a while after start-up, taking a core from the engine's.
-        if (auto* shutdown =
-                reinterpret_cast<Shutdown>(dlsym(RTLD_DEFAULT, "blas_thread_shutdown_"))) {
-            shutdown();
-        }
-    });
+namespace {
+
+// OpenBLAS, loaded at the first solve rather than linked: a threaded build starts its workers
+// as it loads, which cost every start of the program (the calculator's too) their time and
+// memory, and under a tight memory limit hung a plain --version.
+struct Blas {
+    decltype(&zgetrf_) getrf = nullptr;
+    decltype(&zgetrs_) getrs = nullptr;
+    decltype(&zlaswp_) laswp = nullptr;
+    decltype(&cblas_ztrsm) trsm = nullptr;
+    decltype(&cblas_zgemm) gemm = nullptr;
+};
+
+// The size of that buffer in Debian's builds (128 MiB and its header).
+constexpr std::size_t kBlasBuffer = 134221824;
+
+template <typename Function>
+void lookUp(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
 }
 
+const Blas* blas() {
+    static const Blas loaded = [] {
+        keepBlasToOneThread();
+        Blas b;
+        void* library = dlopen("libopenblas.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) return b;
+        lookUp(library, "zgetrf_", b.getrf);
+        lookUp(library, "zgetrs_", b.getrs);
+        lookUp(library, "zlaswp_", b.laswp);
+        lookUp(library, "cblas_ztrsm", b.trsm);
+        lookUp(library, "cblas_zgemm", b.gemm);
+        // Where the user asked OpenBLAS for more threads, it keeps to the caller's all the
+        // same, and its idle workers, which spin for a while, are ended.
+        using SetThreads = void (*)(int);
+        using Shutdown = int (*)();
+        SetThreads set = nullptr;
+        Shutdown shutdown = nullptr;
+        lookUp(library, "openblas_set_num_threads", set);
+        lookUp(library, "blas_thread_shutdown_", shutdown);
+        if (set != nullptr) set(1);
+        if (shutdown != nullptr) shutdown();
+        if (!b.getrf || !b.getrs || !b.laswp || !b.trsm || !b.gemm) return Blas{};
+        return b;
+    }();
+    return loaded.getrf != nullptr ? &loaded : nullptr;
+}
+
+}  // namespace
+
+void keepBlasToOneThread() { setenv("OPENBLAS_NUM_THREADS", "1", 0); }
+
+bool haveBlas() { return blas() != nullptr; }
+
 FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
+    if (blas() == nullptr) return FactorStatus::NoBlas;
+    const Blas& lapack = *blas();
+    // OpenBLAS takes a buffer of its own for each thread that calls it, and where that
+    // allocation fails it tries again for ever. Whether it can is seen first.
+    thread_local bool buffered = false;
+    if (!buffered) {
+        void* probe = std::malloc(kBlasBuffer);
+        if (probe == nullptr) return FactorStatus::NoMemory;
+        std::free(probe);
+        buffered = true;
+    }
     const int n = static_cast<int>(m.n);
     out.pivots.assign(m.n, 0);
     // Right-looking blocked LU: the panel by LAPACK, the trailing update by BLAS in column
@@ -274,21 +322,21 @@ FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
         const int nb = std::min(kPanel, n - k);
         const int rows = n - k;
         int info = 0;
-        zgetrf_(&rows, &nb, at(k, k), &n, out.pivots.data() + k, &info);
+        lapack.getrf(&rows, &nb, at(k, k), &n, out.pivots.data() + k, &info);
         if (info > 0) return FactorStatus::Singular;
         for (int i = k; i < k + nb; ++i) out.pivots[static_cast<std::size_t>(i)] += k;
         const int k1 = k + 1, k2 = k + nb, inc = 1;
-        if (k > 0) zlaswp_(&k, at(0, 0), &n, &k1, &k2, out.pivots.data(), &inc);
+        if (k > 0) lapack.laswp(&k, at(0, 0), &n, &k1, &k2, out.pivots.data(), &inc);
         const int right = n - k - nb;
         if (right <= 0) continue;
-        zlaswp_(&right, at(0, k + nb), &n, &k1, &k2, out.pivots.data(), &inc);
-        cblas_ztrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, nb, right, &one,
+        lapack.laswp(&right, at(0, k + nb), &n, &k1, &k2, out.pivots.data(), &inc);
+        lapack.trsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, nb, right, &one,
                     at(k, k), n, at(k, k + nb), n);
         const int below = n - k - nb;
         for (int c = k + nb; c < n; c += kSlice) {
             if (stopped(stop)) return FactorStatus::Stopped;
             const int width = std::min(kSlice, n - c);
-            cblas_zgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, below, width, nb, &minusOne,
+            lapack.gemm(CblasColMajor, CblasNoTrans, CblasNoTrans, below, width, nb, &minusOne,
                         at(k + nb, k), n, at(k, c), n, &one, at(k + nb, c), n);
         }
     }
@@ -300,7 +348,7 @@ void solve(const LuFactors& f, std::vector<Complex>& b) {
     const int n = static_cast<int>(f.lu.n), nrhs = 1;
     int info = 0;
     const char trans = 'N';
-    zgetrs_(&trans, &n, &nrhs, f.lu.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
+    blas()->getrs(&trans, &n, &nrhs, f.lu.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
 }
 
 }  // namespace zeva::nec

@@ -56,10 +56,15 @@ struct LuFactors {
     std::vector<int> pivots;
 };
 
-// The engine runs its own threads: OpenBLAS keeps to the caller's, once this has run.
-void useOneBlasThread();
+// The engine runs its own threads, so OpenBLAS is asked for none of its own. Call it at the
+// start of main, before any thread runs (it sets OPENBLAS_NUM_THREADS where the user has not);
+// the first solve calls it too.
+void keepBlasToOneThread();
 
-enum class FactorStatus { Done, Singular, Stopped };
+// OpenBLAS could be loaded (it is, at the first call).
+[[nodiscard]] bool haveBlas();
+
+enum class FactorStatus { Done, Singular, Stopped, NoBlas, NoMemory };
 
 // Factors in place by blocks, looking at the stop flag between them.
 [[nodiscard]] FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out);

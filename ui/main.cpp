@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "nec/matrix.h"
 #include "ui/form1.h"
 #include "ui/language.h"
 #include "ui/startup.h"
@@ -29,6 +30,7 @@ constexpr const char* kHelp =
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    zeva::nec::keepBlasToOneThread();  // before any thread, Qt's included
     std::optional<zeva::Language> language;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--lang") == 0 || std::strncmp(argv[i], "--lang=", 7) == 0) {

@@ -287,6 +287,31 @@ TEST_F(Cli, inputs_and_limits_are_checked_before_the_analysis) {
               "quarter of the shortest element (1.0 mm)\n");
 }
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;  // the sanitizers reserve terabytes of address space
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Under a memory limit the program still answers, and an analysis that cannot have its memory
+// says so instead of aborting or waiting for ever.
+TEST_F(Cli, a_memory_limit_is_met_with_a_message) {
+    if (kSanitized) GTEST_SKIP() << "a sanitizer build";
+    const auto limited = [this](int kilobytes, const std::string& arguments) {
+        const std::string command = "cd '" + folder.string() + "' && ulimit -v " +
+                                    std::to_string(kilobytes) + " && timeout -s KILL 60 '" +
+                                    ZEVA_SHEET_PROGRAM + "' " + arguments + " >out.txt 2>err.txt";
+        const int status = std::system(("bash -c \"" + command + "\"").c_str());
+        return std::pair{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(folder / "err.txt")};
+    };
+    EXPECT_EQ(limited(150000, "--version").first, 0);
+    EXPECT_EQ(limited(150000, "--help").first, 0);
+    EXPECT_EQ(limited(150000, "-e 3 -f 14.2 -d 14").first, 0) << "the sheet needs no engine";
+    const auto [status, err] = limited(200000, "-e 3 -f 14.2 -d 14 --analyse --lang en");
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err, "zeva-sheet: not enough memory\n");
+}
+
 // A FIFO nobody reads holds the write; Ctrl-C ends the run as the signal would, and the file
 // written beside it is not put in place.
 TEST_F(Cli, an_interrupt_while_a_fifo_waits_ends_the_run) {
