@@ -89,7 +89,8 @@ protected:
         }
         const QString page = QString::fromLatin1(kWebAddress) + QLatin1Char('/');
         if (!QProcess::startDetached(QStringLiteral("xdg-open"), {page})) {
-            reportError(window(), uiText("cannot open the browser: xdg-open is not found"));
+            reportError(window(), uiText("cannot open the browser: xdg-open is not found "
+                                         "(install the Debian package xdg-utils)"));
         }
     }
 };
