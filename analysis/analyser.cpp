@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace zeva::analysis {
@@ -10,7 +11,7 @@ namespace {
 
 // The shortest segment over its radius, for every element at this many segments a wavelength.
 double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength) {
-    double shortest = INFINITY;
+    double shortest = std::numeric_limits<double>::infinity();
     for (const Element& e : antenna.elements) {
         const int segments = segmentsOf(e, antenna.wavelength(), perWavelength);
         shortest = std::min(shortest, e.length / segments / (e.diameter / 2));
@@ -559,7 +560,8 @@ void Analyser::findEdges(const std::vector<DeckResults>& outputs) {
             return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
         }
         const Impedance feed = results[i].feed;
-        analysis_.edges.push_back({edgeGuesses_[i], feed, swrAgainst50(feed), NAN, NAN, true});
+        analysis_.edges.push_back(
+            {edgeGuesses_[i], feed, swrAgainst50(feed), kNoFigure, kNoFigure, true});
     }
     edgeGuesses_.clear();
     const std::vector<SweepPoint> all = merged(analysis_.sweep, analysis_.edges);

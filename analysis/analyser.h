@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,6 +23,9 @@
 #include "analysis/sweep_fit.h"
 
 namespace zeva::analysis {
+
+// A figure not known (where a check was not made).
+inline constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
 
 // A segmentation is converged when doubling it (or the last step, up to the kernel's limit)
 // moves R and X by less than this many ohms each, and the forward gain by less than this
@@ -102,8 +106,8 @@ struct Levels {
 // figures still move there (the levels are converged at the design frequency).
 struct EndsCheck {
     int finerPerWavelength = 0;
-    double ohms = NAN;  // the larger move of R or X at either end; NaN where not checked
-    double db = NAN;    // the larger move of the forward gain
+    double ohms = kNoFigure;  // the larger move of R or X at either end; NaN where not checked
+    double db = kNoFigure;    // the larger move of the forward gain
     [[nodiscard]] bool checked() const { return std::isfinite(ohms); }
     [[nodiscard]] bool converged() const;
 };
@@ -115,7 +119,7 @@ struct Analysis {
     double swr = 0;
     // The radiated power over the input power from the sphere's pattern (1 for a sound
     // model); NaN where the runner gave no sphere.
-    double averageGain = NAN;
+    double averageGain = kNoFigure;
     double wavelength = 0;          // metres
     double stackingSideBySide = 0;  // metres, from the E-plane beamwidth
     double stackingAbove = 0;       // metres, from the H-plane beamwidth

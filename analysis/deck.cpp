@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <numbers>
 
 #include "nec/engine.h"
@@ -84,7 +85,8 @@ nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation) 
 }
 
 nec::PatternCut sphereOf(const Antenna& antenna) {
-    double first = INFINITY, last = -INFINITY, widest = 0;
+    double first = std::numeric_limits<double>::infinity();
+    double last = -first, widest = 0;
     for (const Element& e : antenna.elements) {
         first = std::min(first, e.position);
         last = std::max(last, e.position);

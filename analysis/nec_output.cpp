@@ -2,6 +2,7 @@
 #include "analysis/nec_output.h"
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -24,7 +25,10 @@ std::optional<double> numberIn(std::string_view field) {
     if (!field.empty() && field.front() == '+') field.remove_prefix(1);
     double value = 0;
     const auto [end, status] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (status != std::errc{} || end != field.data() + field.size()) return std::nullopt;
+    // nec2c prints "nan" for a model that failed: no figure to go on with.
+    if (status != std::errc{} || end != field.data() + field.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
     return value;
 }
 

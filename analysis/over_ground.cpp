@@ -60,8 +60,7 @@ std::optional<nec::Ground> groundNamed(std::string_view text) {
     if (comma == std::string_view::npos) return std::nullopt;
     const auto permittivity = plainNumber(text.substr(0, comma));
     const auto conductivity = plainNumber(text.substr(comma + 1));
-    if (!permittivity || !conductivity || *permittivity < 1 ||
-        *conductivity < kLeastConductivity) {
+    if (!permittivity || !conductivity || *permittivity < 1 || *conductivity < kLeastConductivity) {
         return std::nullopt;
     }
     return nec::Ground{false, *permittivity, *conductivity};

@@ -190,7 +190,7 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
         return fail({say(language_, "the NEC-2 sweep is incomplete")});
     }
     // The SWR at every step through a network, given as the feed it turns a step's feed into.
-    const auto throughNetwork = [this](const std::vector<Impedance>& feeds, auto network) {
+    const auto throughNetwork = [](const std::vector<Impedance>& feeds, auto network) {
         std::vector<double> swr;
         for (std::size_t i = 0; i < feeds.size(); ++i) {
             swr.push_back(swrAgainst50(impedanceOf(network(complexOf(feeds[i]), i))));
