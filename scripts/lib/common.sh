@@ -25,9 +25,11 @@ ensure_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "installing: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+    # Another apt (an unattended upgrade) may hold the package lock: wait for it a while.
+    local wait=(-o DPkg::Lock::Timeout=300)
+    as_root apt-get "${wait[@]}" update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" install -y -qq \
+        --no-install-recommends "${missing[@]}"
 }
 
 # The packages the build and its tests need: debian/control's Build-Depends, the one list,
