@@ -225,6 +225,18 @@ Outputs ProcessRunner::run(const std::vector<nec::Deck>& decks) {
     // start. Every started process is reaped, whatever else fails; a stop, a failure or the
     // time limit ends the groups still running.
     std::vector<Run> runs;
+    // However this ends (an exception too), no nec2c is left running or unreaped; before the
+    // folder is removed.
+    struct Reaper {
+        std::vector<Run>& runs;
+        ~Reaper() {
+            for (Run& run : runs) {
+                if (run.reaped) continue;
+                kill(-run.pid, SIGKILL);
+                waitpid(run.pid, &run.status, 0);
+            }
+        }
+    } reaper{runs};
     std::optional<Failure> failure;
     bool killed = false;
     for (;;) {

@@ -397,10 +397,9 @@ int runSheet(int argc, char* argv[]) {
     // A FIFO nobody reads holds the write until Ctrl-C, which then ends the program as the
     // signal would.
     catchStopSignals();
-    if (const auto failure = writeAll(files, options.language)) {
-        if (stopRequested.load()) endBySignal();
-        return fail(failure->message);
-    }
+    const auto failure = writeAll(files, options.language);
+    if (stopRequested.load()) endBySignal();
+    if (failure) return fail(failure->message);
     if (toStandardOutput) return writeOut(*toStandardOutput, options.language);
     return writeOut(render(report), options.language);
 }

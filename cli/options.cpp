@@ -79,8 +79,8 @@ Language languageOf(const std::vector<std::string_view>& arguments, Language lan
         if (option == nullptr || isFlag(option->takes)) continue;
         if (!value && i + 1 < arguments.size()) value = arguments[++i];
         if (option->takes != Takes::Language || !value) continue;
-        if (*value == "en") language = Language::English;
-        if (*value == "zh") language = Language::Chinese;
+        if (withoutBlanks(*value) == "en") language = Language::English;
+        if (withoutBlanks(*value) == "zh") language = Language::Chinese;
     }
     return language;
 }

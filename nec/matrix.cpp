@@ -263,7 +263,6 @@ void lookUp(void* library, const char* name, Function& function) {
 
 const Blas* blas() {
     static const Blas loaded = [] {
-        keepBlasToOneThread();
         Blas b;
         void* library = dlopen("libopenblas.so.0", RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr) return b;
@@ -297,10 +296,11 @@ bool haveBlas() { return blas() != nullptr; }
 FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
     if (blas() == nullptr) return FactorStatus::NoBlas;
     const Blas& lapack = *blas();
-    // OpenBLAS takes a buffer of its own for each thread that calls it, and where that
-    // allocation fails it tries again for ever. Whether it can is seen first.
-    thread_local bool buffered = false;
-    if (!buffered) {
+    // OpenBLAS takes a buffer of its own for a thread that calls it, and where that allocation
+    // fails it tries again for ever. Whether it can is seen until once it could; afterwards
+    // OpenBLAS hands its freed buffers on to the threads after.
+    static std::atomic<bool> buffered{false};
+    if (!buffered.load()) {
         void* probe = std::malloc(kBlasBuffer);
         if (probe == nullptr) return FactorStatus::NoMemory;
         std::free(probe);

@@ -56,9 +56,9 @@ struct LuFactors {
     std::vector<int> pivots;
 };
 
-// The engine runs its own threads, so OpenBLAS is asked for none of its own. Call it at the
-// start of main, before any thread runs (it sets OPENBLAS_NUM_THREADS where the user has not);
-// the first solve calls it too.
+// The engine runs its own threads, so OpenBLAS is asked for none of its own: call this at the
+// start of main, before any thread runs (it sets OPENBLAS_NUM_THREADS where the user has not).
+// Without it OpenBLAS starts its workers when it loads, and the first solve ends them.
 void keepBlasToOneThread();
 
 // OpenBLAS could be loaded (it is, at the first call).

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "sheet/render.h"
 
@@ -62,12 +65,55 @@ bool writeWhole(int descriptor, const std::string& content) {
 }
 
 // The permissions a new file gets: the target's where it exists, else what the umask leaves.
+// The umask is read, not set and set back: in the windows other threads may be making files.
 mode_t modeFor(const Place& target) {
     if (target.exists) return target.status.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    mode_t mask = 022;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0) {
+            mask = static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+            break;
+        }
+    }
     return 0666 & ~mask;
 }
+
+// Whether a file there can be replaced: its folder written, and in a folder of shared files
+// (sticky, as /tmp) only a file of one's own or in a folder of one's own, as rename() asks.
+bool replaceable(const std::string& path) {
+    std::error_code error;
+    const fs::path resolved = fs::canonical(path, error);
+    if (error) return false;
+    const std::string folder = folderOf(resolved.string());
+    struct stat file {
+    }, parent{};
+    if (::access(folder.c_str(), W_OK | X_OK) != 0 || ::stat(resolved.c_str(), &file) != 0 ||
+        ::stat(folder.c_str(), &parent) != 0) {
+        return false;
+    }
+    const uid_t user = ::geteuid();
+    return (parent.st_mode & S_ISVTX) == 0 || user == 0 || file.st_uid == user ||
+           parent.st_uid == user;
+}
+
+// SIGPIPE ignored while the files are written: a reader that went away is a failure to
+// write, said and cleaned up, not the end of the program with temporaries left behind.
+class NoBrokenPipeSignal {
+public:
+    NoBrokenPipeSignal() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGPIPE, &ignore, &before_);
+    }
+    ~NoBrokenPipeSignal() { ::sigaction(SIGPIPE, &before_, nullptr); }
+    NoBrokenPipeSignal(const NoBrokenPipeSignal&) = delete;
+    NoBrokenPipeSignal& operator=(const NoBrokenPipeSignal&) = delete;
+
+private:
+    struct sigaction before_ {};
+};
 
 }  // namespace
 
@@ -85,6 +131,9 @@ std::optional<Failure> checkOutputs(const std::vector<std::string>& outputs,
         const bool readOnly = place.regular() && (place.status.st_mode & 0222) == 0;
         if (path != "-" && place.exists && (readOnly || ::access(path.c_str(), W_OK) != 0)) {
             return refuse(N_("cannot write %1: it is read-only"), path);
+        }
+        if (path != "-" && place.regular() && !replaceable(path)) {
+            return refuse(N_("cannot write %1"), path);
         }
         if (path != "-" && !place.exists) {
             const std::string folder = folderOf(path);
@@ -133,11 +182,19 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
         std::string temporary;  // the new file beside it, until renamed
     };
     std::vector<Target> targets(files.size());
-    const auto removeTemporaries = [&targets] {
-        for (const Target& target : targets) {
-            if (!target.temporary.empty()) ::unlink(target.temporary.c_str());
+    // Whatever ends the writing (a failure, an exception), no temporary stays behind.
+    struct Temporaries {
+        std::vector<Target>& targets;
+        void remove() {
+            for (Target& target : targets) {
+                if (!target.temporary.empty()) ::unlink(target.temporary.c_str());
+                target.temporary.clear();
+            }
         }
-    };
+        ~Temporaries() { remove(); }
+    } temporaries{targets};
+    const auto removeTemporaries = [&temporaries] { temporaries.remove(); };
+    const NoBrokenPipeSignal noSignal;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const Place place = placeOf(files[i].path, STDOUT_FILENO);
         Target& target = targets[i];
@@ -156,6 +213,11 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
             return cannot(files[i].path);
         }
         target.temporary = name;
+        // The owner and group of the file replaced, where the user may give them.
+        if (place.exists) {
+            [[maybe_unused]] const int ignored =
+                ::fchown(descriptor, place.status.st_uid, place.status.st_gid);
+        }
         const bool written =
             ::fchmod(descriptor, modeFor(place)) == 0 && writeWhole(descriptor, files[i].content);
         if (::close(descriptor) != 0 || !written) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <charconv>
 
 #include "sheet/entries.h"
@@ -77,6 +78,13 @@ StudiesBox::StudiesBox(QWidget* parent) : QGroupBox(uiText("Sweep, ground and to
     grid->addWidget(note_, 2, 0, 1, 8);
     grid->setColumnStretch(7, 1);
 
+    restoreSettings();
+    for (QLineEdit* field : {sweep_, height_, length_, position_, samples_}) {
+        connect(field, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
+    }
+    connect(overGround_, &QCheckBox::toggled, this, [this] { saveSettings(); });
+    connect(ground_, &QComboBox::currentIndexChanged, this, [this] { saveSettings(); });
+
     const auto call = [](const std::function<void()>& f) {
         if (f) f();
     };
@@ -130,5 +138,33 @@ std::variant<StudyRequest, QString> StudiesBox::read() const {
 void StudiesBox::setToleranceEnabled(bool enabled) { runTolerance_->setEnabled(enabled); }
 
 void StudiesBox::setNote(const QString& note) { note_->setText(note); }
+
+// The fields as the user left them, the wrong ones too: a field that does not read is said
+// again, in red, at the next analysis.
+void StudiesBox::restoreSettings() {
+    const QSettings kept = windowSettings();
+    const auto text = [&kept](const char* key, QLineEdit* field) {
+        field->setText(kept.value(QLatin1String(key), field->text()).toString());
+    };
+    text("studies/sweep", sweep_);
+    text("studies/height", height_);
+    text("studies/toleranceLength", length_);
+    text("studies/tolerancePosition", position_);
+    text("studies/samples", samples_);
+    overGround_->setChecked(kept.value(QStringLiteral("studies/overGround"), false).toBool());
+    const int ground = kept.value(QStringLiteral("studies/ground"), kAverageGround).toInt();
+    if (ground >= 0 && ground < ground_->count()) ground_->setCurrentIndex(ground);
+}
+
+void StudiesBox::saveSettings() const {
+    QSettings kept = windowSettings();
+    kept.setValue(QStringLiteral("studies/sweep"), sweep_->text());
+    kept.setValue(QStringLiteral("studies/height"), height_->text());
+    kept.setValue(QStringLiteral("studies/toleranceLength"), length_->text());
+    kept.setValue(QStringLiteral("studies/tolerancePosition"), position_->text());
+    kept.setValue(QStringLiteral("studies/samples"), samples_->text());
+    kept.setValue(QStringLiteral("studies/overGround"), overGround_->isChecked());
+    kept.setValue(QStringLiteral("studies/ground"), ground_->currentIndex());
+}
 
 }  // namespace zeva::ui

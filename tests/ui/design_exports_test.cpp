@@ -6,7 +6,7 @@
 namespace zeva::ui {
 namespace {
 
-// The build controls survive closing the window and starting again; the same design again
+// The build and study controls survive closing the window and starting again; the same design again
 // keeps its analysis; 重新分析 runs it afresh after a cancel.
 TEST_F(Design, settings_are_kept_and_an_analysis_runs_again_only_when_asked) {
     calculate("Option1", 14, "14.2");
@@ -53,6 +53,30 @@ TEST_F(Design, settings_are_kept_and_an_analysis_runs_again_only_when_asked) {
     EXPECT_TRUE(window->analysing());
     finish(window);
     EXPECT_EQ(figures(window), before);
+
+    // The studies' fields too, a wrong one as it was typed.
+    find<QCheckBox>("overGround", window)->setChecked(true);
+    find<QComboBox>("ground", window)->setCurrentIndex(3);
+    for (const auto& [name, value] : {std::pair{"sweepRange", "14:14.35"},
+                                      {"height", "12"},
+                                      {"toleranceLength", "2"},
+                                      {"tolerancePosition", "x"},
+                                      {"toleranceSamples", "50"}}) {
+        auto* field = find<QLineEdit>(name, window);
+        field->setText(QString::fromLatin1(value));
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    finish(window);
+    delete designWindow().data();
+    window = open();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(find<QCheckBox>("overGround", window)->isChecked());
+    EXPECT_EQ(find<QComboBox>("ground", window)->currentIndex(), 3);
+    EXPECT_EQ(find<QLineEdit>("sweepRange", window)->text(), "14:14.35");
+    EXPECT_EQ(find<QLineEdit>("height", window)->text(), "12");
+    EXPECT_EQ(find<QLineEdit>("toleranceLength", window)->text(), "2");
+    EXPECT_EQ(find<QLineEdit>("tolerancePosition", window)->text(), "x");
+    EXPECT_EQ(find<QLineEdit>("toleranceSamples", window)->text(), "50");
 }
 
 // A laptop's screen: the window with its frame fits 1366x728 at first, and at 1024x600 the

@@ -214,6 +214,28 @@ TEST_F(Session, a_measurement_needs_one_match_to_be_read_through) {
     EXPECT_NE(session->advice(), nullptr);
 }
 
+// A ground and a measurement both asked for while the analysis runs: each follows it, in turn,
+// and neither is dropped for the other.
+TEST_F(Session, a_ground_and_a_measurement_asked_for_meanwhile_both_follow_the_analysis) {
+    QFile file(QStringLiteral(ZEVA_EXAMPLES_DIR "/measured-3-elements-14.2-mhz.s1p"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    auto read = analysis::readTouchstone(file.readAll().toStdString(), Language::Chinese);
+    ASSERT_TRUE(std::holds_alternative<analysis::Measurement>(read));
+
+    session->showDesign(design(ElementMode::ThreeElement, "14.2", 14));
+    ASSERT_EQ(session->stage(), Stage::Analysis);
+    StudyRequest request;
+    request.placement = analysis::Placement{10, *analysis::groundNamed("average")};
+    studies = request;
+    session->placementChanged();
+    session->setMeasurement(std::get<analysis::Measurement>(read));
+    settle();
+    ASSERT_NE(session->overGround(), nullptr);
+    EXPECT_EQ(session->overGround()->placement, *request.placement);
+    EXPECT_NE(session->advice(), nullptr);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+}
+
 }  // namespace
 }  // namespace zeva::ui
 

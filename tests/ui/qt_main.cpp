@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "ui/language.h"
 #include "ui/startup.h"
 
 int main(int argc, char* argv[]) {
@@ -17,5 +18,10 @@ int main(int argc, char* argv[]) {
     const QTemporaryDir settings;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     testing::InitGoogleTest(&argc, argv);
+    // Every test starts from the settings of a first start.
+    class FreshSettings : public testing::EmptyTestEventListener {
+        void OnTestStart(const testing::TestInfo&) override { zeva::ui::windowSettings().clear(); }
+    };
+    testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
     return RUN_ALL_TESTS();
 }
