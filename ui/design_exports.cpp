@@ -109,8 +109,7 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
                                         session_->overGround());
             break;
         case Export::Pdf: {
-            const QByteArray pdf =
-                reportPdf({*session_->sheet(), analysis, session_->tuning(), session_->note()});
+            const QByteArray pdf = reportPdf(reportContent(QPageSize(QPageSize::A4)));
             if (pdf.isEmpty()) {
                 reportError(this, uiText("cannot make the PDF report: ") + path);
                 return false;
@@ -127,6 +126,17 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
     return true;
 }
 
+// Everything the window shows, for the report on that paper.
+ReportContent DesignWindow::reportContent(const QPageSize& page) const {
+    ReportContent content{*session_->sheet(), session_->analysis(), session_->tuning(),
+                          session_->note(), page};
+    content.overGround = session_->overGround();
+    content.tolerance = session_->tolerance();
+    content.measurement = session_->measurement();
+    content.advice = session_->advice();
+    return content;
+}
+
 // The report on the default printer, as the main window prints: no dialog.
 void DesignWindow::printReport() {
     if (session_->sheet() == nullptr) return;
@@ -136,8 +146,7 @@ void DesignWindow::printReport() {
     }
     QPrinter printer(destination, QPrinter::HighResolution);
     printer.setDocName(uiText("ZEVA cut sheet and analysis"));
-    if (!paintReport(printer, {*session_->sheet(), session_->analysis(), session_->tuning(),
-                               session_->note(), printer.pageLayout().pageSize()})) {
+    if (!paintReport(printer, reportContent(printer.pageLayout().pageSize()))) {
         return reportError(this, uiText("cannot print: the printer does not answer"));
     }
     status_->setText(uiText("The report went to the printer %1.").arg(destination.printerName()));

@@ -359,25 +359,7 @@ void DesignWindow::showFigures() {
                                                       session_->sheet(), windowLanguage())) {
         lines << QString::fromStdString(line);
     }
-    std::vector<sheet::StudyLine> studies;
-    if (session_->overGround() != nullptr) {
-        studies = sheet::overGroundLines(*session_->overGround(), windowLanguage());
-    }
-    if (session_->tolerance() != nullptr) {
-        for (sheet::StudyLine& line :
-             sheet::toleranceLines(*session_->tolerance(), windowLanguage())) {
-            studies.push_back(std::move(line));
-        }
-    }
-    if (session_->advice() != nullptr) {
-        for (sheet::StudyLine& line : sheet::adviceLines(*session_->advice(), windowLanguage())) {
-            studies.push_back(std::move(line));
-        }
-    }
-    for (const sheet::StudyLine& line : studies) {
-        lines << uiText("%1: %2").arg(QString::fromStdString(line.label),
-                                      QString::fromStdString(line.text));
-    }
+    lines << studyLines(session_->overGround(), session_->tolerance(), session_->advice());
     figures_->setPlainText(lines.join('\n'));
 }
 

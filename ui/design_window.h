@@ -12,6 +12,7 @@
 
 #include "sheet/cut_sheet.h"
 #include "ui/design_session.h"
+#include "ui/report.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -47,6 +48,7 @@ public:
     // Writes the export to the file, whole or not at all; false, with a message, on failure.
     bool exportTo(Export kind, const QString& path);
     void printReport();
+    [[nodiscard]] ReportContent reportContent(const QPageSize& page) const;
     void cancelAnalysis();
 
     [[nodiscard]] bool analysing() const;

@@ -11,7 +11,9 @@
 #include <numeric>
 
 #include "sheet/render.h"
+#include "sheet/studies.h"
 #include "ui/plots.h"
+#include "ui/study_plots.h"
 
 namespace zeva::ui {
 namespace {
@@ -107,6 +109,22 @@ double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
 
 }  // namespace
 
+QStringList studyLines(const analysis::OverGround* overGround, const analysis::Tolerance* tolerance,
+                       const analysis::TrimAdvice* advice) {
+    std::vector<sheet::StudyLine> studies;
+    const auto add = [&studies](std::vector<sheet::StudyLine> more) {
+        for (sheet::StudyLine& line : more) studies.push_back(std::move(line));
+    };
+    if (overGround != nullptr) add(sheet::overGroundLines(*overGround, windowLanguage()));
+    if (tolerance != nullptr) add(sheet::toleranceLines(*tolerance, windowLanguage()));
+    if (advice != nullptr) add(sheet::adviceLines(*advice, windowLanguage()));
+    QStringList lines;
+    for (const sheet::StudyLine& line : studies) {
+        lines << uiText("%1: %2").arg(text(line.label), text(line.text));
+    }
+    return lines;
+}
+
 QString boomLengthText(const sheet::CutSheet& sheet) {
     return uiText("boom length: %1 ft, %2 cm")
         .arg(text(sheet.boomFeet), text(sheet.boomCentimetres));
@@ -143,9 +161,30 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     painter.setFont(fontOf(8));
     const double plotHeight = std::min(260.0, (pageHeight - y - 20) / 2);
     paintSweep(painter, QRectF(0, y + 10, kPageWidth, plotHeight), *content.analysis,
-               content.tuning);
+               content.tuning, content.measurement);
     paintPatterns(painter, QRectF(0, y + 20 + plotHeight, kPageWidth, plotHeight),
                   *content.analysis);
+
+    // The studies on a page of their own: their figures, then the elevation pattern and the
+    // spread of the SWR where they were made.
+    const QStringList studies = studyLines(content.overGround, content.tolerance, content.advice);
+    if (studies.isEmpty()) return painter.end();
+    device.newPage();
+    y = writeLine(painter, 0, uiText("Sweep, ground and tolerance"), 16, true);
+    for (const QString& line : studies) y = writeLine(painter, y, line, 9);
+    const int plots =
+        (content.overGround != nullptr ? 1 : 0) + (content.tolerance != nullptr ? 1 : 0);
+    if (plots == 0) return painter.end();
+    const double height = std::min(260.0, (pageHeight - y - 10.0 * plots) / plots);
+    if (height < 80) return painter.end();  // no room left on the page: the figures say it
+    painter.setFont(fontOf(8));
+    if (content.overGround != nullptr) {
+        paintElevation(painter, QRectF(0, y + 10, kPageWidth, height), *content.overGround);
+        y += 10 + height;
+    }
+    if (content.tolerance != nullptr) {
+        paintSwrHistogram(painter, QRectF(0, y + 10, kPageWidth, height), *content.tolerance);
+    }
     return painter.end();
 }
 

@@ -7,8 +7,12 @@
 #include <QByteArray>
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
 
 #include "analysis/analyser.h"
+#include "analysis/over_ground.h"
+#include "analysis/tolerance.h"
+#include "analysis/trim_advice.h"
 #include "analysis/tuner.h"
 #include "sheet/cut_sheet.h"
 
@@ -22,7 +26,17 @@ struct ReportContent {
     const analysis::Tuning* tuning;      // the trim and matches, once found
     QString analysisNote;                // what stands instead of the figures then
     QPageSize page = QPageSize(QPageSize::A4);
+    // The studies the window shows, each where it was made.
+    const analysis::OverGround* overGround = nullptr;
+    const analysis::Tolerance* tolerance = nullptr;
+    const analysis::Measurement* measurement = nullptr;
+    const analysis::TrimAdvice* advice = nullptr;
 };
+
+// The studies' figures, one "label: text" a line, as the window and the report give them:
+// over the ground, the tolerance, the measurement and its trim.
+QStringList studyLines(const analysis::OverGround* overGround, const analysis::Tolerance* tolerance,
+                       const analysis::TrimAdvice* advice);
 
 // "天线杆长度：37.4851 英尺，1142.570 厘米", as the window and the report give it.
 QString boomLengthText(const sheet::CutSheet& sheet);

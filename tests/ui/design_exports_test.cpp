@@ -219,6 +219,24 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
         EXPECT_TRUE(read.contains(QString::fromUtf8(expected))) << expected;
     }
 
+    // A study made: a third page with its figures, as the window shows them.
+    find<QCheckBox>("overGround", window)->setChecked(true);
+    finish(window);
+    ASSERT_TRUE(window->exportTo(Export::Pdf, file("ground.pdf")));
+    info.start(QStringLiteral("pdfinfo"), {file("ground.pdf")});
+    ASSERT_TRUE(info.waitForFinished(20000));
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n"))));
+    text.start(QStringLiteral("pdftotext"), {file("ground.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    const QString withGround = QString::fromUtf8(text.readAllStandardOutput());
+    const QStringList shown = figures(window).split('\n');
+    const auto takeoff = std::find_if(shown.begin(), shown.end(), [](const QString& line) {
+        return line.startsWith(QStringLiteral("仰角（最强辐射方向）"));
+    });
+    ASSERT_NE(takeoff, shown.end()) << figures(window).toStdString();
+    EXPECT_TRUE(withGround.contains(*takeoff)) << takeoff->toStdString();
+
     EXPECT_TRUE(errors.isEmpty());
     EXPECT_FALSE(window->exportTo(Export::Csv, QStringLiteral("/nonexistent/folder/s.csv")));
     ASSERT_EQ(errors.size(), 1);
