@@ -17,6 +17,7 @@
 namespace zeva::ui {
 
 BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna"), parent) {
+    setObjectName(QStringLiteral("build"));
     auto* grid = new QGridLayout(this);
     const auto edit = [this](const char* name, const char* text) {
         auto* field = new QLineEdit(QString::fromUtf8(text), this);
@@ -51,31 +52,32 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     red.setColor(QPalette::WindowText, QColor(200, 0, 0));
     note_->setPalette(red);
 
+    // Four short rows rather than two long ones: the box keeps to the sheet's width, which
+    // is all the window's left side has.
     grid->addWidget(label(uiText("&Mounting"), mounting_), 0, 0);
-    grid->addWidget(mounting_, 0, 1, 1, 3);
-    grid->addWidget(label(uiText("&Boom mm"), boomDiameter_), 0, 4);
-    grid->addWidget(boomDiameter_, 0, 5);
-    grid->addWidget(drivenThrough_, 0, 6);
+    grid->addWidget(mounting_, 0, 1, 1, 5);
+    grid->addWidget(label(uiText("&Boom mm"), boomDiameter_), 1, 0);
+    grid->addWidget(boomDiameter_, 1, 1);
+    grid->addWidget(drivenThrough_, 1, 2, 1, 4);
     grid->addWidget(
         label(uiText("%1-Ω matc&h")
                   .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))),
               match_),
-        1, 0);
-    grid->addWidget(match_, 1, 1);
-    grid->addWidget(label(uiText("Wire mm"), hairpinWire_), 1, 2);
-    grid->addWidget(hairpinWire_, 1, 3);
-    grid->addWidget(label(uiText("Spacing mm"), hairpinSpacing_), 1, 4);
-    grid->addWidget(hairpinSpacing_, 1, 5);
-    auto* velocityRow = new QHBoxLayout;
-    velocityRow->addWidget(label(uiText("VF"), velocity_));
-    velocityRow->addWidget(velocity_);
-    grid->addLayout(velocityRow, 1, 6);
-    grid->addWidget(note_, 2, 0, 1, 7);
+        2, 0);
+    grid->addWidget(match_, 2, 1, 1, 5);
+    grid->addWidget(label(uiText("Wire mm"), hairpinWire_), 3, 0);
+    grid->addWidget(hairpinWire_, 3, 1);
+    grid->addWidget(label(uiText("Spacing mm"), hairpinSpacing_), 3, 2);
+    grid->addWidget(hairpinSpacing_, 3, 3);
+    grid->addWidget(label(uiText("VF"), velocity_), 3, 4);
+    grid->addWidget(velocity_, 3, 5);
+    grid->setColumnStretch(6, 1);
+    grid->addWidget(note_, 4, 0, 1, 7);
     results_ = wrappingLabel(this, "buildResults");
     results_->setText(
         uiText("The resonant length and the match's dimensions to cut appear here once the "
                "analysis is done."));
-    grid->addWidget(results_, 3, 0, 1, 7);
+    grid->addWidget(results_, 5, 0, 1, 7);
 
     restoreSettings();
     for (QComboBox* list : {mounting_, match_}) {

@@ -58,25 +58,26 @@ StudiesBox::StudiesBox(QWidget* parent) : QGroupBox(uiText("Sweep, ground and to
     runTolerance_ = new QPushButton(uiText("&Tolerance"));
     runTolerance_->setObjectName(QStringLiteral("runTolerance"));
 
+    // Short rows, so that the box keeps to the width of the window's left side.
     grid->addWidget(label(N_("&Sweep ±% or F1:F2"), sweep_), 0, 0);
     grid->addWidget(sweep_, 0, 1);
-    grid->addWidget(overGround_, 0, 2);
-    grid->addWidget(label(N_("Height m"), height_), 0, 3);
-    grid->addWidget(height_, 0, 4);
-    grid->addWidget(ground_, 0, 5, 1, 2);
-    grid->addWidget(label(N_("Length ± mm"), length_), 1, 0);
-    grid->addWidget(length_, 1, 1);
-    grid->addWidget(label(N_("Position ± mm"), position_), 1, 2);
-    grid->addWidget(position_, 1, 3);
-    grid->addWidget(label(N_("Samples"), samples_), 1, 4);
-    grid->addWidget(samples_, 1, 5);
-    grid->addWidget(runTolerance_, 1, 6);
+    grid->addWidget(overGround_, 1, 0);
+    grid->addWidget(label(N_("Height m"), height_), 1, 2);
+    grid->addWidget(height_, 1, 3);
+    grid->addWidget(ground_, 2, 0, 1, 4);
+    grid->addWidget(label(N_("Length ± mm"), length_), 3, 0);
+    grid->addWidget(length_, 3, 1);
+    grid->addWidget(label(N_("Position ± mm"), position_), 3, 2);
+    grid->addWidget(position_, 3, 3);
+    grid->addWidget(label(N_("Samples"), samples_), 4, 0);
+    grid->addWidget(samples_, 4, 1);
+    grid->addWidget(runTolerance_, 4, 2);
     note_ = wrappingLabel(this, "studiesNote");
     QPalette red = note_->palette();
     red.setColor(QPalette::WindowText, QColor(200, 0, 0));  // as the build box says its faults
     note_->setPalette(red);
-    grid->addWidget(note_, 2, 0, 1, 8);
-    grid->setColumnStretch(7, 1);
+    grid->addWidget(note_, 5, 0, 1, 5);
+    grid->setColumnStretch(4, 1);
 
     restoreSettings();
     for (QLineEdit* field : {sweep_, height_, length_, position_, samples_}) {

@@ -91,6 +91,12 @@ TEST_F(Design, fits_a_laptop_and_tabulates_the_sweep) {
     // The size it asks for, which a laptop's screen gives it (the test's screen is smaller).
     window->resize(1140, 680);
     QApplication::processEvents();
+    // The build and study boxes need no more than the sheet's side is at first (520 pixels):
+    // no field behind a scroll bar.
+    for (const char* name : {"build", "studies"}) {
+        EXPECT_LE(find<QWidget>(name, window)->minimumSizeHint().width(), 520) << name;
+    }
+    EXPECT_FALSE(find<QScrollArea>("sheetSide", window)->horizontalScrollBar()->isVisible());
     // The cut columns on (a 2-inch boom for the 1-inch elements): the positions stay in view.
     auto* boom = find<QLineEdit>("boomDiameter", window);
     boom->setText(QStringLiteral("50.8"));
