@@ -80,8 +80,8 @@ StudiesBox::StudiesBox(QWidget* parent) : QGroupBox(uiText("Sweep, ground and to
     grid->setColumnStretch(4, 1);
 
     restoreSettings();
-    for (QLineEdit* field : {sweep_, height_, length_, position_, samples_}) {
-        connect(field, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
+    for (const auto& kept : keptFields()) {
+        connect(kept.second, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
     }
     connect(overGround_, &QCheckBox::toggled, this, [this] { saveSettings(); });
     connect(ground_, &QComboBox::currentIndexChanged, this, [this] { saveSettings(); });
@@ -142,16 +142,19 @@ void StudiesBox::setNote(const QString& note) { note_->setText(note); }
 
 // The fields as the user left them, the wrong ones too: a field that does not read is said
 // again, in red, at the next analysis.
+std::array<std::pair<const char*, QLineEdit*>, 5> StudiesBox::keptFields() const {
+    return {{{"studies/sweep", sweep_},
+             {"studies/height", height_},
+             {"studies/toleranceLength", length_},
+             {"studies/tolerancePosition", position_},
+             {"studies/samples", samples_}}};
+}
+
 void StudiesBox::restoreSettings() {
     const QSettings kept = windowSettings();
-    const auto text = [&kept](const char* key, QLineEdit* field) {
+    for (const auto& [key, field] : keptFields()) {
         field->setText(kept.value(QLatin1String(key), field->text()).toString());
-    };
-    text("studies/sweep", sweep_);
-    text("studies/height", height_);
-    text("studies/toleranceLength", length_);
-    text("studies/tolerancePosition", position_);
-    text("studies/samples", samples_);
+    }
     overGround_->setChecked(kept.value(QStringLiteral("studies/overGround"), false).toBool());
     const int ground = kept.value(QStringLiteral("studies/ground"), kAverageGround).toInt();
     if (ground >= 0 && ground < ground_->count()) ground_->setCurrentIndex(ground);
@@ -159,11 +162,9 @@ void StudiesBox::restoreSettings() {
 
 void StudiesBox::saveSettings() const {
     QSettings kept = windowSettings();
-    kept.setValue(QStringLiteral("studies/sweep"), sweep_->text());
-    kept.setValue(QStringLiteral("studies/height"), height_->text());
-    kept.setValue(QStringLiteral("studies/toleranceLength"), length_->text());
-    kept.setValue(QStringLiteral("studies/tolerancePosition"), position_->text());
-    kept.setValue(QStringLiteral("studies/samples"), samples_->text());
+    for (const auto& [key, field] : keptFields()) {
+        kept.setValue(QLatin1String(key), field->text());
+    }
     kept.setValue(QStringLiteral("studies/overGround"), overGround_->isChecked());
     kept.setValue(QStringLiteral("studies/ground"), ground_->currentIndex());
 }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QGroupBox>
+#include <array>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <variant>
 
 #include "analysis/deck.h"
@@ -39,6 +41,8 @@ private:
     // Every field is kept for the next start, as it is left.
     void restoreSettings();
     void saveSettings() const;
+    // The text fields kept, under their keys.
+    [[nodiscard]] std::array<std::pair<const char*, QLineEdit*>, 5> keptFields() const;
 
     QLineEdit* sweep_;
     QCheckBox* overGround_;
