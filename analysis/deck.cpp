@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 #include "nec/engine.h"
 
@@ -15,9 +16,6 @@ namespace {
 nec::Deck structure(const Antenna& antenna, const Segmentation& segmentation) {
     return structureWith(antenna, segmentCounts(antenna, segmentation));
 }
-
-// Towards the directors (phi 0) and straight back (phi 180).
-const nec::PatternCut kForwardAndBack{1, 2, 90, 0, 0, 180};
 
 }  // namespace
 
@@ -120,19 +118,26 @@ nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
     return deck;
 }
 
-std::vector<nec::Deck> sharedSweepDecks(const Antenna& antenna, const Segmentation& segmentation,
-                                        const std::vector<double>& frequencies, std::size_t parts) {
+std::vector<nec::Deck> sharedDecks(const nec::Deck& structure,
+                                   const std::vector<double>& frequencies, std::size_t parts) {
     std::vector<nec::Deck> decks;
     parts = std::max<std::size_t>(1, parts);
     for (std::size_t part = 0; part < parts; ++part) {
         const std::size_t begin = frequencies.size() * part / parts;
         const std::size_t end = frequencies.size() * (part + 1) / parts;
         if (begin == end) continue;
-        decks.push_back(sweepDeck(antenna, segmentation,
-                                  {frequencies.begin() + static_cast<std::ptrdiff_t>(begin),
-                                   frequencies.begin() + static_cast<std::ptrdiff_t>(end)}));
+        nec::Deck deck = structure;
+        for (std::size_t i = begin; i < end; ++i) {
+            deck.steps.push_back({frequencies[i], {kForwardAndBack}});
+        }
+        decks.push_back(std::move(deck));
     }
     return decks;
+}
+
+std::vector<nec::Deck> sharedSweepDecks(const Antenna& antenna, const Segmentation& segmentation,
+                                        const std::vector<double>& frequencies, std::size_t parts) {
+    return sharedDecks(structure(antenna, segmentation), frequencies, parts);
 }
 
 nec::Deck wholeDeck(const Antenna& antenna, const Segmentation& segmentation,

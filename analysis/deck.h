@@ -63,6 +63,14 @@ inline const nec::PatternCut kHPlaneCut{361, 1, 0, 0, 1, 0};
 // A level of the refinement: the pattern deck with the sphere as its third cut.
 [[nodiscard]] nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation);
 
+// Towards the directors (phi 0) and straight back (phi 180), in the plane of the elements.
+inline const nec::PatternCut kForwardAndBack{1, 2, 90, 0, 0, 180};
+
+// A structure's decks for the given frequencies, each with that cut, shared as below.
+[[nodiscard]] std::vector<nec::Deck> sharedDecks(const nec::Deck& structure,
+                                                 const std::vector<double>& frequencies,
+                                                 std::size_t parts);
+
 // The given frequencies, each with the gain towards the directors and straight back.
 [[nodiscard]] nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
                                   const std::vector<double>& frequencies);

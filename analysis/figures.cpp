@@ -124,9 +124,11 @@ double stackingDistance(double wavelength, double beamwidthDegrees) {
     return wavelength / (2 * std::sin(beamwidthDegrees / 2 * std::numbers::pi / 180));
 }
 
-double swrAgainst50(const Impedance& z) {
-    const double reflected = std::hypot(z.resistance - kFeedlineOhms, z.reactance) /
-                             std::hypot(z.resistance + kFeedlineOhms, z.reactance);
+double swrAgainst50(const Impedance& z) { return swrAgainst(z, kFeedlineOhms); }
+
+double swrAgainst(const Impedance& z, double z0) {
+    const double reflected =
+        std::hypot(z.resistance - z0, z.reactance) / std::hypot(z.resistance + z0, z.reactance);
     return reflected >= 1 ? std::numeric_limits<double>::infinity()
                           : (1 + reflected) / (1 - reflected);
 }

@@ -40,5 +40,7 @@ inline constexpr double kAverageGainTolerance = 0.05;
 inline constexpr double kFeedlineOhms = 50.0;
 
 [[nodiscard]] double swrAgainst50(const Impedance& z);
+// The SWR of z on a line of z0 ohms.
+[[nodiscard]] double swrAgainst(const Impedance& z, double z0);
 
 }  // namespace zeva::analysis

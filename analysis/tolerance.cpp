@@ -11,9 +11,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Towards the directors (phi 0) and straight back (phi 180).
-const nec::PatternCut kForwardAndBack{1, 2, 90, 0, 0, 180};
-
 // A uniform draw in [-1, 1] from the generator's 53 high bits: the same on every platform.
 double symmetricDraw(std::mt19937_64& generator) {
     return static_cast<double>(generator() >> 11) * 0x1.0p-52 - 1;

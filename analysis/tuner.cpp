@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "analysis/deck.h"
+#include "analysis/figures.h"
 
 namespace zeva::analysis {
 namespace {
@@ -15,6 +16,16 @@ namespace {
 // resonance: the first guess of each search; the secant takes over from there.
 constexpr double kOhmsPerWavelength = 2000;
 constexpr int kMostRuns = 12;
+// The strap positions tried first, as fractions of the element's half length: the feed's
+// resistance grows from nothing as the strap moves out, and the first step across the
+// target brackets the strap's place.
+constexpr double kStrapScan[] = {0.03, 0.06, 0.09, 0.12, 0.15, 0.2, 0.25,
+                                 0.3,  0.35, 0.4,  0.5,  0.6,  0.7};
+constexpr int kMostStrapRuns = 30;
+// A series capacitor above this many pF is no part to buy or to build.
+constexpr double kMostCapacitance = 1000;
+// The rod reaches this far beyond its strap, so that the strap can move outwards.
+constexpr double kRodSpare = 0.25;
 
 std::complex<double> complexOf(const Impedance& z) { return {z.resistance, z.reactance}; }
 Impedance impedanceOf(std::complex<double> z) { return {z.real(), z.imag()}; }
@@ -27,6 +38,16 @@ double errorOf(bool hairpin, const Impedance& feed) {
 }
 
 }  // namespace
+
+RodShape rodShapeFor(const MatchRequest& request, double elementDiameter) {
+    RodShape shape;
+    shape.balanced = request.tee;
+    shape.rodDiameter =
+        request.rodDiameter > 0 ? request.rodDiameter : kRodOfElement * elementDiameter;
+    shape.spacing =
+        request.rodSpacing > 0 ? request.rodSpacing : kSpacingInElements * elementDiameter;
+    return shape;
+}
 
 std::optional<Failure> checkMatch(const MatchRequest& request, Language language) {
     if (request.hairpin) {
@@ -43,6 +64,10 @@ std::optional<Failure> checkMatch(const MatchRequest& request, Language language
     }
     if (request.coax && !(request.velocityFactor > 0 && request.velocityFactor <= 1)) {
         return Failure{say(language, "the velocity factor must lie between 0 and 1")};
+    }
+    if (request.tee && request.teeFeed != kFeedlineOhms && request.teeFeed != 4 * kFeedlineOhms) {
+        return Failure{say(language, "a T match is fed at %1 or %2 ohms",
+                           {fixed(kFeedlineOhms, 0), fixed(4 * kFeedlineOhms, 0)})};
     }
     return std::nullopt;
 }
@@ -79,6 +104,8 @@ void Tuner::runLength(double length) {
 
 void Tuner::step(const std::vector<DeckResults>& solved) {
     if (stage_ == Stage::Sweeps) return finishSweeps(solved);
+    if (stage_ == Stage::RodScan) return scannedRods(solved);
+    if (stage_ == Stage::RodSearch) return searchRods(solved);
 
     const DeckResults& results = solved[0];
     if (results.size() != 1 || !results[0].hasFeed) {
@@ -128,7 +155,7 @@ std::string Tuner::tooLowForAMatch() const {
 
 void Tuner::startHairpin() {
     const double r = tuning_.trim.feed.resistance;
-    if (!request_.hairpin) return startSweeps();
+    if (!request_.hairpin) return startRods();
     if (const std::string why = tooLowForAMatch(); !why.empty()) {
         tuning_.hairpinNote = why;
         return startSweeps();
@@ -145,6 +172,166 @@ void Tuner::startHairpin() {
     lengths_ = {tuning_.trim.length};
     errors_ = {errorOf(true, tuning_.trim.feed)};
     runLength(tuning_.trim.length - errors_[0] / kOhmsPerWavelength * antenna_.wavelength());
+}
+
+double Tuner::rodTarget() const { return request_.tee ? request_.teeFeed : kFeedlineOhms; }
+
+// Every strap position of the scan at once, at the design frequency, the driven element at
+// its resonant length.
+void Tuner::startRods() {
+    if (!request_.rods()) return startSweeps();
+    if (const std::string why = tooLowForAMatch(); !why.empty()) return fail({why});
+    const Element& driven = antenna_.elements[antenna_.driven];
+    shape_ = rodShapeFor(request_, driven.diameter);
+    if (auto wrong = checkRods(shape_.rodDiameter, shape_.spacing, driven.diameter,
+                               tuning_.trim.length, language_)) {
+        return fail(*wrong);
+    }
+    const Antenna trimmed = withDriven(tuning_.trim.length);
+    counts_ = segmentCounts(trimmed, segmentation_);
+    const double step = tuning_.trim.length / counts_[antenna_.driven];
+    stage_ = Stage::RodScan;
+    straps_.clear();
+    decks_.clear();
+    for (const double fraction : kStrapScan) {
+        RodShape shape = shape_;
+        shape.strap = fraction * tuning_.trim.length / 2;
+        if (shape.strap < step) continue;  // beside no segment of the element
+        straps_.push_back(shape.strap);
+        decks_.push_back(
+            rodStructure(trimmed, counts_, shape, innerSegments(trimmed, counts_, shape)));
+        decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+    }
+}
+
+void Tuner::scannedRods(const std::vector<DeckResults>& results) {
+    const double target = rodTarget();
+    std::size_t above = results.size();
+    double most = 0;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (results[i].size() != 1 || !results[i][0].hasFeed) {
+            return fail({say(language_, "the NEC-2 results lack the impedance")});
+        }
+        const double r = results[i][0].feed.resistance;
+        most = std::max(most, r);
+        if (r >= target) {
+            above = i;
+            break;
+        }
+    }
+    const auto mm = [](double metres) { return fixed(metres * 1000, 0); };
+    if (above == results.size()) {
+        return fail({say(language_,
+                         "no strap position up to %1 mm from the element's centre brings the "
+                         "match to %2 ohms (at most %3 ohms): make the rod thinner or bring it "
+                         "closer to the element",
+                         {mm(straps_.back()), fixed(target, 0), fixed(most, 1)})});
+    }
+    if (above == 0) {
+        return fail(
+            {say(language_,
+                 "a strap only %1 mm from the element's centre already gives %2 ohms, "
+                 "above %3: make the rod thicker or move it further from the element",
+                 {mm(straps_[0]), fixed(results[0][0].feed.resistance, 1), fixed(target, 0)})});
+    }
+    // The bracket solved again with the segments beside the rod held for the whole search,
+    // so that the resistance moves smoothly with the strap.
+    const double low = straps_[above - 1], high = straps_[above];
+    shape_.strap = (low + high) / 2;
+    const Antenna trimmed = withDriven(tuning_.trim.length);
+    inner_ = innerSegments(trimmed, counts_, shape_);
+    stage_ = Stage::RodSearch;
+    straps_.clear();
+    misses_.clear();
+    decks_.clear();
+    for (const double strap : {low, high}) runStrap(strap);
+}
+
+void Tuner::runStrap(double strap) {
+    RodShape shape = shape_;
+    shape.strap = strap;
+    straps_.push_back(strap);
+    decks_.push_back(rodStructure(withDriven(tuning_.trim.length), counts_, shape, inner_));
+    decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+}
+
+// Regula falsi on the resistance's miss, in the Illinois form: the end that stays has its
+// miss halved, so that the bracket closes from both sides.
+void Tuner::searchRods(const std::vector<DeckResults>& results) {
+    const std::size_t first = misses_.size();
+    for (const DeckResults& result : results) {
+        if (result.size() != 1 || !result[0].hasFeed) {
+            return fail({say(language_, "the NEC-2 results lack the impedance")});
+        }
+        misses_.push_back(result[0].feed.resistance - rodTarget());
+        if (std::fabs(misses_.back()) < kTunedOhms) {
+            shape_.strap = straps_[misses_.size() - 1];
+            return matchedRods(result[0].feed);
+        }
+    }
+    const auto notConverged = [this] {
+        fail({say(language_, "the strap's position of the match did not converge")});
+    };
+    // The bracket: the last strap on each side of the target.
+    if (first == 0 && (misses_[0] > 0) == (misses_[1] > 0)) return notConverged();
+    if (straps_.size() >= kMostStrapRuns) return notConverged();
+    std::size_t below = 0, above = 0;
+    for (std::size_t i = 0; i < misses_.size(); ++i) (misses_[i] < 0 ? below : above) = i;
+    double missBelow = misses_[below], missAbove = misses_[above];
+    // The Illinois step: where the last two tries fell on the same side, halve the other's.
+    const std::size_t n = misses_.size();
+    if (n >= 3 && (misses_[n - 1] < 0) == (misses_[n - 2] < 0)) {
+        (misses_[n - 1] < 0 ? missAbove : missBelow) /= 2;
+    }
+    const double strap =
+        straps_[below] + missBelow * (straps_[below] - straps_[above]) / (missAbove - missBelow);
+    decks_.clear();
+    runStrap(strap);
+}
+
+void Tuner::matchedRods(const Impedance& feed) {
+    const double f = antenna_.frequency;
+    const double target = rodTarget();
+    const double least = capacitorReactance(kMostCapacitance, f);
+    if (feed.reactance < least) {
+        // A longer element adds inductive reactance at the port, stepped up as the
+        // resistance is.
+        const double stepUp = feed.resistance / tuning_.trim.feed.resistance;
+        const double longer =
+            (least - feed.reactance) / stepUp / kOhmsPerWavelength * antenna_.wavelength();
+        return fail({say(language_,
+                         "the match's series capacitor would have to be %1: make the driven "
+                         "element about %2 mm longer than its resonant %3 m",
+                         {feed.reactance <= 0 ? say(language_, "negative")
+                                              : say(language_, "%1 pF, above %2 pF",
+                                                    {fixed(seriesCapacitance(feed.reactance, f), 0),
+                                                     fixed(kMostCapacitance, 0)}),
+                          fixed(longer * 1000, 0), fixed(tuning_.trim.length, 3)})});
+    }
+    RodMatch match;
+    match.shape = shape_;
+    match.rodLength = shape_.strap * (1 + kRodSpare);
+    match.elementLength = tuning_.trim.length;
+    match.feed = feed;
+    match.feedOhms = target;
+    // A T's two capacitors are in series: each has half the reactance.
+    const double arms = shape_.balanced ? 2 : 1;
+    match.capacitance = seriesCapacitance(feed.reactance / arms, f);
+    match.standardCapacitance = nearestStandardCapacitance(match.capacitance);
+    match.standardSwr = swrAgainst(
+        {feed.resistance, feed.reactance - arms * capacitorReactance(match.standardCapacitance, f)},
+        target);
+    // The current through the port at that power into the matched feed, and the voltage
+    // across each capacitor.
+    const auto duty = [&](double watts, double& volts, double& amps) {
+        amps = std::sqrt(watts / target);
+        volts = amps * feed.reactance / arms;
+    };
+    duty(100, match.volts100, match.amps100);
+    duty(1000, match.volts1000, match.amps1000);
+    match.swr = swrAgainst({feed.resistance, 0}, target);
+    tuning_.rods = match;
+    startSweeps();
 }
 
 // The sweeps of the matched antennas: the hairpin's shortened element, the trimmed one for
@@ -170,13 +357,20 @@ void Tuner::startSweeps() {
     const bool both = tuning_.hairpin.has_value() && request_.coax;
     const std::size_t parts = both ? std::max<std::size_t>(1, processes / 2) : processes;
     if (tuning_.hairpin) share(withDriven(tuning_.hairpin->elementLength), parts);
+    if (tuning_.rods) {
+        for (nec::Deck& deck : sharedDecks(rodStructure(withDriven(tuning_.trim.length), counts_,
+                                                        tuning_.rods->shape, inner_),
+                                           sweepFrequencies_, parts)) {
+            decks_.push_back(std::move(deck));
+        }
+    }
     hairpinDecks_ = decks_.size();
     if (request_.coax) share(withDriven(tuning_.trim.length), parts);
     if (decks_.empty()) result_ = tuning_;
 }
 
 void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
-    std::vector<Impedance> hairpinFeeds;
+    std::vector<Impedance> hairpinFeeds;  // or the rods' port
     std::vector<Impedance> trimmedFeeds;
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         for (const FrequencyResult& result : outputs[i]) {
@@ -184,7 +378,8 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
             (i < hairpinDecks_ ? hairpinFeeds : trimmedFeeds).push_back(result.feed);
         }
     }
-    const bool complete = (!tuning_.hairpin || hairpinFeeds.size() == sweepFrequencies_.size()) &&
+    const bool matched = tuning_.hairpin || tuning_.rods;
+    const bool complete = (!matched || hairpinFeeds.size() == sweepFrequencies_.size()) &&
                           (!request_.coax || trimmedFeeds.size() == sweepFrequencies_.size());
     if (!complete) {
         return fail({say(language_, "the NEC-2 sweep is incomplete")});
@@ -231,6 +426,18 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
             tuning_.hairpinNote = noBetter(match.swr);
             tuning_.hairpin.reset();
         }
+    }
+    if (tuning_.rods) {
+        RodMatch& match = *tuning_.rods;
+        const double arms = match.shape.balanced ? 2 : 1;
+        for (std::size_t i = 0; i < hairpinFeeds.size(); ++i) {
+            const Impedance& z = hairpinFeeds[i];
+            const double series =
+                arms * capacitorReactance(match.capacitance, sweepFrequencies_[i]);
+            match.sweepSwr.push_back(
+                swrAgainst({z.resistance, z.reactance - series}, match.feedOhms));
+        }
+        match.swr = atDesign(match.sweepSwr);
     }
     if (request_.coax) {
         CoaxMatch match;

@@ -11,6 +11,7 @@
 
 #include "analysis/analyser.h"
 #include "analysis/build.h"
+#include "analysis/rod_match.h"
 
 namespace zeva::analysis {
 
@@ -20,7 +21,19 @@ struct MatchRequest {
     double spacing = 0.05;        // metres, between their centres
     bool coax = false;
     double velocityFactor = 0.66;  // of the transformer's cable
+    // A gamma or a T match of a driven element bonded to the boom; the rod's diameter and its
+    // spacing from the element (centre to centre), metres, or 0 for a builder's usual.
+    bool gamma = false;
+    bool tee = false;
+    double rodDiameter = 0;
+    double rodSpacing = 0;
+    double teeFeed = 200;  // ohms: through a 4:1 balun, or 50 through a 1:1 current balun
+
+    [[nodiscard]] bool rods() const { return gamma || tee; }
 };
+
+// The rod and its spacing as a request gives them, or a builder's usual for that element.
+[[nodiscard]] RodShape rodShapeFor(const MatchRequest& request, double elementDiameter);
 
 // Why a match cannot be built as asked: a hairpin whose spacing is not above its wire's
 // diameter (the line would touch itself and 276·log₁₀(2S/d) fall to nothing), a velocity
@@ -53,12 +66,30 @@ struct CoaxMatch {
     std::vector<double> sweepSwr;
 };
 
+// A gamma or T match solved on the model: the strap where the feed's resistance is the
+// line's, the series capacitor that cancels the reactance left.
+struct RodMatch {
+    RodShape shape;
+    double rodLength = 0;      // metres: to the strap, and a quarter more to move it outwards
+    double elementLength = 0;  // metres: the driven element, continuous, at resonance
+    Impedance feed;            // at the port, before the capacitor(s)
+    double feedOhms = 0;       // what the match is designed to: 50, or 200 behind a 4:1 balun
+    double capacitance = 0;    // pF; of each of a T's two capacitors
+    double standardCapacitance = 0;
+    double standardSwr = 0;            // with the standard capacitor at the design frequency
+    double volts100 = 0, amps100 = 0;  // the capacitor's RMS duty at 100 W
+    double volts1000 = 0, amps1000 = 0;
+    double swr = 0;
+    std::vector<double> sweepSwr;
+};
+
 struct Tuning {
     Trim trim;
     std::optional<HairpinMatch> hairpin;
     std::optional<CoaxMatch> coax;
     std::string hairpinNote;  // why there is no hairpin match, where one was asked for
     std::string coaxNote;
+    std::optional<RodMatch> rods;  // a gamma match, or a T match where shape.balanced
 };
 
 // A match is worth building when it brings the SWR at the design frequency below this.
@@ -76,10 +107,16 @@ public:
 
 private:
     void step(const std::vector<DeckResults>& results) override;
-    enum class Stage { Trim, Hairpin, Sweeps };
+    enum class Stage { Trim, Hairpin, RodScan, RodSearch, Sweeps };
     void runLength(double length);
     void tuned(Stage stage, double length, const Impedance& feed);
     void startHairpin();
+    void startRods();
+    void scannedRods(const std::vector<DeckResults>& results);
+    void searchRods(const std::vector<DeckResults>& results);
+    void runStrap(double strap);
+    void matchedRods(const Impedance& feed);
+    [[nodiscard]] double rodTarget() const;
     void startSweeps();
     void finishSweeps(const std::vector<DeckResults>& outputs);
     [[nodiscard]] Antenna withDriven(double length) const;
@@ -97,7 +134,14 @@ private:
     std::vector<double> errors_;
     std::vector<double> sweepFrequencies_;
     std::size_t designIndex_ = 0;   // of the design frequency among them
-    std::size_t hairpinDecks_ = 0;  // the first decks of the sweeps are the hairpin's
+    std::size_t hairpinDecks_ = 0;  // the first decks of the sweeps are the match's
+    // The rods' search: the shape, the element's segment counts and the strap positions
+    // tried, with the feed resistance less the target at each.
+    RodShape shape_;
+    std::vector<int> counts_;
+    int inner_ = 1;
+    std::vector<double> straps_;
+    std::vector<double> misses_;
     Tuning tuning_;
 };
 

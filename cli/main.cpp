@@ -258,6 +258,16 @@ int runSheet(int argc, char* argv[]) {
             return fail(wrong->message);
         }
     }
+    if (options.request.match.rods()) {
+        const analysis::Element& driven = antenna.elements[antenna.driven];
+        const analysis::RodShape shape =
+            analysis::rodShapeFor(options.request.match, driven.diameter);
+        if (const auto wrong =
+                analysis::checkRods(shape.rodDiameter, shape.spacing, driven.diameter,
+                                    driven.length, options.language)) {
+            return fail(wrong->message);
+        }
+    }
     if (options.tolerance) {
         if (const auto wrong =
                 analysis::checkTolerance(antenna, *options.tolerance, options.language)) {

@@ -28,6 +28,8 @@ struct Messages {
     const char* badMounting;
     const char* badLength;
     const char* badMatch;
+    const char* badTeeFeed;
+    const char* measuredThroughRods;
     const char* badVelocity;
     const char* mountingNeedsBoom;
     const char* matchNeedsAnalysis;

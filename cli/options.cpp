@@ -231,21 +231,39 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 break;
             case Takes::BoomDiameter:
             case Takes::HairpinWire:
-            case Takes::HairpinSpacing: {
+            case Takes::HairpinSpacing:
+            case Takes::RodDiameter:
+            case Takes::RodSpacing: {
                 const std::optional<double> metres = lengthFrom(text);
                 if (!metres) return error(say.badLength, text);
+                analysis::MatchRequest& match = options.request.match;
                 (option->takes == Takes::BoomDiameter  ? options.request.construction.boomDiameter
-                 : option->takes == Takes::HairpinWire ? options.request.match.wireDiameter
-                                                       : options.request.match.spacing) = *metres;
+                 : option->takes == Takes::HairpinWire ? match.wireDiameter
+                 : option->takes == Takes::RodDiameter ? match.rodDiameter
+                 : option->takes == Takes::RodSpacing  ? match.rodSpacing
+                                                       : match.spacing) = *metres;
                 break;
             }
-            case Takes::Match:
-                options.request.match.hairpin =
+            case Takes::Match: {
+                analysis::MatchRequest& match = options.request.match;
+                match.hairpin =
                     text == "hairpin" || text == "hairpin,coax" || text == "coax,hairpin";
-                options.request.match.coax =
-                    text == "coax" || text == "hairpin,coax" || text == "coax,hairpin";
-                if (!options.request.match.hairpin && !options.request.match.coax)
+                match.coax = text == "coax" || text == "hairpin,coax" || text == "coax,hairpin";
+                match.gamma = text == "gamma";
+                match.tee = text == "t";
+                if (!match.hairpin && !match.coax && !match.rods()) {
                     return error(say.badMatch, text);
+                }
+                break;
+            }
+            case Takes::TeeFeed:
+                if (text == "200") {
+                    options.request.match.teeFeed = 4 * analysis::kFeedlineOhms;
+                } else if (text == "50") {
+                    options.request.match.teeFeed = analysis::kFeedlineOhms;
+                } else {
+                    return error(say.badTeeFeed, text);
+                }
                 break;
             case Takes::Height: {
                 const auto height = heightFrom(text);
@@ -400,9 +418,11 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             }
         }
     }
-    if ((options.request.match.hairpin || options.request.match.coax) && !options.analyse) {
+    const analysis::MatchRequest& match = options.request.match;
+    if ((match.hairpin || match.coax || match.rods()) && !options.analyse) {
         return error(say.matchNeedsAnalysis);
     }
+    if (match.rods() && !options.measuredFile.empty()) return error(say.measuredThroughRods);
     if (auto wrong = checkRequest(options.request, options.language)) return *wrong;
     if (!options.geometryFile.empty()) {
         if (haveDesign) return error(say.geometryAndDesign);

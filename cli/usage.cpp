@@ -56,9 +56,17 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
                          "1 1/4in")
       --driven-through-boom  the driven element passes through the boom too
       --match KIND       with --analyse: hairpin, coax or hairpin,coax: a %1-ohm match
+                         across a split driven element; gamma or t: a match of a driven
+                         element bonded to the boom (--mounting bonded --driven-through-boom)
       --hairpin-wire D   diameter of the hairpin's wires (default 3 mm)
       --hairpin-spacing S  spacing of the hairpin's wires, centre to centre (default 50 mm)
       --velocity-factor V  of the coaxial transformer's cable (default 0.66)
+      --gamma-rod D      diameter of the gamma or T match's rod (default 0.4 of the driven
+                         element's)
+      --gamma-spacing S  the rod's spacing from the element, centre to centre (default 5
+                         of the element's diameters)
+      --t-feed OHMS      the T match's feed: 200 (through a 4:1 balun, the default) or 50
+                         (through a 1:1 current balun)
       --sweep PCT|F1:F2  with --analyse: sweep the design frequency +/- PCT % (default %2,
                          at most %3) or from F1 to F2 MHz (within +/-%3 %)
       --height H         with --analyse: the antenna H above the ground, its elements

@@ -112,6 +112,16 @@ void tuningFigures(Row& row, const analysis::Tuning& t, double allowance) {
         row.add(N_("hairpin line length m"), h->stubLength, 5);
         row.add(N_("hairpin SWR"), h->swr, 4);
     }
+    if (const auto& m = t.rods) {
+        row.add(N_("match driven length m"), m->elementLength, 5);
+        row.add(N_("match rod diameter m"), m->shape.rodDiameter, 5);
+        row.add(N_("match rod spacing m"), m->shape.spacing, 5);
+        row.add(N_("match strap m"), m->shape.strap, 4);
+        row.add(N_("match rod length m"), m->rodLength, 4);
+        row.add(N_("match capacitor pF"), m->capacitance, 1);
+        row.add(N_("match feed ohm"), m->feedOhms, 0);
+        row.add(N_("match SWR"), m->swr, 4);
+    }
     if (const auto& c = t.coax) {
         row.add(N_("transformer cable ohm"), c->cable.each, 0);
         row.add(N_("cables in parallel"), c->cable.parallel, 0);

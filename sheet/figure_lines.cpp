@@ -182,6 +182,41 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
     } else if (!t.hairpinNote.empty()) {
         lines.push_back({say.hairpin, t.hairpinNote});
     }
+    if (const auto& m = t.rods) {
+        const auto mm = [](double metres) { return fixed(metres * 1000, 0); };
+        const std::string feed =
+            !m->shape.balanced ? std::string()
+            : m->feedOhms == analysis::kFeedlineOhms
+                ? zeva::say(l, "; fed at %1 ohms through a 1:1 current balun",
+                            {fixed(m->feedOhms, 0)})
+                : zeva::say(l, "; fed at %1 ohms balanced, through a 4:1 balun from %2-ohm coax",
+                            {fixed(m->feedOhms, 0), fixed(analysis::kFeedlineOhms, 0)});
+        lines.push_back(
+            {m->shape.balanced ? say.tee : say.gamma,
+             zeva::say(l,
+                       m->shape.balanced
+                           ? N_("the driven element continuous, %1; rods of %2 mm, %3 mm from it "
+                                "centre to centre, each %4 mm long; straps %5 mm either side of "
+                                "the centre; %6 ohm at the port%7")
+                           : N_("the driven element continuous, %1; a rod of %2 mm, %3 mm from "
+                                "it centre to centre, %4 mm long; strap %5 mm from the centre; "
+                                "%6 ohm at the port%7"),
+                       {drivenLengthText(m->elementLength, allowance, say),
+                        fixed(m->shape.rodDiameter * 1000, 1), mm(m->shape.spacing),
+                        mm(m->rodLength), mm(m->shape.strap), impedanceText(m->feed), feed})});
+        lines.push_back(
+            {say.capacitor,
+             zeva::say(l,
+                       m->shape.balanced
+                           ? N_("%1 pF in each arm (nearest standard %2 pF: SWR %3); each %4 V, "
+                                "%5 A RMS at 100 W and %6 V, %7 A at 1 kW; SWR %8, %9")
+                           : N_("%1 pF (nearest standard %2 pF: SWR %3); %4 V, %5 A RMS at "
+                                "100 W and %6 V, %7 A at 1 kW; SWR %8, %9"),
+                       {fixed(m->capacitance, 1), analysis::shortest(m->standardCapacitance),
+                        fixed(m->standardSwr, 2), fixed(m->volts100, 0), fixed(m->amps100, 2),
+                        fixed(m->volts1000, 0), fixed(m->amps1000, 2), fixed(m->swr, 2),
+                        sweepRange(m->sweepSwr, worstLabel)})});
+    }
     if (const auto& c = t.coax) {
         const std::string cable =
             c->cable.parallel == 2

@@ -177,6 +177,29 @@ Json tuningOf(const analysis::Tuning& t, double allowance) {
     } else if (!t.hairpinNote.empty()) {
         out["hairpin"] = {{"refused", t.hairpinNote}};
     }
+    if (const auto& m = t.rods) {
+        Json rods = withCut({{"driven_length_m", number(m->elementLength, 5)},
+                             {"driven_length_ft", number(m->elementLength / kMetresPerFoot, 4)}},
+                            m->elementLength);
+        rods["rod_diameter_m"] = number(m->shape.rodDiameter, 5);
+        rods["spacing_m"] = number(m->shape.spacing, 5);
+        rods["strap_m"] = number(m->shape.strap, 4);
+        rods["rod_length_m"] = number(m->rodLength, 4);
+        rods["capacitance_pf"] = number(m->capacitance, 1);
+        rods["standard_capacitance_pf"] = number(m->standardCapacitance, 1);
+        rods["standard_swr"] = number(m->standardSwr, 4);
+        rods["impedance_ohm"] = impedance(m->feed);
+        rods["feed_ohm"] = std::lround(m->feedOhms);
+        rods["balun"] = !m->shape.balanced                       ? "none"
+                        : m->feedOhms == analysis::kFeedlineOhms ? "1:1 current"
+                                                                 : "4:1";
+        rods["capacitor_rms"] = {
+            {"100_w", {{"volts", number(m->volts100, 1)}, {"amps", number(m->amps100, 2)}}},
+            {"1000_w", {{"volts", number(m->volts1000, 1)}, {"amps", number(m->amps1000, 2)}}}};
+        rods["swr"] = number(m->swr, 4);
+        rods["sweep_swr"] = numbers(m->sweepSwr, 4);
+        out[m->shape.balanced ? "t_match" : "gamma"] = rods;
+    }
     if (const auto& c = t.coax) {
         out["coax"] = {{"wanted_ohm", number(c->wanted, 2)},
                        {"line_impedance_ohm", number(c->cable.impedance, 2)},

@@ -47,6 +47,9 @@ Labels labelsIn(Language language) {
     labels.trim = translate(language, "driven element at resonance");
     labels.hairpin = translate(language, "hairpin match");
     labels.coax = translate(language, "quarter-wave coaxial transformer");
+    labels.gamma = translate(language, "gamma match");
+    labels.tee = translate(language, "T match");
+    labels.capacitor = translate(language, "series capacitor");
     labels.onInsulators = translate(
         language, "boom correction: the elements sit on insulators above the boom, no correction");
     labels.bonded = translate(language, "elements through a metal boom, bonded to it");

@@ -40,6 +40,9 @@ struct Labels {
     const char* trim;
     const char* hairpin;
     const char* coax;
+    const char* gamma;
+    const char* tee;
+    const char* capacitor;
     const char* onInsulators;
     const char* bonded;
     const char* insulated;

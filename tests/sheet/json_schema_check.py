@@ -46,9 +46,14 @@ CASES = [
     # The sheet alone, in Chinese: names translated, roles fixed.
     (("-e", "3", "-f", "14.2", "-d", "1in", "--lang", "zh"), ["design", "elements", "boom"]),
     # A boom correction, the driven element through it, the analysis and both matches.
-    (("-f", "144", "-d", "1/2", "--mounting", "bonded", "--boom-diameter", "25",
+    (("-f", "144", "-d", "1/2", "--mounting", "insulated", "--boom-diameter", "25",
       "--driven-through-boom", "-a", "--match", "hairpin,coax"),
      ["boom_correction", "analysis", "tuning"]),
+    # The driven element bonded to the boom, fed by a gamma match and by a T match.
+    (("-e", "3", "-f", "14.2", "-d", "1in", "--mounting", "bonded", "--boom-diameter", "2in",
+      "--driven-through-boom", "-a", "--match", "gamma"), ["tuning"]),
+    (("-e", "4", "-f", "28.5", "-d", "1in", "--mounting", "bonded", "--boom-diameter", "2in",
+      "--driven-through-boom", "-a", "--match", "t", "--t-feed", "50"), ["tuning"]),
     # A taper, over ground, the tolerance and a measured sweep.
     (("-e", "3", "-f", "14.2", "-d", "1in", "--largest", "1.25", "--smallest", "0.75", "-a",
       "--height", "15", "--tolerance", "5,5", "--samples", "8", "--measured", measured),

@@ -13,7 +13,7 @@ TEST_F(Design, settings_are_kept_and_an_analysis_runs_again_only_when_asked) {
     DesignWindow* window = open();
     ASSERT_NE(window, nullptr);
     finish(window);
-    find<QComboBox>("mounting", window)->setCurrentIndex(2);
+    find<QComboBox>("mounting", window)->setCurrentIndex(1);
     find<QCheckBox>("drivenThroughBoom", window)->setChecked(true);
     find<QComboBox>("match", window)->setCurrentIndex(1);
     for (const auto& [name, value] : {std::pair{"boomDiameter", "31.8"},
@@ -28,7 +28,7 @@ TEST_F(Design, settings_are_kept_and_an_analysis_runs_again_only_when_asked) {
     delete designWindow().data();
     window = open();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(find<QComboBox>("mounting", window)->currentIndex(), 2);
+    EXPECT_EQ(find<QComboBox>("mounting", window)->currentIndex(), 1);
     EXPECT_TRUE(find<QCheckBox>("drivenThroughBoom", window)->isChecked());
     EXPECT_EQ(find<QComboBox>("match", window)->currentIndex(), 1);
     EXPECT_EQ(find<QLineEdit>("boomDiameter", window)->text(), "31.8");

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/rod_match.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace zeva::analysis {
+namespace {
+
+int atLeastOne(double count) { return std::max(1, static_cast<int>(std::lround(count))); }
+
+}  // namespace
+
+double parallelWireError(double spacing, double a, double b) {
+    const double exact = std::acosh((spacing * spacing - a * a - b * b) / (2 * a * b));
+    const double thin = std::log(spacing * spacing / (a * b));
+    return thin / exact - 1;
+}
+
+double leastRodSpacing(double a, double b) {
+    // The error falls as the wires part: halve the interval between touching and far apart.
+    double low = (a + b) * (1 + 1e-9), high = 100 * (a + b);
+    for (int i = 0; i < 100; ++i) {
+        const double middle = (low + high) / 2;
+        (parallelWireError(middle, a, b) > kParallelWireError ? low : high) = middle;
+    }
+    return high;
+}
+
+std::optional<Failure> checkRods(double rodDiameter, double spacing, double elementDiameter,
+                                 double elementLength, Language language) {
+    const auto mm = [](double metres) { return fixed(metres * 1000, 1); };
+    if (!(rodDiameter > 0) || !std::isfinite(rodDiameter)) {
+        return Failure{say(language, "the match's rod must be thicker than nothing")};
+    }
+    if (rodDiameter > elementDiameter) {
+        return Failure{say(language,
+                           "the match's rod (%1 mm) must not be thicker than the driven element "
+                           "(%2 mm)",
+                           {mm(rodDiameter), mm(elementDiameter)})};
+    }
+    if (!(spacing > (rodDiameter + elementDiameter) / 2) || !std::isfinite(spacing)) {
+        return Failure{say(language,
+                           "the match's rod touches the driven element: a spacing of %1 mm, "
+                           "centre to centre, for a rod of %2 mm beside an element of %3 mm",
+                           {mm(spacing), mm(rodDiameter), mm(elementDiameter)})};
+    }
+    const double least = leastRodSpacing(rodDiameter / 2, elementDiameter / 2);
+    if (spacing < least) {
+        return Failure{say(language,
+                           "the match's rod is too close to the driven element for the model: "
+                           "%1 mm centre to centre, and two wires this thick need at least %2 mm",
+                           {mm(spacing), mm(least)})};
+    }
+    if (spacing >= elementLength / 4) {
+        return Failure{say(language,
+                           "the match's rod is %1 mm from the driven element, which is only %2 mm "
+                           "long: no match",
+                           {mm(spacing), mm(elementLength)})};
+    }
+    return std::nullopt;
+}
+
+int innerSegments(const Antenna& antenna, const std::vector<int>& segments,
+                  const RodShape& shape) {
+    const Element& driven = antenna.elements[antenna.driven];
+    const double step = driven.length / segments[antenna.driven];
+    if (!shape.balanced) return atLeastOne(shape.strap / step);
+    int inner = atLeastOne(2 * shape.strap / step);
+    if (inner % 2 == 0) ++inner;
+    return inner;
+}
+
+nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
+                       const RodShape& shape, int inner) {
+    nec::Deck deck;
+    const Element& driven = antenna.elements[antenna.driven];
+    const double half = driven.length / 2;
+    const double step = driven.length / segments[antenna.driven];
+    const double x = driven.position;
+    const double rodX = x + shape.spacing;  // towards the directors
+    const double elementRadius = driven.diameter / 2;
+    const double rodRadius = shape.rodDiameter / 2;
+    const int across = atLeastOne(shape.spacing / step);
+    const auto wire = [&deck](int count, nec::Point a, nec::Point b, double radius) {
+        deck.wires.push_back({count, a, b, radius});
+    };
+    for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
+        if (i == antenna.driven) continue;
+        const Element& e = antenna.elements[i];
+        wire(segments[i], {e.position, -e.length / 2, 0}, {e.position, e.length / 2, 0},
+             e.diameter / 2);
+    }
+    const double s = shape.strap;
+    const int outer = atLeastOne((half - s) / step);
+    if (shape.balanced) {
+        // The element in three, the rod across the middle part, a strap at each end of it.
+        wire(outer, {x, -half, 0}, {x, -s, 0}, elementRadius);
+        wire(inner, {x, -s, 0}, {x, s, 0}, elementRadius);
+        wire(outer, {x, s, 0}, {x, half, 0}, elementRadius);
+        const int rod = static_cast<int>(deck.wires.size());
+        wire(inner, {rodX, -s, 0}, {rodX, s, 0}, rodRadius);
+        wire(across, {x, -s, 0}, {rodX, -s, 0}, rodRadius);
+        wire(across, {x, s, 0}, {rodX, s, 0}, rodRadius);
+        deck.source.at = {rod, (inner - 1) / 2};
+    } else {
+        // The element cut at its centre and at the strap; the feed runs from the centre to
+        // the rod's inner end, the strap from the rod's outer end back to the element.
+        wire(atLeastOne(half / step), {x, -half, 0}, {x, 0, 0}, elementRadius);
+        wire(inner, {x, 0, 0}, {x, s, 0}, elementRadius);
+        wire(outer, {x, s, 0}, {x, half, 0}, elementRadius);
+        const int feed = static_cast<int>(deck.wires.size());
+        const int fed = across % 2 == 1 ? across : across + 1;  // the source on the middle
+        wire(fed, {x, 0, 0}, {rodX, 0, 0}, rodRadius);
+        wire(inner, {rodX, 0, 0}, {rodX, s, 0}, rodRadius);
+        wire(across, {rodX, s, 0}, {x, s, 0}, rodRadius);
+        deck.source.at = {feed, (fed - 1) / 2};
+    }
+    deck.extendedKernel = true;
+    return deck;
+}
+
+double seriesCapacitance(double reactance, double frequency) {
+    return 1e6 / (2 * std::numbers::pi * frequency * reactance);
+}
+
+double capacitorReactance(double capacitance, double frequency) {
+    return 1e6 / (2 * std::numbers::pi * frequency * capacitance);
+}
+
+double nearestStandardCapacitance(double capacitance) {
+    static constexpr std::array<double, 12> kE12{1.0, 1.2, 1.5, 1.8, 2.2, 2.7,
+                                                 3.3, 3.9, 4.7, 5.6, 6.8, 8.2};
+    const double decade = std::pow(10.0, std::floor(std::log10(capacitance)));
+    double best = 10 * decade;
+    for (const double mantissa : kE12) {
+        const double value = mantissa * decade;
+        if (std::fabs(std::log(value / capacitance)) < std::fabs(std::log(best / capacitance))) {
+            best = value;
+        }
+    }
+    return best;
+}
+
+}  // namespace zeva::analysis

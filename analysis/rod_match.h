@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// The gamma and T matches of a driven element that is one continuous tube bonded to a metal
+// boom: a rod beside the element (a T match has one on each side), joined to it by a shorting
+// strap, fed at its inner end through a series capacitor. The rods and straps are wires of
+// the NEC-2 model beside the element's, their segments aligned with the element's.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/deck.h"
+#include "analysis/geometry.h"
+#include "analysis/message.h"
+
+namespace zeva::analysis {
+
+struct RodShape {
+    bool balanced = false;   // a T match: rods on both sides, fed between their inner ends
+    double strap = 0;        // metres from the element's centre to the strap, along it
+    double spacing = 0;      // metres, rod to element, centre to centre
+    double rodDiameter = 0;  // metres
+};
+
+// The rod a builder takes when none is given: this fraction of the element's diameter, at
+// this many of the element's diameters from it.
+inline constexpr double kRodOfElement = 0.4;
+inline constexpr double kSpacingInElements = 5;
+
+// The thin-wire model puts each wire's current on its axis. Two parallel wires close together
+// carry it nearer each other's side instead: the line they make has the impedance
+// 60·acosh((D² − a² − b²) / (2ab)) and not the thin-wire 60·ln(D² / (ab)). The model is taken
+// to hold while the two differ by at most this fraction.
+inline constexpr double kParallelWireError = 0.02;
+// The thin-wire line impedance over the exact one, less 1, for radii a and b at spacing d.
+[[nodiscard]] double parallelWireError(double spacing, double radiusA, double radiusB);
+// The least spacing, centre to centre, at which the model holds for these radii.
+[[nodiscard]] double leastRodSpacing(double radiusA, double radiusB);
+
+// Why a rod of this diameter at this spacing cannot match an element of that diameter and
+// length: thicker than the element, touching it, too close for the model, or a spacing as
+// wide as the element is long.
+[[nodiscard]] std::optional<Failure> checkRods(double rodDiameter, double spacing,
+                                               double elementDiameter, double elementLength,
+                                               Language language);
+
+// The antenna's wires with the driven element cut at its centre and its straps, and the rods
+// and straps beside it; fed on the wire from the element's centre to the gamma rod, or in the
+// middle of the T's rod. The other elements keep the counts of `segments`; the driven
+// element's parts take its segment length, the part beside the rods `inner` segments (odd
+// for a T, where the source sits on the middle one).
+[[nodiscard]] nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
+                                     const RodShape& shape, int inner);
+// The count of segments beside the rods that keeps the element's segment length.
+[[nodiscard]] int innerSegments(const Antenna& antenna, const std::vector<int>& segments,
+                                const RodShape& shape);
+
+// The capacitance, pF, whose reactance at f MHz is -x ohms; and the reactance of c pF there.
+[[nodiscard]] double seriesCapacitance(double reactance, double frequency);
+[[nodiscard]] double capacitorReactance(double capacitance, double frequency);
+// The capacitor of the E12 series nearest to c pF (by ratio).
+[[nodiscard]] double nearestStandardCapacitance(double capacitance);
+
+}  // namespace zeva::analysis
