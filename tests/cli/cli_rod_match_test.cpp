@@ -38,8 +38,8 @@ std::string deckOf(const json& sheet, const json& match, bool balanced) {
     deck.precision(9);
     int tag = 0;
     const auto gw = [&](double x, double y1, double z1, double y2, double z2, double r, int n) {
-        deck << "GW " << ++tag << ' ' << n << ' ' << x << ' ' << y1 << ' ' << z1 << ' ' << x
-             << ' ' << y2 << ' ' << z2 << ' ' << r << '\n';
+        deck << "GW " << ++tag << ' ' << n << ' ' << x << ' ' << y1 << ' ' << z1 << ' ' << x << ' '
+             << y2 << ' ' << z2 << ' ' << r << '\n';
         return tag;
     };
     deck << "CM the match as printed\nCE\n";
@@ -69,9 +69,7 @@ std::string deckOf(const json& sheet, const json& match, bool balanced) {
             gw(x, -half, 0, 0, 0, r, count(half, false));
             gw(x, 0, 0, s, 0, r, inner);
             gw(x, s, 0, half, 0, r, count(half - s, false));
-            const int across = count(d, true);
-            sourceTag = gw(x, 0, 0, 0, -d, rod, across);
-            sourceSegment = (across + 1) / 2;
+            sourceTag = gw(x, 0, 0, 0, -d, rod, 1);
             gw(x, 0, -d, s, -d, rod, inner);
             gw(x, s, -d, s, 0, rod, count(d, false));
         }
@@ -116,8 +114,8 @@ TEST_F(Cli, gamma_and_t_matches_give_their_feed_in_a_deck_of_their_own_parts) {
                           Case{"-e 4 -f 28.5 -d 1in", "gamma", "gamma", 50},
                           Case{"-e 3 -f 14.2 -d 1in", "t", "t_match", 200},
                           Case{"-e 4 -f 28.5 -d 1in", "t --t-feed 50", "t_match", 50}}) {
-        const Outcome run_ = run(std::string(c.design) + kBonded + " --match " + c.match +
-                                 " --format json");
+        const Outcome run_ =
+            run(std::string(c.design) + kBonded + " --match " + c.match + " --format json");
         ASSERT_EQ(run_.status, 0) << c.design << ' ' << c.match << ": " << run_.err;
         const json sheet = json::parse(run_.out);
         const json& match = sheet.at("tuning").at(c.key);
@@ -137,8 +135,7 @@ TEST_F(Cli, gamma_and_t_matches_give_their_feed_in_a_deck_of_their_own_parts) {
         // The capacitor's duty follows from the power into the matched feed.
         const double amps = std::sqrt(100 / c.feed);
         EXPECT_NEAR(match.at("capacitor_rms").at("100_w").at("amps"), amps, 0.01);
-        EXPECT_NEAR(match.at("capacitor_rms").at("100_w").at("volts"), amps * capacitor / arms,
-                    1);
+        EXPECT_NEAR(match.at("capacitor_rms").at("100_w").at("volts"), amps * capacitor / arms, 1);
         EXPECT_GT(match.at("rod_length_m"), match.at("strap_m"));
     }
 }
@@ -150,8 +147,7 @@ TEST_F(Cli, a_match_that_does_not_suit_the_element_is_refused_with_the_way_out) 
     };
     for (const Case& c : {
              Case{"-e 3 -f 14.2 -d 1in -a --match gamma", "bonded"},
-             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match hairpin",
-                  "gamma or T"},
+             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match hairpin", "gamma or T"},
              Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match gamma --gamma-rod 30",
                   "thicker"},
              Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded +
@@ -160,16 +156,15 @@ TEST_F(Cli, a_match_that_does_not_suit_the_element_is_refused_with_the_way_out) 
              Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded +
                       " --match gamma --gamma-rod 10 --gamma-spacing 25",
                   "too close"},
-             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match t --t-feed 75",
-                  "200"},
+             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match t --t-feed 75", "200"},
              Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded +
                       " --match gamma --measured sweep.s1p",
                   "gamma or T"},
          }) {
         const Outcome refused = run(c.arguments, "", "LC_ALL=C.UTF-8");
         EXPECT_NE(refused.status, 0) << c.arguments << ": " << refused.err;
-        EXPECT_NE(refused.err.find(c.says), std::string::npos) << c.arguments << ": "
-                                                               << refused.err;
+        EXPECT_NE(refused.err.find(c.says), std::string::npos)
+            << c.arguments << ": " << refused.err;
         EXPECT_TRUE(refused.out.empty()) << c.arguments;
     }
 }
