@@ -9,16 +9,6 @@
 namespace zeva::analysis {
 namespace {
 
-// The shortest segment over its radius, for every element at this many segments a wavelength.
-double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength) {
-    double shortest = std::numeric_limits<double>::infinity();
-    for (const Element& e : antenna.elements) {
-        const int segments = segmentsOf(e, antenna.wavelength(), perWavelength);
-        shortest = std::min(shortest, e.length / segments / (e.diameter / 2));
-    }
-    return shortest;
-}
-
 double centreOfBoom(const Antenna& antenna) {
     const auto [first, last] = boomEnds(antenna);
     return (first + last) / 2;
@@ -37,6 +27,15 @@ Failure refused(Language language, const std::string& why) {
 }
 
 }  // namespace
+
+double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength) {
+    double shortest = std::numeric_limits<double>::infinity();
+    for (const Element& e : antenna.elements) {
+        const int segments = segmentsOf(e, antenna.wavelength(), perWavelength);
+        shortest = std::min(shortest, e.length / segments / (e.diameter / 2));
+    }
+    return shortest;
+}
 
 std::pair<double, double> boomEnds(const Antenna& antenna) {
     const auto [first, last] = std::minmax_element(

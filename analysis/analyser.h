@@ -50,6 +50,8 @@ inline constexpr double kLeastLastStep = 1.25;
 inline constexpr double kMaxCircumference = 0.1;
 // The extended thin-wire kernel holds down to segments two radii long.
 inline constexpr double kMinSegmentOverRadius = 2.0;
+// The shortest segment over its radius, for every element at this many segments a wavelength.
+[[nodiscard]] double shortestSegmentOverRadius(const Antenna& antenna, int perWavelength);
 // Antennas beyond these are refused before any solving: no Yagi comes near them, and a
 // figure typed in the wrong unit usually goes far past them.
 inline constexpr double kMaxElementWavelengths = 3;

@@ -63,17 +63,23 @@ std::optional<Failure> checkRods(double rodDiameter, double spacing, double elem
     return std::nullopt;
 }
 
-int innerSegments(const Antenna& antenna, const std::vector<int>& segments, const RodShape& shape) {
+RodSegments rodSegments(const Antenna& antenna, const std::vector<int>& segments,
+                        const RodShape& shape) {
     const Element& driven = antenna.elements[antenna.driven];
     const double step = driven.length / segments[antenna.driven];
-    if (!shape.balanced) return atLeastOne(shape.strap / step);
-    int inner = atLeastOne(2 * shape.strap / step);
-    if (inner % 2 == 0) ++inner;
-    return inner;
+    RodSegments parts;
+    parts.outer = atLeastOne((driven.length / 2 - shape.strap) / step);
+    if (!shape.balanced) {
+        parts.inner = atLeastOne(shape.strap / step);
+        return parts;
+    }
+    parts.inner = atLeastOne(2 * shape.strap / step);
+    if (parts.inner % 2 == 0) ++parts.inner;
+    return parts;
 }
 
 nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
-                       const RodShape& shape, int inner) {
+                       const RodShape& shape, RodSegments parts) {
     nec::Deck deck;
     const Element& driven = antenna.elements[antenna.driven];
     const double half = driven.length / 2;
@@ -93,7 +99,8 @@ nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
              e.diameter / 2);
     }
     const double s = shape.strap;
-    const int outer = atLeastOne((half - s) / step);
+    const int inner = parts.inner;
+    const int outer = parts.outer;
     if (shape.balanced) {
         // The element in three, the rod across the middle part, a strap at each end of it.
         wire(outer, {x, -half, 0}, {x, -s, 0}, elementRadius);

@@ -44,16 +44,22 @@ inline constexpr double kParallelWireError = 0.02;
                                                double elementDiameter, double elementLength,
                                                Language language);
 
+// The segments of the driven element's parts: beside the rods (odd for a T, where the source
+// sits on the middle one), and beyond the straps on each side. A search over the strap's place
+// holds them, so that the segments stretch with the strap and the figures move smoothly.
+struct RodSegments {
+    int inner = 1;
+    int outer = 1;
+};
+// The counts that keep the element's segment length for this strap.
+[[nodiscard]] RodSegments rodSegments(const Antenna& antenna, const std::vector<int>& segments,
+                                      const RodShape& shape);
+
 // The antenna's wires with the driven element cut at its centre and its straps, and the rods
 // and straps beside it; fed on the wire from the element's centre to the gamma rod, or in the
-// middle of the T's rod. The other elements keep the counts of `segments`; the driven
-// element's parts take its segment length, the part beside the rods `inner` segments (odd
-// for a T, where the source sits on the middle one).
+// middle of the T's rod. The other elements keep the counts of `segments`.
 [[nodiscard]] nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
-                                     const RodShape& shape, int inner);
-// The count of segments beside the rods that keeps the element's segment length.
-[[nodiscard]] int innerSegments(const Antenna& antenna, const std::vector<int>& segments,
-                                const RodShape& shape);
+                                     const RodShape& shape, RodSegments parts);
 
 // The capacitance, pF, whose reactance at f MHz is -x ohms; and the reactance of c pF there.
 [[nodiscard]] double seriesCapacitance(double reactance, double frequency);

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <utility>
 
 #include "analysis/deck.h"
 #include "analysis/figures.h"
+#include "nec/engine.h"
 
 namespace zeva::analysis {
 namespace {
@@ -106,6 +108,7 @@ void Tuner::step(const std::vector<DeckResults>& solved) {
     if (stage_ == Stage::Sweeps) return finishSweeps(solved);
     if (stage_ == Stage::RodScan) return scannedRods(solved);
     if (stage_ == Stage::RodSearch) return searchRods(solved);
+    if (stage_ == Stage::RodCheck) return checkedRods(solved);
 
     const DeckResults& results = solved[0];
     if (results.size() != 1 || !results[0].hasFeed) {
@@ -188,7 +191,14 @@ void Tuner::startRods() {
         return fail(*wrong);
     }
     const Antenna trimmed = withDriven(tuning_.trim.length);
-    counts_ = segmentCounts(trimmed, segmentation_);
+    // The analysis' segmentation where it is fine enough for the rods, else the least that
+    // is and still keeps segments two radii long.
+    rodLevel_ = std::max(segmentation_.perWavelength, kLeastRodLevel);
+    while (rodLevel_ > segmentation_.perWavelength &&
+           shortestSegmentOverRadius(trimmed, rodLevel_) < kMinSegmentOverRadius) {
+        rodLevel_ = std::max(segmentation_.perWavelength, rodLevel_ / 2);
+    }
+    counts_ = segmentCounts(trimmed, Segmentation{rodLevel_});
     const double step = tuning_.trim.length / counts_[antenna_.driven];
     stage_ = Stage::RodScan;
     straps_.clear();
@@ -199,8 +209,11 @@ void Tuner::startRods() {
         if (shape.strap < step) continue;  // beside no segment of the element
         straps_.push_back(shape.strap);
         decks_.push_back(
-            rodStructure(trimmed, counts_, shape, innerSegments(trimmed, counts_, shape)));
+            rodStructure(trimmed, counts_, shape, rodSegments(trimmed, counts_, shape)));
         decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+    }
+    if (decks_.empty()) {
+        fail({say(language_, "the driven element has too few segments for a match beside it")});
     }
 }
 
@@ -239,7 +252,7 @@ void Tuner::scannedRods(const std::vector<DeckResults>& results) {
     const double low = straps_[above - 1], high = straps_[above];
     shape_.strap = (low + high) / 2;
     const Antenna trimmed = withDriven(tuning_.trim.length);
-    inner_ = innerSegments(trimmed, counts_, shape_);
+    parts_ = rodSegments(trimmed, counts_, shape_);
     stage_ = Stage::RodSearch;
     straps_.clear();
     misses_.clear();
@@ -251,7 +264,7 @@ void Tuner::runStrap(double strap) {
     RodShape shape = shape_;
     shape.strap = strap;
     straps_.push_back(strap);
-    decks_.push_back(rodStructure(withDriven(tuning_.trim.length), counts_, shape, inner_));
+    decks_.push_back(rodStructure(withDriven(tuning_.trim.length), counts_, shape, parts_));
     decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
 }
 
@@ -330,7 +343,29 @@ void Tuner::matchedRods(const Impedance& feed) {
     duty(100, match.volts100, match.amps100);
     duty(1000, match.volts1000, match.amps1000);
     match.swr = swrAgainst({feed.resistance, 0}, target);
+    match.perWavelength = rodLevel_;
     tuning_.rods = match;
+    // The same match at twice the segments, where the kernel and the engine allow it.
+    const Antenna trimmed = withDriven(tuning_.trim.length);
+    const int finer = 2 * rodLevel_;
+    if (shortestSegmentOverRadius(trimmed, finer) < kMinSegmentOverRadius ||
+        static_cast<std::size_t>(totalSegments(trimmed, finer)) * 2 > nec::kMaxSegments) {
+        tuning_.rods->convergence = std::numeric_limits<double>::quiet_NaN();
+        return startSweeps();
+    }
+    const std::vector<int> counts = segmentCounts(trimmed, Segmentation{finer});
+    stage_ = Stage::RodCheck;
+    decks_ = {rodStructure(trimmed, counts, shape_, rodSegments(trimmed, counts, shape_))};
+    decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+}
+
+void Tuner::checkedRods(const std::vector<DeckResults>& results) {
+    if (results.size() != 1 || results[0].size() != 1 || !results[0][0].hasFeed) {
+        return fail({say(language_, "the NEC-2 results lack the impedance")});
+    }
+    RodMatch& match = *tuning_.rods;
+    match.convergence =
+        std::fabs(results[0][0].feed.resistance - match.feed.resistance) / match.feed.resistance;
     startSweeps();
 }
 
@@ -359,7 +394,7 @@ void Tuner::startSweeps() {
     if (tuning_.hairpin) share(withDriven(tuning_.hairpin->elementLength), parts);
     if (tuning_.rods) {
         for (nec::Deck& deck : sharedDecks(rodStructure(withDriven(tuning_.trim.length), counts_,
-                                                        tuning_.rods->shape, inner_),
+                                                        tuning_.rods->shape, parts_),
                                            sweepFrequencies_, parts)) {
             decks_.push_back(std::move(deck));
         }
@@ -384,12 +419,18 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     if (!complete) {
         return fail({say(language_, "the NEC-2 sweep is incomplete")});
     }
-    // The SWR at every step through a network, given as the feed it turns a step's feed into.
+    // The feed at every step through a network, given as the feed it turns a step's feed
+    // into, and the SWR of each on the line.
     const auto throughNetwork = [](const std::vector<Impedance>& feeds, auto network) {
-        std::vector<double> swr;
+        std::vector<Impedance> through;
         for (std::size_t i = 0; i < feeds.size(); ++i) {
-            swr.push_back(swrAgainst50(impedanceOf(network(complexOf(feeds[i]), i))));
+            through.push_back(impedanceOf(network(complexOf(feeds[i]), i)));
         }
+        return through;
+    };
+    const auto swrOf = [](const std::vector<Impedance>& feeds) {
+        std::vector<double> swr;
+        for (const Impedance& z : feeds) swr.push_back(swrAgainst50(z));
         return swr;
     };
     // Why a match that does not lower the SWR is not offered.
@@ -405,18 +446,22 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     };
     const bool designAppended = designIndex_ == kSweepSteps;
     // The SWR at the design frequency; the sweep's own steps kept.
-    const auto atDesign = [&](std::vector<double>& sweepSwr) {
+    const auto atDesign = [&](std::vector<double>& sweepSwr, std::vector<Impedance>& sweepFeed) {
         const double swr = sweepSwr[designIndex_];
-        if (designAppended) sweepSwr.pop_back();
+        if (designAppended) {
+            sweepSwr.pop_back();
+            sweepFeed.pop_back();
+        }
         return swr;
     };
     if (tuning_.hairpin) {
         HairpinMatch& match = *tuning_.hairpin;
-        match.sweepSwr = throughNetwork(hairpinFeeds, [&](std::complex<double> feed,
-                                                          std::size_t i) {
+        match.sweepFeed = throughNetwork(hairpinFeeds, [&](std::complex<double> feed,
+                                                           std::size_t i) {
             return throughStub(feed, match.stubImpedance, match.stubLength, sweepFrequencies_[i]);
         });
-        match.swr = atDesign(match.sweepSwr);
+        match.sweepSwr = swrOf(match.sweepFeed);
+        match.swr = atDesign(match.sweepSwr, match.sweepFeed);
         if (match.swr >= kMatchedSwr) {
             tuning_.hairpinNote = notBelow(N_("the hairpin match only reaches an SWR of %1 at the "
                                               "design frequency, not below %2"),
@@ -430,14 +475,15 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     if (tuning_.rods) {
         RodMatch& match = *tuning_.rods;
         const double arms = match.shape.balanced ? 2 : 1;
-        for (std::size_t i = 0; i < hairpinFeeds.size(); ++i) {
-            const Impedance& z = hairpinFeeds[i];
-            const double series =
-                arms * capacitorReactance(match.capacitance, sweepFrequencies_[i]);
-            match.sweepSwr.push_back(
-                swrAgainst({z.resistance, z.reactance - series}, match.feedOhms));
-        }
-        match.swr = atDesign(match.sweepSwr);
+        // Through the capacitors, and as the 50-ohm line sees it through a T's balun.
+        match.sweepFeed =
+            throughNetwork(hairpinFeeds, [&](std::complex<double> feed, std::size_t i) {
+                const double series =
+                    arms * capacitorReactance(match.capacitance, sweepFrequencies_[i]);
+                return (feed - std::complex<double>(0, series)) * (kFeedlineOhms / match.feedOhms);
+            });
+        match.sweepSwr = swrOf(match.sweepFeed);
+        match.swr = atDesign(match.sweepSwr, match.sweepFeed);
     }
     if (request_.coax) {
         CoaxMatch match;
@@ -445,12 +491,13 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
         match.cable = nearestCable(match.wanted);
         match.velocityFactor = request_.velocityFactor;
         match.length = request_.velocityFactor * antenna_.wavelength() / 4;
-        match.sweepSwr =
+        match.sweepFeed =
             throughNetwork(trimmedFeeds, [&](std::complex<double> feed, std::size_t i) {
                 return throughQuarterWave(feed, match.cable.impedance, sweepFrequencies_[i],
                                           antenna_.frequency);
             });
-        match.swr = atDesign(match.sweepSwr);
+        match.sweepSwr = swrOf(match.sweepFeed);
+        match.swr = atDesign(match.sweepSwr, match.sweepFeed);
         if (const std::string why = tooLowForAMatch(); !why.empty()) {
             tuning_.coaxNote = why;
         } else if (match.swr >= kMatchedSwr) {

@@ -280,6 +280,7 @@ int runSheet(int argc, char* argv[]) {
     std::optional<analysis::OverGround> overGround;
     std::optional<analysis::Tolerance> tolerance;
     std::optional<analysis::TrimAdvice> advice;
+    std::optional<analysis::RodAdvice> rodAdvice;
     std::optional<analysis::Optimisation> optimisation;
     if (options.analyse) {
         catchStopSignals();
@@ -353,7 +354,15 @@ int runSheet(int argc, char* argv[]) {
             if (const auto* failure = std::get_if<Failure>(&placed)) return fail(failure->message);
             overGround = std::move(std::get<analysis::OverGround>(placed));
         }
-        if (measurement) {
+        if (measurement && tuning->rods) {
+            auto advised =
+                analysis::adviseRods(antenna, *tuning, *measurement, runner, options.language);
+            if (stopRequested.load()) endBySignal();
+            if (const auto* failure = std::get_if<Failure>(&advised)) {
+                return fail(failure->message);
+            }
+            rodAdvice = std::move(std::get<analysis::RodAdvice>(advised));
+        } else if (measurement) {
             auto advised = analysis::adviseTrim(antenna, *result, *tuning, feed, *measurement,
                                                 runner, options.language);
             if (stopRequested.load()) endBySignal();
@@ -393,7 +402,8 @@ int runSheet(int argc, char* argv[]) {
                         overGround ? &*overGround : nullptr,
                         tolerance ? &*tolerance : nullptr,
                         advice ? &*advice : nullptr,
-                        optimisation ? &*optimisation : nullptr};
+                        optimisation ? &*optimisation : nullptr,
+                        rodAdvice ? &*rodAdvice : nullptr};
     if (!options.figuresCsvFile.empty()) {
         files.push_back({options.figuresCsvFile, figuresCsv(report)});
     }

@@ -31,10 +31,6 @@ Messages messagesIn(Language language) {
         language, "a length must be a number above zero, with mm, cm or in (mm by default): ");
     m.badMatch = translate(language, "match must be hairpin, coax, hairpin,coax, gamma or t: ");
     m.badTeeFeed = translate(language, "the T match is fed at 200 (a 4:1 balun) or 50 ohms: ");
-    m.measuredThroughRods =
-        translate(language,
-                  "--measured reads a sweep through a hairpin, a coaxial transformer or no match; "
-                  "not through a gamma or T match");
     m.badVelocity = translate(language, "the velocity factor must lie between 0 and 1: ");
     m.mountingNeedsBoom =
         translate(language, "--mounting insulated or bonded needs --boom-diameter");

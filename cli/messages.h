@@ -29,7 +29,6 @@ struct Messages {
     const char* badLength;
     const char* badMatch;
     const char* badTeeFeed;
-    const char* measuredThroughRods;
     const char* badVelocity;
     const char* mountingNeedsBoom;
     const char* matchNeedsAnalysis;

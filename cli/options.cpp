@@ -422,7 +422,6 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     if ((match.hairpin || match.coax || match.rods()) && !options.analyse) {
         return error(say.matchNeedsAnalysis);
     }
-    if (match.rods() && !options.measuredFile.empty()) return error(say.measuredThroughRods);
     if (auto wrong = checkRequest(options.request, options.language)) return *wrong;
     if (!options.geometryFile.empty()) {
         if (haveDesign) return error(say.geometryAndDesign);

@@ -108,6 +108,12 @@ std::vector<FigureLine> studyLines(const Report& report) {
             lines.push_back({std::move(line.label), std::move(line.text)});
         }
     }
+    if (report.rodAdvice != nullptr && report.tuning != nullptr && report.tuning->rods) {
+        for (StudyLine& line :
+             rodAdviceLines(*report.rodAdvice, report.tuning->rods->shape.balanced, language)) {
+            lines.push_back({std::move(line.label), std::move(line.text)});
+        }
+    }
     return lines;
 }
 
@@ -216,6 +222,23 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
                         fixed(m->standardSwr, 2), fixed(m->volts100, 0), fixed(m->amps100, 2),
                         fixed(m->volts1000, 0), fixed(m->amps1000, 2), fixed(m->swr, 2),
                         sweepRange(m->sweepSwr, worstLabel)})});
+        const std::string level = std::to_string(m->perWavelength);
+        lines.push_back(
+            {m->shape.balanced ? say.tee : say.gamma,
+             !std::isfinite(m->convergence)
+                 ? zeva::say(l,
+                             "solved at %1 segments a wavelength, not checked at more (they would "
+                             "be shorter than two radii): set the strap on the antenna",
+                             {level})
+             : m->convergence > analysis::kRodConvergence
+                 ? zeva::say(l,
+                             "solved at %1 segments a wavelength; the port's resistance moves "
+                             "%2 % at twice as many: set the strap on the antenna",
+                             {level, fixed(m->convergence * 100, 1)})
+                 : zeva::say(l,
+                             "solved at %1 segments a wavelength; the port's resistance moves "
+                             "%2 % at twice as many",
+                             {level, fixed(m->convergence * 100, 1)})});
     }
     if (const auto& c = t.coax) {
         const std::string cable =

@@ -198,6 +198,8 @@ Json tuningOf(const analysis::Tuning& t, double allowance) {
             {"1000_w", {{"volts", number(m->volts1000, 1)}, {"amps", number(m->amps1000, 2)}}}};
         rods["swr"] = number(m->swr, 4);
         rods["sweep_swr"] = numbers(m->sweepSwr, 4);
+        rods["per_wavelength"] = m->perWavelength;
+        rods["convergence"] = number(m->convergence, 4);
         out[m->shape.balanced ? "t_match" : "gamma"] = rods;
     }
     if (const auto& c = t.coax) {
@@ -277,6 +279,23 @@ Json adviceOf(const analysis::TrimAdvice& a) {
         {"checks", texts(a.checks)}};
 }
 
+Json rodAdviceOf(const analysis::RodAdvice& a) {
+    const analysis::MeasuredFigures& m = a.measured;
+    const auto advised = [&a](double value, int decimals) {
+        return a.advised ? number(value, decimals) : Json(nullptr);
+    };
+    return {{"min_swr", number(m.leastSwr, 3)},
+            {"min_swr_mhz", number(m.leastSwrFrequency, 4)},
+            {"resonance_mhz", m.resonance ? number(*m.resonance, 4) : Json(nullptr)},
+            {"impedance_ohm", impedance(m.atDesign.real(), m.atDesign.imag())},
+            {"advised", a.advised},
+            {"strap_as_built_m", advised(a.strapAsBuilt, 4)},
+            {"strap_move_mm", advised(a.strapMove * 1000, 1)},
+            {"capacitance_as_built_pf", advised(a.capacitanceAsBuilt, 1)},
+            {"capacitance_change_pf", advised(a.capacitorChange, 1)},
+            {"checks", texts(a.checks)}};
+}
+
 Json bandOf(const analysis::BandFigures& b) {
     return {{"least_gain_dbi", number(b.gain, 3)},
             {"least_front_to_back_db", number(b.frontToBack, 2)},
@@ -338,6 +357,7 @@ std::string jsonReport(const Report& report) {
     if (report.overGround != nullptr) out["over_ground"] = overGroundOf(*report.overGround);
     if (report.tolerance != nullptr) out["tolerance"] = toleranceOf(*report.tolerance);
     if (report.advice != nullptr) out["measured"] = adviceOf(*report.advice);
+    if (report.rodAdvice != nullptr) out["measured_match"] = rodAdviceOf(*report.rodAdvice);
     if (report.optimisation != nullptr) out["optimisation"] = optimisationOf(*report.optimisation);
     // A text that is not UTF-8 (an element's name from a file) is mended, never a failure.
     return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

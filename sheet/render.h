@@ -10,6 +10,7 @@
 #include "analysis/analyser.h"
 #include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
+#include "analysis/rod_advice.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
 #include "sheet/columns.h"
@@ -31,6 +32,7 @@ struct Report {
     const analysis::TrimAdvice* advice = nullptr;      // with --measured
     // With --optimise: the antenna, the sheet and the analysis above are the optimised ones.
     const analysis::Optimisation* optimisation = nullptr;
+    const analysis::RodAdvice* rodAdvice = nullptr;  // with --measured, through a gamma or T
 };
 
 [[nodiscard]] std::string render(const Report& report);

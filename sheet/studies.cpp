@@ -277,16 +277,50 @@ std::string lineChange(double metres, const char* shorter, const char* longer, L
 
 }  // namespace
 
-std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& a, Language language) {
-    const analysis::MeasuredFigures& m = a.measured;
+namespace {
+
+// What the analyser saw: the least SWR, the resonance, the impedance at the design frequency.
+StudyLine measuredLine(const analysis::MeasuredFigures& m, Language language) {
+    return {say(language, "measured"),
+            say(language, "least SWR %1 at %2 MHz; %3; at the design frequency %4 ohm",
+                {fixed(m.leastSwr, 2), fixed(m.leastSwrFrequency, 3),
+                 m.resonance ? say(language, "zero reactance at %1 MHz", {fixed(*m.resonance, 3)})
+                             : say(language, "the reactance crosses no zero"),
+                 impedanceText({m.atDesign.real(), m.atDesign.imag()})})};
+}
+
+}  // namespace
+
+std::vector<StudyLine> rodAdviceLines(const analysis::RodAdvice& a, bool balanced,
+                                      Language language) {
     const std::string sep = translate(language, "punctuation", "; ");
-    std::vector<StudyLine> lines{
-        {say(language, "measured"),
-         say(language, "least SWR %1 at %2 MHz; %3; at the design frequency %4 ohm",
-             {fixed(m.leastSwr, 2), fixed(m.leastSwrFrequency, 3),
-              m.resonance ? say(language, "zero reactance at %1 MHz", {fixed(*m.resonance, 3)})
-                          : say(language, "the reactance crosses no zero"),
-              impedanceText({m.atDesign.real(), m.atDesign.imag()})})}};
+    std::vector<StudyLine> lines{measuredLine(a.measured, language)};
+    if (!a.advised) {
+        std::string text;
+        for (std::size_t i = 0; i < a.checks.size(); ++i) text += (i > 0 ? sep : "") + a.checks[i];
+        lines.push_back({say(language, "no adjustment advised"), text});
+        return lines;
+    }
+    const double mm = std::fabs(a.strapMove) * 1000;
+    std::string advice = say(language,
+                             balanced ? (a.strapMove < 0 ? N_("move both straps %1 mm inwards")
+                                                         : N_("move both straps %1 mm outwards"))
+                             : a.strapMove < 0 ? N_("move the strap %1 mm inwards")
+                                               : N_("move the strap %1 mm outwards"),
+                             {fixed(mm, 0)});
+    advice += say(language, " (it reads %1 mm from the centre)", {fixed(a.strapAsBuilt * 1000, 0)});
+    advice +=
+        sep + say(language,
+                  a.capacitorChange < 0 ? N_("make the capacitance %1 pF less (it reads %2 pF)")
+                                        : N_("make the capacitance %1 pF more (it reads %2 pF)"),
+                  {fixed(std::fabs(a.capacitorChange), 1), fixed(a.capacitanceAsBuilt, 1)});
+    lines.push_back({say(language, "set the match"), advice});
+    return lines;
+}
+
+std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& a, Language language) {
+    const std::string sep = translate(language, "punctuation", "; ");
+    std::vector<StudyLine> lines{measuredLine(a.measured, language)};
     if (!a.advised) {
         std::string text;
         for (std::size_t i = 0; i < a.checks.size(); ++i) text += (i > 0 ? sep : "") + a.checks[i];

@@ -9,6 +9,7 @@
 #include "analysis/analyser.h"
 #include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
+#include "analysis/rod_advice.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
 
@@ -35,6 +36,11 @@ struct StudyLine {
 // What the measurement shows, and the trim it asks for or what to check instead.
 [[nodiscard]] std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& advice,
                                                  Language language);
+
+// What the measurement shows through a gamma or T match, and how to set its strap and
+// capacitor, or what to check instead.
+[[nodiscard]] std::vector<StudyLine> rodAdviceLines(const analysis::RodAdvice& advice,
+                                                    bool balanced, Language language);
 
 // What the optimiser was asked and did, a line each: the goals, the band, the search; then
 // each limit with whether the optimised antenna keeps it and the figure it reaches.

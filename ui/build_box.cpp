@@ -43,10 +43,16 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     match_ = new QComboBox;
     match_->setObjectName(QStringLiteral("match"));
     match_->addItems({uiText("no match"), uiText("hairpin match"),
-                      uiText("quarter-wave coaxial transformer"), uiText("both")});
+                      uiText("quarter-wave coaxial transformer"), uiText("both"),
+                      uiText("gamma match (element bonded to the boom)"),
+                      uiText("T match, 200 Ω through a 4:1 balun"),
+                      uiText("T match, 50 Ω through a 1:1 balun")});
     hairpinWire_ = edit("hairpinWire", "3");
     hairpinSpacing_ = edit("hairpinSpacing", "50");
     velocity_ = edit("velocityFactor", "0.66");
+    rodDiameter_ = edit("rodDiameter", "");
+    rodSpacing_ = edit("rodSpacing", "");
+    for (QLineEdit* field : {rodDiameter_, rodSpacing_}) field->setPlaceholderText(uiText("usual"));
     note_ = wrappingLabel(this, "buildNote");
     QPalette red = note_->palette();
     red.setColor(QPalette::WindowText, QColor(200, 0, 0));
@@ -71,20 +77,25 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     grid->addWidget(hairpinSpacing_, 3, 3);
     grid->addWidget(label(uiText("VF"), velocity_), 3, 4);
     grid->addWidget(velocity_, 3, 5);
+    grid->addWidget(label(uiText("Rod mm"), rodDiameter_), 4, 0);
+    grid->addWidget(rodDiameter_, 4, 1);
+    grid->addWidget(label(uiText("Rod spacing mm"), rodSpacing_), 4, 2, 1, 2);
+    grid->addWidget(rodSpacing_, 4, 4);
     grid->setColumnStretch(6, 1);
-    grid->addWidget(note_, 4, 0, 1, 7);
+    grid->addWidget(note_, 5, 0, 1, 7);
     results_ = wrappingLabel(this, "buildResults");
     results_->setText(
         uiText("The resonant length and the match's dimensions to cut appear here once the "
                "analysis is done."));
-    grid->addWidget(results_, 5, 0, 1, 7);
+    grid->addWidget(results_, 6, 0, 1, 7);
 
     restoreSettings();
     for (QComboBox* list : {mounting_, match_}) {
         connect(list, &QComboBox::currentIndexChanged, this, [this] { saveSettings(); });
     }
     connect(drivenThrough_, &QCheckBox::toggled, this, [this] { saveSettings(); });
-    for (QLineEdit* field : {boomDiameter_, hairpinWire_, hairpinSpacing_, velocity_}) {
+    for (QLineEdit* field :
+         {boomDiameter_, hairpinWire_, hairpinSpacing_, velocity_, rodDiameter_, rodSpacing_}) {
         connect(field, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
     }
     // The mounting changes only the cut lengths; a match needs the tuning run again.
@@ -98,7 +109,7 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     connect(drivenThrough_, &QCheckBox::toggled, this, construction);
     connect(boomDiameter_, &QLineEdit::editingFinished, this, construction);
     connect(match_, &QComboBox::currentIndexChanged, this, match);
-    for (QLineEdit* field : {hairpinWire_, hairpinSpacing_, velocity_}) {
+    for (QLineEdit* field : {hairpinWire_, hairpinSpacing_, velocity_, rodDiameter_, rodSpacing_}) {
         connect(field, &QLineEdit::editingFinished, this, match);
     }
 }
@@ -139,6 +150,25 @@ QString BuildBox::read(sheet::DesignRequest& request) const {
         request.match.wireDiameter = *wire / 1000;
         request.match.spacing = *spacing / 1000;
     }
+    request.match.gamma = chosen == MatchChoice::Gamma;
+    request.match.tee = chosen == MatchChoice::Tee200 || chosen == MatchChoice::Tee50;
+    request.match.teeFeed =
+        chosen == MatchChoice::Tee50 ? analysis::kFeedlineOhms : 4 * analysis::kFeedlineOhms;
+    if (request.match.rods()) {
+        // An empty field leaves the part to the builder's usual for the element.
+        for (const auto& [field, metres] : {std::pair{rodDiameter_, &request.match.rodDiameter},
+                                            std::pair{rodSpacing_, &request.match.rodSpacing}}) {
+            if (field->text().trimmed().isEmpty()) continue;
+            const auto value = number(field);
+            if (!value) {
+                return (field == rodDiameter_
+                            ? uiText("the match's rod must be a number above zero (mm): ")
+                            : uiText("the rod's spacing must be a number above zero (mm): ")) +
+                       field->text();
+            }
+            *metres = *value / 1000;
+        }
+    }
     if (request.match.coax) {
         const auto factor = number(velocity_);
         if (!factor)
@@ -154,9 +184,10 @@ QString BuildBox::read(sheet::DesignRequest& request) const {
 }
 
 MatchChoice BuildBox::match() const {
-    static constexpr MatchChoice kChoices[] = {MatchChoice::None, MatchChoice::Hairpin,
-                                               MatchChoice::Coax, MatchChoice::Both};
-    return kChoices[std::clamp(match_->currentIndex(), 0, 3)];
+    static constexpr MatchChoice kChoices[] = {
+        MatchChoice::None,  MatchChoice::Hairpin, MatchChoice::Coax, MatchChoice::Both,
+        MatchChoice::Gamma, MatchChoice::Tee200,  MatchChoice::Tee50};
+    return kChoices[std::clamp(match_->currentIndex(), 0, 6)];
 }
 
 void BuildBox::setNote(const QString& note) { note_->setText(note); }
@@ -180,6 +211,8 @@ void BuildBox::restoreSettings() {
     text("build/hairpinWire", hairpinWire_);
     text("build/hairpinSpacing", hairpinSpacing_);
     text("build/velocityFactor", velocity_);
+    text("build/rodDiameter", rodDiameter_);
+    text("build/rodSpacing", rodSpacing_);
 }
 
 void BuildBox::saveSettings() const {
@@ -191,6 +224,8 @@ void BuildBox::saveSettings() const {
     kept.setValue(QStringLiteral("build/hairpinWire"), hairpinWire_->text());
     kept.setValue(QStringLiteral("build/hairpinSpacing"), hairpinSpacing_->text());
     kept.setValue(QStringLiteral("build/velocityFactor"), velocity_->text());
+    kept.setValue(QStringLiteral("build/rodDiameter"), rodDiameter_->text());
+    kept.setValue(QStringLiteral("build/rodSpacing"), rodSpacing_->text());
 }
 
 }  // namespace zeva::ui

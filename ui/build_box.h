@@ -43,6 +43,8 @@ private:
     QLineEdit* hairpinWire_;
     QLineEdit* hairpinSpacing_;
     QLineEdit* velocity_;
+    QLineEdit* rodDiameter_;  // empty: a builder's usual for the element
+    QLineEdit* rodSpacing_;
     QLabel* note_;
     QLabel* results_;  // the lengths to cut, the line's length and the SWR of the tuning
 };

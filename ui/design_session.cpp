@@ -81,7 +81,10 @@ void DesignSession::rebuildSheet() {
     sheet::DesignRequest request{*design_, {}, {}};
     if (const QString wrong = controls_.build(request); !wrong.isEmpty()) {
         events_.buildNote(wrong);
-        request.construction = {};
+        // A match that does not suit the mounting leaves the mounting as chosen: the sheet
+        // follows the mounting, and the match is the tuning's to refuse.
+        if (sheet::checkBuild(request.construction, {}, windowLanguage()))
+            request.construction = {};
     }
     Result<sheet::CutSheet> made = sheet::makeCutSheet(request, windowLanguage());
     if (!made.ok()) {
@@ -323,6 +326,22 @@ void DesignSession::setMeasurement(analysis::Measurement measurement) {
     if (stage_ == Stage::Idle) continueStudies();
 }
 
+analysis::Feed feedOf(MatchChoice match) {
+    switch (match) {
+        case MatchChoice::Hairpin:
+        case MatchChoice::Both:  // the hairpin where both are
+            return analysis::Feed::Hairpin;
+        case MatchChoice::Coax:
+            return analysis::Feed::Coax;
+        case MatchChoice::None:
+        case MatchChoice::Gamma:
+        case MatchChoice::Tee200:
+        case MatchChoice::Tee50:
+            break;
+    }
+    return analysis::Feed::Direct;
+}
+
 void DesignSession::startAdvice() {
     if (!analysis_ || !tuning_ || !measurement_ || !sheet_) return;
     const MatchChoice match = controls_.match();
@@ -333,9 +352,15 @@ void DesignSession::startAdvice() {
                 .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))));
         return;
     }
-    const analysis::Feed feed = match == MatchChoice::Hairpin ? analysis::Feed::Hairpin
-                                : match == MatchChoice::Coax  ? analysis::Feed::Coax
-                                                              : analysis::Feed::Direct;
+    if (match == MatchChoice::Gamma || match == MatchChoice::Tee200 ||
+        match == MatchChoice::Tee50) {
+        events_.buildNote(
+            uiText("The window reads a measurement through a hairpin, a coaxial "
+                   "transformer or no match; for a gamma or T match, zeva-sheet "
+                   "--measured says how to set it."));
+        return;
+    }
+    const analysis::Feed feed = feedOf(match);
     stage_ = Stage::Advice;
     launch(std::make_unique<analysis::TrimAdvisor>(sheet::antennaOf(*sheet_), *analysis_, *tuning_,
                                                    feed, *measurement_, windowLanguage()),

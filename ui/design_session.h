@@ -26,8 +26,13 @@ namespace zeva::ui {
 
 class AnalysisRun;
 
-// The 50-ohm match chosen, as a measurement is read through it.
-enum class MatchChoice { None, Hairpin, Coax, Both };
+// The 50-ohm match chosen, as a measurement is read through it: across a split driven
+// element, or of one bonded to the boom (a T fed at 200 ohms through a 4:1 balun, or at 50
+// through a 1:1 one).
+enum class MatchChoice { None, Hairpin, Coax, Both, Gamma, Tee200, Tee50 };
+
+// The feed that the optimiser and a measurement take the antenna through.
+[[nodiscard]] analysis::Feed feedOf(MatchChoice match);
 
 // The studies the controls ask for.
 struct StudyRequest {

@@ -105,6 +105,8 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sweepPlot_->setObjectName(QStringLiteral("sweepPlot"));
     patternPlot_ = new PlotWidget(paintPatterns);
     patternPlot_->setObjectName(QStringLiteral("patternPlot"));
+    smithChart_ = new PlotWidget(paintSmith);
+    smithChart_->setObjectName(QStringLiteral("smithChart"));
     elevationPlot_ =
         new StudyPlot(uiText("Tick “Over the ground” for the elevation pattern over the ground"));
     elevationPlot_->setObjectName(QStringLiteral("elevationPlot"));
@@ -115,6 +117,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     plots_->setObjectName(QStringLiteral("plots"));
     plots_->addTab(sweepPlot_, uiText("SWR and gain"));
     plots_->addTab(patternPlot_, uiText("Patterns"));
+    plots_->addTab(smithChart_, uiText("Smith chart"));
     plots_->addTab(elevationPlot_, uiText("Elevation"));
     plots_->addTab(histogram_, uiText("Tolerance"));
     sweepModel_ = new QStandardItemModel(this);
@@ -215,11 +218,7 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
         OptimiseBox::Start start{sheet::antennaOf(*session_->sheet()), *session_->analysis(), {}};
         start.band = sweep.given() ? analysis::Band{sweep.low, sweep.high}
                                    : analysis::defaultBand(start.antenna.frequency);
-        const MatchChoice match = build_->match();
-        start.feed = match == MatchChoice::Hairpin || match == MatchChoice::Both
-                         ? analysis::Feed::Hairpin
-                     : match == MatchChoice::Coax ? analysis::Feed::Coax
-                                                  : analysis::Feed::Direct;
+        start.feed = feedOf(build_->match());
         return start;
     };
     optimise_->use = [this](const analysis::Antenna& antenna, const analysis::Analysis& a) {
@@ -271,6 +270,8 @@ void DesignWindow::showAnalysis() {
     sweepPlot_->setAnalysis(analysis, session_->tuning());
     // The measurement goes with its design: the plot never keeps one the session dropped.
     sweepPlot_->setMeasurement(session_->measurement());
+    smithChart_->setAnalysis(analysis, session_->tuning());
+    smithChart_->setMeasurement(session_->measurement());
     patternPlot_->setAnalysis(analysis);
     if (analysis == nullptr) {
         sweepModel_->clear();
@@ -333,6 +334,7 @@ void DesignWindow::importMeasurement() {
     }
     session_->setMeasurement(std::move(std::get<analysis::Measurement>(read)));
     sweepPlot_->setMeasurement(session_->measurement());
+    smithChart_->setMeasurement(session_->measurement());
     plots_->setCurrentWidget(sweepPlot_);
 }
 

@@ -87,6 +87,7 @@ private:
     QPlainTextEdit* figures_;
     PlotWidget* sweepPlot_;
     PlotWidget* patternPlot_;
+    PlotWidget* smithChart_;
     StudyPlot* elevationPlot_;
     StudyPlot* histogram_;
     QTabWidget* plots_;

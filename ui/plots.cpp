@@ -21,6 +21,7 @@ const QColor kGainColour(0, 0, 200);
 const QColor kGrid(210, 210, 210);
 const QColor kHairpinColour(0, 140, 0);
 const QColor kCoaxColour(200, 120, 0);
+const QColor kRodColour(150, 0, 150);
 using sheet::kPolarRings;
 
 // Round steps for a scale from low to high with about `count` divisions.
@@ -75,8 +76,8 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
     const QFontMetricsF metrics(painter.font());
     const double line = metrics.height();
     // A row for the matches' keys below the frequency scale, where there are matches.
-    const bool matched =
-        (tuning != nullptr && (tuning->hairpin || tuning->coax)) || measured != nullptr;
+    const bool matched = (tuning != nullptr && (tuning->hairpin || tuning->coax || tuning->rods)) ||
+                         measured != nullptr;
     const QRectF plot = sweepPlotArea(area, metrics, matched);
 
     const double f0 = sweep.front().frequency;
@@ -194,6 +195,9 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
              uiText("through the hairpin")},
             {tuning->coax ? &tuning->coax->sweepSwr : nullptr, kCoaxColour,
              uiText("through the transformer")},
+            {tuning->rods ? &tuning->rods->sweepSwr : nullptr, kRodColour,
+             tuning->rods && tuning->rods->shape.balanced ? uiText("through the T match")
+                                                          : uiText("through the gamma match")},
         };
         for (const auto& match : matches) {
             if (match.swr == nullptr || match.swr->size() != sweep.size()) continue;
@@ -328,6 +332,133 @@ void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analys
     painter.restore();
 }
 
+std::complex<double> reflectionOf(std::complex<double> z, double z0) { return (z - z0) / (z + z0); }
+
+void paintSmith(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
+                const analysis::Tuning* tuning, const analysis::Measurement* measured) {
+    const std::vector<analysis::SweepPoint>& sweep = analysis.sweep;
+    if (sweep.size() < 2) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    // The chart a square on the left, the keys to its right.
+    const double keysWidth = std::min(area.width() * 0.35, 16 * line);
+    // A line's room around the rim for the reactance labels.
+    const double side = std::min(area.width() - keysWidth - 3 * line, area.height() - 3 * line);
+    if (side < 4 * line) {
+        painter.restore();
+        return;
+    }
+    const QPointF centre(area.left() + 1.5 * line + side / 2, area.top() + 1.5 * line + side / 2);
+    const double radius = side / 2;
+    const auto at = [&](std::complex<double> gamma) {
+        return QPointF(centre.x() + radius * gamma.real(), centre.y() - radius * gamma.imag());
+    };
+    const double z0 = analysis::kFeedlineOhms;
+
+    // The grid: the rim, circles of constant resistance, arcs of constant reactance (each
+    // drawn point by point across the resistances, so that it stops at the rim), the axis.
+    painter.setPen(QPen(kGrid, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(centre, radius, radius);
+    painter.drawLine(at({-1, 0}), at({1, 0}));
+    constexpr double kGridSteps[] = {0.2, 0.5, 1, 2, 5};
+    painter.setPen(QPen(kGrid.darker(130), 1));
+    for (const double r : kGridSteps) {
+        const double c = r / (1 + r), rr = 1 / (1 + r);
+        painter.drawEllipse(at({c, 0}), rr * radius, rr * radius);
+    }
+    for (const double x : kGridSteps) {
+        for (const double sign : {1.0, -1.0}) {
+            QPainterPath arc;
+            for (int k = 0; k <= 200; ++k) {
+                // r from 0 to about 50, denser near the rim where the arc turns.
+                const double r = std::pow(k / 200.0, 3) * 50;
+                const QPointF p = at(reflectionOf({r * z0, sign * x * z0}, z0));
+                k == 0 ? arc.moveTo(p) : arc.lineTo(p);
+            }
+            painter.drawPath(arc);
+        }
+        painter.setPen(Qt::darkGray);
+        const QPointF label = at(reflectionOf({0, x * z0}, z0));
+        painter.drawText(QRectF(label.x() - 2 * line, label.y() - line * 1.2, 4 * line, line),
+                         textFlags(Qt::AlignCenter), number(x, x < 1 ? 1 : 0));
+        painter.setPen(QPen(kGrid.darker(130), 1));
+    }
+
+    // Each curve from its impedances in order, the design frequency marked with a dot.
+    std::vector<std::pair<QString, QColor>> keys;
+    const auto curve = [&](const std::vector<std::complex<double>>& feeds, const QColor& colour,
+                           const QString& name, Qt::PenStyle style, int design) {
+        if (feeds.size() < 2) return;
+        QPainterPath path(at(reflectionOf(feeds.front(), z0)));
+        for (const std::complex<double>& z : feeds) path.lineTo(at(reflectionOf(z, z0)));
+        painter.setPen(QPen(colour, 2, style));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+        if (design >= 0 && static_cast<std::size_t>(design) < feeds.size()) {
+            painter.setBrush(colour);
+            painter.drawEllipse(at(reflectionOf(feeds[static_cast<std::size_t>(design)], z0)),
+                                line / 4, line / 4);
+        }
+        keys.emplace_back(name, colour);
+    };
+    // The design frequency is the sweep's middle step unless a range was given.
+    const int design = analysis::designStep(analysis.range).value_or(-1);
+    std::vector<std::complex<double>> bare;
+    for (const analysis::SweepPoint& p : sweep) {
+        bare.emplace_back(p.feed.resistance, p.feed.reactance);
+    }
+    curve(bare, kSwrColour, uiText("the antenna"), Qt::SolidLine, design);
+    if (tuning != nullptr) {
+        const auto matched = [&](const std::vector<analysis::Impedance>& feeds,
+                                 const QColor& colour, const QString& name) {
+            std::vector<std::complex<double>> points;
+            for (const analysis::Impedance& z : feeds)
+                points.emplace_back(z.resistance, z.reactance);
+            curve(points, colour, name, Qt::SolidLine, design);
+        };
+        if (tuning->hairpin) {
+            matched(tuning->hairpin->sweepFeed, kHairpinColour, uiText("through the hairpin"));
+        }
+        if (tuning->coax) {
+            matched(tuning->coax->sweepFeed, kCoaxColour, uiText("through the transformer"));
+        }
+        if (tuning->rods) {
+            matched(tuning->rods->sweepFeed, kRodColour,
+                    tuning->rods->shape.balanced ? uiText("through the T match")
+                                                 : uiText("through the gamma match"));
+        }
+    }
+    if (measured != nullptr) {
+        std::vector<std::complex<double>> points;
+        const double f0 = sweep.front().frequency, f1 = sweep.back().frequency;
+        for (const analysis::MeasuredPoint& p : measured->points) {
+            if (p.frequency >= f0 && p.frequency <= f1) points.push_back(p.impedance);
+        }
+        curve(points, Qt::black, uiText("measured"), Qt::DotLine, -1);
+    }
+
+    // The keys, and a word on what the chart is.
+    double y = area.top() + line;
+    const double x = centre.x() + radius + line;
+    painter.setPen(Qt::black);
+    painter.drawText(
+        QRectF(x, y, keysWidth, line), textFlags(Qt::AlignLeft | Qt::AlignVCenter),
+        uiText("normalised to %1 Ω").arg(QString::fromStdString(analysis::shortest(z0))));
+    y += line * 1.5;
+    for (const auto& [name, colour] : keys) {
+        painter.setPen(QPen(colour, 2));
+        painter.drawLine(QPointF(x, y + line / 2), QPointF(x + line * 1.5, y + line / 2));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(x + line * 2, y, keysWidth - line * 2, line),
+                         textFlags(Qt::AlignLeft | Qt::AlignVCenter), name);
+        y += line * 1.3;
+    }
+    painter.restore();
+}
+
 PlotWidget::PlotWidget(Paint paint, QWidget* parent) : QWidget(parent), paint_(paint) {
     setMinimumSize(300, 240);
     setMouseTracking(true);
@@ -347,7 +478,8 @@ void PlotWidget::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
     if (paint_ != paintSweep || analysis_ == nullptr || analysis_->sweep.size() < 2) return;
     const bool keys =
-        (tuning_ != nullptr && (tuning_->hairpin || tuning_->coax)) || measured_ != nullptr;
+        (tuning_ != nullptr && (tuning_->hairpin || tuning_->coax || tuning_->rods)) ||
+        measured_ != nullptr;
     const QRectF plot =
         sweepPlotArea(QRectF(rect()).adjusted(4, 4, -4, -4), QFontMetricsF(font()), keys);
     const QPointF at = event->position();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <complex>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -42,6 +43,17 @@ void paintSweep(QPainter& painter, const QRectF& area, const analysis::Analysis&
 void paintPatterns(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
                    const analysis::Tuning* tuning = nullptr,
                    const analysis::Measurement* measured = nullptr);
+
+// The feed across the sweep on a Smith chart normalised to the 50-ohm line: the bare
+// element's, each match's as the line sees it, and the measured one, the design frequency
+// marked on each; circles of constant resistance and arcs of constant reactance at 0.2, 0.5,
+// 1, 2 and 5 times 50 ohms.
+void paintSmith(QPainter& painter, const QRectF& area, const analysis::Analysis& analysis,
+                const analysis::Tuning* tuning = nullptr,
+                const analysis::Measurement* measured = nullptr);
+
+// The reflection coefficient of z on a line of z0 ohms.
+[[nodiscard]] std::complex<double> reflectionOf(std::complex<double> z, double z0);
 
 // A widget that paints an analysis with one of the functions above, or a grey hint without.
 class PlotWidget final : public QWidget {

@@ -111,14 +111,24 @@ TEST_F(Session, no_diameter_or_a_wrong_control_is_said_and_the_sheet_stands_with
     EXPECT_TRUE(session->designText().contains(QStringLiteral("元件直径")));
     EXPECT_FALSE(session->analysing());
 
+    // A boom diameter that is no number leaves the boom unread: no mounting through it.
     buildWrong = QStringLiteral("天线杆直径：不是数");
     construction.mountingGiven = true;
     construction.mounting = analysis::Mounting::Bonded;
-    construction.boomDiameter = 0.025;
+    construction.boomDiameter = 0;
     session->showDesign(design(ElementMode::ThreeElement, "14.2", 10));
     EXPECT_EQ(buildNote, buildWrong);
     ASSERT_NE(session->sheet(), nullptr);
     EXPECT_FALSE(session->sheet()->request.construction.mountingGiven);
+    session->cancel();
+
+    // A match that does not suit the mounting leaves the mounting as chosen.
+    buildWrong = QStringLiteral("伽马匹配要求驱动元件连续");
+    construction.boomDiameter = 0.05;
+    session->showDesign(design(ElementMode::ThreeElement, "14.2", 10));
+    EXPECT_EQ(buildNote, buildWrong);
+    ASSERT_NE(session->sheet(), nullptr);
+    EXPECT_TRUE(session->sheet()->request.construction.mountingGiven);
     session->cancel();
 }
 

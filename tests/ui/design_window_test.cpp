@@ -160,6 +160,35 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
     for (const QString& line : lines.mid(9)) {
         EXPECT_TRUE(matched.out.contains(line + '\n')) << line.toStdString();
     }
+
+    // A driven element bonded to the boom is continuous: a gamma match, as zeva-sheet gives it,
+    // and no hairpin. The boom is thicker than the elements that pass through it.
+    boom->setText(QStringLiteral("50.8"));
+    QTest::keyClick(boom, Qt::Key_Return);
+    find<QCheckBox>("drivenThroughBoom", window)->setChecked(true);
+    find<QComboBox>("match", window)->setCurrentIndex(4);
+    finish(window);
+    const Outcome gamma =
+        zevaSheet({"-e", "3", "-f", "14.2", "-d", "1in", "--mounting", "bonded", "--boom-diameter",
+                   "50.8", "--driven-through-boom", "--analyse", "--match", "gamma"});
+    ASSERT_EQ(gamma.status, 0);
+    const QString results = find<QLabel>("buildResults", window)->text();
+    EXPECT_TRUE(results.contains(QString::fromUtf8("伽马匹配"))) << results.toStdString();
+    for (const QString& line : results.split('\n')) {
+        EXPECT_TRUE(gamma.out.contains(line + '\n')) << line.toStdString();
+    }
+    // The Smith chart draws the line's view through the gamma (purple) beside the antenna's.
+    auto* smith = find<QWidget>("smithChart", window);
+    smith->resize(600, 420);
+    const QImage chart = smith->grab().toImage();
+    int purple = 0;
+    for (int y = 0; y < chart.height(); ++y) {
+        for (int x = 0; x < chart.width(); ++x)
+            purple += chart.pixelColor(x, y) == QColor(150, 0, 150);
+    }
+    EXPECT_GT(purple, 50);
+    find<QComboBox>("match", window)->setCurrentIndex(1);
+    EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QString::fromUtf8("伽马或 T")));
 }
 
 // Over the ground and within a tolerance, from the window's controls: the figures are
