@@ -25,7 +25,8 @@ RodAdvisor::RodAdvisor(Antenna antenna, const Tuning& tuning, Measurement measur
     figures_ = std::get<MeasuredFigures>(figures);
     antenna_.elements[antenna_.driven].length = match_.elementLength;
     const std::vector<int> counts = segmentCounts(antenna_, Segmentation{match_.perWavelength});
-    const RodSegments parts = rodSegments(antenna_, counts, match_.shape);
+    // The match's own model, its segments held as the strap moves.
+    const RodSegments parts = match_.parts;
     const double half = match_.elementLength / 2;
     const int steps = static_cast<int>(std::lround(kStrapReach / kStrapStep));
     for (int k = -steps; k <= steps; ++k) {
@@ -68,8 +69,8 @@ void RodAdvisor::step(const std::vector<DeckResults>& results) {
     if (!found) {
         advice.checks.push_back(
             say(language_,
-                "the measured resistance at the design frequency, %1 ohms at the match, is more "
-                "than a strap %2 mm to %3 mm from the centre gives: check the rod's spacing, the "
+                "the measured resistance at the design frequency, %1 ohms at the match, is outside "
+                "what a strap %2 mm to %3 mm from the centre gives: check the rod's spacing, the "
                 "strap's contact and the driven element's length",
                 {fixed(port.real(), 1), mm(straps_.front()), mm(straps_.back())}));
         finish(std::move(advice));

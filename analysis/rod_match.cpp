@@ -131,12 +131,13 @@ nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
     return deck;
 }
 
-double seriesCapacitance(double reactance, double frequency) {
-    return 1e6 / (2 * std::numbers::pi * frequency * reactance);
-}
-
 double capacitorReactance(double capacitance, double frequency) {
     return 1e6 / (2 * std::numbers::pi * frequency * capacitance);
+}
+
+// 1/(ωC) = X and C = 1/(ωX): one expression serves both ways.
+double seriesCapacitance(double reactance, double frequency) {
+    return capacitorReactance(reactance, frequency);
 }
 
 double nearestStandardCapacitance(double capacitance) {

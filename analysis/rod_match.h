@@ -50,6 +50,8 @@ inline constexpr double kParallelWireError = 0.02;
 struct RodSegments {
     int inner = 1;
     int outer = 1;
+
+    friend bool operator==(const RodSegments&, const RodSegments&) = default;
 };
 // The counts that keep the element's segment length for this strap.
 [[nodiscard]] RodSegments rodSegments(const Antenna& antenna, const std::vector<int>& segments,

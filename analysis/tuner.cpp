@@ -67,6 +67,9 @@ std::optional<Failure> checkMatch(const MatchRequest& request, Language language
     if (request.coax && !(request.velocityFactor > 0 && request.velocityFactor <= 1)) {
         return Failure{say(language, "the velocity factor must lie between 0 and 1")};
     }
+    if (request.rods() && (request.hairpin || request.coax || (request.gamma && request.tee))) {
+        return Failure{say(language, "a gamma or T match is the only match of its antenna")};
+    }
     if (request.tee && request.teeFeed != kFeedlineOhms && request.teeFeed != 4 * kFeedlineOhms) {
         return Failure{say(language, "a T match is fed at %1 or %2 ohms",
                            {fixed(kFeedlineOhms, 0), fixed(4 * kFeedlineOhms, 0)})};
@@ -112,7 +115,7 @@ void Tuner::step(const std::vector<DeckResults>& solved) {
 
     const DeckResults& results = solved[0];
     if (results.size() != 1 || !results[0].hasFeed) {
-        return fail({say(language_, "the NEC-2 results lack the impedance")});
+        return fail(noImpedance());
     }
     const Impedance& feed = results[0].feed;
     const double error = errorOf(stage_ == Stage::Hairpin, feed);
@@ -191,12 +194,15 @@ void Tuner::startRods() {
         return fail(*wrong);
     }
     const Antenna trimmed = withDriven(tuning_.trim.length);
-    // The analysis' segmentation where it is fine enough for the rods, else the least that
-    // is and still keeps segments two radii long.
+    // The analysis' segmentation where it is fine enough for the rods, else the finest up to
+    // kLeastRodLevel that keeps segments two radii long and within the engine's count.
+    const auto allowed = [&trimmed](int level) {
+        return shortestSegmentOverRadius(trimmed, level) >= kMinSegmentOverRadius &&
+               static_cast<std::size_t>(totalSegments(trimmed, level)) * 2 <= nec::kMaxSegments;
+    };
     rodLevel_ = std::max(segmentation_.perWavelength, kLeastRodLevel);
-    while (rodLevel_ > segmentation_.perWavelength &&
-           shortestSegmentOverRadius(trimmed, rodLevel_) < kMinSegmentOverRadius) {
-        rodLevel_ = std::max(segmentation_.perWavelength, rodLevel_ / 2);
+    while (rodLevel_ > segmentation_.perWavelength && !allowed(rodLevel_)) {
+        rodLevel_ = std::max(segmentation_.perWavelength, rodLevel_ * 9 / 10);
     }
     counts_ = segmentCounts(trimmed, Segmentation{rodLevel_});
     const double step = tuning_.trim.length / counts_[antenna_.driven];
@@ -208,9 +214,8 @@ void Tuner::startRods() {
         shape.strap = fraction * tuning_.trim.length / 2;
         if (shape.strap < step) continue;  // beside no segment of the element
         straps_.push_back(shape.strap);
-        decks_.push_back(
-            rodStructure(trimmed, counts_, shape, rodSegments(trimmed, counts_, shape)));
-        decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+        decks_.push_back(atDesignFrequency(
+            rodStructure(trimmed, counts_, shape, rodSegments(trimmed, counts_, shape))));
     }
     if (decks_.empty()) {
         fail({say(language_, "the driven element has too few segments for a match beside it")});
@@ -223,7 +228,7 @@ void Tuner::scannedRods(const std::vector<DeckResults>& results) {
     double most = 0;
     for (std::size_t i = 0; i < results.size(); ++i) {
         if (results[i].size() != 1 || !results[i][0].hasFeed) {
-            return fail({say(language_, "the NEC-2 results lack the impedance")});
+            return fail(noImpedance());
         }
         const double r = results[i][0].feed.resistance;
         most = std::max(most, r);
@@ -251,75 +256,112 @@ void Tuner::scannedRods(const std::vector<DeckResults>& results) {
     // so that the resistance moves smoothly with the strap.
     const double low = straps_[above - 1], high = straps_[above];
     shape_.strap = (low + high) / 2;
-    const Antenna trimmed = withDriven(tuning_.trim.length);
-    parts_ = rodSegments(trimmed, counts_, shape_);
+    parts_ = rodSegments(withDriven(tuning_.trim.length), counts_, shape_);
+    startSearch(low, high);
+}
+
+void Tuner::startSearch(double low, double high) {
     stage_ = Stage::RodSearch;
     straps_.clear();
     misses_.clear();
+    ports_.clear();
+    lowKept_ = highKept_ = 0;
     decks_.clear();
     for (const double strap : {low, high}) runStrap(strap);
+}
+
+nec::Deck Tuner::atDesignFrequency(nec::Deck structure) const {
+    structure.steps = {{antenna_.frequency, {kForwardAndBack}}};
+    return structure;
+}
+
+Failure Tuner::noImpedance() const {
+    return {say(language_, "the NEC-2 results lack the impedance")};
 }
 
 void Tuner::runStrap(double strap) {
     RodShape shape = shape_;
     shape.strap = strap;
     straps_.push_back(strap);
-    decks_.push_back(rodStructure(withDriven(tuning_.trim.length), counts_, shape, parts_));
-    decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+    decks_.push_back(
+        atDesignFrequency(rodStructure(withDriven(tuning_.trim.length), counts_, shape, parts_)));
 }
 
-// Regula falsi on the resistance's miss, in the Illinois form: the end that stays has its
-// miss halved, so that the bracket closes from both sides.
+// Regula falsi on the resistance's miss, in the Illinois form: an end of the bracket that
+// stays two rounds in a row has its miss halved, and again each round it stays, so that the
+// bracket closes from both sides. The resistance grows with the strap's distance: a bracket
+// not yet found is looked for further in or out.
 void Tuner::searchRods(const std::vector<DeckResults>& results) {
-    const std::size_t first = misses_.size();
     for (const DeckResults& result : results) {
-        if (result.size() != 1 || !result[0].hasFeed) {
-            return fail({say(language_, "the NEC-2 results lack the impedance")});
-        }
+        if (result.size() != 1 || !result[0].hasFeed) return fail(noImpedance());
         misses_.push_back(result[0].feed.resistance - rodTarget());
-        if (std::fabs(misses_.back()) < kTunedOhms) {
-            shape_.strap = straps_[misses_.size() - 1];
-            return matchedRods(result[0].feed);
-        }
+        ports_.push_back(result[0].feed);
     }
     const auto notConverged = [this] {
         fail({say(language_, "the strap's position of the match did not converge")});
     };
-    // The bracket: the last strap on each side of the target.
-    if (first == 0 && (misses_[0] > 0) == (misses_[1] > 0)) return notConverged();
-    if (straps_.size() >= kMostStrapRuns) return notConverged();
-    std::size_t below = 0, above = 0;
-    for (std::size_t i = 0; i < misses_.size(); ++i) (misses_[i] < 0 ? below : above) = i;
-    double missBelow = misses_[below], missAbove = misses_[above];
-    // The Illinois step: where the last two tries fell on the same side, halve the other's.
-    const std::size_t n = misses_.size();
-    if (n >= 3 && (misses_[n - 1] < 0) == (misses_[n - 2] < 0)) {
-        (misses_[n - 1] < 0 ? missAbove : missBelow) /= 2;
+    std::size_t best = 0;
+    for (std::size_t i = 0; i < misses_.size(); ++i) {
+        if (std::fabs(misses_[i]) < std::fabs(misses_[best])) best = i;
     }
-    const double strap =
-        straps_[below] + missBelow * (straps_[below] - straps_[above]) / (missAbove - missBelow);
+    if (std::fabs(misses_[best]) < kTunedOhms) {
+        shape_.strap = straps_[best];
+        // Counted afresh at the strap found, the segments may differ from the bracket's: the
+        // match is then found again with those, so that the printed strap and its model agree.
+        const RodSegments counted = rodSegments(withDriven(tuning_.trim.length), counts_, shape_);
+        if (counted != parts_ && !recounted_) {
+            recounted_ = true;
+            parts_ = counted;
+            return startSearch(shape_.strap * 0.97, shape_.strap * 1.03);
+        }
+        return matchedRods(ports_[best]);
+    }
+    if (straps_.size() >= kMostStrapRuns) return notConverged();
+    // The bracket: the furthest strap below the target and the nearest above it.
+    std::optional<std::size_t> low, high;
+    for (std::size_t i = 0; i < misses_.size(); ++i) {
+        if (misses_[i] < 0 && (!low || straps_[i] > straps_[*low])) low = i;
+        if (misses_[i] > 0 && (!high || straps_[i] < straps_[*high])) high = i;
+    }
     decks_.clear();
-    runStrap(strap);
+    if (!low) return runStrap(*std::min_element(straps_.begin(), straps_.end()) * 0.85);
+    if (!high) {
+        const double further = *std::max_element(straps_.begin(), straps_.end()) * 1.15;
+        if (further > 0.95 * tuning_.trim.length / 2) return notConverged();
+        return runStrap(further);
+    }
+    const std::size_t last = misses_.size() - 1;
+    if (last == *low) {
+        lowKept_ = 0;
+        ++highKept_;
+    } else if (last == *high) {
+        highKept_ = 0;
+        ++lowKept_;
+    }
+    const double missLow = misses_[*low] / std::pow(2.0, std::max(0, lowKept_ - 1));
+    const double missHigh = misses_[*high] / std::pow(2.0, std::max(0, highKept_ - 1));
+    const double sLow = straps_[*low], sHigh = straps_[*high];
+    runStrap(sLow - missLow * (sHigh - sLow) / (missHigh - missLow));
 }
 
 void Tuner::matchedRods(const Impedance& feed) {
     const double f = antenna_.frequency;
     const double target = rodTarget();
-    const double least = capacitorReactance(kMostCapacitance, f);
-    if (feed.reactance < least) {
-        // A longer element adds inductive reactance at the port, stepped up as the
-        // resistance is.
-        const double stepUp = feed.resistance / tuning_.trim.feed.resistance;
-        const double longer =
-            (least - feed.reactance) / stepUp / kOhmsPerWavelength * antenna_.wavelength();
-        return fail({say(language_,
-                         "the match's series capacitor would have to be %1: make the driven "
-                         "element about %2 mm longer than its resonant %3 m",
-                         {feed.reactance <= 0 ? say(language_, "negative")
-                                              : say(language_, "%1 pF, above %2 pF",
-                                                    {fixed(seriesCapacitance(feed.reactance, f), 0),
-                                                     fixed(kMostCapacitance, 0)}),
-                          fixed(longer * 1000, 0), fixed(tuning_.trim.length, 3)})});
+    // A T's two capacitors are in series: each has half the reactance.
+    const double arms = shape_.balanced ? 2 : 1;
+    if (feed.reactance / arms < capacitorReactance(kMostCapacitance, f)) {
+        // A wider spacing steps the resistance up less: the strap goes further out, where
+        // the line of rod and element is more inductive.
+        return fail(
+            {say(language_,
+                 "the match's series capacitor would have to be %1: widen the rod's "
+                 "spacing from the element (now %2 mm), which leaves more inductive "
+                 "reactance at the port",
+                 {feed.reactance <= 0 ? say(language_, "negative")
+                                      : say(language_, "%1 pF, above %2 pF",
+                                            {fixed(seriesCapacitance(feed.reactance / arms, f), 0),
+                                             fixed(kMostCapacitance, 0)}),
+                  fixed(shape_.spacing * 1000, 0)})});
     }
     RodMatch match;
     match.shape = shape_;
@@ -327,8 +369,6 @@ void Tuner::matchedRods(const Impedance& feed) {
     match.elementLength = tuning_.trim.length;
     match.feed = feed;
     match.feedOhms = target;
-    // A T's two capacitors are in series: each has half the reactance.
-    const double arms = shape_.balanced ? 2 : 1;
     match.capacitance = seriesCapacitance(feed.reactance / arms, f);
     match.standardCapacitance = nearestStandardCapacitance(match.capacitance);
     match.standardSwr = swrAgainst(
@@ -344,24 +384,26 @@ void Tuner::matchedRods(const Impedance& feed) {
     duty(1000, match.volts1000, match.amps1000);
     match.swr = swrAgainst({feed.resistance, 0}, target);
     match.perWavelength = rodLevel_;
+    match.parts = parts_;
     tuning_.rods = match;
     // The same match at twice the segments, where the kernel and the engine allow it.
     const Antenna trimmed = withDriven(tuning_.trim.length);
     const int finer = 2 * rodLevel_;
     if (shortestSegmentOverRadius(trimmed, finer) < kMinSegmentOverRadius ||
         static_cast<std::size_t>(totalSegments(trimmed, finer)) * 2 > nec::kMaxSegments) {
+        // Too short or too many: the figures are the model's at rodLevel_, not checked.
         tuning_.rods->convergence = std::numeric_limits<double>::quiet_NaN();
         return startSweeps();
     }
     const std::vector<int> counts = segmentCounts(trimmed, Segmentation{finer});
     stage_ = Stage::RodCheck;
-    decks_ = {rodStructure(trimmed, counts, shape_, rodSegments(trimmed, counts, shape_))};
-    decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+    decks_ = {atDesignFrequency(
+        rodStructure(trimmed, counts, shape_, rodSegments(trimmed, counts, shape_)))};
 }
 
 void Tuner::checkedRods(const std::vector<DeckResults>& results) {
     if (results.size() != 1 || results[0].size() != 1 || !results[0][0].hasFeed) {
-        return fail({say(language_, "the NEC-2 results lack the impedance")});
+        return fail(noImpedance());
     }
     RodMatch& match = *tuning_.rods;
     match.convergence =

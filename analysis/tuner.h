@@ -85,6 +85,7 @@ struct RodMatch {
     std::vector<double> sweepSwr;
     std::vector<Impedance> sweepFeed;  // the sweep's feed as the 50-ohm line sees it
     int perWavelength = 0;             // the segmentation the match is solved at
+    RodSegments parts;                 // of the driven element there, for this strap
     // How far the port's resistance moves at twice as many segments, as a fraction; NaN
     // where a finer model would cut segments too short or too many.
     double convergence = 0;
@@ -129,6 +130,9 @@ private:
     void scannedRods(const std::vector<DeckResults>& results);
     void searchRods(const std::vector<DeckResults>& results);
     void runStrap(double strap);
+    void startSearch(double low, double high);
+    [[nodiscard]] nec::Deck atDesignFrequency(nec::Deck structure) const;
+    [[nodiscard]] Failure noImpedance() const;
     void matchedRods(const Impedance& feed);
     void checkedRods(const std::vector<DeckResults>& results);
     [[nodiscard]] double rodTarget() const;
@@ -158,6 +162,9 @@ private:
     RodSegments parts_;
     std::vector<double> straps_;
     std::vector<double> misses_;
+    std::vector<Impedance> ports_;
+    int lowKept_ = 0, highKept_ = 0;  // rounds each end of the bracket has stayed, in a row
+    bool recounted_ = false;          // the segments counted again at the strap found
     Tuning tuning_;
 };
 

@@ -62,6 +62,14 @@ Messages messagesIn(Language language) {
                        {std::to_string(analysis::kMaxSamples)});
     m.badSeed = translate(language, "the seed must be a whole number of zero or more: ");
     m.samplesNeedTolerance = translate(language, "--samples needs --tolerance");
+    m.rodPartsNeedRods =
+        translate(language, "--gamma-rod and --gamma-spacing need --match gamma or --match t");
+    m.teeFeedNeedsTee = translate(language, "--t-feed needs --match t");
+    m.optimiseWithRods =
+        translate(language,
+                  "--optimise judges the SWR straight into the line, through a hairpin or through "
+                  "a coaxial transformer, not through a gamma or T match: optimise without the "
+                  "match, then match the optimised antenna");
     m.seedNeedsStudy = translate(language, "--seed needs --tolerance or --optimise");
     m.timeNeedsOptimise = translate(language, "--optimise-time needs --optimise");
     m.optimiseNeedsBuiltin =

@@ -44,6 +44,9 @@ struct Messages {
     std::string badSamples;
     const char* badSeed;
     const char* samplesNeedTolerance;
+    const char* rodPartsNeedRods;
+    const char* teeFeedNeedsTee;
+    const char* optimiseWithRods;
     const char* studyNeedsAnalysis;
     const char* measuredNeedsOneMatch;
     const char* ambiguousOption;

@@ -103,6 +103,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     analysis::ToleranceRequest tolerance;
     bool toleranceGiven = false;
     bool samplesGiven = false;
+    bool rodPartsGiven = false;  // --gamma-rod or --gamma-spacing
+    bool teeFeedGiven = false;
     bool seedGiven = false;
     bool optimiseTimeGiven = false;
     bool studyAsked = false;
@@ -237,6 +239,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 const std::optional<double> metres = lengthFrom(text);
                 if (!metres) return error(say.badLength, text);
                 analysis::MatchRequest& match = options.request.match;
+                rodPartsGiven = rodPartsGiven || option->takes == Takes::RodDiameter ||
+                                option->takes == Takes::RodSpacing;
                 (option->takes == Takes::BoomDiameter  ? options.request.construction.boomDiameter
                  : option->takes == Takes::HairpinWire ? match.wireDiameter
                  : option->takes == Takes::RodDiameter ? match.rodDiameter
@@ -257,6 +261,7 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 break;
             }
             case Takes::TeeFeed:
+                teeFeedGiven = true;
                 if (text == "200") {
                     options.request.match.teeFeed = 4 * analysis::kFeedlineOhms;
                 } else if (text == "50") {
@@ -365,6 +370,12 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
         studyAsked = true;
     }
     if (samplesGiven && !toleranceGiven) return error(say.samplesNeedTolerance);
+    // The rod's parts and the T's feed would be silently ignored without their match.
+    if (rodPartsGiven && !options.request.match.rods()) return error(say.rodPartsNeedRods);
+    if (teeFeedGiven && !options.request.match.tee) return error(say.teeFeedNeedsTee);
+    // The optimiser judges the SWR straight into the line or through a hairpin or coaxial
+    // transformer; a gamma or T match it does not model.
+    if (options.optimise && options.request.match.rods()) return error(say.optimiseWithRods);
     if (seedGiven && !toleranceGiven && !options.optimise) return error(say.seedNeedsStudy);
     if (optimiseTimeGiven && !options.optimise) return error(say.timeNeedsOptimise);
     if (options.optimise) {

@@ -84,7 +84,8 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
       --measured FILE    with --analyse: a one-port Touchstone sweep (.s1p) of the antenna
                          as built, measured at its feed (through the match given with
                          --match, one at most): the least SWR, the resonance, the impedance
-                         at the design frequency, and how much to trim
+                         at the design frequency, and how much to trim (through a gamma or T
+                         match: how far to move the strap and how to change the capacitor)
   -h, --help             this text
       --version          the program's name and version
 )",

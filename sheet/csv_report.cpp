@@ -114,13 +114,24 @@ void tuningFigures(Row& row, const analysis::Tuning& t, double allowance) {
     }
     if (const auto& m = t.rods) {
         row.add(N_("match driven length m"), m->elementLength, 5);
+        if (allowance != 0) {
+            row.add(N_("match driven cut length m"), m->elementLength + allowance, 5);
+        }
+        row.add(N_("match rods"), std::uint64_t{m->shape.balanced ? 2u : 1u});
         row.add(N_("match rod diameter m"), m->shape.rodDiameter, 5);
         row.add(N_("match rod spacing m"), m->shape.spacing, 5);
         row.add(N_("match strap m"), m->shape.strap, 4);
         row.add(N_("match rod length m"), m->rodLength, 4);
         row.add(N_("match capacitor pF"), m->capacitance, 1);
+        row.add(N_("match standard capacitor pF"), m->standardCapacitance, 1);
+        row.add(N_("match capacitor V at 100 W"), m->volts100, 1);
+        row.add(N_("match capacitor A at 100 W"), m->amps100, 2);
+        row.add(N_("match capacitor V at 1 kW"), m->volts1000, 1);
+        row.add(N_("match capacitor A at 1 kW"), m->amps1000, 2);
         row.add(N_("match feed ohm"), m->feedOhms, 0);
         row.add(N_("match SWR"), m->swr, 4);
+        row.add(N_("match segments a wavelength"), static_cast<std::uint64_t>(m->perWavelength));
+        row.add(N_("match convergence"), m->convergence, 4);
     }
     if (const auto& c = t.coax) {
         row.add(N_("transformer cable ohm"), c->cable.each, 0);
@@ -178,6 +189,17 @@ void measuredFigures(Row& row, const analysis::TrimAdvice& a) {
             1);
 }
 
+void measuredFigures(Row& row, const analysis::RodAdvice& a) {
+    const analysis::MeasuredFigures& m = a.measured;
+    row.add(N_("measured least SWR"), m.leastSwr, 3);
+    row.add(N_("measured least SWR MHz"), m.leastSwrFrequency, 4);
+    row.add(N_("measured resonance MHz"), m.resonance ? *m.resonance : std::nan(""), 4);
+    row.add(N_("measured R at design ohm"), m.atDesign.real(), 3);
+    row.add(N_("measured X at design ohm"), m.atDesign.imag(), 3);
+    row.add(N_("strap move mm"), a.advised ? a.strapMove * 1000 : std::nan(""), 1);
+    row.add(N_("capacitance change pF"), a.advised ? a.capacitorChange : std::nan(""), 1);
+}
+
 }  // namespace
 
 std::string sheetCsv(const Report& report) {
@@ -208,6 +230,7 @@ std::string figuresCsv(const Report& report) {
     if (report.overGround != nullptr) overGroundFigures(row, *report.overGround);
     if (report.tolerance != nullptr) toleranceFigures(row, *report.tolerance);
     if (report.advice != nullptr) measuredFigures(row, *report.advice);
+    if (report.rodAdvice != nullptr) measuredFigures(row, *report.rodAdvice);
     return row.table();
 }
 
@@ -217,12 +240,18 @@ std::string sweepCsv(const Report& report) {
                                      N_("F/B dB"), N_("solved")});
     const analysis::HairpinMatch* hairpin = nullptr;
     const analysis::CoaxMatch* coax = nullptr;
+    const analysis::RodMatch* rods = nullptr;
     if (report.tuning != nullptr) {
         if (report.tuning->hairpin) hairpin = &*report.tuning->hairpin;
         if (report.tuning->coax) coax = &*report.tuning->coax;
+        if (report.tuning->rods) rods = &*report.tuning->rods;
     }
     if (hairpin != nullptr) headings.emplace_back(translate(report.language, "hairpin SWR"));
     if (coax != nullptr) headings.emplace_back(translate(report.language, "coax SWR"));
+    if (rods != nullptr) {
+        headings.emplace_back(
+            translate(report.language, rods->shape.balanced ? "T match SWR" : "gamma match SWR"));
+    }
     std::string out = line(headings);
     if (report.analysis == nullptr) return out;
     const auto& sweep = report.analysis->sweep;
@@ -233,7 +262,8 @@ std::string sweepCsv(const Report& report) {
                                        cell(p.gain, 2),           cell(p.frontToBack, 2),
                                        p.solved ? "1" : "0"};
         for (const auto* match : {hairpin != nullptr ? &hairpin->sweepSwr : nullptr,
-                                  coax != nullptr ? &coax->sweepSwr : nullptr}) {
+                                  coax != nullptr ? &coax->sweepSwr : nullptr,
+                                  rods != nullptr ? &rods->sweepSwr : nullptr}) {
             if (match != nullptr) cells.push_back(i < match->size() ? cell((*match)[i], 4) : "");
         }
         out += line(cells);

@@ -228,7 +228,8 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
              !std::isfinite(m->convergence)
                  ? zeva::say(l,
                              "solved at %1 segments a wavelength, not checked at more (they would "
-                             "be shorter than two radii): set the strap on the antenna",
+                             "be shorter than two radii or too many): set the strap on the "
+                             "antenna",
                              {level})
              : m->convergence > analysis::kRodConvergence
                  ? zeva::say(l,

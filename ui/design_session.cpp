@@ -171,6 +171,13 @@ void DesignSession::startTuning() {
     sheet::DesignRequest request = sheet_->request;
     if (const QString wrong = controls_.build(request); !wrong.isEmpty()) {
         events_.buildNote(wrong);
+        // The figures of the match before are none of this one's.
+        if (tuning_ || advice_) {
+            tuning_.reset();
+            advice_.reset();
+            events_.analysisChanged();
+            events_.figuresChanged();
+        }
         return;
     }
     events_.buildNote({});

@@ -9,6 +9,7 @@
 
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
+#include "analysis/tuner.h"
 
 namespace zeva::analysis {
 namespace {
@@ -124,6 +125,38 @@ Antenna oneInchThreeElements() {
              {"driven element", 10.15, 2.3, 0.0254},
              {"director", 9.62, 4.6, 0.0254}},
             1};
+}
+
+// Through a gamma match, and through a T match behind its 4:1 or 1:1 balun, the 50-ohm line
+// sees 50 ohms at the design frequency (the Smith chart's dot at its centre), the match solved
+// where the model has settled.
+TEST(RodMatch, the_line_sees_fifty_ohms_through_a_gamma_or_a_t_match) {
+    EngineRunner runner(Language::English, 2, nullptr);
+    const Antenna antenna = oneInchThreeElements();
+    const auto analysed = analyse(antenna, runner, Language::English, 2);
+    ASSERT_TRUE(std::holds_alternative<Analysis>(analysed));
+    const Analysis& analysis = std::get<Analysis>(analysed);
+    const std::size_t design = static_cast<std::size_t>(*designStep(analysis.range));
+    for (const auto& [tee, feed] : {std::pair{false, 50.0}, {true, 200.0}, {true, 50.0}}) {
+        MatchRequest request;
+        request.gamma = !tee;
+        request.tee = tee;
+        request.teeFeed = feed;
+        const auto tuned = tune(antenna, analysis, request, runner, Language::English, 2);
+        ASSERT_TRUE(std::holds_alternative<Tuning>(tuned)) << std::get<Failure>(tuned).message;
+        const std::optional<RodMatch>& match = std::get<Tuning>(tuned).rods;
+        ASSERT_TRUE(match.has_value());
+        EXPECT_EQ(match->shape.balanced, tee);
+        EXPECT_NEAR(match->feed.resistance, feed, kTunedOhms);
+        ASSERT_EQ(match->sweepFeed.size(), analysis.sweep.size());
+        EXPECT_NEAR(match->sweepFeed[design].resistance, kFeedlineOhms, 0.05) << tee << feed;
+        EXPECT_NEAR(match->sweepFeed[design].reactance, 0, 0.05) << tee << feed;
+        EXPECT_GE(match->perWavelength, kLeastRodLevel);
+        EXPECT_LE(match->convergence, kRodConvergence);
+        // Off the design frequency the capacitor and the rods detune: the SWR grows both ways.
+        EXPECT_GT(match->sweepSwr.front(), match->swr);
+        EXPECT_GT(match->sweepSwr.back(), match->swr);
+    }
 }
 
 Tolerance toleranceOf(const Antenna& antenna, ToleranceRequest request, int threads) {

@@ -45,7 +45,7 @@ TEST_F(Cli, the_boom_correction_in_every_format_and_its_limits) {
     EXPECT_EQ(run("-f 144 -d 1/2 --mounting glued --boom-diameter 25").status, 2);
     EXPECT_EQ(run("-f 144 -d 1/2 --mounting bonded --boom-diameter 0mm").status, 2);
     EXPECT_EQ(run("-f 144 -d 1/2 --match hairpin").status, 2);  // needs --analyse
-    EXPECT_EQ(run("-f 144 -d 1/2 -a --match gamma").status, 2);
+    EXPECT_EQ(run("-f 144 -d 1/2 -a --match beta").status, 2);
     // A hairpin whose wires would touch: refused, as the window refuses it.
     const Outcome touching =
         run("-f 144 -d 1/2 -a --match hairpin --hairpin-wire 5 --hairpin-spacing 4 --lang en");

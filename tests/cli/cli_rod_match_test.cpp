@@ -122,14 +122,16 @@ double swr(std::complex<double> z, double z0) {
 
 constexpr const char* kBonded = " --mounting bonded --boom-diameter 2in --driven-through-boom -a";
 
+// A design, the match asked for, its key in the JSON and the feed it is designed to.
+struct Case {
+    const char* design;
+    const char* match;
+    const char* key;
+    double feed;
+};
+
 TEST_F(Cli, gamma_and_t_matches_give_their_feed_in_a_deck_of_their_own_parts) {
     if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
-    struct Case {
-        const char* design;
-        const char* match;
-        const char* key;
-        double feed;
-    };
     for (const Case& c : {Case{"-e 3 -f 14.2 -d 1in", "gamma", "gamma", 50},
                           Case{"-e 4 -f 28.5 -d 1in", "gamma", "gamma", 50},
                           Case{"-e 3 -f 14.2 -d 1in", "t", "t_match", 200},
@@ -172,12 +174,6 @@ TEST_F(Cli, gamma_and_t_matches_give_their_feed_in_a_deck_of_their_own_parts) {
 // both back and says to undo them.
 TEST_F(Cli, a_sweep_of_a_match_set_off_gives_the_strap_and_capacitor_back) {
     if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
-    struct Case {
-        const char* design;
-        const char* match;
-        const char* key;
-        double feed;
-    };
     for (const Case& c : {Case{"-e 3 -f 14.2 -d 1in", "gamma", "gamma", 50},
                           Case{"-e 4 -f 28.5 -d 1in", "gamma", "gamma", 50},
                           Case{"-e 4 -f 28.5 -d 1in", "t", "t_match", 200}}) {
@@ -221,22 +217,30 @@ TEST_F(Cli, a_sweep_of_a_match_set_off_gives_the_strap_and_capacitor_back) {
 }
 
 TEST_F(Cli, a_match_that_does_not_suit_the_element_is_refused_with_the_way_out) {
-    struct Case {
+    struct Refusal {
         std::string arguments;
         const char* says;
     };
-    for (const Case& c : {
-             Case{"-e 3 -f 14.2 -d 1in -a --match gamma", "bonded"},
-             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match hairpin", "gamma or T"},
-             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match gamma --gamma-rod 30",
-                  "thicker"},
-             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded +
-                      " --match gamma --gamma-rod 10 --gamma-spacing 15",
-                  "touches"},
-             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded +
-                      " --match gamma --gamma-rod 10 --gamma-spacing 25",
-                  "too close"},
-             Case{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match t --t-feed 75", "200"},
+    for (const Refusal& c : {
+             Refusal{"-e 3 -f 14.2 -d 1in -a --match gamma", "bonded"},
+             Refusal{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match hairpin",
+                     "gamma or T"},
+             Refusal{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match gamma --gamma-rod 30",
+                     "thicker"},
+             Refusal{std::string("-e 3 -f 14.2 -d 1in") + kBonded +
+                         " --match gamma --gamma-rod 10 --gamma-spacing 15",
+                     "touches"},
+             Refusal{std::string("-e 3 -f 14.2 -d 1in") + kBonded +
+                         " --match gamma --gamma-rod 10 --gamma-spacing 25",
+                     "too close"},
+             Refusal{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match t --t-feed 75",
+                     "200"},
+             Refusal{std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match gamma --t-feed 50",
+                     "--t-feed needs"},
+             Refusal{"-e 3 -f 14.2 -d 1in -a --gamma-rod 10", "--gamma-rod"},
+             Refusal{
+                 std::string("-e 3 -f 14.2 -d 1in") + kBonded + " --match gamma --optimise gain",
+                 "--optimise"},
          }) {
         const Outcome refused = run(c.arguments, "", "LC_ALL=C.UTF-8");
         EXPECT_NE(refused.status, 0) << c.arguments << ": " << refused.err;
