@@ -7,9 +7,14 @@
 extract_texts() {
     local root
     root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-    (cd "$root" && git ls-files -- 'engine/*.cpp' 'engine/*.h' 'analysis/*.cpp' 'analysis/*.h' \
-        'sheet/*.cpp' 'sheet/*.h' 'cli/*.cpp' 'cli/*.h' 'ui/*.cpp' 'ui/*.h' 2>/dev/null ||
-        find engine analysis sheet cli ui -name '*.cpp' -o -name '*.h') | sort >"$1.files"
+    # The files git tracks, where the sources are a checkout of their own; otherwise (an
+    # unpacked source package, even one inside another checkout) every file there.
+    if [ "$(cd "$root" && git rev-parse --show-toplevel 2>/dev/null)" = "$root" ]; then
+        (cd "$root" && git ls-files -- 'engine/*.cpp' 'engine/*.h' 'analysis/*.cpp' \
+            'analysis/*.h' 'sheet/*.cpp' 'sheet/*.h' 'cli/*.cpp' 'cli/*.h' 'ui/*.cpp' 'ui/*.h')
+    else
+        (cd "$root" && find engine analysis sheet cli ui -name '*.cpp' -o -name '*.h')
+    fi | sort >"$1.files"
     # xgettext reads UTF-8 only in a UTF-8 locale.
     (cd "$root" && LC_ALL=C.UTF-8 xgettext --language=C++ --qt \
         --keyword= --keyword=say:2 --keyword=N_ --keyword=uiText \

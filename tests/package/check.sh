@@ -26,6 +26,8 @@ fail() {
 }
 
 lintian --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
+source=$(dirname "$deb")/zeva_$version.dsc
+lintian --fail-on error,warning "$source" || fail "lintian reports errors or warnings on the source"
 dpkg-deb -x "$deb" "$unpacked"
 for file in usr/bin/zeva usr/bin/zeva-sheet usr/share/applications/zeva.desktop \
     usr/share/metainfo/org.zeva.zeva.metainfo.xml usr/share/man/man1/zeva.1.gz \
