@@ -177,25 +177,24 @@ void toleranceFigures(Row& row, const analysis::Tolerance& t) {
     row.add(N_("front-to-back worst dB"), t.frontToBack.worst, 2);
 }
 
-void measuredFigures(Row& row, const analysis::TrimAdvice& a) {
-    const analysis::MeasuredFigures& m = a.measured;
+// What the analyser saw, before the advice of either kind.
+void measuredFigures(Row& row, const analysis::MeasuredFigures& m) {
     row.add(N_("measured least SWR"), m.leastSwr, 3);
     row.add(N_("measured least SWR MHz"), m.leastSwrFrequency, 4);
     row.add(N_("measured resonance MHz"), m.resonance ? *m.resonance : std::nan(""), 4);
     row.add(N_("measured R at design ohm"), m.atDesign.real(), 3);
     row.add(N_("measured X at design ohm"), m.atDesign.imag(), 3);
+}
+
+void measuredFigures(Row& row, const analysis::TrimAdvice& a) {
+    measuredFigures(row, a.measured);
     row.add(N_("driven element change mm"), a.advised ? a.drivenChange * 1000 : std::nan(""), 1);
     row.add(N_("line change mm"), a.advised && a.lineChange ? *a.lineChange * 1000 : std::nan(""),
             1);
 }
 
 void measuredFigures(Row& row, const analysis::RodAdvice& a) {
-    const analysis::MeasuredFigures& m = a.measured;
-    row.add(N_("measured least SWR"), m.leastSwr, 3);
-    row.add(N_("measured least SWR MHz"), m.leastSwrFrequency, 4);
-    row.add(N_("measured resonance MHz"), m.resonance ? *m.resonance : std::nan(""), 4);
-    row.add(N_("measured R at design ohm"), m.atDesign.real(), 3);
-    row.add(N_("measured X at design ohm"), m.atDesign.imag(), 3);
+    measuredFigures(row, a.measured);
     row.add(N_("strap move mm"), a.advised ? a.strapMove * 1000 : std::nan(""), 1);
     row.add(N_("capacitance change pF"), a.advised ? a.capacitorChange : std::nan(""), 1);
 }

@@ -156,11 +156,6 @@ TEST_F(Cli, gamma_and_t_matches_give_their_feed_in_a_deck_of_their_own_parts) {
         // model's resistance moves by up to about 5 %: an SWR of 1.05 at most.
         EXPECT_NEAR(fed.real(), c.feed, c.feed * 0.06) << c.design << ' ' << c.match;
         EXPECT_LE(swr(fed, c.feed), 1.1) << c.design << ' ' << c.match << ": " << fed;
-        // The capacitor's duty follows from the power into the matched feed.
-        const double amps = std::sqrt(100 / c.feed);
-        EXPECT_NEAR(match.at("capacitor_rms").at("100_w").at("amps"), amps, 0.01);
-        EXPECT_NEAR(match.at("capacitor_rms").at("100_w").at("volts"), amps * capacitor / arms, 1);
-        EXPECT_GT(match.at("rod_length_m"), match.at("strap_m"));
         // Solved where twice the segments move the port's resistance by little.
         EXPECT_GE(match.at("per_wavelength"), 200);
         if (!match.at("convergence").is_null()) {
