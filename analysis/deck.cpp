@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <limits>
 #include <numbers>
-#include <utility>
 
 #include "nec/engine.h"
 
@@ -113,9 +112,12 @@ nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation) {
 
 nec::Deck sweepDeck(const Antenna& antenna, const Segmentation& segmentation,
                     const std::vector<double>& frequencies) {
-    nec::Deck deck = structure(antenna, segmentation);
-    for (const double f : frequencies) deck.steps.push_back({f, {kForwardAndBack}});
-    return deck;
+    return withSteps(structure(antenna, segmentation), frequencies);
+}
+
+nec::Deck withSteps(nec::Deck structure, const std::vector<double>& frequencies) {
+    for (const double f : frequencies) structure.steps.push_back({f, {kForwardAndBack}});
+    return structure;
 }
 
 std::vector<nec::Deck> sharedDecks(const nec::Deck& structure,
@@ -126,11 +128,9 @@ std::vector<nec::Deck> sharedDecks(const nec::Deck& structure,
         const std::size_t begin = frequencies.size() * part / parts;
         const std::size_t end = frequencies.size() * (part + 1) / parts;
         if (begin == end) continue;
-        nec::Deck deck = structure;
-        for (std::size_t i = begin; i < end; ++i) {
-            deck.steps.push_back({frequencies[i], {kForwardAndBack}});
-        }
-        decks.push_back(std::move(deck));
+        decks.push_back(
+            withSteps(structure, {frequencies.begin() + static_cast<std::ptrdiff_t>(begin),
+                                  frequencies.begin() + static_cast<std::ptrdiff_t>(end)}));
     }
     return decks;
 }

@@ -66,6 +66,9 @@ inline const nec::PatternCut kHPlaneCut{361, 1, 0, 0, 1, 0};
 // Towards the directors (phi 0) and straight back (phi 180), in the plane of the elements.
 inline const nec::PatternCut kForwardAndBack{1, 2, 90, 0, 0, 180};
 
+// A structure solved at the given frequencies, each with that cut.
+[[nodiscard]] nec::Deck withSteps(nec::Deck structure, const std::vector<double>& frequencies);
+
 // A structure's decks for the given frequencies, each with that cut, shared as below.
 [[nodiscard]] std::vector<nec::Deck> sharedDecks(const nec::Deck& structure,
                                                  const std::vector<double>& frequencies,

@@ -34,18 +34,17 @@ RodAdvisor::RodAdvisor(Antenna antenna, const Tuning& tuning, Measurement measur
         shape.strap = match_.shape.strap * (1 + k * kStrapStep);
         if (shape.strap >= half) break;
         straps_.push_back(shape.strap);
-        decks_.push_back(rodStructure(antenna_, counts, shape, parts));
-        decks_.back().steps = {{antenna_.frequency, {kForwardAndBack}}};
+        decks_.push_back(
+            withSteps(rodStructure(antenna_, counts, shape, parts), {antenna_.frequency}));
     }
 }
 
 void RodAdvisor::step(const std::vector<DeckResults>& results) {
     std::vector<Impedance> ports;
     for (const DeckResults& result : results) {
-        if (result.size() != 1 || !result[0].hasFeed) {
-            return fail({say(language_, "the NEC-2 results lack the impedance")});
-        }
-        ports.push_back(result[0].feed);
+        const Impedance* port = singleFeed(result);
+        if (port == nullptr) return fail(noImpedance(language_));
+        ports.push_back(*port);
     }
     RodAdvice advice;
     advice.measured = figures_;

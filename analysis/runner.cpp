@@ -59,6 +59,14 @@ std::variant<const std::vector<DeckResults>*, Failure> roundResults(const Output
     return &results;
 }
 
+const Impedance* singleFeed(const DeckResults& results) {
+    return results.size() == 1 && results[0].hasFeed ? &results[0].feed : nullptr;
+}
+
+Failure noImpedance(Language language) {
+    return {say(language, "the NEC-2 results lack the impedance")};
+}
+
 Failure engineFailure(const nec::Error& error, Language language) {
     switch (error.fault) {
         case nec::Fault::Stopped:

@@ -52,6 +52,11 @@ public:
 [[nodiscard]] std::variant<const std::vector<DeckResults>*, Failure> roundResults(
     const Outputs& outputs, std::size_t decks, Language language);
 
+// The feed of a deck solved at one frequency; none where the results lack it.
+[[nodiscard]] const Impedance* singleFeed(const DeckResults& results);
+// Why a study stops where a deck's results lack the feed it asked for.
+[[nodiscard]] Failure noImpedance(Language language);
+
 // A stepper that ends in its figures or in why there are none. Each round's results are
 // checked here, once, and handed to the study's own step; a failure of the runner ends it.
 template <class Figures>

@@ -113,11 +113,9 @@ void Tuner::step(const std::vector<DeckResults>& solved) {
     if (stage_ == Stage::RodSearch) return searchRods(solved);
     if (stage_ == Stage::RodCheck) return checkedRods(solved);
 
-    const DeckResults& results = solved[0];
-    if (results.size() != 1 || !results[0].hasFeed) {
-        return fail(noImpedance());
-    }
-    const Impedance& feed = results[0].feed;
+    const Impedance* solvedFeed = singleFeed(solved[0]);
+    if (solvedFeed == nullptr) return fail(noImpedance(language_));
+    const Impedance& feed = *solvedFeed;
     const double error = errorOf(stage_ == Stage::Hairpin, feed);
     errors_.push_back(error);
     if (std::fabs(error) < kTunedOhms) return tuned(stage_, lengths_.back(), feed);
@@ -214,8 +212,9 @@ void Tuner::startRods() {
         shape.strap = fraction * tuning_.trim.length / 2;
         if (shape.strap < step) continue;  // beside no segment of the element
         straps_.push_back(shape.strap);
-        decks_.push_back(atDesignFrequency(
-            rodStructure(trimmed, counts_, shape, rodSegments(trimmed, counts_, shape))));
+        decks_.push_back(
+            withSteps(rodStructure(trimmed, counts_, shape, rodSegments(trimmed, counts_, shape)),
+                      {antenna_.frequency}));
     }
     if (decks_.empty()) {
         fail({say(language_, "the driven element has too few segments for a match beside it")});
@@ -227,10 +226,9 @@ void Tuner::scannedRods(const std::vector<DeckResults>& results) {
     std::size_t above = results.size();
     double most = 0;
     for (std::size_t i = 0; i < results.size(); ++i) {
-        if (results[i].size() != 1 || !results[i][0].hasFeed) {
-            return fail(noImpedance());
-        }
-        const double r = results[i][0].feed.resistance;
+        const Impedance* port = singleFeed(results[i]);
+        if (port == nullptr) return fail(noImpedance(language_));
+        const double r = port->resistance;
         most = std::max(most, r);
         if (r >= target) {
             above = i;
@@ -270,21 +268,13 @@ void Tuner::startSearch(double low, double high) {
     for (const double strap : {low, high}) runStrap(strap);
 }
 
-nec::Deck Tuner::atDesignFrequency(nec::Deck structure) const {
-    structure.steps = {{antenna_.frequency, {kForwardAndBack}}};
-    return structure;
-}
-
-Failure Tuner::noImpedance() const {
-    return {say(language_, "the NEC-2 results lack the impedance")};
-}
-
 void Tuner::runStrap(double strap) {
     RodShape shape = shape_;
     shape.strap = strap;
     straps_.push_back(strap);
     decks_.push_back(
-        atDesignFrequency(rodStructure(withDriven(tuning_.trim.length), counts_, shape, parts_)));
+        withSteps(rodStructure(withDriven(tuning_.trim.length), counts_, shape, parts_),
+                  {antenna_.frequency}));
 }
 
 // Regula falsi on the resistance's miss, in the Illinois form: an end of the bracket that
@@ -293,9 +283,10 @@ void Tuner::runStrap(double strap) {
 // not yet found is looked for further in or out.
 void Tuner::searchRods(const std::vector<DeckResults>& results) {
     for (const DeckResults& result : results) {
-        if (result.size() != 1 || !result[0].hasFeed) return fail(noImpedance());
-        misses_.push_back(result[0].feed.resistance - rodTarget());
-        ports_.push_back(result[0].feed);
+        const Impedance* port = singleFeed(result);
+        if (port == nullptr) return fail(noImpedance(language_));
+        misses_.push_back(port->resistance - rodTarget());
+        ports_.push_back(*port);
     }
     const auto notConverged = [this] {
         fail({say(language_, "the strap's position of the match did not converge")});
@@ -397,17 +388,16 @@ void Tuner::matchedRods(const Impedance& feed) {
     }
     const std::vector<int> counts = segmentCounts(trimmed, Segmentation{finer});
     stage_ = Stage::RodCheck;
-    decks_ = {atDesignFrequency(
-        rodStructure(trimmed, counts, shape_, rodSegments(trimmed, counts, shape_)))};
+    decks_ = {withSteps(rodStructure(trimmed, counts, shape_, rodSegments(trimmed, counts, shape_)),
+                        {antenna_.frequency})};
 }
 
 void Tuner::checkedRods(const std::vector<DeckResults>& results) {
-    if (results.size() != 1 || results[0].size() != 1 || !results[0][0].hasFeed) {
-        return fail(noImpedance());
-    }
+    const Impedance* finer = results.size() == 1 ? singleFeed(results[0]) : nullptr;
+    if (finer == nullptr) return fail(noImpedance(language_));
     RodMatch& match = *tuning_.rods;
     match.convergence =
-        std::fabs(results[0][0].feed.resistance - match.feed.resistance) / match.feed.resistance;
+        std::fabs(finer->resistance - match.feed.resistance) / match.feed.resistance;
     startSweeps();
 }
 
@@ -441,22 +431,22 @@ void Tuner::startSweeps() {
             decks_.push_back(std::move(deck));
         }
     }
-    hairpinDecks_ = decks_.size();
+    matchDecks_ = decks_.size();
     if (request_.coax) share(withDriven(tuning_.trim.length), parts);
     if (decks_.empty()) result_ = tuning_;
 }
 
 void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
-    std::vector<Impedance> hairpinFeeds;  // or the rods' port
+    std::vector<Impedance> matchFeeds;  // the hairpin's element, or the rods' port
     std::vector<Impedance> trimmedFeeds;
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         for (const FrequencyResult& result : outputs[i]) {
             if (!result.hasFeed) continue;
-            (i < hairpinDecks_ ? hairpinFeeds : trimmedFeeds).push_back(result.feed);
+            (i < matchDecks_ ? matchFeeds : trimmedFeeds).push_back(result.feed);
         }
     }
     const bool matched = tuning_.hairpin || tuning_.rods;
-    const bool complete = (!matched || hairpinFeeds.size() == sweepFrequencies_.size()) &&
+    const bool complete = (!matched || matchFeeds.size() == sweepFrequencies_.size()) &&
                           (!request_.coax || trimmedFeeds.size() == sweepFrequencies_.size());
     if (!complete) {
         return fail({say(language_, "the NEC-2 sweep is incomplete")});
@@ -498,8 +488,7 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
     };
     if (tuning_.hairpin) {
         HairpinMatch& match = *tuning_.hairpin;
-        match.sweepFeed = throughNetwork(hairpinFeeds, [&](std::complex<double> feed,
-                                                           std::size_t i) {
+        match.sweepFeed = throughNetwork(matchFeeds, [&](std::complex<double> feed, std::size_t i) {
             return throughStub(feed, match.stubImpedance, match.stubLength, sweepFrequencies_[i]);
         });
         match.sweepSwr = swrOf(match.sweepFeed);
@@ -518,12 +507,11 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
         RodMatch& match = *tuning_.rods;
         const double arms = match.shape.balanced ? 2 : 1;
         // Through the capacitors, and as the 50-ohm line sees it through a T's balun.
-        match.sweepFeed =
-            throughNetwork(hairpinFeeds, [&](std::complex<double> feed, std::size_t i) {
-                const double series =
-                    arms * capacitorReactance(match.capacitance, sweepFrequencies_[i]);
-                return (feed - std::complex<double>(0, series)) * (kFeedlineOhms / match.feedOhms);
-            });
+        match.sweepFeed = throughNetwork(matchFeeds, [&](std::complex<double> feed, std::size_t i) {
+            const double series =
+                arms * capacitorReactance(match.capacitance, sweepFrequencies_[i]);
+            return (feed - std::complex<double>(0, series)) * (kFeedlineOhms / match.feedOhms);
+        });
         match.sweepSwr = swrOf(match.sweepFeed);
         match.swr = atDesign(match.sweepSwr, match.sweepFeed);
     }

@@ -131,8 +131,6 @@ private:
     void searchRods(const std::vector<DeckResults>& results);
     void runStrap(double strap);
     void startSearch(double low, double high);
-    [[nodiscard]] nec::Deck atDesignFrequency(nec::Deck structure) const;
-    [[nodiscard]] Failure noImpedance() const;
     void matchedRods(const Impedance& feed);
     void checkedRods(const std::vector<DeckResults>& results);
     [[nodiscard]] double rodTarget() const;
@@ -152,8 +150,8 @@ private:
     std::vector<double> lengths_;
     std::vector<double> errors_;
     std::vector<double> sweepFrequencies_;
-    std::size_t designIndex_ = 0;   // of the design frequency among them
-    std::size_t hairpinDecks_ = 0;  // the first decks of the sweeps are the match's
+    std::size_t designIndex_ = 0;  // of the design frequency among them
+    std::size_t matchDecks_ = 0;   // the first decks of the sweeps are the match's
     // The rods' search: the shape, the element's segment counts and the strap positions
     // tried, with the feed resistance less the target at each.
     RodShape shape_;

@@ -279,6 +279,13 @@ std::string lineChange(double metres, const char* shorter, const char* longer, L
 
 namespace {
 
+// The checks advised instead of a change, one after the other.
+std::string joined(const std::vector<std::string>& checks, const std::string& sep) {
+    std::string text;
+    for (std::size_t i = 0; i < checks.size(); ++i) text += (i > 0 ? sep : "") + checks[i];
+    return text;
+}
+
 // What the analyser saw: the least SWR, the resonance, the impedance at the design frequency.
 StudyLine measuredLine(const analysis::MeasuredFigures& m, Language language) {
     return {say(language, "measured"),
@@ -296,9 +303,7 @@ std::vector<StudyLine> rodAdviceLines(const analysis::RodAdvice& a, bool balance
     const std::string sep = translate(language, "punctuation", "; ");
     std::vector<StudyLine> lines{measuredLine(a.measured, language)};
     if (!a.advised) {
-        std::string text;
-        for (std::size_t i = 0; i < a.checks.size(); ++i) text += (i > 0 ? sep : "") + a.checks[i];
-        lines.push_back({say(language, "no adjustment advised"), text});
+        lines.push_back({say(language, "no adjustment advised"), joined(a.checks, sep)});
         return lines;
     }
     const double mm = std::fabs(a.strapMove) * 1000;
@@ -322,9 +327,7 @@ std::vector<StudyLine> adviceLines(const analysis::TrimAdvice& a, Language langu
     const std::string sep = translate(language, "punctuation", "; ");
     std::vector<StudyLine> lines{measuredLine(a.measured, language)};
     if (!a.advised) {
-        std::string text;
-        for (std::size_t i = 0; i < a.checks.size(); ++i) text += (i > 0 ? sep : "") + a.checks[i];
-        lines.push_back({say(language, "no trim advised"), text});
+        lines.push_back({say(language, "no trim advised"), joined(a.checks, sep)});
         return lines;
     }
     std::string advice;
