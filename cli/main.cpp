@@ -206,7 +206,8 @@ int runSheet(int argc, char* argv[]) {
     // to standard output.
     std::vector<std::string> outputs;
     for (const std::string* path :
-         {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile}) {
+         {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile,
+          &options.cutListCsvFile, &options.materialsCsvFile}) {
         if (!path->empty()) outputs.push_back(*path);
     }
     if (std::find(outputs.begin(), outputs.end(), "-") == outputs.end()) outputs.push_back("-");
@@ -248,6 +249,8 @@ int runSheet(int argc, char* argv[]) {
         }
         sheet = std::move(made.value());
         if (const auto failure = applyBoomCorrection(*sheet)) return fail(failure->message);
+        // A schedule that cannot make the design's elements is said before any analysis.
+        if (const auto failure = applyTubes(*sheet)) return fail(failure->message);
         antenna = antennaOf(*sheet);
     }
 
@@ -338,6 +341,7 @@ int runSheet(int argc, char* argv[]) {
                     if (const auto failure = applyBoomCorrection(*sheet)) {
                         return fail(failure->message);
                     }
+                    if (const auto failure = applyTubes(*sheet)) return fail(failure->message);
                 }
             }
         }
@@ -347,6 +351,12 @@ int runSheet(int argc, char* argv[]) {
         if (stopRequested.load()) endBySignal();
         if (const auto* failure = std::get_if<Failure>(&tuned)) return fail(failure->message);
         tuning = std::move(std::get<analysis::Tuning>(tuned));
+        // The driven element's tubes for the length its match asks for.
+        if (sheet && sheet->tubes) {
+            if (const auto failure = applyTubes(*sheet, matchedDrivenLength(*tuning))) {
+                return fail(failure->message);
+            }
+        }
         if (options.placement) {
             auto placed = analysis::studyOverGround(antenna, *result, *options.placement, runner,
                                                     options.language);
@@ -408,6 +418,12 @@ int runSheet(int argc, char* argv[]) {
         files.push_back({options.figuresCsvFile, figuresCsv(report)});
     }
     if (!options.sweepCsvFile.empty()) files.push_back({options.sweepCsvFile, sweepCsv(report)});
+    if (!options.cutListCsvFile.empty()) {
+        files.push_back({options.cutListCsvFile, cutListCsv(report)});
+    }
+    if (!options.materialsCsvFile.empty()) {
+        files.push_back({options.materialsCsvFile, materialsCsv(report)});
+    }
     for (auto file = files.begin(); file != files.end(); ++file) {
         if (file->path != "-") continue;
         toStandardOutput = std::move(file->content);

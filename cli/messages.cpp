@@ -30,6 +30,14 @@ Messages messagesIn(Language language) {
     m.badLength = translate(
         language, "a length must be a number above zero, with mm, cm or in (mm by default): ");
     m.badMatch = translate(language, "match must be hairpin, coax, hairpin,coax, gamma or t: ");
+    m.badSections = translate(
+        language,
+        "tubes must read as diameter:length from the centre outwards, the tip's diameter alone, "
+        "such as 1.25in:36in,1.125in:48in,1in: ");
+    m.badStock = translate(language, "stock lengths must read as lengths such as 6ft,12ft: ");
+    m.tubePartsNeedSections = translate(
+        language, "--overlap, --wall, --stock, --cut-list-csv and --materials-csv need --sections");
+    m.sectionsNeedDesign = translate(language, "--sections goes with a design, not --geometry");
     m.badTeeFeed = translate(language, "the T match is fed at 200 (a 4:1 balun) or 50 ohms: ");
     m.badVelocity = translate(language, "the velocity factor must lie between 0 and 1: ");
     m.mountingNeedsBoom =

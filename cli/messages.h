@@ -57,6 +57,10 @@ struct Messages {
     const char* timeNeedsOptimise;
     const char* optimiseNeedsBuiltin;
     const char* badOptimiseTime;
+    const char* badSections;
+    const char* badStock;
+    const char* tubePartsNeedSections;
+    const char* sectionsNeedDesign;
 };
 
 const Messages& messagesFor(Language language);

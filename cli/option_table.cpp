@@ -47,6 +47,12 @@ constexpr Option kOptions[] = {
     {"--optimize", "", Takes::Optimise},
     {"--optimise-time", "", Takes::OptimiseTime},
     {"--optimize-time", "", Takes::OptimiseTime},
+    {"--sections", "", Takes::Sections},
+    {"--overlap", "", Takes::Overlap},
+    {"--wall", "", Takes::Wall},
+    {"--stock", "", Takes::Stock},
+    {"--cut-list-csv", "", Takes::CutListCsv},
+    {"--materials-csv", "", Takes::MaterialsCsv},
 };
 
 }  // namespace

@@ -45,7 +45,13 @@ enum class Takes {
     FiguresCsv,
     SweepCsv,
     Optimise,
-    OptimiseTime
+    OptimiseTime,
+    Sections,
+    Overlap,
+    Wall,
+    Stock,
+    CutListCsv,
+    MaterialsCsv
 };
 
 struct Option {

@@ -108,6 +108,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     bool seedGiven = false;
     bool optimiseTimeGiven = false;
     bool studyAsked = false;
+    bool tubePartsGiven = false;  // --overlap, --wall, --stock or a tube CSV
+    analysis::TubeSchedule schedule;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         // "--" ends the options; zeva-sheet takes no other arguments.
         if (arguments[i] == "--") {
@@ -149,7 +151,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
         const bool namesFile =
             option->takes == Takes::NecFile || option->takes == Takes::PlotFile ||
             option->takes == Takes::GeometryFile || option->takes == Takes::Measured ||
-            option->takes == Takes::FiguresCsv || option->takes == Takes::SweepCsv;
+            option->takes == Takes::FiguresCsv || option->takes == Takes::SweepCsv ||
+            option->takes == Takes::CutListCsv || option->takes == Takes::MaterialsCsv;
         // Blanks around a figure or a word mean nothing, on either side; a file name is taken
         // as it is.
         const std::string_view text = namesFile ? given : withoutBlanks(given);
@@ -355,6 +358,35 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 options.request.match.velocityFactor = *factor;
                 break;
             }
+            case Takes::Sections: {
+                auto tubes = tubesFrom(text);
+                if (!tubes) return error(say.badSections, text);
+                schedule.tubes = std::move(*tubes);
+                break;
+            }
+            case Takes::Overlap:
+            case Takes::Wall: {
+                const auto metres = measureFrom(text);
+                if (!metres) return error(say.badLength, text);
+                (option->takes == Takes::Overlap ? schedule.overlap : schedule.wall) = *metres;
+                tubePartsGiven = true;
+                break;
+            }
+            case Takes::Stock: {
+                auto lengths = stockFrom(text);
+                if (!lengths) return error(say.badStock, text);
+                schedule.stock = std::move(*lengths);
+                tubePartsGiven = true;
+                break;
+            }
+            case Takes::CutListCsv:
+                options.cutListCsvFile = text;
+                tubePartsGiven = true;
+                break;
+            case Takes::MaterialsCsv:
+                options.materialsCsvFile = text;
+                tubePartsGiven = true;
+                break;
             case Takes::Help:
             case Takes::Version:
             case Takes::Analyse:
@@ -370,6 +402,12 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
         studyAsked = true;
     }
     if (samplesGiven && !toleranceGiven) return error(say.samplesNeedTolerance);
+    if (!schedule.tubes.empty()) {
+        if (!options.geometryFile.empty()) return error(say.sectionsNeedDesign);
+        options.request.construction.tubes = schedule;
+    } else if (tubePartsGiven) {
+        return error(say.tubePartsNeedSections);
+    }
     // The rod's parts and the T's feed would be silently ignored without their match.
     if (rodPartsGiven && !options.request.match.rods()) return error(say.rodPartsNeedRods);
     if (teeFeedGiven && !options.request.match.tee) return error(say.teeFeedNeedsTee);
@@ -410,7 +448,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     // Each output its own file, and one at most on standard output.
     std::vector<const std::string*> outputs;
     for (const std::string* path :
-         {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile}) {
+         {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile,
+          &options.cutListCsvFile, &options.materialsCsvFile}) {
         if (!path->empty()) outputs.push_back(path);
     }
     std::error_code ignored;

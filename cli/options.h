@@ -39,6 +39,8 @@ struct SheetOptions {
     std::string measuredFile;                 // a Touchstone sweep of the antenna as built
     std::string figuresCsvFile;               // the analysis' figures as one CSV row
     std::string sweepCsvFile;                 // the sweep as a CSV table
+    std::string cutListCsvFile;               // every element's tubes, with --sections
+    std::string materialsCsvFile;             // the tubes by size and stock length
     std::optional<analysis::Goals> optimise;  // the optimiser's goals, where asked
     double optimiseSeconds = 120;             // its time cap
     std::uint64_t seed = 1;                   // of the tolerance's draw and the optimiser

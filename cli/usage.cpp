@@ -67,6 +67,18 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
                          of the element's diameters)
       --t-feed OHMS      the T match's feed: 200 (through a 4:1 balun, the default) or 50
                          (through a 1:1 current balun)
+      --sections TUBES   elements of telescoping tubes, from the centre outwards, one side:
+                         diameter:length of each tube (the centre tube's half length), the
+                         tip's diameter alone, such as 1.25in:36in,1.125in:48in,1in:48in,0.875in
+                         (mm, cm, m, in or ft; mm by default); each tip is solved so that the
+                         element works as its uniform wire of the design (Leeson's substitute
+                         element); prints the cut list and the tubes to buy
+      --overlap L        of each tube inside the one before (default 3in)
+      --wall W           of every tube, to check that each slides into the one before
+                         (default 0.058in)
+      --stock L1,L2      the lengths tubes are sold in (default 6ft,12ft)
+      --cut-list-csv FILE   every element's tubes as a CSV table, millimetres
+      --materials-csv FILE  the tubes by size and stock length as a CSV table
       --sweep PCT|F1:F2  with --analyse: sweep the design frequency +/- PCT % (default %2,
                          at most %3) or from F1 to F2 MHz (within +/-%3 %)
       --height H         with --analyse: the antenna H above the ground, its elements

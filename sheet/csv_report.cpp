@@ -270,4 +270,44 @@ std::string sweepCsv(const Report& report) {
     return out;
 }
 
+std::string cutListCsv(const Report& report) {
+    std::string out = line(translated(
+        report.language, {N_("element"), N_("tube"), N_("diameter mm"), N_("wall mm"), N_("pieces"),
+                          N_("cut mm"), N_("exposed mm"), N_("overlap mm"), N_("reach mm")}));
+    if (report.sheet == nullptr || !report.sheet->tubes) return out;
+    for (const ElementTubes& element : report.sheet->tubes->elements) {
+        for (std::size_t i = 0; i < element.tubes.size(); ++i) {
+            const analysis::TubeCut& t = element.tubes[i];
+            out += line({element.name, std::to_string(i + 1), cell(t.diameter * 1000, 2),
+                         cell(t.wall * 1000, 2), std::to_string(t.pieces), cell(t.cut * 1000, 1),
+                         cell(t.exposed * 1000, 1), cell(t.overlap * 1000, 1),
+                         cell(t.reach * 1000, 1)});
+        }
+    }
+    return out;
+}
+
+std::string materialsCsv(const Report& report) {
+    std::vector<std::string> headings = translated(
+        report.language, {N_("diameter mm"), N_("wall mm"), N_("pieces"), N_("total m")});
+    const TubeList* tubes =
+        report.sheet != nullptr && report.sheet->tubes ? &*report.sheet->tubes : nullptr;
+    if (tubes != nullptr) {
+        for (const double length : tubes->schedule.stock) {
+            headings.push_back(say(report.language, "lengths of %1 m", {fixed(length, 3)}));
+        }
+    }
+    headings.emplace_back(translate(report.language, "offcut m"));
+    std::string out = line(headings);
+    if (tubes == nullptr) return out;
+    for (const analysis::StockUse& use : tubes->stock) {
+        std::vector<std::string> cells{cell(use.diameter * 1000, 2), cell(use.wall * 1000, 2),
+                                       std::to_string(use.pieces), cell(use.total, 3)};
+        for (const int count : use.lengths) cells.push_back(std::to_string(count));
+        cells.push_back(cell(use.offcut, 3));
+        out += line(cells);
+    }
+    return out;
+}
+
 }  // namespace zeva::sheet

@@ -15,6 +15,10 @@ namespace zeva::sheet {
 // The analysis' figures, and the trim's, the matches' and the studies' where they were made,
 // as one row.
 [[nodiscard]] std::string figuresCsv(const Report& report);
+// Every element's tubes, a row a tube from the boom outwards, millimetres: with a schedule.
+[[nodiscard]] std::string cutListCsv(const Report& report);
+// The tubes by size: pieces, metres and how many of each stock length, with the offcuts.
+[[nodiscard]] std::string materialsCsv(const Report& report);
 // The sweep: a row a frequency, with the matches' SWR where they were made.
 [[nodiscard]] std::string sweepCsv(const Report& report);
 

@@ -37,16 +37,31 @@ struct SheetElement {
     double positionMetres = 0;
 };
 
+// One element's tubes as they are cut, from the boom outwards.
+struct ElementTubes {
+    std::string name;
+    double length = 0;  // metres, tip to tip, of the uniform element it works as
+    std::vector<analysis::TubeCut> tubes;
+};
+
+// The tubes of every element and the stock they come from, where a schedule was given.
+struct TubeList {
+    analysis::TubeSchedule schedule;
+    std::vector<ElementTubes> elements;
+    std::vector<analysis::StockUse> stock;
+};
+
 struct CutSheet {
     DesignRequest request;
     Language language = Language::Chinese;  // of the names and notes
     std::vector<SheetElement> elements;
     std::string boomFeet;
     std::string boomCentimetres;
-    double diameterInches = 0;   // of the model's wires: b, or the taper's mean
-    bool tapered = false;        // the largest and smallest diameters differ
-    double boomCorrection = 0;   // metres added to each element through the boom
-    double boomWavelengths = 0;  // the boom's diameter over the wavelength, with a correction
+    double diameterInches = 0;      // of the model's wires: b, or the taper's mean
+    bool tapered = false;           // the largest and smallest diameters differ
+    double boomCorrection = 0;      // metres added to each element through the boom
+    double boomWavelengths = 0;     // the boom's diameter over the wavelength, with a correction
+    std::optional<TubeList> tubes;  // with a tube schedule: see applyTubes()
 };
 
 // The sheet of a design; an engine error is returned as it is.
@@ -55,6 +70,18 @@ struct CutSheet {
 // The cut lengths of the elements that pass through the boom, as the request says they are
 // mounted; a refusal where the boom is beyond the correction's fits.
 [[nodiscard]] std::optional<Failure> applyBoomCorrection(CutSheet& sheet);
+
+// Every element's tubes: the schedule's tip solved so that the element works as its wire in
+// the model, the driven element at the length its match asks for where one does (metres, tip
+// to tip), the centre tube lengthened by the boom correction; the stock they are cut from.
+// A refusal that names the element where the schedule cannot make it.
+[[nodiscard]] std::optional<Failure> applyTubes(CutSheet& sheet,
+                                                std::optional<double> drivenLength = {});
+
+// The driven element's length, tip to tip, that the tuning's match asks to be cut: the
+// hairpin's shortened element, the transformer's or the gamma's or T's resonant one; none for
+// a direct feed, which keeps the design's.
+[[nodiscard]] std::optional<double> matchedDrivenLength(const analysis::Tuning& tuning);
 
 // The converter's reading of a decimal-feet figure, as a tape shows it: 3' 3 47/64".
 [[nodiscard]] std::string tapeOf(const std::string& feet);

@@ -9,6 +9,7 @@
 
 #include "analysis/build.h"
 #include "analysis/message.h"
+#include "analysis/tubes.h"
 #include "analysis/tuner.h"
 #include "engine/design.h"
 
@@ -33,6 +34,8 @@ struct Construction {
     analysis::Mounting mounting = analysis::Mounting::Insulators;
     double boomDiameter = 0;  // metres
     bool drivenThroughBoom = false;
+    // Elements of telescoping tubes: the schedule every element is made of, where given.
+    std::optional<analysis::TubeSchedule> tubes;
 };
 
 struct DesignRequest {

@@ -105,6 +105,51 @@ std::optional<double> lengthFrom(std::string_view text) {
     return *value * metres;
 }
 
+std::optional<double> measureFrom(std::string_view text) {
+    const auto [number, metres] = withUnit(
+        text,
+        {{"mm", 0.001}, {"cm", 0.01}, {"m", 1}, {"in", 0.0254}, {"\"", 0.0254}, {"ft", 0.3048}},
+        0.001);
+    const auto value = measureOf(number);
+    if (!value || !(*value > 0) || !std::isfinite(*value)) return std::nullopt;
+    return *value * metres;
+}
+
+std::optional<std::vector<analysis::Tube>> tubesFrom(std::string_view text) {
+    std::vector<analysis::Tube> tubes;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        const std::size_t colon = item.find(':');
+        const auto diameter = measureFrom(withSingleBlanks(item.substr(0, colon)));
+        if (!diameter) return std::nullopt;
+        analysis::Tube tube{*diameter, 0};
+        // Every tube but the tip has its length; the tip's is solved.
+        const bool last = comma == std::string_view::npos;
+        if ((colon == std::string_view::npos) != last) return std::nullopt;
+        if (!last) {
+            const auto length = measureFrom(withSingleBlanks(item.substr(colon + 1)));
+            if (!length) return std::nullopt;
+            tube.length = *length;
+        }
+        tubes.push_back(tube);
+        if (last) return tubes;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::optional<std::vector<double>> stockFrom(std::string_view text) {
+    std::vector<double> lengths;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const auto length = measureFrom(withSingleBlanks(text.substr(0, comma)));
+        if (!length) return std::nullopt;
+        lengths.push_back(*length);
+        if (comma == std::string_view::npos) return lengths;
+        text.remove_prefix(comma + 1);
+    }
+}
+
 // A height in metres from "10", "10m", "1000cm", "33ft" or "400in" (metres by default).
 std::optional<double> heightFrom(std::string_view text) {
     const auto [number, metres] =

@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/deck.h"
 #include "analysis/message.h"
+#include "analysis/tubes.h"
 
 namespace zeva::sheet {
 
@@ -26,6 +28,14 @@ using analysis::plainNumber;  // a number that is the whole text and finite
 // A length in metres from "25.4", "25.4mm", "2.54cm" or "1in" (millimetres by default), above
 // zero.
 [[nodiscard]] std::optional<double> lengthFrom(std::string_view text);
+// A tube's measure in metres from "31.75", "31.75mm", "3.2cm", "1.25in", "1 1/4in", "4ft" or
+// "1.2m" (millimetres by default), above zero.
+[[nodiscard]] std::optional<double> measureFrom(std::string_view text);
+// A tube schedule from the boom outwards: "1.25in:36in,1.125in:48in,1in" (each tube's
+// diameter and the length it shows on one side of the centre, the tip's diameter alone).
+[[nodiscard]] std::optional<std::vector<analysis::Tube>> tubesFrom(std::string_view text);
+// The stock lengths tubes are sold in: "6ft,12ft" or "2m,6m".
+[[nodiscard]] std::optional<std::vector<double>> stockFrom(std::string_view text);
 // A height in metres from "10", "10m", "1000cm", "33ft" or "400in" (metres by default).
 [[nodiscard]] std::optional<double> heightFrom(std::string_view text);
 // A tolerance in metres from "1", "1mm", "0.1cm" or "0.04in" (millimetres by default), or 0.

@@ -276,7 +276,18 @@ std::string largeCorrectionNote(const CutSheet& sheet, const Labels& say) {
 // diameter (a stepped-line estimate from Schelkunoff's average impedances: 4.3 %), so the
 // mean-diameter wire is about 4 % low in frequency, with 25-35 ohms of reactance at the true
 // resonance. Until the steps are modelled, the output says so.
+// With a tube schedule the stepped elements are no longer in doubt: each tip is solved so
+// that the element works as the wire analysed here.
 std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
+    if (sheet != nullptr && sheet->tubes) {
+        return FigureLine{
+            zeva::say(say.language, "stepped elements"),
+            zeva::say(say.language,
+                      "each element's tubes are cut to work as the uniform wire of %1 in "
+                      "analysed here (Leeson's substitute element, from Schelkunoff's average "
+                      "impedance of each tube)",
+                      {fixed(sheet->diameterInches, 3)})};
+    }
     if (sheet == nullptr || !sheet->tapered) return std::nullopt;
     const std::string mean = fixed(sheet->diameterInches, 3) + " in";
     return FigureLine{zeva::say(say.language, "tapered elements"),

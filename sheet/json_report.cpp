@@ -328,6 +328,43 @@ Json optimisationOf(const analysis::Optimisation& o) {
             {"after", bandOf(o.after)}};
 }
 
+Json tubesOf(const TubeList& list) {
+    Json elements = Json::array();
+    for (const ElementTubes& element : list.elements) {
+        Json tubes = Json::array();
+        for (const analysis::TubeCut& t : element.tubes) {
+            tubes.push_back({{"diameter_m", number(t.diameter, 5)},
+                             {"wall_m", number(t.wall, 5)},
+                             {"pieces", t.pieces},
+                             {"cut_m", number(t.cut, 4)},
+                             {"exposed_m", number(t.exposed, 4)},
+                             {"overlap_m", number(t.overlap, 4)},
+                             {"reach_m", number(t.reach, 4)}});
+        }
+        elements.push_back(
+            {{"name", element.name}, {"length_m", number(element.length, 4)}, {"tubes", tubes}});
+    }
+    Json stock = Json::array();
+    for (const analysis::StockUse& use : list.stock) {
+        Json lengths = Json::array();
+        for (std::size_t i = 0; i < use.lengths.size(); ++i) {
+            lengths.push_back(
+                {{"length_m", number(list.schedule.stock[i], 4)}, {"count", use.lengths[i]}});
+        }
+        stock.push_back({{"diameter_m", number(use.diameter, 5)},
+                         {"wall_m", number(use.wall, 5)},
+                         {"pieces", use.pieces},
+                         {"total_m", number(use.total, 3)},
+                         {"lengths", lengths},
+                         {"offcut_m", number(use.offcut, 3)}});
+    }
+    return {{"model", "substitute element"},
+            {"overlap_m", number(list.schedule.overlap, 4)},
+            {"wall_m", number(list.schedule.wall, 5)},
+            {"elements", elements},
+            {"stock", stock}};
+}
+
 }  // namespace
 
 std::string jsonReport(const Report& report) {
@@ -340,12 +377,14 @@ std::string jsonReport(const Report& report) {
                        {"length_cm", figure(sheet.boomCentimetres)}};
         if (sheet.request.construction.mountingGiven)
             out["boom_correction"] = boomCorrection(sheet);
+        if (sheet.tubes) out["tubes"] = tubesOf(*sheet.tubes);
     }
     // The geometry that --geometry reads back: the design as the analysis models it.
     out["geometry"] = Json::parse(analysis::geometryJson(report.antenna, -1));
     if (report.analysis != nullptr) {
         out["analysis"] = analysisOf(*report.analysis);
-        if (const auto taper = taperNote(report.sheet, report.language)) {
+        if (const auto taper = taperNote(report.sheet, report.language);
+            taper && !report.sheet->tubes) {
             out["tapered_elements"] = {{"model", "mean diameter"},
                                        {"diameter_in", number(report.sheet->diameterInches, 3)},
                                        {"note", *taper}};

@@ -118,6 +118,16 @@ std::string textTable(const Report& report) {
             start = end + 1;
         }
     }
+    if (report.sheet != nullptr && report.sheet->tubes) {
+        const TubeList& tubes = *report.sheet->tubes;
+        out += "\n" + tubeHeading(tubes, report.language) + "\n";
+        out +=
+            alignedRows(cutListRows(tubes, report.language),
+                        {true, false, true, false, false, false, true, false, false, false, true});
+        out += "\n" + std::string(translate(report.language, "Tubes to buy:")) + "\n";
+        out += alignedRows(stockRows(tubes, report.language),
+                           {true, false, false, false, true, false});
+    }
     return out;
 }
 

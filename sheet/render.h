@@ -51,6 +51,13 @@ struct Report {
 [[nodiscard]] std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
                                                          const analysis::Tuning& tuning,
                                                          const CutSheet* sheet, Language language);
+// Every element's tubes as rows of text, headings first; the stock by size; the heading
+// that says how they are measured and solved.
+[[nodiscard]] std::vector<std::vector<std::string>> cutListRows(const TubeList& list,
+                                                                Language language);
+[[nodiscard]] std::vector<std::vector<std::string>> stockRows(const TubeList& list,
+                                                              Language language);
+[[nodiscard]] std::string tubeHeading(const TubeList& list, Language language);
 // How the elements are mounted and what the correction is, where the user said; empty
 // otherwise.
 [[nodiscard]] std::string boomNote(const CutSheet& sheet);

@@ -57,6 +57,9 @@ CASES = [
     (("-e", "3", "-f", "14.2", "-d", "1in", "--largest", "1.25", "--smallest", "0.75", "-a",
       "--height", "15", "--tolerance", "5,5", "--samples", "8", "--measured", measured),
      ["tapered_elements", "over_ground", "tolerance", "measured"]),
+    # Elements of telescoping tubes through an insulated boom: the cut list and the stock.
+    (("-e", "3", "-f", "14.2", "-d", "1in", "--mounting", "insulated", "--boom-diameter", "2in",
+      "--sections", "1.25in:36in,1.125in:48in,1in:48in,0.875in"), ["tubes"]),
     # Two elements already near 50 ohms: both matches refused, saying why.
     (("-e", "2", "-f", "14.2", "-d", "1in", "-a", "--match", "hairpin,coax"), ["tuning"]),
     # The optimiser: its geometry is the optimised antenna's and reads back to its analysis.

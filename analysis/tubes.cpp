@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/tubes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "analysis/analyser.h"
+#include "analysis/geometry.h"
+
+namespace zeva::analysis {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// The half-wave dipole's reactance of radiation, ohms, and the 120 of Schelkunoff's
+// impedance: only for the resonance guide, the substitute itself needs ratios alone.
+constexpr double kRadiationReactance = 42.5;
+constexpr double kImpedanceScale = 120;
+
+// Schelkunoff's average characteristic impedance, over 120 ohms.
+double impedance(double halfLength, double diameter) {
+    return std::log(4 * halfLength / diameter) - 1;
+}
+
+// The same reactance, −z·cot ψ, seen in a section of another impedance: the angle keeps its
+// whole half-turns, so that an element beyond a quarter wave stays on its own branch.
+double rebase(double angle, double from, double to) {
+    const double turns = std::floor(angle / kPi);
+    const double rest = angle - turns * kPi;
+    if (rest == 0) return angle;
+    return turns * kPi + std::atan2(to * std::sin(rest), from * std::cos(rest));
+}
+
+std::string millimetres(double metres) { return fixed(metres * 1000, 1); }
+
+}  // namespace
+
+double substituteLength(std::span<const Tube> half, double diameter, double frequency) {
+    double halfLength = 0;
+    for (const Tube& tube : half) halfLength += tube.length;
+    if (half.empty() || !(halfLength > 0)) return 0;
+    const double k = 2 * kPi * frequency / kSpeedOfLight;
+    // From the open tip inwards: each tube adds its electrical length in its own impedance.
+    double angle = 0;
+    double z = impedance(halfLength, half.back().diameter);
+    for (auto tube = half.rbegin(); tube != half.rend(); ++tube) {
+        const double here = impedance(halfLength, tube->diameter);
+        angle = rebase(angle, z, here) + k * tube->length;
+        z = here;
+    }
+    return 2 * rebase(angle, z, impedance(halfLength, diameter)) / k;
+}
+
+double resonantLength(double diameter, double frequency) {
+    const double k = 2 * kPi * frequency / kSpeedOfLight;
+    double half = kPi / 2 / k;
+    for (int i = 0; i < 4; ++i) {
+        const double z = kImpedanceScale * impedance(half, diameter);
+        half = std::atan2(z, kRadiationReactance) / k;
+    }
+    return 2 * half;
+}
+
+std::optional<Failure> checkSchedule(const TubeSchedule& schedule, double frequency,
+                                     Language language) {
+    const auto& tubes = schedule.tubes;
+    if (tubes.empty()) return Failure{say(language, "the tube schedule has no tubes")};
+    if (!(schedule.overlap > 0)) {
+        return Failure{say(language, "the tubes' overlap must be above zero")};
+    }
+    if (!(schedule.wall > 0)) return Failure{say(language, "the tubes' wall must be above zero")};
+    const auto number = [](std::size_t i) { return std::to_string(i + 1); };
+    for (std::size_t i = 0; i < tubes.size(); ++i) {
+        if (!(tubes[i].diameter > 2 * schedule.wall)) {
+            return Failure{
+                say(language, "tube %1 (%2 mm) is no thicker than its two walls (%3 mm)",
+                    {number(i), millimetres(tubes[i].diameter), millimetres(2 * schedule.wall)})};
+        }
+        if (i + 1 < tubes.size() && !(tubes[i].length > schedule.overlap)) {
+            return Failure{
+                say(language,
+                    "tube %1 shows %2 mm, no more than the overlap of the tube inside it (%3 mm)",
+                    {number(i), millimetres(tubes[i].length), millimetres(schedule.overlap)})};
+        }
+        if (i == 0) continue;
+        const double inside = tubes[i - 1].diameter - 2 * schedule.wall;
+        if (!(tubes[i].diameter <= inside)) {
+            return Failure{say(
+                language, "tube %1 (%2 mm) does not slide into tube %3, %4 mm inside",
+                {number(i), millimetres(tubes[i].diameter), number(i - 1), millimetres(inside)})};
+        }
+    }
+    const double largest = tubes.front().diameter;
+    const double smallest = tubes.back().diameter;
+    const double wavelength = kSpeedOfLight / frequency;
+    if (kPi * largest / wavelength > kMaxCircumference) {
+        return Failure{
+            say(language,
+                "tube 1 (%1 mm) is too thick for the thin-wire model at %2 MHz: its "
+                "circumference is above %3 of a wavelength",
+                {millimetres(largest), shortest(frequency), shortest(kMaxCircumference)})};
+    }
+    if (largest / smallest > kMaxTaperRatio) {
+        return Failure{say(language,
+                           "the tubes taper %1:1, beyond the %2:1 that the stepped-element model "
+                           "is checked for",
+                           {fixed(largest / smallest, 2), shortest(kMaxTaperRatio)})};
+    }
+    return std::nullopt;
+}
+
+std::variant<std::vector<Tube>, Failure> solveTip(const TubeSchedule& schedule, double length,
+                                                  double diameter, double frequency,
+                                                  const std::string& element, Language language) {
+    const double resonant = resonantLength(diameter, frequency);
+    if (std::abs(length / resonant - 1) > kMaxResonanceOffset) {
+        return Failure{say(language,
+                           "%1: %2 % from half-wave resonance, beyond the %3 % within which the "
+                           "stepped-element model holds",
+                           {element, fixed(100 * (length / resonant - 1), 1),
+                            shortest(100 * kMaxResonanceOffset)})};
+    }
+    std::vector<Tube> half = schedule.tubes;
+    const double longest = *std::max_element(schedule.stock.begin(), schedule.stock.end());
+    // The tip is cut with its overlap from one stock length; a lone tube is the centre tube.
+    const bool lone = half.size() == 1;
+    const double shortestTip = lone ? 0 : schedule.overlap;
+    const double longestTip = lone ? longest / 2 : longest - schedule.overlap;
+    const auto withTip = [&](double tip) {
+        half.back().length = tip;
+        return substituteLength(half, diameter, frequency);
+    };
+    if (withTip(shortestTip) >= length) {
+        // How much too long, as the element is measured: its fixed tubes and the shortest tip.
+        double fixedLength = 0;
+        for (std::size_t i = 0; i + 1 < half.size(); ++i) fixedLength += half[i].length;
+        const double over = withTip(shortestTip) - length;
+        return Failure{say(language,
+                           lone ? "%1: the tube is too thick or the element too short to be "
+                                  "made of it"
+                                : "%1: its fixed tubes (%2 mm a side) with the shortest tip, as "
+                                  "long as its overlap, already work as %3 mm more than the "
+                                  "element",
+                           {element, millimetres(fixedLength), millimetres(over)})};
+    }
+    if (withTip(longestTip) < length) {
+        return Failure{
+            say(language,
+                "%1: even a tip of %2 mm, the longest that a stock length gives, does "
+                "not reach the element; %3 mm short",
+                {element, millimetres(longestTip), millimetres(length - withTip(longestTip))})};
+    }
+    // The substitute grows with the tip: halve the bracket down to a micrometre.
+    double low = shortestTip;
+    double high = longestTip;
+    while (high - low > 1e-7) {
+        const double middle = (low + high) / 2;
+        (withTip(middle) < length ? low : high) = middle;
+    }
+    half.back().length = (low + high) / 2;
+    return half;
+}
+
+std::vector<TubeCut> cutTubes(std::span<const Tube> half, const TubeSchedule& schedule,
+                              double correction, bool split) {
+    std::vector<TubeCut> cuts;
+    double reach = 0;
+    for (std::size_t i = 0; i < half.size(); ++i) {
+        TubeCut cut;
+        cut.diameter = half[i].diameter;
+        cut.wall = schedule.wall;
+        if (i == 0) {
+            // Across the boom, which takes the correction; a split element in two halves.
+            cut.exposed = 2 * half[i].length + correction;
+            cut.cut = split ? cut.exposed / 2 : cut.exposed;
+            cut.pieces = split ? 2 : 1;
+            reach = cut.exposed / 2;
+        } else {
+            cut.exposed = half[i].length;
+            cut.overlap = schedule.overlap;
+            cut.cut = cut.exposed + cut.overlap;
+            cut.pieces = 2;
+            reach += cut.exposed;
+        }
+        cut.reach = reach;
+        cuts.push_back(cut);
+    }
+    return cuts;
+}
+
+std::variant<std::vector<StockUse>, Failure> stockList(
+    const std::vector<std::vector<TubeCut>>& elements, const std::vector<double>& stock,
+    Language language) {
+    // Each size with its cuts, largest first.
+    std::vector<StockUse> sizes;
+    std::vector<std::vector<double>> cuts;
+    for (const auto& element : elements) {
+        for (const TubeCut& tube : element) {
+            auto size = std::find_if(sizes.begin(), sizes.end(), [&](const StockUse& use) {
+                return use.diameter == tube.diameter && use.wall == tube.wall;
+            });
+            if (size == sizes.end()) {
+                sizes.push_back({tube.diameter, tube.wall, 0, 0, {}, 0});
+                cuts.emplace_back();
+                size = sizes.end() - 1;
+            }
+            const auto index = static_cast<std::size_t>(size - sizes.begin());
+            for (int piece = 0; piece < tube.pieces; ++piece) cuts[index].push_back(tube.cut);
+            size->pieces += tube.pieces;
+            size->total += tube.cut * tube.pieces;
+        }
+    }
+    const double longest = *std::max_element(stock.begin(), stock.end());
+    for (std::size_t s = 0; s < sizes.size(); ++s) {
+        std::vector<double>& pieces = cuts[s];
+        std::sort(pieces.rbegin(), pieces.rend());
+        if (pieces.front() > longest) {
+            return Failure{say(language,
+                               "a %1 mm tube is cut %2 mm long, longer than the longest stock "
+                               "length (%3 mm)",
+                               {millimetres(sizes[s].diameter), millimetres(pieces.front()),
+                                millimetres(longest)})};
+        }
+        // First fit, longest first, into lengths of the longest stock, a saw's cut between
+        // two pieces.
+        std::vector<double> used;
+        for (const double piece : pieces) {
+            auto room = std::find_if(used.begin(), used.end(), [&](double taken) {
+                return taken + kSawCut + piece <= longest;
+            });
+            if (room == used.end()) {
+                used.push_back(piece);
+            } else {
+                *room += kSawCut + piece;
+            }
+        }
+        // Each length then the shortest stock that holds what it took.
+        sizes[s].lengths.assign(stock.size(), 0);
+        for (const double taken : used) {
+            std::size_t best = 0;
+            for (std::size_t i = 0; i < stock.size(); ++i) {
+                if (stock[i] >= taken && (stock[best] < taken || stock[i] < stock[best])) best = i;
+            }
+            ++sizes[s].lengths[best];
+            sizes[s].offcut += stock[best] - taken;
+        }
+    }
+    std::stable_sort(sizes.begin(), sizes.end(),
+                     [](const StockUse& a, const StockUse& b) { return a.diameter > b.diameter; });
+    return sizes;
+}
+
+}  // namespace zeva::analysis

@@ -1,0 +1,216 @@
+// SPDX-License-Identifier: MIT
+// Telescoping elements: the substitute element's behaviour where it is known without it, the
+// tip it solves, the refusals, and the cuts and stock worked by hand.
+#include "analysis/tubes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace zeva::analysis {
+namespace {
+
+constexpr double kInch = 0.0254;
+constexpr double kFoot = 0.3048;
+
+// 1.25, 1.125 and 1 in tubes showing 36 and 48 in, a 0.875 in tip: a 20 m element.
+TubeSchedule twentyMetreSchedule() {
+    TubeSchedule schedule;
+    schedule.tubes = {{1.25 * kInch, 36 * kInch},
+                      {1.125 * kInch, 48 * kInch},
+                      {1.0 * kInch, 48 * kInch},
+                      {0.875 * kInch, 0}};
+    return schedule;
+}
+
+double halfLength(const std::vector<Tube>& half) {
+    double sum = 0;
+    for (const Tube& tube : half) sum += tube.length;
+    return sum;
+}
+
+TEST(SubstituteElement, IsTheElementItselfWhereNothingSteps) {
+    // One diameter throughout, however it is cut into tubes, at any frequency near or off
+    // resonance: the element is its own substitute.
+    const double d = 0.02;
+    for (const double f : {7.0, 14.2, 21.0}) {
+        const std::vector<Tube> one{{d, 5.0}};
+        const std::vector<Tube> three{{d, 1.0}, {d, 2.5}, {d, 1.5}};
+        EXPECT_NEAR(substituteLength(one, d, f), 10.0, 1e-9) << f;
+        EXPECT_NEAR(substituteLength(three, d, f), 10.0, 1e-9) << f;
+    }
+}
+
+TEST(SubstituteElement, StepsToThinnerTipsMakeAnElementElectricallyShort) {
+    // A fat centre and thin tips: each step up in impedance towards the tip shortens the
+    // element electrically, so that it works as a shorter uniform element even of its
+    // thinnest tube's diameter; that is why telescoping elements are cut longer than the
+    // uniform ones they replace. A thicker wire resonates shorter, so the same element works
+    // as a shorter wire of a larger diameter.
+    const std::vector<Tube> half{{0.032, 1.5}, {0.025, 1.8}, {0.019, 1.9}};
+    const double f = 14.2;
+    const double length = 2 * halfLength(half);
+    EXPECT_LT(substituteLength(half, 0.019, f), length);
+    EXPECT_LT(substituteLength(half, 0.032, f), substituteLength(half, 0.025, f));
+    EXPECT_LT(substituteLength(half, 0.025, f), substituteLength(half, 0.019, f));
+    // Mirrored, thin centre and fat tips, the other way about.
+    const std::vector<Tube> mirrored{{0.019, 1.9}, {0.025, 1.8}, {0.032, 1.5}};
+    EXPECT_GT(substituteLength(mirrored, 0.032, f), length);
+}
+
+TEST(SubstituteElement, OneStepAsTheTransmissionLinesGiveIt) {
+    // Two sections, worked through the lines by hand: an open tip of impedance Z2 and length
+    // l2 shows −Z2·cot(k·l2) at the step. The substitute of the centre's diameter (Z1) shows
+    // the same there from its own tip, h − l1 away: tan(k·(h − l1)) = (Z1/Z2)·tan(k·l2).
+    const double d1 = 0.03, d2 = 0.015, l1 = 2.0, l2 = 3.0, f = 14.0;
+    const double h = l1 + l2;
+    const double z1 = std::log(4 * h / d1) - 1, z2 = std::log(4 * h / d2) - 1;
+    const double k = 2 * std::numbers::pi * f / 299.792458;
+    const double substituteHalf =
+        substituteLength(std::vector<Tube>{{d1, l1}, {d2, l2}}, d1, f) / 2;
+    EXPECT_NEAR(std::tan(k * (substituteHalf - l1)) / std::tan(k * l2), z1 / z2, 1e-9);
+}
+
+TEST(SubstituteElement, ResonantLengthIsAHalfWaveLessTheEndEffect) {
+    // A dipole of λ/1000 diameter resonates about 2 to 3 % short of a half wave, a fatter one
+    // shorter.
+    const double wavelength = 299.792458 / 14.2;
+    const double thin = resonantLength(wavelength / 1000, 14.2) / wavelength;
+    EXPECT_GT(thin, 0.47);
+    EXPECT_LT(thin, 0.49);
+    EXPECT_LT(resonantLength(wavelength / 200, 14.2), resonantLength(wavelength / 1000, 14.2));
+}
+
+TEST(TipSolution, MakesTheElementWorkAsTheDesignsWire) {
+    const TubeSchedule schedule = twentyMetreSchedule();
+    const double length = 10.2693, diameter = 1.0 * kInch, f = 14.2;
+    const auto solved =
+        solveTip(schedule, length, diameter, f, "driven element", Language::English);
+    ASSERT_TRUE(std::holds_alternative<std::vector<Tube>>(solved));
+    const auto& half = std::get<std::vector<Tube>>(solved);
+    ASSERT_EQ(half.size(), 4U);
+    // The fixed tubes as given, the tip solved to a micrometre of the substitute.
+    EXPECT_DOUBLE_EQ(half[1].length, 48 * kInch);
+    EXPECT_NEAR(substituteLength(half, diameter, f), length, 2e-6);
+    // Tubes thinner at the tips than the design's 1 in on average: the element is longer.
+    EXPECT_GT(2 * halfLength(half), length);
+    EXPECT_LT(2 * halfLength(half), length * 1.05);
+}
+
+TEST(TipSolution, RefusesWhatCannotBeBuiltNamingTheElement) {
+    const double diameter = 1.0 * kInch, f = 14.2;
+    const auto refusal = [&](const TubeSchedule& schedule, double length) {
+        const auto solved =
+            solveTip(schedule, length, diameter, f, "director 2", Language::English);
+        const auto* failure = std::get_if<Failure>(&solved);
+        return failure == nullptr ? std::string("(solved)") : failure->message;
+    };
+    TubeSchedule longFixed = twentyMetreSchedule();
+    longFixed.tubes[1].length = 120 * kInch;  // 36 + 120 + 48 in a side: past a 9.5 m element
+    EXPECT_NE(refusal(longFixed, 9.5).find("director 2: its fixed tubes"), std::string::npos)
+        << refusal(longFixed, 9.5);
+    // A tip beyond the longest stock length less its overlap.
+    TubeSchedule shortStock = twentyMetreSchedule();
+    shortStock.stock = {1.0};
+    EXPECT_NE(refusal(shortStock, 10.27).find("the longest that a stock length gives"),
+              std::string::npos);
+    // Far from half-wave resonance (a 7.5 m element at 14.2 MHz is 26 % short).
+    EXPECT_NE(refusal(twentyMetreSchedule(), 7.5).find("from half-wave resonance"),
+              std::string::npos);
+}
+
+TEST(TubeSchedule, RefusesTubesThatDoNotTelescope) {
+    const auto message = [](const TubeSchedule& schedule, double f = 14.2) {
+        const auto failure = checkSchedule(schedule, f, Language::English);
+        return failure ? failure->message : std::string("(accepted)");
+    };
+    EXPECT_EQ(message(twentyMetreSchedule()), "(accepted)");
+
+    TubeSchedule wider = twentyMetreSchedule();
+    wider.tubes[2].diameter = 1.25 * kInch;
+    EXPECT_NE(message(wider).find("does not slide into tube 2"), std::string::npos)
+        << message(wider);
+    // 1.125 in into 1.25 in takes a wall of at most 1/16 in.
+    TubeSchedule thickWall = twentyMetreSchedule();
+    thickWall.wall = 0.07 * kInch;
+    EXPECT_NE(message(thickWall).find("does not slide into tube 1, 28.2 mm inside"),
+              std::string::npos)
+        << message(thickWall);
+    TubeSchedule longOverlap = twentyMetreSchedule();
+    longOverlap.overlap = 40 * kInch;
+    EXPECT_NE(message(longOverlap).find("tube 1 shows 914.4 mm"), std::string::npos)
+        << message(longOverlap);
+    // 1.25 in is a tenth of a wavelength round at about 950 MHz.
+    EXPECT_NE(message(twentyMetreSchedule(), 1000).find("too thick for the thin-wire model"),
+              std::string::npos);
+    TubeSchedule steep = twentyMetreSchedule();
+    steep.tubes.push_back({0.375 * kInch, 0});
+    steep.tubes[3].length = 30 * kInch;
+    EXPECT_NE(message(steep).find("the tubes taper 3.33:1"), std::string::npos) << message(steep);
+}
+
+TEST(TubeCuts, AsWorkedByHand) {
+    const TubeSchedule schedule = twentyMetreSchedule();
+    std::vector<Tube> half = schedule.tubes;
+    half.back().length = 70 * kInch;
+    // Through an insulated boom, 1 in of correction in all: the centre tube 73 in.
+    const auto cuts = cutTubes(half, schedule, 1 * kInch, false);
+    ASSERT_EQ(cuts.size(), 4U);
+    EXPECT_NEAR(cuts[0].cut, 73 * kInch, 1e-12);
+    EXPECT_EQ(cuts[0].pieces, 1);
+    EXPECT_EQ(cuts[0].overlap, 0);
+    EXPECT_NEAR(cuts[0].reach, 36.5 * kInch, 1e-12);
+    // Each further tube: what shows and the 3 in inside the tube before, two of them.
+    EXPECT_NEAR(cuts[1].cut, 51 * kInch, 1e-12);
+    EXPECT_NEAR(cuts[1].reach, 84.5 * kInch, 1e-12);
+    EXPECT_NEAR(cuts[3].cut, 73 * kInch, 1e-12);
+    EXPECT_NEAR(cuts[3].reach, 202.5 * kInch, 1e-12);
+    EXPECT_EQ(cuts[3].pieces, 2);
+    // A driven element split at its feed: the centre tube in two halves of 36 in.
+    const auto split = cutTubes(half, schedule, 0, true);
+    EXPECT_NEAR(split[0].cut, 36 * kInch, 1e-12);
+    EXPECT_EQ(split[0].pieces, 2);
+}
+
+TEST(TubeStock, PacksCutsAsWorkedByHand) {
+    const double stock6 = 6 * kFoot, stock12 = 12 * kFoot;
+    const auto tube = [](double d, double cut, int pieces) {
+        TubeCut t;
+        t.diameter = d;
+        t.wall = kInchWall;
+        t.cut = cut;
+        t.pieces = pieces;
+        return t;
+    };
+    // Two 6 ft centre tubes do not go into one 12 ft length with a saw cut between them; the
+    // two 3 ft halves of a split one then join them: two 12 ft lengths, 1.8228 m left over.
+    // 4 ft tubes: three into one 12 ft length would need two saw cuts more than it has, so
+    // two a length; the fifth alone fits a 6 ft length.
+    const std::vector<std::vector<TubeCut>> elements = {
+        {tube(0.03175, stock6, 1), tube(0.0254, 4 * kFoot, 2)},
+        {tube(0.03175, stock6 / 2, 2), tube(0.0254, 4 * kFoot, 2)},
+        {tube(0.03175, stock6, 1), tube(0.0254, 4 * kFoot, 1)}};
+    const auto list = stockList(elements, {stock6, stock12}, Language::English);
+    ASSERT_TRUE(std::holds_alternative<std::vector<StockUse>>(list));
+    const auto& sizes = std::get<std::vector<StockUse>>(list);
+    ASSERT_EQ(sizes.size(), 2U);
+    EXPECT_EQ(sizes[0].diameter, 0.03175);  // largest first
+    EXPECT_EQ(sizes[0].pieces, 4);
+    EXPECT_EQ(sizes[0].lengths, (std::vector<int>{0, 2}));
+    EXPECT_NEAR(sizes[0].offcut, 2 * (stock12 - stock6 - kSawCut - stock6 / 2), 1e-12);
+    EXPECT_EQ(sizes[1].pieces, 5);
+    EXPECT_NEAR(sizes[1].total, 20 * kFoot, 1e-12);
+    EXPECT_EQ(sizes[1].lengths, (std::vector<int>{1, 2}));
+
+    const auto tooLong = stockList({{tube(0.03, 4.0, 1)}}, {stock6, stock12}, Language::English);
+    ASSERT_TRUE(std::holds_alternative<Failure>(tooLong));
+    EXPECT_NE(std::get<Failure>(tooLong).message.find("longer than the longest stock length"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace zeva::analysis

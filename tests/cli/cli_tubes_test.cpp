@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+// Elements of telescoping tubes as a builder asks for them: the cut list adds up to the
+// elements, the driven element is cut for its match, the CSV tables agree with the JSON, and
+// a schedule that cannot be built is refused before anything is written.
+#include <cmath>
+#include <string>
+
+#include "tests/cli/cli_fixture.h"
+
+namespace zeva::cli_test {
+namespace {
+
+using nlohmann::json;
+
+constexpr const char* kDesign = "--lang en -e 3 -f 14.2 -d 1in";
+constexpr const char* kSchedule = "--sections '1.25in:36in,1.125in:48in,1in:48in,0.875in'";
+
+// The whole element as the tubes make it: twice the reach of its tip.
+double builtLength(const json& element) {
+    return 2 * element.at("tubes").back().at("reach_m").get<double>();
+}
+
+TEST_F(Cli, the_cut_list_makes_every_element_and_agrees_with_its_tables) {
+    const Outcome out = run(std::string(kDesign) + " " + kSchedule +
+                            " --mounting insulated --boom-diameter 2in --format json"
+                            " --cut-list-csv cuts.csv --materials-csv stock.csv");
+    ASSERT_EQ(out.status, 0) << out.err;
+    const json report = json::parse(out.out);
+    const json& tubes = report.at("tubes");
+    const json& elements = tubes.at("elements");
+    ASSERT_EQ(elements.size(), 3U);
+    const double correction =
+        report.at("boom_correction").at("lengthening_mm").get<double>() / 1000;
+    int pieces = 0;
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        const json& element = elements[i];
+        // Each element works as the design's wire of 1 in, which the geometry holds.
+        EXPECT_NEAR(element.at("length_m").get<double>(),
+                    report.at("geometry").at("elements")[i].at("length").get<double>(), 1e-4);
+        const json& list = element.at("tubes");
+        ASSERT_EQ(list.size(), 4U);
+        // The fixed tubes as given: 2 x 36 in across the boom, then 48 in showing and 3 in
+        // inside the tube before; the driven element (not through the boom) split in two.
+        const bool driven = i == 1;
+        EXPECT_NEAR(list[0].at("exposed_m").get<double>(), 72 * 0.0254 + (driven ? 0 : correction),
+                    1e-4);
+        EXPECT_EQ(list[0].at("pieces"), driven ? 2 : 1);
+        EXPECT_NEAR(list[1].at("cut_m").get<double>(), 51 * 0.0254, 1e-4);
+        // Thinner tips than the design's inch on average: longer than the wire they work as.
+        EXPECT_GT(builtLength(element), element.at("length_m").get<double>());
+        for (const json& tube : list) pieces += tube.at("pieces").get<int>();
+    }
+    // The tables say the same: a row a tube, and as many pieces to buy as to cut.
+    const std::string cuts = slurp(folder / "cuts.csv");
+    EXPECT_EQ(std::count(cuts.begin(), cuts.end(), '\n'), 1 + 3 * 4);
+    int bought = 0;
+    for (const json& size : tubes.at("stock")) bought += size.at("pieces").get<int>();
+    EXPECT_EQ(bought, pieces);
+    const std::string stock = slurp(folder / "stock.csv");
+    EXPECT_NE(stock.find("diameter mm,wall mm,pieces,total m,lengths of 1.829 m,lengths of "
+                         "3.658 m,offcut m\r\n31.75,1.47,"),
+              std::string::npos)
+        << stock;
+
+    // The text report says how the tips are solved, in Chinese by default.
+    const Outcome zh = run(std::string("-e 3 -f 14.2 -d 1in ") + kSchedule);
+    ASSERT_EQ(zh.status, 0) << zh.err;
+    EXPECT_NE(zh.out.find("Leeson"), std::string::npos) << zh.out;
+}
+
+TEST_F(Cli, the_driven_element_is_cut_for_its_match) {
+    const Outcome out =
+        run(std::string(kDesign) + " " + kSchedule + " -a --match hairpin --format json");
+    ASSERT_EQ(out.status, 0) << out.err;
+    const json report = json::parse(out.out);
+    const json& driven = report.at("tubes").at("elements")[1];
+    EXPECT_NEAR(driven.at("length_m").get<double>(),
+                report.at("tuning").at("hairpin").at("driven_length_m").get<double>(), 1e-4);
+    // The analysis names the model of the stepped elements, and no longer the taper's doubt.
+    EXPECT_EQ(report.find("tapered_elements"), report.end());
+}
+
+TEST_F(Cli, a_schedule_that_cannot_be_built_is_refused_before_anything_is_written) {
+    // Mistakes in the command.
+    for (const std::string& arguments :
+         {std::string(kDesign) + " --overlap 3in", std::string(kDesign) + " --sections 1in:2in",
+          std::string(kDesign) + " --sections '1.25in:36in,abc'",
+          std::string(kDesign) + " " + kSchedule + " --stock 6ft,x",
+          std::string("--lang en -g x.json ") + kSchedule}) {
+        const Outcome out = run(arguments);
+        EXPECT_EQ(out.status, 2) << arguments << "\n" << out.err;
+    }
+    // Fixed tubes of 36 + 48 + 110 in a side are past the director's 30.7 ft, not the others'.
+    const Outcome tooLong =
+        run(std::string(kDesign) +
+            " --sections '1.25in:36in,1.125in:48in,1in:110in,0.875in' --cut-list-csv cuts.csv");
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_NE(tooLong.err.find("director 1: its fixed tubes"), std::string::npos) << tooLong.err;
+    EXPECT_FALSE(fs::exists(folder / "cuts.csv"));
+    // A tube that does not slide into the one before it.
+    const Outcome wide = run(std::string(kDesign) + " --sections '1in:36in,1.125in:48in,0.875in'");
+    EXPECT_EQ(wide.status, 1);
+    EXPECT_NE(wide.err.find("tube 2 (28.6 mm) does not slide into tube 1"), std::string::npos)
+        << wide.err;
+}
+
+}  // namespace
+}  // namespace zeva::cli_test
