@@ -44,6 +44,58 @@ public:
         return value;
     }
 
+    // An element of telescoping tubes: its sections in metres, and the substitute uniform
+    // element of their mean diameter that the model solves. Its length, where also given, must
+    // be theirs; its diameter is theirs.
+    std::optional<Failure> sections(const json& item, const std::string& where, double frequency,
+                                    double scale, Element& element) const {
+        const json& list = item["sections"];
+        if (!list.is_array() || list.empty()) {
+            return fault(where + "sections", N_("must be a non-empty array of tubes"));
+        }
+        if (item.contains("diameter")) {
+            return fault(where + "diameter", N_("goes with no sections: the tubes give it"));
+        }
+        double half = 0;
+        double area = 0;  // diameter times length, for the mean diameter
+        for (std::size_t s = 0; s < list.size(); ++s) {
+            const std::string at = where + "sections[" + std::to_string(s) + "].";
+            if (!list[s].is_object()) {
+                return fault(at.substr(0, at.size() - 1), N_("must be an object"));
+            }
+            const auto diameter = number(list[s], "diameter_m", at, true);
+            const auto length = number(list[s], "length_m", at, true);
+            for (const auto* value : {&diameter, &length}) {
+                if (const auto* failure = std::get_if<Failure>(value)) return *failure;
+            }
+            element.sections.push_back({std::get<double>(diameter), std::get<double>(length)});
+            half += element.sections.back().length;
+            area += element.sections.back().diameter * element.sections.back().length;
+        }
+        if (item.contains("length")) {
+            const auto length = number(item, "length", where, true);
+            if (const auto* failure = std::get_if<Failure>(&length)) return *failure;
+            if (std::abs(std::get<double>(length) * scale - 2 * half) > 1e-6 * (1 + 2 * half)) {
+                return fault(where + "length", N_("must be twice the sum of its sections"));
+            }
+        }
+        const auto [thinnest, thickest] = std::minmax_element(
+            element.sections.begin(), element.sections.end(),
+            [](const Tube& a, const Tube& b) { return a.diameter < b.diameter; });
+        if (thickest->diameter / thinnest->diameter > kMaxTaperRatio) {
+            return fault(where + "sections",
+                         N_("taper beyond what the stepped-element model is checked for"));
+        }
+        element.diameter = area / half;
+        element.length = substituteLength(element.sections, element.diameter, frequency);
+        if (std::abs(element.length / resonantLength(element.diameter, frequency) - 1) >
+            kMaxResonanceOffset) {
+            return fault(where + "sections",
+                         N_("too far from half-wave resonance for the stepped-element model"));
+        }
+        return std::nullopt;
+    }
+
     std::variant<Antenna, Failure> antenna(const json& root) const {
         const json& geometry =
             root.is_object() && root.contains("geometry") ? root["geometry"] : root;
@@ -98,15 +150,21 @@ public:
             } else {
                 element.name = std::to_string(i + 1);
             }
-            const auto length = number(item, "length", where, true);
             const auto position = number(item, "position", where, false);
-            const auto diameter = number(item, "diameter", where, true);
-            for (const auto* value : {&length, &position, &diameter}) {
-                if (const auto* failure = std::get_if<Failure>(value)) return *failure;
-            }
-            element.length = std::get<double>(length) * scale;
+            if (const auto* failure = std::get_if<Failure>(&position)) return *failure;
             element.position = std::get<double>(position) * scale;
-            element.diameter = std::get<double>(diameter) * scale;
+            if (item.contains("sections")) {
+                if (auto wrong = sections(item, where, antenna.frequency, scale, element))
+                    return *wrong;
+            } else {
+                const auto length = number(item, "length", where, true);
+                const auto diameter = number(item, "diameter", where, true);
+                for (const auto* value : {&length, &diameter}) {
+                    if (const auto* failure = std::get_if<Failure>(value)) return *failure;
+                }
+                element.length = std::get<double>(length) * scale;
+                element.diameter = std::get<double>(diameter) * scale;
+            }
             if (const auto driven = item.find("driven"); driven != item.end()) {
                 if (!driven->is_boolean())
                     return fault(where + "driven", N_("must be true or false"));
@@ -130,6 +188,13 @@ private:
 
 }  // namespace
 
+double builtLength(const Element& element) {
+    if (element.sections.empty()) return element.length;
+    double half = 0;
+    for (const Tube& tube : element.sections) half += tube.length;
+    return 2 * half;
+}
+
 const char* roleOf(const Antenna& antenna, std::size_t element) {
     if (element == antenna.driven) return "driven";
     return antenna.elements[element].position < antenna.elements[antenna.driven].position
@@ -144,9 +209,17 @@ std::string geometryJson(const Antenna& antenna, int indent) {
         const Element& e = antenna.elements[i];
         ordered item = {{"name", e.name},
                         {"role", roleOf(antenna, i)},
-                        {"length", e.length},
-                        {"position", e.position},
-                        {"diameter", e.diameter}};
+                        {"length", builtLength(e)},
+                        {"position", e.position}};
+        if (e.sections.empty()) {
+            item["diameter"] = e.diameter;
+        } else {
+            ordered tubes = ordered::array();
+            for (const Tube& tube : e.sections) {
+                tubes.push_back({{"diameter_m", tube.diameter}, {"length_m", tube.length}});
+            }
+            item["sections"] = std::move(tubes);
+        }
         if (i == antenna.driven) item["driven"] = true;
         elements.push_back(std::move(item));
     }

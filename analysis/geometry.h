@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/message.h"
+#include "analysis/tubes.h"
 
 namespace zeva::analysis {
 
@@ -20,7 +21,13 @@ struct Element {
     double length = 0;    // metres, tip to tip
     double position = 0;  // metres along the boom
     double diameter = 0;  // metres
+    // An element of telescoping tubes, from the centre outwards on one side; the length and
+    // diameter above are then its substitute's, the uniform wire that the model solves.
+    std::vector<Tube> sections = {};
 };
+
+// The length of an element as built: twice its tubes where it has them.
+[[nodiscard]] double builtLength(const Element& element);
 
 struct Antenna {
     double frequency = 0;  // MHz
@@ -40,7 +47,10 @@ struct Antenna {
 
 // Reads a geometry written by geometryJson, or by hand: the object itself, or any object
 // that holds it under "geometry" (as zeva-sheet's JSON does). Lengths may be given in m, cm,
-// mm, in or ft, as "unit" says (it must say). A fault names the line or the field.
+// mm, in or ft, as "unit" says (it must say). An element of telescoping tubes gives
+// "sections" instead of its diameter, each with diameter_m and length_m (metres, on one side
+// from the centre outwards), its length then twice their sum; it is solved as its substitute
+// uniform element. A fault names the line or the field.
 [[nodiscard]] std::variant<Antenna, Failure> readGeometry(std::string_view text, Language language);
 
 }  // namespace zeva::analysis

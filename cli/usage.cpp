@@ -33,7 +33,9 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
       --lang LANG        zh or en (by default the locale's: LC_ALL, LC_MESSAGES, LANG)
   -g, --geometry FILE    analyse the antenna of a JSON file instead of a design: its
                          frequency_mhz, unit (m, cm, mm, in, ft) and elements, each with
-                         name, length, position, diameter and, for one, "driven": true;
+                         name, length, position, diameter and, for one, "driven": true
+                         (an element of tubes gives "sections" instead of its diameter,
+                         each diameter_m and length_m, one side, from the centre outwards);
                          the JSON that --format json writes reads back as it is; - reads
                          standard input
       --nec FILE         write the NEC-2 deck (at the converged segmentation with --analyse)

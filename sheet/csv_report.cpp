@@ -213,8 +213,9 @@ std::string sheetCsv(const Report& report) {
                                              N_("position m"), N_("diameter mm")}));
     for (std::size_t i = 0; i < report.antenna.elements.size(); ++i) {
         const analysis::Element& e = report.antenna.elements[i];
-        out += line({e.name, analysis::roleOf(report.antenna, i), fixed(e.length, 4),
-                     fixed(e.position, 4), fixed(e.diameter * 1000, 2)});
+        out +=
+            line({e.name, analysis::roleOf(report.antenna, i), fixed(analysis::builtLength(e), 4),
+                  fixed(e.position, 4), fixed(e.diameter * 1000, 2)});
     }
     return out;
 }

@@ -57,10 +57,36 @@ std::vector<std::vector<std::string>> geometryRows(const analysis::Antenna& ante
     rows.emplace_back(std::begin(say.geometryHeadings), std::end(say.geometryHeadings));
     for (std::size_t i = 0; i < antenna.elements.size(); ++i) {
         const analysis::Element& e = antenna.elements[i];
-        rows.push_back({e.name + (i == antenna.driven ? " *" : ""), fixed(e.length, 4),
-                        fixed(e.position, 4), fixed(e.diameter * 1000, 2)});
+        // An element of tubes as built: its whole length, its largest and smallest tube.
+        std::string diameter = fixed(e.diameter * 1000, 2);
+        if (!e.sections.empty()) {
+            const auto [thinnest, thickest] =
+                std::minmax_element(e.sections.begin(), e.sections.end(),
+                                    [](const analysis::Tube& a, const analysis::Tube& b) {
+                                        return a.diameter < b.diameter;
+                                    });
+            diameter =
+                fixed(thickest->diameter * 1000, 2) + "–" + fixed(thinnest->diameter * 1000, 2);
+        }
+        rows.push_back({e.name + (i == antenna.driven ? " *" : ""),
+                        fixed(analysis::builtLength(e), 4), fixed(e.position, 4), diameter});
     }
     return rows;
+}
+
+// Each element of tubes, and the uniform element it is solved as.
+std::string substituteLines(const analysis::Antenna& antenna, Language language) {
+    std::string out;
+    for (const analysis::Element& e : antenna.elements) {
+        if (e.sections.empty()) continue;
+        out += say(language,
+                   "%1: %2 tubes, solved as their substitute uniform element (Leeson's, from "
+                   "Schelkunoff's average impedance of each tube), %3 m of %4 mm",
+                   {e.name, std::to_string(e.sections.size()), fixed(e.length, 4),
+                    fixed(e.diameter * 1000, 2)}) +
+               "\n";
+    }
+    return out;
 }
 
 std::string textTable(const Report& report) {
@@ -84,6 +110,7 @@ std::string textTable(const Report& report) {
         out = std::string(say.geometryTitle) + "\n" + say.frequency + " " +
               fixed(report.antenna.frequency, 4) + " MHz\n\n";
         out += alignedRows(geometryRows(report.antenna, say), {true, false, false, false});
+        out += substituteLines(report.antenna, report.language);
     }
     if (report.optimisation != nullptr) {
         out += "\n";

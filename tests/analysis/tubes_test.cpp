@@ -3,6 +3,8 @@
 // tip it solves, the refusals, and the cuts and stock worked by hand.
 #include "analysis/tubes.h"
 
+#include "analysis/geometry.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -210,6 +212,70 @@ TEST(TubeStock, PacksCutsAsWorkedByHand) {
     ASSERT_TRUE(std::holds_alternative<Failure>(tooLong));
     EXPECT_NE(std::get<Failure>(tooLong).message.find("longer than the longest stock length"),
               std::string::npos);
+}
+
+}  // namespace
+}  // namespace zeva::analysis
+
+namespace zeva::analysis {
+namespace {
+
+// A 20 m dipole of tubes as a geometry file gives it: metres, one side, centre outwards.
+constexpr const char* kDipole = R"({"frequency_mhz": 14.2, "unit": "m", "elements": [
+  {"name": "dipole", "position": 0, "driven": true %1,
+   "sections": [{"diameter_m": 0.03175, "length_m": 0.9144},
+                {"diameter_m": 0.028575, "length_m": 1.2192},
+                {"diameter_m": 0.0254, "length_m": 1.2192},
+                {"diameter_m": 0.022225, "length_m": 1.68}]}]})";
+
+std::string dipole(const std::string& extra) {
+    std::string text = kDipole;
+    text.replace(text.find("%1"), 2, extra);
+    return text;
+}
+
+TEST(SteppedGeometry, IsSolvedAsItsSubstituteAndWrittenBackAsTubes) {
+    const auto read = readGeometry(dipole(", \"length\": 10.0656"), Language::English);
+    ASSERT_TRUE(std::holds_alternative<Antenna>(read)) << std::get<Failure>(read).message;
+    const Element& element = std::get<Antenna>(read).elements.front();
+    ASSERT_EQ(element.sections.size(), 4U);
+    EXPECT_NEAR(builtLength(element), 10.0656, 1e-12);
+    // The model's wire: the tubes' mean diameter, at the length that works alike.
+    const double mean =
+        (0.03175 * 0.9144 + 0.028575 * 1.2192 + 0.0254 * 1.2192 + 0.022225 * 1.68) / 5.0328;
+    EXPECT_NEAR(element.diameter, mean, 1e-12);
+    EXPECT_NEAR(element.length, substituteLength(element.sections, mean, 14.2), 1e-12);
+    EXPECT_LT(element.length, builtLength(element));
+    // Written back as tubes and read again: the same element.
+    const auto again = readGeometry(geometryJson(std::get<Antenna>(read), 2), Language::English);
+    ASSERT_TRUE(std::holds_alternative<Antenna>(again));
+    EXPECT_EQ(std::get<Antenna>(again).elements.front().length, element.length);
+    EXPECT_EQ(std::get<Antenna>(again).elements.front().sections.size(), 4U);
+}
+
+TEST(SteppedGeometry, FaultsNameTheField) {
+    const auto fault = [](const std::string& text) {
+        const auto read = readGeometry(text, Language::English);
+        const auto* failure = std::get_if<Failure>(&read);
+        return failure == nullptr ? std::string("(read)") : failure->message;
+    };
+    EXPECT_NE(
+        fault(dipole(", \"diameter\": 0.025")).find("elements[0].diameter: goes with no sections"),
+        std::string::npos);
+    EXPECT_NE(fault(dipole(", \"length\": 10.5")).find("elements[0].length: must be twice the sum"),
+              std::string::npos);
+    std::string far = dipole("");
+    far.replace(far.find("1.68"), 4, "0.30");  // 7.3 m at 14.2 MHz
+    EXPECT_NE(fault(far).find("elements[0].sections: too far from half-wave resonance"),
+              std::string::npos)
+        << fault(far);
+    std::string steep = dipole("");
+    steep.replace(steep.find("0.022225"), 8, "0.010000");
+    EXPECT_NE(fault(steep).find("sections: taper beyond"), std::string::npos) << fault(steep);
+    std::string noLength = dipole("");
+    noLength.replace(noLength.find("\"length_m\": 1.68"), 16, "\"length\": 1.68");
+    EXPECT_NE(fault(noLength).find("sections[3].length_m: missing"), std::string::npos)
+        << fault(noLength);
 }
 
 }  // namespace
