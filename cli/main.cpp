@@ -207,7 +207,7 @@ int runSheet(int argc, char* argv[]) {
     std::vector<std::string> outputs;
     for (const std::string* path :
          {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile,
-          &options.cutListCsvFile, &options.materialsCsvFile}) {
+          &options.cutListCsvFile, &options.materialsCsvFile, &options.drawingFile}) {
         if (!path->empty()) outputs.push_back(*path);
     }
     if (std::find(outputs.begin(), outputs.end(), "-") == outputs.end()) outputs.push_back("-");
@@ -423,6 +423,9 @@ int runSheet(int argc, char* argv[]) {
     }
     if (!options.materialsCsvFile.empty()) {
         files.push_back({options.materialsCsvFile, materialsCsv(report)});
+    }
+    if (!options.drawingFile.empty() && sheet) {
+        files.push_back({options.drawingFile, workshopDrawing(*sheet)});
     }
     for (auto file = files.begin(); file != files.end(); ++file) {
         if (file->path != "-") continue;

@@ -38,6 +38,7 @@ Messages messagesIn(Language language) {
     m.tubePartsNeedSections = translate(
         language, "--overlap, --wall, --stock, --cut-list-csv and --materials-csv need --sections");
     m.sectionsNeedDesign = translate(language, "--sections goes with a design, not --geometry");
+    m.drawingNeedsDesign = translate(language, "--drawing goes with a design, not --geometry");
     m.badTeeFeed = translate(language, "the T match is fed at 200 (a 4:1 balun) or 50 ohms: ");
     m.badVelocity = translate(language, "the velocity factor must lie between 0 and 1: ");
     m.mountingNeedsBoom =

@@ -61,6 +61,7 @@ struct Messages {
     const char* badStock;
     const char* tubePartsNeedSections;
     const char* sectionsNeedDesign;
+    const char* drawingNeedsDesign;
 };
 
 const Messages& messagesFor(Language language);

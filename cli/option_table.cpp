@@ -53,6 +53,7 @@ constexpr Option kOptions[] = {
     {"--stock", "", Takes::Stock},
     {"--cut-list-csv", "", Takes::CutListCsv},
     {"--materials-csv", "", Takes::MaterialsCsv},
+    {"--drawing", "", Takes::Drawing},
 };
 
 }  // namespace

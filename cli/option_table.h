@@ -51,7 +51,8 @@ enum class Takes {
     Wall,
     Stock,
     CutListCsv,
-    MaterialsCsv
+    MaterialsCsv,
+    Drawing
 };
 
 struct Option {

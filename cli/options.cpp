@@ -152,7 +152,8 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
             option->takes == Takes::NecFile || option->takes == Takes::PlotFile ||
             option->takes == Takes::GeometryFile || option->takes == Takes::Measured ||
             option->takes == Takes::FiguresCsv || option->takes == Takes::SweepCsv ||
-            option->takes == Takes::CutListCsv || option->takes == Takes::MaterialsCsv;
+            option->takes == Takes::CutListCsv || option->takes == Takes::MaterialsCsv ||
+            option->takes == Takes::Drawing;
         // Blanks around a figure or a word mean nothing, on either side; a file name is taken
         // as it is.
         const std::string_view text = namesFile ? given : withoutBlanks(given);
@@ -387,6 +388,9 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
                 options.materialsCsvFile = text;
                 tubePartsGiven = true;
                 break;
+            case Takes::Drawing:
+                options.drawingFile = text;
+                break;
             case Takes::Help:
             case Takes::Version:
             case Takes::Analyse:
@@ -449,7 +453,7 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     std::vector<const std::string*> outputs;
     for (const std::string* path :
          {&options.necFile, &options.plotFile, &options.figuresCsvFile, &options.sweepCsvFile,
-          &options.cutListCsvFile, &options.materialsCsvFile}) {
+          &options.cutListCsvFile, &options.materialsCsvFile, &options.drawingFile}) {
         if (!path->empty()) outputs.push_back(path);
     }
     std::error_code ignored;
@@ -475,6 +479,7 @@ std::variant<SheetOptions, Failure> parseOptions(const std::vector<std::string_v
     if (auto wrong = checkRequest(options.request, options.language)) return *wrong;
     if (!options.geometryFile.empty()) {
         if (haveDesign) return error(say.geometryAndDesign);
+        if (!options.drawingFile.empty()) return error(say.drawingNeedsDesign);
         if (!options.plotFile.empty() && !options.analyse) return error(say.plotNeedsAnalysis);
         return options;
     }

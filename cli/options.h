@@ -41,6 +41,7 @@ struct SheetOptions {
     std::string sweepCsvFile;                 // the sweep as a CSV table
     std::string cutListCsvFile;               // every element's tubes, with --sections
     std::string materialsCsvFile;             // the tubes by size and stock length
+    std::string drawingFile;                  // the workshop drawing, SVG
     std::optional<analysis::Goals> optimise;  // the optimiser's goals, where asked
     double optimiseSeconds = 120;             // its time cap
     std::uint64_t seed = 1;                   // of the tolerance's draw and the optimiser

@@ -79,6 +79,8 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
       --wall W           of every tube, to check that each slides into the one before
                          (default 0.058in)
       --stock L1,L2      the lengths tubes are sold in (default 6ft,12ft)
+      --drawing FILE.svg  the workshop drawing: the boom to scale with each element's place,
+                         and one half of every element with its tubes, in centimetres
       --cut-list-csv FILE   every element's tubes as a CSV table, millimetres
       --materials-csv FILE  the tubes by size and stock length as a CSV table
       --sweep PCT|F1:F2  with --analyse: sweep the design frequency +/- PCT % (default %2,

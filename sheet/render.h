@@ -51,6 +51,9 @@ struct Report {
 [[nodiscard]] std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
                                                          const analysis::Tuning& tuning,
                                                          const CutSheet* sheet, Language language);
+// The workshop drawing as SVG: the boom to scale with each element's place from its rear end,
+// and one half of every element with its tubes (or its rod), dimensioned in centimetres.
+[[nodiscard]] std::string workshopDrawing(const CutSheet& sheet);
 // Every element's tubes as rows of text, headings first; the stock by size; the heading
 // that says how they are measured and solved.
 [[nodiscard]] std::vector<std::vector<std::string>> cutListRows(const TubeList& list,

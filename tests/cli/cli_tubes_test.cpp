@@ -3,6 +3,7 @@
 // elements, the driven element is cut for its match, the CSV tables agree with the JSON, and
 // a schedule that cannot be built is refused before anything is written.
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "tests/cli/cli_fixture.h"
@@ -78,6 +79,29 @@ TEST_F(Cli, the_driven_element_is_cut_for_its_match) {
                 report.at("tuning").at("hairpin").at("driven_length_m").get<double>(), 1e-4);
     // The analysis names the model of the stepped elements, and no longer the taper's doubt.
     EXPECT_EQ(report.find("tapered_elements"), report.end());
+}
+
+TEST_F(Cli, the_workshop_drawing_places_every_element_and_dimensions_every_tube) {
+    const Outcome out = run(std::string(kDesign) + " " + kSchedule +
+                            " --mounting insulated --boom-diameter 2in --drawing beam.svg"
+                            " --format json");
+    ASSERT_EQ(out.status, 0) << out.err;
+    const json report = json::parse(out.out);
+    const std::string svg = slurp(folder / "beam.svg");
+    ASSERT_EQ(svg.rfind("<svg", 0), 0U);
+    EXPECT_NE(svg.find(report.at("boom").at("length_cm").dump() + " cm"),
+              std::string::npos);
+    for (const json& element : report.at("tubes").at("elements")) {
+        EXPECT_NE(svg.find(">" + element.at("name").get<std::string>() + "<"), std::string::npos);
+        // Each tube's reach from the centre, in centimetres.
+        for (const json& tube : element.at("tubes")) {
+            char reach[32];
+            std::snprintf(reach, sizeof reach, ">%.2f<", tube.at("reach_m").get<double>() * 100);
+            EXPECT_NE(svg.find(reach), std::string::npos) << reach;
+        }
+    }
+    // An antenna of the user's has no boom to drill.
+    EXPECT_EQ(run("--lang en -g x.json --drawing beam2.svg").status, 2);
 }
 
 TEST_F(Cli, a_schedule_that_cannot_be_built_is_refused_before_anything_is_written) {
