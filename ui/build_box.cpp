@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "engine/numbers.h"
+#include "sheet/entries.h"
 #include "ui/errors.h"
 
 namespace zeva::ui {
@@ -53,6 +54,20 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     rodDiameter_ = edit("rodDiameter", "");
     rodSpacing_ = edit("rodSpacing", "");
     for (QLineEdit* field : {rodDiameter_, rodSpacing_}) field->setPlaceholderText(uiText("usual"));
+    tubes_ = new QLineEdit(this);
+    tubes_->setObjectName(QStringLiteral("tubes"));
+    tubes_->setPlaceholderText(
+        uiText("solid elements; or tubes such as 1.25in:36in,1in:48in,0.875in"));
+    tubes_->setToolTip(
+        uiText("Telescoping tubes from the boom's centre outwards: each tube's diameter and the "
+               "length it shows on one side (the centre tube's half), the tip's diameter alone; "
+               "mm unless in, cm, m or ft follows. Each tip is solved so that the element works "
+               "as the design's wire."));
+    series_ = new QComboBox;
+    series_->setObjectName(QStringLiteral("tubeSeries"));
+    series_->addItems({uiText("inch tube, 0.058 in wall, 6 and 12 ft lengths"),
+                       uiText("metric tube, 1 mm wall, 2 and 6 m lengths")});
+    overlap_ = edit("overlap", "76.2");
     note_ = wrappingLabel(this, "buildNote");
     QPalette red = note_->palette();
     red.setColor(QPalette::WindowText, QColor(200, 0, 0));
@@ -81,21 +96,26 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     grid->addWidget(rodDiameter_, 4, 1);
     grid->addWidget(label(uiText("Rod spacing mm"), rodSpacing_), 4, 2, 1, 2);
     grid->addWidget(rodSpacing_, 4, 4);
+    grid->addWidget(label(uiText("&Tubes"), tubes_), 5, 0);
+    grid->addWidget(tubes_, 5, 1, 1, 6);
+    grid->addWidget(series_, 6, 1, 1, 3);
+    grid->addWidget(label(uiText("Overlap mm"), overlap_), 6, 4);
+    grid->addWidget(overlap_, 6, 5);
     grid->setColumnStretch(6, 1);
-    grid->addWidget(note_, 5, 0, 1, 7);
+    grid->addWidget(note_, 7, 0, 1, 7);
     results_ = wrappingLabel(this, "buildResults");
     results_->setText(
         uiText("The resonant length and the match's dimensions to cut appear here once the "
                "analysis is done."));
-    grid->addWidget(results_, 6, 0, 1, 7);
+    grid->addWidget(results_, 8, 0, 1, 7);
 
     restoreSettings();
-    for (QComboBox* list : {mounting_, match_}) {
+    for (QComboBox* list : {mounting_, match_, series_}) {
         connect(list, &QComboBox::currentIndexChanged, this, [this] { saveSettings(); });
     }
     connect(drivenThrough_, &QCheckBox::toggled, this, [this] { saveSettings(); });
-    for (QLineEdit* field :
-         {boomDiameter_, hairpinWire_, hairpinSpacing_, velocity_, rodDiameter_, rodSpacing_}) {
+    for (QLineEdit* field : {boomDiameter_, hairpinWire_, hairpinSpacing_, velocity_, rodDiameter_,
+                             rodSpacing_, tubes_, overlap_}) {
         connect(field, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
     }
     // The mounting changes only the cut lengths; a match needs the tuning run again.
@@ -108,6 +128,10 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     connect(mounting_, &QComboBox::currentIndexChanged, this, construction);
     connect(drivenThrough_, &QCheckBox::toggled, this, construction);
     connect(boomDiameter_, &QLineEdit::editingFinished, this, construction);
+    // The tubes change only the cut list, which the sheet carries.
+    connect(tubes_, &QLineEdit::editingFinished, this, construction);
+    connect(overlap_, &QLineEdit::editingFinished, this, construction);
+    connect(series_, &QComboBox::currentIndexChanged, this, construction);
     connect(match_, &QComboBox::currentIndexChanged, this, match);
     for (QLineEdit* field : {hairpinWire_, hairpinSpacing_, velocity_, rodDiameter_, rodSpacing_}) {
         connect(field, &QLineEdit::editingFinished, this, match);
@@ -132,6 +156,28 @@ QString BuildBox::read(sheet::DesignRequest& request) const {
             return uiText("the boom diameter must be a number above zero (mm): ") +
                    boomDiameter_->text();
         construction.boomDiameter = *boom / 1000;
+    }
+    if (const QString tubes = tubes_->text().trimmed(); !tubes.isEmpty()) {
+        const auto read = sheet::tubesFrom(tubes.toStdString());
+        if (!read) {
+            return uiText(
+                       "the tubes must read as diameter:length from the centre outwards, the "
+                       "tip's diameter alone, such as 1.25in:36in,1.125in:48in,1in: ") +
+                   tubes;
+        }
+        const auto overlap = number(overlap_);
+        if (!overlap) {
+            return uiText("the tubes' overlap must be a number above zero (mm): ") +
+                   overlap_->text();
+        }
+        analysis::TubeSchedule schedule;
+        schedule.tubes = *read;
+        schedule.overlap = *overlap / 1000;
+        if (series_->currentIndex() == 1) {
+            schedule.wall = 0.001;
+            schedule.stock = {2.0, 6.0};
+        }
+        construction.tubes = std::move(schedule);
     }
     const MatchChoice chosen = match();
     request.match.hairpin = chosen == MatchChoice::Hairpin || chosen == MatchChoice::Both;
@@ -202,6 +248,7 @@ void BuildBox::restoreSettings() {
     };
     index("build/mounting", mounting_);
     index("build/match", match_);
+    index("build/tubeSeries", series_);
     drivenThrough_->setChecked(
         kept.value(QStringLiteral("build/drivenThroughBoom"), false).toBool());
     const auto text = [&kept](const char* key, QLineEdit* field) {
@@ -213,6 +260,8 @@ void BuildBox::restoreSettings() {
     text("build/velocityFactor", velocity_);
     text("build/rodDiameter", rodDiameter_);
     text("build/rodSpacing", rodSpacing_);
+    text("build/tubes", tubes_);
+    text("build/overlap", overlap_);
 }
 
 void BuildBox::saveSettings() const {
@@ -226,6 +275,9 @@ void BuildBox::saveSettings() const {
     kept.setValue(QStringLiteral("build/velocityFactor"), velocity_->text());
     kept.setValue(QStringLiteral("build/rodDiameter"), rodDiameter_->text());
     kept.setValue(QStringLiteral("build/rodSpacing"), rodSpacing_->text());
+    kept.setValue(QStringLiteral("build/tubeSeries"), series_->currentIndex());
+    kept.setValue(QStringLiteral("build/tubes"), tubes_->text());
+    kept.setValue(QStringLiteral("build/overlap"), overlap_->text());
 }
 
 }  // namespace zeva::ui

@@ -45,6 +45,9 @@ private:
     QLineEdit* velocity_;
     QLineEdit* rodDiameter_;  // empty: a builder's usual for the element
     QLineEdit* rodSpacing_;
+    QLineEdit* tubes_;  // empty: solid elements
+    QComboBox* series_;
+    QLineEdit* overlap_;
     QLabel* note_;
     QLabel* results_;  // the lengths to cut, the line's length and the SWR of the tuning
 };

@@ -60,6 +60,10 @@ void DesignSession::reanalyse() {
     showDesign(design);
 }
 
+std::optional<double> DesignSession::drivenLength() const {
+    return tuning_ ? sheet::matchedDrivenLength(*tuning_) : std::nullopt;
+}
+
 // The sheet of the main window's design with the boom correction the controls ask for; a
 // wrong control is named, and the sheet stands without the correction meanwhile.
 void DesignSession::rebuildSheet() {
@@ -102,6 +106,10 @@ void DesignSession::rebuildSheet() {
         sheet = base;
         sheet.request.construction.mountingGiven = false;
         sheet.request.construction.mounting = analysis::Mounting::Insulators;
+    }
+    // A schedule that cannot make the elements is named; the sheet stands without tubes.
+    if (const auto failure = sheet::applyTubes(sheet, drivenLength())) {
+        events_.buildNote(QString::fromStdString(failure->message));
     }
     sheet_ = std::move(sheet);
     designText_ = QString::fromStdString(sheet::designLine(*sheet_));
@@ -193,6 +201,13 @@ void DesignSession::startTuning() {
 
 void DesignSession::tuningDone(const std::variant<analysis::Tuning, analysis::Failure>& result) {
     ended(result, tuning_, Stage::Tuning);
+    // The driven element's tubes for the length its match asks for.
+    if (sheet_ && sheet_->tubes) {
+        if (const auto failure = sheet::applyTubes(*sheet_, drivenLength())) {
+            events_.buildNote(QString::fromStdString(failure->message));
+        }
+        events_.sheetChanged();
+    }
     events_.figuresChanged();
     events_.analysisChanged();
     events_.commandsChanged();

@@ -131,6 +131,18 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     plots_->addTab(sweepTable_, uiText("Sweep table"));
     optimise_ = new OptimiseBox;
     plots_->addTab(optimise_, uiText("Optimise"));
+    // The cut list and the tubes to buy, with a tube schedule in the build box.
+    tubesModel_ = new QStandardItemModel(this);
+    tubesTable_ = new SheetTable;
+    tubesTable_->setObjectName(QStringLiteral("tubesTable"));
+    tubesTable_->setModel(tubesModel_);
+    tubesTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tubesTable_->verticalHeader()->setVisible(false);
+    tubesTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tubesTable_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    tubesTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tubesTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    plots_->addTab(tubesTable_, uiText("Tubes"));
     analysisLayout->addLayout(progressRow);
     analysisLayout->addWidget(figures_, 3);
     analysisLayout->addWidget(plots_, 5);
@@ -251,6 +263,7 @@ void DesignWindow::showSheet() {
     optimise_->setUsingOptimised(session_->usingOptimised());
     design_->setText(session_->designText());
     model_->setSheet(sheet);
+    showTubes(sheet);
     if (sheet == nullptr) {
         boom_->clear();
         return;
@@ -261,6 +274,21 @@ void DesignWindow::showSheet() {
         boom += '\n' + QString::fromStdString(note);
     }
     boom_->setText(boom);
+}
+
+// The cut list, a blank row, then the tubes to buy; a hint without a schedule.
+void DesignWindow::showTubes(const sheet::CutSheet* sheet) {
+    if (sheet == nullptr || !sheet->tubes) {
+        tabulate(*tubesModel_,
+                 {{uiText("Give the tubes in the build box for the cut list of every element.")
+                       .toStdString()}});
+        return;
+    }
+    auto rows = sheet::cutListRows(*sheet->tubes, windowLanguage());
+    const auto stock = sheet::stockRows(*sheet->tubes, windowLanguage());
+    rows.emplace_back();
+    rows.insert(rows.end(), stock.begin(), stock.end());
+    tabulate(*tubesModel_, rows);
 }
 
 // The plots of the analysis and the trim, and the sweep as a table that copies into a

@@ -61,6 +61,7 @@ protected:
 private:
     void fitSheetSide();
     void showSheet();
+    void showTubes(const sheet::CutSheet* sheet);
     void showAnalysis();
     void showStudies();
     void showStudyFailure(DesignSession::Stage stage, const QString& message);
@@ -94,6 +95,8 @@ private:
     QSplitter* splitter_;
     QTableView* sweepTable_;
     QStandardItemModel* sweepModel_;
+    QTableView* tubesTable_;
+    QStandardItemModel* tubesModel_;
     StudiesBox* studies_;
     OptimiseBox* optimise_;
     BuildBox* build_;

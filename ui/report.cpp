@@ -107,6 +107,62 @@ double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
     return y + 6;
 }
 
+// Rows of text, headings first, in the largest face up to 8.5 points at which a row fits the
+// page; a new page (headings again) where the rows run past its foot. The next top.
+double rowsTable(QPagedPaintDevice& device, QPainter& painter, double top, double pageHeight,
+                 const std::vector<std::vector<std::string>>& rows) {
+    if (rows.empty()) return top;
+    const std::size_t columns = rows.front().size();
+    const auto widthsAt = [&](double points) {
+        std::vector<double> widths(columns, 0);
+        const QFontMetricsF bold(fontOf(points, true));
+        const QFontMetricsF plain(fontOf(points));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            for (std::size_t i = 0; i < columns && i < rows[r].size(); ++i) {
+                const QFontMetricsF& metrics = r == 0 ? bold : plain;
+                widths[i] = std::max(widths[i], metrics.horizontalAdvance(text(rows[r][i])) + 8);
+            }
+        }
+        return widths;
+    };
+    const auto total = [](const std::vector<double>& w) {
+        return std::accumulate(w.begin(), w.end(), 0.0);
+    };
+    double size = 8.5;
+    std::vector<double> widths = widthsAt(size);
+    while (total(widths) > kPageWidth && size > 5) {
+        size -= 0.25;
+        widths = widthsAt(size);
+    }
+    const double rowHeight = std::max(11.0, size * 1.65);
+    const auto row = [&](const std::vector<std::string>& cells, double y, bool bold) {
+        painter.setFont(fontOf(size, bold));
+        double x = 0;
+        for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) {
+            painter.drawText(
+                QRectF(x + 2, y, widths[i] - 6, rowHeight),
+                textFlags((i == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),
+                text(cells[i]));
+            x += widths[i];
+        }
+    };
+    const auto headings = [&](double y) {
+        row(rows.front(), y, true);
+        painter.drawLine(QPointF(0, y + rowHeight), QPointF(total(widths), y + rowHeight));
+        return y + rowHeight + 2;
+    };
+    double y = headings(top);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        if (y + rowHeight > pageHeight) {
+            device.newPage();
+            y = headings(0);
+        }
+        row(rows[r], y, false);
+        y += rowHeight;
+    }
+    return y + 6;
+}
+
 }  // namespace
 
 QStringList studyLines(const analysis::OverGround* overGround, const analysis::Tolerance* tolerance,
@@ -146,6 +202,23 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     y = writeLine(painter, y, boomLengthText(content.sheet), 9, true);
     if (const std::string note = sheet::boomNote(content.sheet); !note.empty()) {
         y = writeLine(painter, y, text(note), 8);
+    }
+    // The cut list and the tubes to buy on a page of their own.
+    if (content.sheet.tubes) {
+        const sheet::TubeList& tubes = *content.sheet.tubes;
+        device.newPage();
+        y = writeLine(painter, 0, uiText("Tubes"), 16, true);
+        y = writeLine(painter, y, text(sheet::tubeHeading(tubes, content.sheet.language)), 8);
+        y = rowsTable(device, painter, y + 4, pageHeight,
+                      sheet::cutListRows(tubes, content.sheet.language));
+        if (y + 80 > pageHeight) {
+            device.newPage();
+            y = 0;
+        }
+        y = writeLine(painter, y + 6, text(translate(content.sheet.language, "Tubes to buy:")), 9,
+                      true);
+        y = rowsTable(device, painter, y, pageHeight,
+                      sheet::stockRows(tubes, content.sheet.language));
     }
 
     if (content.analysis == nullptr) {

@@ -285,6 +285,34 @@ TEST(Report, every_heading_prints_whole_on_a4_and_letter) {
     }
 }
 
+// With a tube schedule the report gets the cut list and the tubes to buy, every row whole.
+TEST(Report, prints_the_cut_list_and_the_tubes_to_buy) {
+    sheet::DesignRequest request;
+    request.design.mode = ElementMode::FourElement;
+    request.design.frequency = "28.5";
+    request.design.diameterIndex = 14;  // 1 in
+    request.construction.tubes = analysis::TubeSchedule{};
+    request.construction.tubes->tubes = {{0.0254, 0.6}, {0.0222, 0.9}, {0.019, 0}};
+    sheet::CutSheet sheet = sheet::makeCutSheet(request, analysis::Language::Chinese).value();
+    ASSERT_FALSE(sheet::applyTubes(sheet).has_value());
+    const QByteArray pdf = reportPdf({sheet, nullptr, nullptr, {}, QPageSize(QPageSize::A4)});
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-"), QStringLiteral("-")});
+    text.write(pdf);
+    text.closeWriteChannel();
+    ASSERT_TRUE(text.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
+    const QString read = QString::fromUtf8(text.readAllStandardOutput());
+    std::vector<std::vector<std::string>> rows = sheet::cutListRows(*sheet.tubes, sheet.language);
+    const auto stock = sheet::stockRows(*sheet.tubes, sheet.language);
+    rows.insert(rows.end(), stock.begin(), stock.end());
+    for (const auto& row : rows) {
+        for (const std::string& cell : row) {
+            EXPECT_TRUE(read.contains(QString::fromStdString(cell))) << cell << "\n"
+                                                                     << read.toStdString();
+        }
+    }
+}
+
 // The stretches where the SWR runs off its scale, their ends where the curve crosses the top.
 TEST(Plots, the_clipped_stretches_of_the_swr_curve) {
     std::vector<analysis::SweepPoint> sweep;

@@ -191,6 +191,39 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
     EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QString::fromUtf8("伽马或 T")));
 }
 
+// Telescoping tubes typed into the build box give zeva-sheet's cut list in the Tubes tab; a
+// schedule that does not read is named and left as typed.
+TEST_F(Design, the_tubes_tab_gives_zeva_sheets_cut_list) {
+    qputenv("PATH", "/nonexistent");
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    const QString schedule = QStringLiteral("1.25in:36in,1.125in:48in,1in:48in,0.875in");
+    auto* tubes = find<QLineEdit>("tubes", window);
+    tubes->setText(schedule);
+    QTest::keyClick(tubes, Qt::Key_Return);
+    const Outcome sheet = zevaSheet(
+        {"-e", "3", "-f", "14.2", "-d", "1in", "--sections", schedule, "--cut-list-csv", "-"});
+    ASSERT_EQ(sheet.status, 0);
+    const std::vector<QStringList> rows = csvRows(sheet.out);
+    ASSERT_EQ(rows.size(), 13u);  // headings, three elements of four tubes
+    QAbstractItemModel* model = find<QTableView>("tubesTable", window)->model();
+    ASSERT_GE(model->rowCount(), 12);
+    for (int row = 0; row < 12; ++row) {
+        // The length to cut, in centimetres, as the CSV gives it in millimetres.
+        const double cut = rows[static_cast<std::size_t>(row) + 1][5].toDouble() / 10;
+        EXPECT_NEAR(model->index(row, 5).data().toString().toDouble(), cut, 0.006) << row;
+    }
+
+    tubes->setText(QStringLiteral("1.25in:36in,abc"));
+    QTest::keyClick(tubes, Qt::Key_Return);
+    EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QString::fromUtf8("管材")));
+    EXPECT_EQ(tubes->text(), "1.25in:36in,abc");
+    tubes->clear();  // kept between runs: the other tests want solid elements
+    QTest::keyClick(tubes, Qt::Key_Return);
+    EXPECT_TRUE(find<QLabel>("buildNote", window)->text().isEmpty());
+}
+
 // Over the ground and within a tolerance, from the window's controls: the figures are
 // zeva-sheet's for the same options, the plots appear, a wrong control is named.
 TEST_F(Design, the_studies_follow_their_controls_and_match_zeva_sheet) {
