@@ -113,7 +113,8 @@ reflector, and the boom length. Optionally a NEC-2 deck and its analysis.
                R"(Every file of a run is written, or none. Tapered elements are modelled with the mean of the
 largest and smallest diameters; the output says how far their figures hold (against a
 full-wave model an element of telescoping tubes with a 2:1 taper resonates about 4 % higher
-than that wire: its reactance may be 25-35 ohms off, its gain about 0.2 dB). A geometry
+than that wire: its reactance may be 25-35 ohms off, its gain about 0.2 dB; give the tubes
+with --sections and each tip is solved for the wire instead). A geometry
 file must name its unit, and is refused when larger than %1 MiB, with more than %2 elements,
 an element longer than %3 wavelengths or a boom longer than %4 wavelengths: the analysis
 refuses them.

@@ -296,7 +296,8 @@ std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
                                 "an element of telescoping tubes (a 2:1 taper) resonates about "
                                 "4 % higher than that wire: its reactance may be 25-35 ohms off "
                                 "and the SWR with it, the gain about 0.2 dB: take the impedance "
-                                "as approximate",
+                                "as approximate, or give the tubes and have each tip solved for "
+                                "that wire",
                                 {mean})};
 }
 
