@@ -425,7 +425,7 @@ int runSheet(int argc, char* argv[]) {
         files.push_back({options.materialsCsvFile, materialsCsv(report)});
     }
     if (!options.drawingFile.empty() && sheet) {
-        files.push_back({options.drawingFile, workshopDrawing(*sheet)});
+        files.push_back({options.drawingFile, svgOf(workshopDrawing(*sheet))});
     }
     for (auto file = files.begin(); file != files.end(); ++file) {
         if (file->path != "-") continue;

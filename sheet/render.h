@@ -3,6 +3,7 @@
 // or JSON; the patterns as an SVG plot; the files of one run written together.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,9 +52,33 @@ struct Report {
 [[nodiscard]] std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
                                                          const analysis::Tuning& tuning,
                                                          const CutSheet* sheet, Language language);
-// The workshop drawing as SVG: the boom to scale with each element's place from its rear end,
-// and one half of every element with its tubes (or its rod), dimensioned in centimetres.
-[[nodiscard]] std::string workshopDrawing(const CutSheet& sheet);
+// A drawing as lines, rectangles and texts in its own units (about a pixel), painted in
+// order: for SVG here and for the windows' painter alike.
+enum class ShapeKind { Line, Rect, Text };
+enum class Anchor { Start, Middle, End };
+inline constexpr std::uint32_t kInk = 0x000000;
+struct Shape {
+    ShapeKind kind = ShapeKind::Line;
+    double x = 0, y = 0;          // a line's start, a rectangle's corner, a text's anchor
+    double x2 = 0, y2 = 0;        // a line's end, a rectangle's far corner
+    std::uint32_t stroke = kInk;  // 0xRRGGBB: a line's, an outline's, a text's colour
+    std::uint32_t fill = 0xffffff;
+    double size = 1;  // a line's width, a text's size
+    bool dashed = false;
+    std::string text;
+    Anchor anchor = Anchor::Start;
+    double rotation = 0;  // degrees, clockwise, about the anchor
+};
+struct Drawing {
+    double width = 0;
+    double height = 0;
+    std::vector<Shape> shapes;
+};
+
+// The workshop drawing: the boom to scale with each element's place from its rear end, and
+// one half of every element with its tubes (or its rod), dimensioned in centimetres.
+[[nodiscard]] Drawing workshopDrawing(const CutSheet& sheet);
+[[nodiscard]] std::string svgOf(const Drawing& drawing);
 // Every element's tubes as rows of text, headings first; the stock by size; the heading
 // that says how they are measured and solved.
 [[nodiscard]] std::vector<std::vector<std::string>> cutListRows(const TubeList& list,

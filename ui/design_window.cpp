@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/design_window.h"
+#include "ui/drawing_paint.h"
 #include "ui/language.h"
 
 #include <QCloseEvent>
@@ -143,6 +144,9 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     tubesTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tubesTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     plots_->addTab(tubesTable_, uiText("Tubes"));
+    drawing_ = new StudyPlot(uiText("The workshop drawing appears with the cut sheet"));
+    drawing_->setObjectName(QStringLiteral("workshopDrawing"));
+    plots_->addTab(drawing_, uiText("Drawing"));
     analysisLayout->addLayout(progressRow);
     analysisLayout->addWidget(figures_, 3);
     analysisLayout->addWidget(plots_, 5);
@@ -264,6 +268,14 @@ void DesignWindow::showSheet() {
     design_->setText(session_->designText());
     model_->setSheet(sheet);
     showTubes(sheet);
+    if (sheet != nullptr) {
+        drawing_->setPainter(
+            [drawing = sheet::workshopDrawing(*sheet)](QPainter& painter, const QRectF& area) {
+                paintDrawing(painter, area, drawing);
+            });
+    } else {
+        drawing_->setPainter({});
+    }
     if (sheet == nullptr) {
         boom_->clear();
         return;

@@ -97,6 +97,7 @@ private:
     QStandardItemModel* sweepModel_;
     QTableView* tubesTable_;
     QStandardItemModel* tubesModel_;
+    StudyPlot* drawing_;
     StudiesBox* studies_;
     OptimiseBox* optimise_;
     BuildBox* build_;

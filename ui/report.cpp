@@ -12,6 +12,7 @@
 
 #include "sheet/render.h"
 #include "sheet/studies.h"
+#include "ui/drawing_paint.h"
 #include "ui/plots.h"
 #include "ui/study_plots.h"
 
@@ -220,6 +221,12 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
         y = rowsTable(device, painter, y, pageHeight,
                       sheet::stockRows(tubes, content.sheet.language));
     }
+    // The workshop drawing: where to drill the boom, and each element's half.
+    device.newPage();
+    y = writeLine(painter, 0, uiText("Workshop drawing"), 16, true);
+    paintDrawing(painter, QRectF(0, y + 4, kPageWidth, pageHeight - y - 4),
+                 sheet::workshopDrawing(content.sheet));
+    y = pageHeight;
 
     if (content.analysis == nullptr) {
         writeLine(painter, y + 10, content.analysisNote, 9);

@@ -302,6 +302,8 @@ TEST(Report, prints_the_cut_list_and_the_tubes_to_buy) {
     text.closeWriteChannel();
     ASSERT_TRUE(text.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
     const QString read = QString::fromUtf8(text.readAllStandardOutput());
+    // The workshop drawing's page, with every element's name on it.
+    EXPECT_TRUE(read.contains(QString::fromUtf8("加工图")));
     std::vector<std::vector<std::string>> rows = sheet::cutListRows(*sheet.tubes, sheet.language);
     const auto stock = sheet::stockRows(*sheet.tubes, sheet.language);
     rows.insert(rows.end(), stock.begin(), stock.end());

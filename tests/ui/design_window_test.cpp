@@ -215,6 +215,16 @@ TEST_F(Design, the_tubes_tab_gives_zeva_sheets_cut_list) {
         EXPECT_NEAR(model->index(row, 5).data().toString().toDouble(), cut, 0.006) << row;
     }
 
+    // The workshop drawing draws every tube: blue dimensions and grey-blue tubes.
+    auto* drawing = find<QWidget>("workshopDrawing", window);
+    drawing->resize(900, 500);
+    const QImage image = drawing->grab().toImage();
+    int tube = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) tube += image.pixelColor(x, y) == QColor(0xcfd8dc);
+    }
+    EXPECT_GT(tube, 200);
+
     tubes->setText(QStringLiteral("1.25in:36in,abc"));
     QTest::keyClick(tubes, Qt::Key_Return);
     EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QString::fromUtf8("管材")));
