@@ -174,6 +174,7 @@ Analyser::Analyser(Antenna antenna, Language language, int processes, bool fitSw
         return;
     }
     analysis_.wavelength = antenna_.wavelength();
+    analysis_.beam = antenna_.elements.size() > 1;
     // The two coarsest levels cost little and run together; each finer one costs about
     // eight times the one before, so it runs only when needed.
     runLevels(0, 2);

@@ -122,7 +122,9 @@ struct Analysis {
     // The radiated power over the input power from the sphere's pattern (1 for a sound
     // model); NaN where the runner gave no sphere.
     double averageGain = kNoFigure;
-    double wavelength = 0;          // metres
+    double wavelength = 0;  // metres
+    // More than one element: a lone dipole has no front, back or sidelobes to speak of.
+    bool beam = true;
     double stackingSideBySide = 0;  // metres, from the E-plane beamwidth
     double stackingAbove = 0;       // metres, from the H-plane beamwidth
     Segmentation segmentation;

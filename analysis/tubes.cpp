@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "analysis/analyser.h"
@@ -159,6 +160,26 @@ std::variant<std::vector<Tube>, Failure> solveTip(const TubeSchedule& schedule, 
     }
     half.back().length = (low + high) / 2;
     return half;
+}
+
+double builtFor(std::span<const Tube> half, double diameter, double frequency, double substitute) {
+    std::vector<Tube> tubes(half.begin(), half.end());
+    if (tubes.empty()) return substitute;
+    const auto withTip = [&](double tip) {
+        tubes.back().length = tip;
+        return substituteLength(tubes, diameter, frequency);
+    };
+    double low = 0;
+    double high = substitute;  // a tip as long as the whole element is more than enough
+    if (withTip(low) > substitute) return std::numeric_limits<double>::quiet_NaN();
+    while (high - low > 1e-7) {
+        const double middle = (low + high) / 2;
+        (withTip(middle) < substitute ? low : high) = middle;
+    }
+    tubes.back().length = (low + high) / 2;
+    double half_length = 0;
+    for (const Tube& tube : tubes) half_length += tube.length;
+    return 2 * half_length;
 }
 
 std::vector<TubeCut> cutTubes(std::span<const Tube> half, const TubeSchedule& schedule,

@@ -76,6 +76,12 @@ inline constexpr double kMaxResonanceOffset = 0.15;
                                                                 const std::string& element,
                                                                 Language language);
 
+// The length, tip to tip, of the stepped element whose half is given once its tip is cut so
+// that it works as the uniform element of that length and diameter; NaN where even no tip at
+// all is too long.
+[[nodiscard]] double builtFor(std::span<const Tube> half, double diameter, double frequency,
+                              double substitute);
+
 // One tube of an element as it is cut. Lengths in metres.
 struct TubeCut {
     double diameter = 0;

@@ -96,6 +96,18 @@ Tuner::Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, La
     runLength(length - analysis.feed.reactance / kOhmsPerWavelength * antenna_.wavelength());
 }
 
+Tuning Tuner::asBuilt(Tuning tuning) const {
+    const Element& driven = antenna_.elements[antenna_.driven];
+    if (driven.sections.empty()) return tuning;
+    const auto built = [&](double substitute) {
+        return builtFor(driven.sections, driven.diameter, antenna_.frequency, substitute);
+    };
+    tuning.trim.length = built(tuning.trim.length);
+    if (tuning.hairpin) tuning.hairpin->elementLength = built(tuning.hairpin->elementLength);
+    if (tuning.rods) tuning.rods->elementLength = built(tuning.rods->elementLength);
+    return tuning;
+}
+
 Antenna Tuner::withDriven(double length) const {
     Antenna changed = antenna_;
     changed.elements[changed.driven].length = length;
@@ -433,7 +445,7 @@ void Tuner::startSweeps() {
     }
     matchDecks_ = decks_.size();
     if (request_.coax) share(withDriven(tuning_.trim.length), parts);
-    if (decks_.empty()) result_ = tuning_;
+    if (decks_.empty()) result_ = asBuilt(tuning_);
 }
 
 void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
@@ -548,7 +560,7 @@ void Tuner::finishSweeps(const std::vector<DeckResults>& outputs) {
         }
     }
     decks_.clear();
-    result_ = tuning_;
+    result_ = asBuilt(tuning_);
 }
 
 std::variant<Tuning, Failure> tune(const Antenna& antenna, const Analysis& analysis,

@@ -137,6 +137,9 @@ private:
     void startSweeps();
     void finishSweeps(const std::vector<DeckResults>& outputs);
     [[nodiscard]] Antenna withDriven(double length) const;
+    // The tuning with its driven lengths as a builder cuts them: for an element of tubes, the
+    // stepped element whose tip makes it work as the substitute that was solved.
+    [[nodiscard]] Tuning asBuilt(Tuning tuning) const;
     [[nodiscard]] std::string tooLowForAMatch() const;
 
     Antenna antenna_;

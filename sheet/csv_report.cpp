@@ -69,18 +69,20 @@ private:
 };
 
 void analysisFigures(Row& row, const analysis::Analysis& a) {
+    // A lone element has no beam: its front, back, sidelobe and stacking cells are empty.
+    const auto beam = [&a](double value) { return a.beam ? value : std::nan(""); };
     row.add(N_("forward gain dBi"), a.pattern.forwardGain, 2);
     row.add(N_("forward gain dBd"), a.gainDbd, 2);
-    row.add(N_("front-to-back dB"), a.pattern.frontToBack, 2);
-    row.add(N_("front-to-rear dB"), a.pattern.frontToRear, 2);
+    row.add(N_("front-to-back dB"), beam(a.pattern.frontToBack), 2);
+    row.add(N_("front-to-rear dB"), beam(a.pattern.frontToRear), 2);
     row.add(N_("feed R ohm"), a.feed.resistance, 3);
     row.add(N_("feed X ohm"), a.feed.reactance, 3);
     row.add(N_("SWR"), a.swr, 4);
     row.add(N_("E-plane beamwidth deg"), a.pattern.beamwidthE, 1);
     row.add(N_("H-plane beamwidth deg"), a.pattern.beamwidthH, 1);
-    row.add(N_("sidelobe below main lobe dB"), a.pattern.sidelobe, 2);
-    row.add(N_("stacking side by side m"), a.stackingSideBySide, 3);
-    row.add(N_("stacking one above the other m"), a.stackingAbove, 3);
+    row.add(N_("sidelobe below main lobe dB"), beam(a.pattern.sidelobe), 2);
+    row.add(N_("stacking side by side m"), beam(a.stackingSideBySide), 3);
+    row.add(N_("stacking one above the other m"), beam(a.stackingAbove), 3);
     row.add(N_("segments"), a.segments, 0);
     row.add(N_("segments a wavelength"), a.segmentation.perWavelength, 0);
     row.add(N_("average gain"), a.averageGain, 4);

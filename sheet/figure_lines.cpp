@@ -79,6 +79,14 @@ std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say
          zeva::say(l, "%1, a wavelength %2 (extended thin-wire kernel)",
                    {std::to_string(a.segments), std::to_string(a.segmentation.perWavelength)})},
     };
+    if (!a.beam) {
+        // A lone element: its gain, impedance, SWR and beamwidths, no beam's figures.
+        const std::vector<std::string> beamOnly = {say.frontToBack, say.frontToRear, say.sidelobe,
+                                                   say.stacking};
+        std::erase_if(lines, [&](const FigureLine& line) {
+            return std::find(beamOnly.begin(), beamOnly.end(), line.label) != beamOnly.end();
+        });
+    }
     if (std::isfinite(a.averageGain)) lines.push_back({say.averageGain, averageGainText(a, l)});
     if (a.ends) lines.push_back({say.sweepEnds, endsText(*a.ends, l)});
     for (StudyLine& line : bandwidthLines(a, l)) {

@@ -124,10 +124,14 @@ Json analysisOf(const analysis::Analysis& a) {
                          {"front_to_back_db", number(p.frontToBack, 2)},
                          {"from", p.solved ? "solved" : "fit"}});
     }
+    // A lone element has no beam: its front, back, sidelobe and stacking are null.
+    const auto beam = [&a](double value, int decimals) {
+        return a.beam ? number(value, decimals) : Json(nullptr);
+    };
     return {{"forward_gain_dbi", number(a.pattern.forwardGain, 2)},
             {"forward_gain_dbd", number(a.gainDbd, 2)},
-            {"front_to_back_db", number(a.pattern.frontToBack, 2)},
-            {"front_to_rear_db", number(a.pattern.frontToRear, 2)},
+            {"front_to_back_db", beam(a.pattern.frontToBack, 2)},
+            {"front_to_rear_db", beam(a.pattern.frontToRear, 2)},
             {"impedance_ohm", impedance(a.feed)},
             {"swr", number(a.swr, 4)},
             {"average_gain", number(a.averageGain, 4)},
@@ -135,10 +139,10 @@ Json analysisOf(const analysis::Analysis& a) {
             {"beamwidth_deg",
              {{"e_plane", number(a.pattern.beamwidthE, 1)},
               {"h_plane", number(a.pattern.beamwidthH, 1)}}},
-            {"sidelobe_db", number(a.pattern.sidelobe, 2)},
+            {"sidelobe_db", beam(a.pattern.sidelobe, 2)},
             {"stacking_m",
-             {{"side_by_side", number(a.stackingSideBySide, 3)},
-              {"one_above_the_other", number(a.stackingAbove, 3)}}},
+             {{"side_by_side", beam(a.stackingSideBySide, 3)},
+              {"one_above_the_other", beam(a.stackingAbove, 3)}}},
             {"segments",
              {{"total", a.segments},
               {"per_wavelength", a.segmentation.perWavelength},

@@ -89,8 +89,7 @@ TEST_F(Cli, the_workshop_drawing_places_every_element_and_dimensions_every_tube)
     const json report = json::parse(out.out);
     const std::string svg = slurp(folder / "beam.svg");
     ASSERT_EQ(svg.rfind("<svg", 0), 0U);
-    EXPECT_NE(svg.find(report.at("boom").at("length_cm").dump() + " cm"),
-              std::string::npos);
+    EXPECT_NE(svg.find(report.at("boom").at("length_cm").dump() + " cm"), std::string::npos);
     for (const json& element : report.at("tubes").at("elements")) {
         EXPECT_NE(svg.find(">" + element.at("name").get<std::string>() + "<"), std::string::npos);
         // Each tube's reach from the centre, in centimetres.
@@ -102,6 +101,26 @@ TEST_F(Cli, the_workshop_drawing_places_every_element_and_dimensions_every_tube)
     }
     // An antenna of the user's has no boom to drill.
     EXPECT_EQ(run("--lang en -g x.json --drawing beam2.svg").status, 2);
+}
+
+TEST_F(Cli, a_dipole_of_tubes_is_analysed_without_a_beams_figures_and_trimmed_as_tubes) {
+    const Outcome out = run("--lang en -a --format json -g '" ZEVA_EXAMPLES_DIR
+                            "/telescoping-dipole-14.2-mhz.json'");
+    ASSERT_EQ(out.status, 0) << out.err;
+    const json report = json::parse(out.out);
+    const json& analysis = report.at("analysis");
+    EXPECT_TRUE(analysis.at("front_to_back_db").is_null());
+    EXPECT_TRUE(analysis.at("sidelobe_db").is_null());
+    EXPECT_FALSE(analysis.at("impedance_ohm").at("r").is_null());
+    // The element as built is longer than the substitute it works as, and so is its length at
+    // resonance: the tubes', not the substitute wire's.
+    const double built = report.at("geometry").at("elements")[0].at("length").get<double>();
+    EXPECT_NEAR(built, 10.0656, 1e-9);
+    const Outcome text =
+        run("--lang en -a -g '" ZEVA_EXAMPLES_DIR "/telescoping-dipole-14.2-mhz.json'");
+    EXPECT_EQ(text.out.find("front-to-back"), std::string::npos);
+    EXPECT_NE(text.out.find("solved as their substitute uniform element"), std::string::npos);
+    EXPECT_NE(text.out.find("driven element at resonance: 33.5"), std::string::npos) << text.out;
 }
 
 TEST_F(Cli, a_schedule_that_cannot_be_built_is_refused_before_anything_is_written) {
