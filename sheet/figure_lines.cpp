@@ -342,7 +342,14 @@ std::string boomLine(const CutSheet& sheet, const Labels& say) {
 
 std::string diameterText(const CutSheet& sheet) {
     const auto index = static_cast<std::size_t>(sheet.request.design.diameterIndex);
-    return withSingleBlanks(DiameterCatalogue[index].text);
+    // The entry's inch text and its millimetres, each with its unit: "1 in (25.4 mm)",
+    // "AWG 14 (1.6 mm)".
+    const std::string entry = withSingleBlanks(DiameterCatalogue[index].text);
+    const std::size_t blank = entry.rfind(' ');
+    if (blank == std::string::npos || !entry.ends_with("mm")) return entry;
+    const std::string gauge = entry.substr(0, blank);
+    const std::string metric = entry.substr(blank + 1, entry.size() - blank - 3);
+    return gauge + (gauge.starts_with("AWG") ? "" : " in") + " (" + metric + " mm)";
 }
 
 std::optional<std::string> taperNote(const CutSheet* sheet, Language language) {

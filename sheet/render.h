@@ -89,7 +89,7 @@ struct Drawing {
 // How the elements are mounted and what the correction is, where the user said; empty
 // otherwise.
 [[nodiscard]] std::string boomNote(const CutSheet& sheet);
-// The catalogue's entry for the sheet's diameter, blanks as one: "1/2 12.7mm".
+// The catalogue's entry for the sheet's diameter with its units: "1/2 in (12.7 mm)".
 [[nodiscard]] std::string diameterText(const CutSheet& sheet);
 // Metres that the driven element is cut longer than it works electrically: the boom
 // correction, where it passes through the boom.
@@ -97,7 +97,7 @@ struct Drawing {
 // How far the figures of tapered elements, modelled with their mean diameter, hold; nothing
 // for elements of one diameter.
 [[nodiscard]] std::optional<std::string> taperNote(const CutSheet* sheet, Language language);
-// "多元件, 设计频率 144 MHz, 元件直径 1/2 12.7mm, ...": the design the sheet is of.
+// "多元件, 设计频率 144 MHz, 元件直径 1/2 in (12.7 mm), ...": the design the sheet is of.
 [[nodiscard]] std::string designLine(const CutSheet& sheet);
 
 // The whole NEC-2 deck of the antenna, at the analysis' converged segmentation where there is
