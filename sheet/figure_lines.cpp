@@ -309,6 +309,39 @@ std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
                                 {mean})};
 }
 
+// Which driven length to cut for the feed chosen, said plainly once the tuning is known: the
+// match's where one is built (the hairpin's the line is fed through where both are asked for);
+// for a straight feed, the sheet's, with the resonant one above for the least SWR.
+std::optional<FigureLine> cutLine(const analysis::Tuning& t, const CutSheet* sheet,
+                                  double allowance, const Labels& say) {
+    const Language l = say.language;
+    const char* why = nullptr;
+    double length = 0;
+    if (t.hairpin) {
+        why = N_("%1, shortened for the hairpin match");
+        length = t.hairpin->elementLength;
+    } else if (t.rods) {
+        why = t.rods->shape.balanced ? N_("%1, continuous, for the T match")
+                                     : N_("%1, continuous, for the gamma match");
+        length = t.rods->elementLength;
+    } else if (t.coax) {
+        why = N_("%1, at resonance, for the quarter-wave transformer");
+        length = t.trim.length;
+    } else if (sheet != nullptr && sheet->elements.size() > 1) {
+        return FigureLine{
+            zeva::say(l, "driven element to cut"),
+            zeva::say(l,
+                      "the sheet's %1 ft, fed straight; the length at resonance above gives the "
+                      "least SWR on a 50-ohm line",
+                      {sheet->elements[1].cutFeet.empty() ? sheet->elements[1].feet
+                                                          : sheet->elements[1].cutFeet})};
+    } else {
+        return std::nullopt;
+    }
+    return FigureLine{zeva::say(l, "driven element to cut"),
+                      zeva::say(l, why, {drivenLengthText(length, allowance, say)})};
+}
+
 }  // namespace
 
 // Every figure line of a report: the analysis', the taper's caution, the trim's and matches'.
@@ -321,6 +354,9 @@ std::vector<FigureLine> reportLines(const analysis::Analysis& analysis,
         const std::string worst = worstInSweep(analysis.range, say);
         for (FigureLine& line : tuningLines(*tuning, drivenAllowance(sheet), worst, say)) {
             lines.push_back(std::move(line));
+        }
+        if (auto cut = cutLine(*tuning, sheet, drivenAllowance(sheet), say)) {
+            lines.push_back(std::move(*cut));
         }
     }
     return lines;
@@ -374,6 +410,9 @@ std::vector<std::string> tuningFigureLines(const analysis::Analysis& analysis,
     for (const FigureLine& figure :
          tuningLines(tuning, drivenAllowance(sheet), worstInSweep(analysis.range, say), say)) {
         lines.push_back(figure.label + say.colon + figure.text);
+    }
+    if (const auto cut = cutLine(tuning, sheet, drivenAllowance(sheet), say)) {
+        lines.push_back(cut->label + say.colon + cut->text);
     }
     return lines;
 }

@@ -95,8 +95,9 @@ TEST_F(Design, analysis_in_the_background_gives_zeva_sheets_figures_and_follows_
     const Outcome analysed = zevaSheet({"-e", "multi", "-f", "144", "-d", "1/2", "--analyse"});
     ASSERT_EQ(analysed.status, 0);
     const QStringList lines = figures(window).split('\n');
-    // nine, the average gain, the sweep's ends, the two bandwidths and the trim
-    ASSERT_EQ(lines.size(), 14) << figures(window).toStdString();
+    // nine, the average gain, the sweep's ends, the two bandwidths, the trim and which driven
+    // length to cut
+    ASSERT_EQ(lines.size(), 15) << figures(window).toStdString();
     for (const QString& line : lines) {
         EXPECT_TRUE(analysed.out.contains(line + '\n')) << line.toStdString();
     }
@@ -156,7 +157,7 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
         zevaSheet({"-e", "3", "-f", "14.2", "-d", "1in", "--analyse", "--match", "hairpin,coax"});
     ASSERT_EQ(matched.status, 0);
     const QStringList lines = figures(window).split('\n');
-    ASSERT_EQ(lines.size(), 16) << figures(window).toStdString();
+    ASSERT_EQ(lines.size(), 17) << figures(window).toStdString();
     for (const QString& line : lines.mid(9)) {
         EXPECT_TRUE(matched.out.contains(line + '\n')) << line.toStdString();
     }
