@@ -82,7 +82,7 @@ public:
         const auto [thinnest, thickest] = std::minmax_element(
             element.sections.begin(), element.sections.end(),
             [](const Tube& a, const Tube& b) { return a.diameter < b.diameter; });
-        if (thickest->diameter / thinnest->diameter > kMaxTaperRatio) {
+        if (beyondTaper(thickest->diameter, thinnest->diameter)) {
             return fault(where + "sections",
                          N_("taper beyond what the stepped-element model is checked for"));
         }

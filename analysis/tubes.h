@@ -7,7 +7,7 @@
 // is put in the wrong place, and stepped wires read several per cent low in frequency. The
 // stepped element is therefore replaced by the uniform element that has the same reactance at
 // its feed (Leeson's substitute element): each tube is a section of transmission line of
-// Schelkunoff's average characteristic impedance ln(2h/a) − 1 (h the element's half length,
+// Schelkunoff's average characteristic impedance ln(h/a) − 1 (h the element's half length,
 // a the tube's radius), open at the tip, and the sections are followed from the tip inwards.
 // The substitute holds near half-wave resonance, where the element's radiation is the same
 // as its substitute's.
@@ -49,8 +49,13 @@ struct TubeSchedule {
 [[nodiscard]] std::optional<Failure> checkSchedule(const TubeSchedule& schedule, double frequency,
                                                    Language language);
 
-// The largest over the smallest diameter that the substitute element is held to.
-inline constexpr double kMaxTaperRatio = 2.5;
+// The largest over the smallest diameter that the substitute element is held to: the
+// full-wave reference of stepped elements reaches 2:1.
+inline constexpr double kMaxTaperRatio = 2.0;
+// Beyond it by more than a rounding: 1.25 in over 0.625 in is 2:1.
+[[nodiscard]] inline bool beyondTaper(double largest, double smallest) {
+    return largest / smallest > kMaxTaperRatio * (1 + 1e-9);
+}
 // How far from half-wave resonance an element may be for the substitute to hold.
 inline constexpr double kMaxResonanceOffset = 0.15;
 
