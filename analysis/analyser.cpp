@@ -611,6 +611,11 @@ double Analyser::fittedCrossing(double level, double lineCrossing, bool low) con
 
 void Analyser::finish() {
     decks_.clear();
+    // A lone element has no front and back: its sweep says none.
+    if (!analysis_.beam) {
+        for (SweepPoint& point : analysis_.sweep) point.frontToBack = kNoFigure;
+        for (SweepPoint& point : analysis_.edges) point.frontToBack = kNoFigure;
+    }
     result_ = analysis_;
 }
 

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "analysis/geometry.h"
 
+#include "analysis/analyser.h"
+
 #include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <numbers>
 
 namespace zeva::analysis {
 namespace {
@@ -82,14 +85,20 @@ public:
         const auto [thinnest, thickest] = std::minmax_element(
             element.sections.begin(), element.sections.end(),
             [](const Tube& a, const Tube& b) { return a.diameter < b.diameter; });
+        if (std::numbers::pi * thickest->diameter * frequency / kSpeedOfLight > kMaxCircumference) {
+            return fault(where + "sections",
+                         N_("a tube too thick for the thin-wire model (its circumference above a "
+                            "tenth of a wavelength)"));
+        }
         if (beyondTaper(thickest->diameter, thinnest->diameter)) {
             return fault(where + "sections",
                          N_("taper beyond what the stepped-element model is checked for"));
         }
         element.diameter = area / half;
         element.length = substituteLength(element.sections, element.diameter, frequency);
-        if (std::abs(element.length / resonantLength(element.diameter, frequency) - 1) >
-            kMaxResonanceOffset) {
+        if (!(element.length > 0) ||
+            std::abs(element.length / resonantLength(element.diameter, frequency) - 1) >
+                kMaxResonanceOffset) {
             return fault(where + "sections",
                          N_("too far from half-wave resonance for the stepped-element model"));
         }

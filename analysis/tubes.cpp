@@ -74,10 +74,25 @@ std::optional<Failure> checkSchedule(const TubeSchedule& schedule, double freque
                                      Language language) {
     const auto& tubes = schedule.tubes;
     if (tubes.empty()) return Failure{say(language, "the tube schedule has no tubes")};
-    if (!(schedule.overlap > 0)) {
-        return Failure{say(language, "the tubes' overlap must be above zero")};
+    // Figures a workshop could work to: a typing slip of a unit goes far beyond them.
+    if (!(schedule.overlap >= kLeastOverlap && schedule.overlap <= kLongestOverlap)) {
+        return Failure{say(language, "the tubes' overlap, %1 mm, must lie between %2 and %3 mm",
+                           {millimetres(schedule.overlap), millimetres(kLeastOverlap),
+                            millimetres(kLongestOverlap)})};
     }
-    if (!(schedule.wall > 0)) return Failure{say(language, "the tubes' wall must be above zero")};
+    if (!(schedule.wall >= kThinnestWall && schedule.wall <= kThickestWall)) {
+        return Failure{say(
+            language, "the tubes' wall, %1 mm, must lie between %2 and %3 mm",
+            {millimetres(schedule.wall), millimetres(kThinnestWall), millimetres(kThickestWall)})};
+    }
+    if (schedule.stock.empty()) return Failure{say(language, "no stock length given")};
+    for (const double length : schedule.stock) {
+        if (!(length >= kShortestStock && length <= kLongestStock)) {
+            return Failure{
+                say(language, "a stock length, %1 m, must lie between %2 and %3 m",
+                    {fixed(length, 3), shortest(kShortestStock), shortest(kLongestStock)})};
+        }
+    }
     const auto number = [](std::size_t i) { return std::to_string(i + 1); };
     for (std::size_t i = 0; i < tubes.size(); ++i) {
         if (!(tubes[i].diameter > 2 * schedule.wall)) {
@@ -145,11 +160,11 @@ std::variant<std::vector<Tube>, Failure> solveTip(const TubeSchedule& schedule, 
         for (std::size_t i = 0; i + 1 < half.size(); ++i) fixedLength += half[i].length;
         const double over = withTip(shortestTip) - length;
         return Failure{say(language,
-                           lone ? "%1: the tube is too thick or the element too short to be "
-                                  "made of it"
-                                : "%1: its fixed tubes (%2 mm a side) with the shortest tip, as "
-                                  "long as its overlap, already work as %3 mm more than the "
-                                  "element",
+                           lone ? N_("%1: the tube is too thick or the element too short to "
+                                     "be made of it")
+                                : N_("%1: its fixed tubes (%2 mm a side) with the shortest tip, "
+                                     "as long as its overlap, already work as %3 mm more than "
+                                     "the element"),
                            {element, millimetres(fixedLength), millimetres(over)})};
     }
     if (withTip(longestTip) < length) {

@@ -42,6 +42,14 @@ struct TubeSchedule {
     std::vector<double> stock = {6 * 0.3048, 12 * 0.3048};  // lengths sold, metres
 };
 
+// What a workshop works to: overlaps, walls and stock lengths beyond these are refused.
+inline constexpr double kLeastOverlap = 0.005;
+inline constexpr double kLongestOverlap = 0.5;
+inline constexpr double kThinnestWall = 0.0002;
+inline constexpr double kThickestWall = 0.01;
+inline constexpr double kShortestStock = 0.5;
+inline constexpr double kLongestStock = 13;
+
 // The schedule's faults that no element decides: a tube that does not slide into the one
 // before it (no narrower, or its wall leaves no room), an overlap not shorter than a fixed
 // tube, a tube too thick for the thin-wire model at that frequency, a taper beyond what the

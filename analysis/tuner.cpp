@@ -98,14 +98,15 @@ Tuner::Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, La
 
 Tuning Tuner::asBuilt(Tuning tuning) const {
     const Element& driven = antenna_.elements[antenna_.driven];
-    if (driven.sections.empty()) return tuning;
-    const auto built = [&](double substitute) {
-        return builtFor(driven.sections, driven.diameter, antenna_.frequency, substitute);
-    };
-    tuning.trim.length = built(tuning.trim.length);
-    if (tuning.hairpin) tuning.hairpin->elementLength = built(tuning.hairpin->elementLength);
-    if (tuning.rods) tuning.rods->elementLength = built(tuning.rods->elementLength);
+    tuning.drivenTubes = driven.sections;
+    tuning.drivenDiameter = driven.diameter;
+    tuning.frequency = antenna_.frequency;
     return tuning;
+}
+
+double asCut(const Tuning& tuning, double wire) {
+    if (tuning.drivenTubes.empty()) return wire;
+    return builtFor(tuning.drivenTubes, tuning.drivenDiameter, tuning.frequency, wire);
 }
 
 Antenna Tuner::withDriven(double length) const {

@@ -105,7 +105,16 @@ struct Tuning {
     std::string hairpinNote;  // why there is no hairpin match, where one was asked for
     std::string coaxNote;
     std::optional<RodMatch> rods;  // a gamma match, or a T match where shape.balanced
+    // A driven element of tubes: its tubes, its wire's diameter and the frequency, so that the
+    // lengths above, the model's wire's, can be said as the tubes are cut; empty otherwise.
+    std::vector<Tube> drivenTubes;
+    double drivenDiameter = 0;
+    double frequency = 0;
 };
+
+// A driven length of the tuning (the model's wire) as it is cut: the tubes' tip to tip for a
+// driven element of tubes, the length itself otherwise.
+[[nodiscard]] double asCut(const Tuning& tuning, double wire);
 
 // A match is worth building when it brings the SWR at the design frequency below this.
 inline constexpr double kMatchedSwr = 1.2;
@@ -137,8 +146,7 @@ private:
     void startSweeps();
     void finishSweeps(const std::vector<DeckResults>& outputs);
     [[nodiscard]] Antenna withDriven(double length) const;
-    // The tuning with its driven lengths as a builder cuts them: for an element of tubes, the
-    // stepped element whose tip makes it work as the substitute that was solved.
+    // The tuning with the driven element's tubes, where it has them, for asCut().
     [[nodiscard]] Tuning asBuilt(Tuning tuning) const;
     [[nodiscard]] std::string tooLowForAMatch() const;
 

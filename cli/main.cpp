@@ -238,6 +238,14 @@ int runSheet(int argc, char* argv[]) {
         auto read = analysis::readGeometry(std::get<std::string>(text), options.language);
         if (const auto* failure = std::get_if<Failure>(&read)) return fail(failure->message);
         antenna = std::move(std::get<analysis::Antenna>(read));
+        // The optimiser moves wires; it would leave an element's tubes behind.
+        const bool tubes =
+            std::any_of(antenna.elements.begin(), antenna.elements.end(),
+                        [](const analysis::Element& e) { return !e.sections.empty(); });
+        if (tubes && options.optimise) {
+            return fail(say(options.language,
+                            "the optimiser takes elements of one diameter, not of tubes"));
+        }
     } else {
         Result<CutSheet> made = makeCutSheet(options.request, options.language);
         if (!made.ok()) {

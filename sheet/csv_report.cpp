@@ -99,25 +99,25 @@ void analysisFigures(Row& row, const analysis::Analysis& a) {
 }
 
 void tuningFigures(Row& row, const analysis::Tuning& t, double allowance) {
-    row.add(N_("resonant driven length m"), t.trim.length, 5);
+    row.add(N_("resonant driven length m"), asCut(t, t.trim.length), 5);
     if (allowance != 0) {
-        row.add(N_("resonant driven cut length m"), t.trim.length + allowance, 5);
+        row.add(N_("resonant driven cut length m"), asCut(t, t.trim.length) + allowance, 5);
     }
     row.add(N_("resonant R ohm"), t.trim.feed.resistance, 3);
     row.add(N_("resonant SWR"), t.trim.swr, 4);
     if (const auto& h = t.hairpin) {
-        row.add(N_("hairpin driven length m"), h->elementLength, 5);
+        row.add(N_("hairpin driven length m"), asCut(t, h->elementLength), 5);
         if (allowance != 0) {
-            row.add(N_("hairpin driven cut length m"), h->elementLength + allowance, 5);
+            row.add(N_("hairpin driven cut length m"), asCut(t, h->elementLength) + allowance, 5);
         }
         row.add(N_("hairpin line ohm"), h->stubImpedance, 2);
         row.add(N_("hairpin line length m"), h->stubLength, 5);
         row.add(N_("hairpin SWR"), h->swr, 4);
     }
     if (const auto& m = t.rods) {
-        row.add(N_("match driven length m"), m->elementLength, 5);
+        row.add(N_("match driven length m"), asCut(t, m->elementLength), 5);
         if (allowance != 0) {
-            row.add(N_("match driven cut length m"), m->elementLength + allowance, 5);
+            row.add(N_("match driven cut length m"), asCut(t, m->elementLength) + allowance, 5);
         }
         row.add(N_("match rods"), std::uint64_t{m->shape.balanced ? 2u : 1u});
         row.add(N_("match rod diameter m"), m->shape.rodDiameter, 5);
@@ -215,9 +215,8 @@ std::string sheetCsv(const Report& report) {
                                              N_("position m"), N_("diameter mm")}));
     for (std::size_t i = 0; i < report.antenna.elements.size(); ++i) {
         const analysis::Element& e = report.antenna.elements[i];
-        out +=
-            line({e.name, analysis::roleOf(report.antenna, i), fixed(analysis::builtLength(e), 4),
-                  fixed(e.position, 4), fixed(e.diameter * 1000, 2)});
+        out += line({e.name, analysis::roleOf(report.antenna, i), fixed(e.length, 4),
+                     fixed(e.position, 4), fixed(e.diameter * 1000, 2)});
     }
     return out;
 }

@@ -120,9 +120,13 @@ std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
     if (construction.mounting == analysis::Mounting::Insulators) return std::nullopt;
     // The elements pass through the boom at their thickest: the boom must be thicker.
     const double largest = fullValue(design.largestDiameter);
-    const double thickest =
+    double thickest =
         (largest != fullValue(design.smallestDiameter) ? largest : sheet.diameterInches) *
         kMetresPerInch;
+    // Elements of tubes pass through at their centre tube.
+    if (construction.tubes && !construction.tubes->tubes.empty()) {
+        thickest = construction.tubes->tubes.front().diameter;
+    }
     if (!(construction.boomDiameter > thickest)) {
         return Failure{say(sheet.language,
                            "the boom (%1 mm) is no thicker than the elements (%2 mm) that pass "

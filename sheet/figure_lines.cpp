@@ -181,7 +181,7 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
     const Language l = say.language;
     std::vector<FigureLine> lines;
     lines.push_back({say.trim, zeva::say(l, "%1; %2 ohm, SWR %3",
-                                         {drivenLengthText(t.trim.length, allowance, say),
+                                         {drivenLengthText(asCut(t, t.trim.length), allowance, say),
                                           impedanceText(t.trim.feed), fixed(t.trim.swr, 2)})});
     if (const auto& h = t.hairpin) {
         lines.push_back(
@@ -189,10 +189,10 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
              zeva::say(l,
                        "driven element shortened to %1; %2 ohm; shorted two-wire line %3 ohm, "
                        "%4 cm long, shunt reactance +j%5 ohm; SWR %6, %7",
-                       {drivenLengthText(h->elementLength, allowance, say), impedanceText(h->feed),
-                        fixed(h->stubImpedance, 0), fixed(h->stubLength * 100, 2),
-                        fixed(h->shuntReactance, 2), fixed(h->swr, 2),
-                        sweepRange(h->sweepSwr, worstLabel)})});
+                       {drivenLengthText(asCut(t, h->elementLength), allowance, say),
+                        impedanceText(h->feed), fixed(h->stubImpedance, 0),
+                        fixed(h->stubLength * 100, 2), fixed(h->shuntReactance, 2),
+                        fixed(h->swr, 2), sweepRange(h->sweepSwr, worstLabel)})});
     } else if (!t.hairpinNote.empty()) {
         lines.push_back({say.hairpin, t.hairpinNote});
     }
@@ -215,7 +215,7 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
                            : N_("the driven element continuous, %1; a rod of %2 mm, %3 mm from "
                                 "it centre to centre, %4 mm long; strap %5 mm from the centre; "
                                 "%6 ohm at the port%7"),
-                       {drivenLengthText(m->elementLength, allowance, say),
+                       {drivenLengthText(asCut(t, m->elementLength), allowance, say),
                         fixed(m->shape.rodDiameter * 1000, 1), mm(m->shape.spacing),
                         mm(m->rodLength), mm(m->shape.strap), impedanceText(m->feed), feed})});
         lines.push_back(
@@ -338,8 +338,12 @@ std::optional<FigureLine> cutLine(const analysis::Tuning& t, const CutSheet* she
     } else {
         return std::nullopt;
     }
-    return FigureLine{zeva::say(l, "driven element to cut"),
-                      zeva::say(l, why, {drivenLengthText(length, allowance, say)})};
+    // With tubes the cut list gives the driven element's tubes for this length.
+    std::string text = zeva::say(l, why, {drivenLengthText(asCut(t, length), allowance, say)});
+    if (sheet != nullptr && sheet->tubes) {
+        text += zeva::say(l, "; as tubes, the cut list's driven element");
+    }
+    return FigureLine{zeva::say(l, "driven element to cut"), text};
 }
 
 }  // namespace

@@ -161,16 +161,18 @@ Json tuningOf(const analysis::Tuning& t, double allowance) {
         }
         return item;
     };
-    Json trim = {{"driven_length_m", number(t.trim.length, 5)},
-                 {"driven_length_ft", number(t.trim.length / kMetresPerFoot, 4)}};
-    trim = withCut(std::move(trim), t.trim.length);
+    const double trimmed = asCut(t, t.trim.length);
+    Json trim = {{"driven_length_m", number(trimmed, 5)},
+                 {"driven_length_ft", number(trimmed / kMetresPerFoot, 4)}};
+    trim = withCut(std::move(trim), trimmed);
     trim["impedance_ohm"] = impedance(t.trim.feed);
     trim["swr"] = number(t.trim.swr, 4);
     Json out = {{"trim", trim}};
     if (const auto& h = t.hairpin) {
-        Json hairpin = withCut({{"driven_length_m", number(h->elementLength, 5)},
-                                {"driven_length_ft", number(h->elementLength / kMetresPerFoot, 4)}},
-                               h->elementLength);
+        const double shortened = asCut(t, h->elementLength);
+        Json hairpin = withCut({{"driven_length_m", number(shortened, 5)},
+                                {"driven_length_ft", number(shortened / kMetresPerFoot, 4)}},
+                               shortened);
         hairpin["impedance_ohm"] = impedance(h->feed);
         hairpin["shunt_reactance_ohm"] = number(h->shuntReactance, 3);
         hairpin["line_impedance_ohm"] = number(h->stubImpedance, 2);
@@ -182,9 +184,10 @@ Json tuningOf(const analysis::Tuning& t, double allowance) {
         out["hairpin"] = {{"refused", t.hairpinNote}};
     }
     if (const auto& m = t.rods) {
-        Json rods = withCut({{"driven_length_m", number(m->elementLength, 5)},
-                             {"driven_length_ft", number(m->elementLength / kMetresPerFoot, 4)}},
-                            m->elementLength);
+        const double continuous = asCut(t, m->elementLength);
+        Json rods = withCut({{"driven_length_m", number(continuous, 5)},
+                             {"driven_length_ft", number(continuous / kMetresPerFoot, 4)}},
+                            continuous);
         rods["rod_diameter_m"] = number(m->shape.rodDiameter, 5);
         rods["spacing_m"] = number(m->shape.spacing, 5);
         rods["strap_m"] = number(m->shape.strap, 4);
@@ -337,8 +340,8 @@ Json tubesOf(const TubeList& list) {
     for (const ElementTubes& element : list.elements) {
         Json tubes = Json::array();
         for (const analysis::TubeCut& t : element.tubes) {
-            tubes.push_back({{"diameter_m", number(t.diameter, 5)},
-                             {"wall_m", number(t.wall, 5)},
+            tubes.push_back({{"diameter_m", number(t.diameter, 6)},
+                             {"wall_m", number(t.wall, 6)},
                              {"pieces", t.pieces},
                              {"cut_m", number(t.cut, 4)},
                              {"exposed_m", number(t.exposed, 4)},
@@ -355,8 +358,8 @@ Json tubesOf(const TubeList& list) {
             lengths.push_back(
                 {{"length_m", number(list.schedule.stock[i], 4)}, {"count", use.lengths[i]}});
         }
-        stock.push_back({{"diameter_m", number(use.diameter, 5)},
-                         {"wall_m", number(use.wall, 5)},
+        stock.push_back({{"diameter_m", number(use.diameter, 6)},
+                         {"wall_m", number(use.wall, 6)},
                          {"pieces", use.pieces},
                          {"total_m", number(use.total, 3)},
                          {"lengths", lengths},
@@ -364,7 +367,7 @@ Json tubesOf(const TubeList& list) {
     }
     return {{"model", "substitute element"},
             {"overlap_m", number(list.schedule.overlap, 4)},
-            {"wall_m", number(list.schedule.wall, 5)},
+            {"wall_m", number(list.schedule.wall, 6)},
             {"elements", elements},
             {"stock", stock}};
 }

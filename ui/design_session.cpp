@@ -60,6 +60,17 @@ void DesignSession::reanalyse() {
     showDesign(design);
 }
 
+// The tuning gone: the driven element's tubes go back to the design's length.
+void DesignSession::dropTuning() {
+    tuning_.reset();
+    if (sheet_ && sheet_->tubes) {
+        if (const auto failure = sheet::applyTubes(*sheet_)) {
+            events_.buildNote(QString::fromStdString(failure->message));
+        }
+        events_.sheetChanged();
+    }
+}
+
 std::optional<double> DesignSession::drivenLength() const {
     return tuning_ ? sheet::matchedDrivenLength(*tuning_) : std::nullopt;
 }
@@ -181,7 +192,7 @@ void DesignSession::startTuning() {
         events_.buildNote(wrong);
         // The figures of the match before are none of this one's.
         if (tuning_ || advice_) {
-            tuning_.reset();
+            dropTuning();
             advice_.reset();
             events_.analysisChanged();
             events_.figuresChanged();
@@ -189,7 +200,7 @@ void DesignSession::startTuning() {
         return;
     }
     events_.buildNote({});
-    tuning_.reset();
+    dropTuning();
     advice_.reset();
     events_.analysisChanged();
     events_.figuresChanged();
@@ -245,7 +256,7 @@ void DesignSession::sweepChanged() {
     if (!readStudies()) return;
     cancel();
     analysis_.reset();
-    tuning_.reset();
+    dropTuning();
     overGround_.reset();
     tolerance_.reset();
     events_.analysisChanged();
@@ -408,7 +419,7 @@ std::optional<StudyRequest> DesignSession::readStudies() {
 }
 
 void DesignSession::dropStudies() {
-    tuning_.reset();
+    dropTuning();
     overGround_.reset();
     tolerance_.reset();
     advice_.reset();

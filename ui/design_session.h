@@ -123,6 +123,7 @@ private:
     }
     void setNote(const QString& note);
     void dropStudies();
+    void dropTuning();
     // The driven element's length that the tuning's match asks to be cut; none without one.
     [[nodiscard]] std::optional<double> drivenLength() const;
     // The studies' controls as they read now, their fault said and kept in view; nothing where

@@ -121,28 +121,27 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     plots_->addTab(smithChart_, uiText("Smith chart"));
     plots_->addTab(elevationPlot_, uiText("Elevation"));
     plots_->addTab(histogram_, uiText("Tolerance"));
+    // A table of rows of text that copies into a spreadsheet.
+    const auto textTable = [this](QStandardItemModel* model, const char* name) {
+        auto* table = new SheetTable;
+        table->setObjectName(QLatin1String(name));
+        table->setModel(model);
+        table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        table->verticalHeader()->setVisible(false);
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        return table;
+    };
     sweepModel_ = new QStandardItemModel(this);
-    sweepTable_ = new SheetTable;
-    sweepTable_->setObjectName(QStringLiteral("sweepTable"));
-    sweepTable_->setModel(sweepModel_);
-    sweepTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    sweepTable_->verticalHeader()->setVisible(false);
-    sweepTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sweepTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    sweepTable_ = textTable(sweepModel_, "sweepTable");
     plots_->addTab(sweepTable_, uiText("Sweep table"));
     optimise_ = new OptimiseBox;
     plots_->addTab(optimise_, uiText("Optimise"));
     // The cut list and the tubes to buy, with a tube schedule in the build box.
     tubesModel_ = new QStandardItemModel(this);
-    tubesTable_ = new SheetTable;
-    tubesTable_->setObjectName(QStringLiteral("tubesTable"));
-    tubesTable_->setModel(tubesModel_);
-    tubesTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    tubesTable_->verticalHeader()->setVisible(false);
+    tubesTable_ = textTable(tubesModel_, "tubesTable");
     tubesTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tubesTable_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    tubesTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tubesTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     plots_->addTab(tubesTable_, uiText("Tubes"));
     drawing_ = new StudyPlot(uiText("The workshop drawing appears with the cut sheet"));
     drawing_->setObjectName(QStringLiteral("workshopDrawing"));

@@ -159,9 +159,18 @@ TEST(TubeSchedule, RefusesTubesThatDoNotTelescope) {
               std::string::npos)
         << message(thickWall);
     TubeSchedule longOverlap = twentyMetreSchedule();
-    longOverlap.overlap = 40 * kInch;
-    EXPECT_NE(message(longOverlap).find("tube 1 shows 914.4 mm"), std::string::npos)
+    longOverlap.tubes[0].length = 10 * kInch;
+    longOverlap.overlap = 12 * kInch;
+    EXPECT_NE(message(longOverlap).find("tube 1 shows 254.0 mm"), std::string::npos)
         << message(longOverlap);
+    // Figures no workshop works to: a unit slipped.
+    TubeSchedule thinWall = twentyMetreSchedule();
+    thinWall.wall = 1e-9;
+    EXPECT_NE(message(thinWall).find("the tubes' wall, 0.0 mm, must lie between"),
+              std::string::npos);
+    TubeSchedule hugeStock = twentyMetreSchedule();
+    hugeStock.stock = {1e300};
+    EXPECT_NE(message(hugeStock).find("a stock length"), std::string::npos);
     // 1.25 in is a tenth of a wavelength round at about 950 MHz.
     EXPECT_NE(message(twentyMetreSchedule(), 1000).find("too thick for the thin-wire model"),
               std::string::npos);

@@ -250,6 +250,19 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     EXPECT_TRUE(errors[0].contains(QStringLiteral("/nonexistent/folder/s.csv")));
 }
 
+// A PDF's text as pdftotext reads it; empty, with a failure, where it cannot.
+QString textOfPdf(const QByteArray& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-"), QStringLiteral("-")});
+    text.write(pdf);
+    text.closeWriteChannel();
+    if (!text.waitForFinished(20000)) {
+        ADD_FAILURE() << "pdftotext (poppler-utils) is needed";
+        return {};
+    }
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 // Every heading of the sheet whole in the PDF report, with the cut columns and without, on
 // A4 and on Letter.
 TEST(Report, every_heading_prints_whole_on_a4_and_letter) {
@@ -270,12 +283,7 @@ TEST(Report, every_heading_prints_whole_on_a4_and_letter) {
         for (const QPageSize::PageSizeId paper : {QPageSize::A4, QPageSize::Letter}) {
             const QByteArray pdf = reportPdf({sheet, nullptr, nullptr, {}, QPageSize(paper)});
             ASSERT_FALSE(pdf.isEmpty());
-            QProcess text;
-            text.start(QStringLiteral("pdftotext"), {QStringLiteral("-"), QStringLiteral("-")});
-            text.write(pdf);
-            text.closeWriteChannel();
-            ASSERT_TRUE(text.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
-            const QString read = QString::fromUtf8(text.readAllStandardOutput());
+            const QString read = textOfPdf(pdf);
             for (const std::string& heading : headings) {
                 EXPECT_TRUE(read.contains(QString::fromStdString(heading)))
                     << heading << (corrected ? " with" : " without") << " the cut columns, "
@@ -297,12 +305,7 @@ TEST(Report, prints_the_cut_list_and_the_tubes_to_buy) {
     sheet::CutSheet sheet = sheet::makeCutSheet(request, analysis::Language::Chinese).value();
     ASSERT_FALSE(sheet::applyTubes(sheet).has_value());
     const QByteArray pdf = reportPdf({sheet, nullptr, nullptr, {}, QPageSize(QPageSize::A4)});
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-"), QStringLiteral("-")});
-    text.write(pdf);
-    text.closeWriteChannel();
-    ASSERT_TRUE(text.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
-    const QString read = QString::fromUtf8(text.readAllStandardOutput());
+    const QString read = textOfPdf(pdf);
     // The workshop drawing's page, with every element's name on it.
     EXPECT_TRUE(read.contains(QString::fromUtf8("加工图")));
     std::vector<std::vector<std::string>> rows = sheet::cutListRows(*sheet.tubes, sheet.language);
