@@ -147,6 +147,16 @@ TEST_F(Cli, a_schedule_that_cannot_be_built_is_refused_before_anything_is_writte
     EXPECT_EQ(tooLong.status, 1);
     EXPECT_NE(tooLong.err.find("director 1: its fixed tubes"), std::string::npos) << tooLong.err;
     EXPECT_FALSE(fs::exists(folder / "cuts.csv"));
+    // The elements pass through the boom at their centre tube, which must fit.
+    const Outcome boom =
+        run(std::string(kDesign) + " " + kSchedule + " --mounting bonded --boom-diameter 1.125in");
+    EXPECT_EQ(boom.status, 1);
+    EXPECT_NE(boom.err.find("(31.8 mm)"), std::string::npos) << boom.err;
+    // The optimiser moves wires and would leave a geometry's tubes behind.
+    const Outcome optimised =
+        run("--lang en -g '" ZEVA_EXAMPLES_DIR "/telescoping-dipole-14.2-mhz.json' --optimise fb");
+    EXPECT_EQ(optimised.status, 1);
+    EXPECT_NE(optimised.err.find("not of tubes"), std::string::npos) << optimised.err;
     // A tube that does not slide into the one before it.
     const Outcome wide = run(std::string(kDesign) + " --sections '1in:36in,1.125in:48in,0.875in'");
     EXPECT_EQ(wide.status, 1);
