@@ -42,6 +42,17 @@ double rebase(double angle, double from, double to) {
 
 std::string millimetres(double metres) { return fixed(metres * 1000, 1); }
 
+// The tip between low and high at which the substitute (which grows with the tip) is the
+// length wanted, the bracket halved down to a tenth of a micrometre.
+template <class Substitute>
+double tipFor(const Substitute& withTip, double wanted, double low, double high) {
+    while (high - low > 1e-7) {
+        const double middle = (low + high) / 2;
+        (withTip(middle) < wanted ? low : high) = middle;
+    }
+    return (low + high) / 2;
+}
+
 }  // namespace
 
 double substituteLength(std::span<const Tube> half, double diameter, double frequency) {
@@ -174,14 +185,7 @@ std::variant<std::vector<Tube>, Failure> solveTip(const TubeSchedule& schedule, 
                 "not reach the element; %3 mm short",
                 {element, millimetres(longestTip), millimetres(length - withTip(longestTip))})};
     }
-    // The substitute grows with the tip: halve the bracket down to a micrometre.
-    double low = shortestTip;
-    double high = longestTip;
-    while (high - low > 1e-7) {
-        const double middle = (low + high) / 2;
-        (withTip(middle) < length ? low : high) = middle;
-    }
-    half.back().length = (low + high) / 2;
+    half.back().length = tipFor(withTip, length, shortestTip, longestTip);
     return half;
 }
 
@@ -192,14 +196,9 @@ double builtFor(std::span<const Tube> half, double diameter, double frequency, d
         tubes.back().length = tip;
         return substituteLength(tubes, diameter, frequency);
     };
-    double low = 0;
-    double high = substitute;  // a tip as long as the whole element is more than enough
-    if (withTip(low) > substitute) return std::numeric_limits<double>::quiet_NaN();
-    while (high - low > 1e-7) {
-        const double middle = (low + high) / 2;
-        (withTip(middle) < substitute ? low : high) = middle;
-    }
-    tubes.back().length = (low + high) / 2;
+    if (withTip(0) > substitute) return std::numeric_limits<double>::quiet_NaN();
+    // A tip as long as the whole element is more than enough.
+    tubes.back().length = tipFor(withTip, substitute, 0, substitute);
     double half_length = 0;
     for (const Tube& tube : tubes) half_length += tube.length;
     return 2 * half_length;
