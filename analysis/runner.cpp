@@ -89,6 +89,8 @@ Failure engineFailure(const nec::Error& error, Language language) {
             return {say(language, "the feed is on no wire, or of no voltage")};
         case nec::Fault::BadGround:
             return {say(language, "the ground's permittivity or conductivity is not valid")};
+        case nec::Fault::GroundIntegrals:
+            return {say(language, "Sommerfeld's integrals of the ground do not converge")};
         case nec::Fault::BadLine:
             return {say(language, "transmission line %1 is not valid",
                         {std::to_string(error.index + 1)})};

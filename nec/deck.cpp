@@ -50,7 +50,8 @@ std::string toCards(const Deck& deck) {
     if (deck.ground) {
         cards += deck.ground->perfect
                      ? "GN 1\n"
-                     : card("GN 0 0 0 0", {deck.ground->permittivity, deck.ground->conductivity});
+                     : card(deck.ground->sommerfeld ? "GN 2 0 0 0" : "GN 0 0 0 0",
+                            {deck.ground->permittivity, deck.ground->conductivity});
     }
     if (deck.extendedKernel) cards += "EK 0\n";
     const auto at = [](SegmentRef r) { return integer(r.wire + 1) + " " + integer(r.segment + 1); };

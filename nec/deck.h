@@ -44,11 +44,12 @@ struct TransmissionLine {
 };
 
 // The ground plane z = 0 under the structure (GN): perfectly conducting, or real ground in
-// the reflection-coefficient approximation.
+// the reflection-coefficient approximation (GN 0) or by Sommerfeld's integrals (GN 2).
 struct Ground {
     bool perfect = true;
     double permittivity = 1;  // relative
     double conductivity = 0;  // S/m
+    bool sommerfeld = false;  // real ground only
 
     friend bool operator==(const Ground&, const Ground&) = default;
 };

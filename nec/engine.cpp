@@ -13,6 +13,7 @@
 #include "nec/matrix.h"
 #include "nec/network.h"
 #include "nec/radiation.h"
+#include "nec/sommerfeld.h"
 
 namespace zeva::nec {
 namespace {
@@ -27,15 +28,24 @@ bool onTheDeck(const Deck& deck, SegmentRef ref) {
            ref.segment < deck.wires[static_cast<std::size_t>(ref.wire)].segments;
 }
 
-GroundModel groundAt(const Deck& deck, double wlam) {
+// NEC-2's complex relative permittivity, 59.96 = 1 / (2 pi c epsilon0) in its units.
+Complex permittivityOf(const Ground& ground, double wlam) {
+    return {ground.permittivity, -ground.conductivity * wlam * 59.96};
+}
+
+GroundModel groundAt(const Deck& deck, const Segments& s, const SommerfeldGrid* grid) {
     GroundModel g;
     if (!deck.ground) return g;
     g.ksymp = 2;
     g.perfect = deck.ground->perfect;
     if (!g.perfect) {
-        // NEC-2's complex relative permittivity, 59.96 = 1 / (2 pi c epsilon0) in its units.
-        const Complex epsc(deck.ground->permittivity, -deck.ground->conductivity * wlam * 59.96);
+        const Complex epsc = permittivityOf(*deck.ground, s.wlam);
         g.zrati = 1. / std::sqrt(epsc);
+        if (grid != nullptr) {
+            g.sommerfeld = grid;
+            g.frati = (epsc - 1.) / (epsc + 1.);
+            g.segmentCount = s.n;
+        }
     }
     return g;
 }
@@ -142,7 +152,12 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
     if (frequency >= deck.steps.size()) return Error{Fault::BadFrequency, frequency};
     const double fmhz = deck.steps[frequency].frequency;
     const Segments s = scaledTo(buildSegments(deck.wires), fmhz);
-    const GroundModel ground = groundAt(deck, s.wlam);
+    std::optional<SommerfeldGrid> grid;
+    if (deck.ground && !deck.ground->perfect && deck.ground->sommerfeld) {
+        grid = sommerfeldGrid(permittivityOf(*deck.ground, s.wlam));
+        if (!grid) return Error{Fault::GroundIntegrals};
+    }
+    const GroundModel ground = groundAt(deck, s, grid ? &*grid : nullptr);
     const int sourceSegment = s.index(deck.source.at);
     const std::size_t is = static_cast<std::size_t>(sourceSegment);
 

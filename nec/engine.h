@@ -26,6 +26,7 @@ enum class Fault {
     BadWire,       // a wire with no segments, no length, no radius or a figure not finite
     BadSource,     // the source on no segment of the deck, or of no voltage
     BadGround,     // a real ground of no permittivity or a negative conductivity
+    GroundIntegrals,  // Sommerfeld's integrals of the ground do not converge
     BadLine,       // a line on no segment, or of no positive impedance (a crossed line)
     BadFrequency,  // a step without a finite frequency above zero
     BadCut,        // a pattern cut with no points or a figure not finite

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A port of nec2c's efld() (fields.c), for wires over no ground or a reflection-coefficient
-// ground. State that nec2c keeps in globals (dataj) is passed explicitly.
+// A port of nec2c's efld() (fields.c), for wires over no ground, a reflection-coefficient
+// ground or Sommerfeld's. State that nec2c keeps in globals (dataj) is passed explicitly.
 #include "nec/fields.h"
 
 #include <cmath>
@@ -123,7 +123,7 @@ FieldComponents efld(const SourceSegment& dj, const GroundModel& gnd, double xi,
         Complex tzc = tezc * salpr + terc * rhoz;
 
         if (ip == 1) {
-            if (!gnd.perfect) {
+            if (!gnd.perfect && gnd.sommerfeld == nullptr) {
                 // The image weighted by the plane-wave reflection coefficients at the angle
                 // of the specular ray.
                 const Complex zratx = gnd.zrati;
@@ -165,6 +165,7 @@ FieldComponents efld(const SourceSegment& dj, const GroundModel& gnd, double xi,
         }
         out = {txk, tyk, tzk, txs, tys, tzs, txc, tyc, tzc};
     }
+    if (gnd.sommerfeld != nullptr) addSommerfeldField(dj, gnd, xi, yi, zi, ai, out);
     return out;
 }
 

@@ -4,6 +4,7 @@
 // free space or with the image in a ground plane.
 #pragma once
 
+#include "nec/sommerfeld.h"
 #include "nec/structure.h"
 
 namespace zeva::nec {
@@ -24,12 +25,15 @@ struct SourceSegment {
 // The source segment j (from 0) as efld reads it, its ends classified for the kernel.
 [[nodiscard]] SourceSegment sourceSegment(const Segments& s, std::size_t j, bool extendedKernel);
 
-// The image's treatment: none (free space), a perfect plane, or reflection coefficients.
+// The image's treatment: none (free space), a perfect plane, reflection coefficients, or
+// an image weighted by (epsc - 1) / (epsc + 1) with Sommerfeld's field of the ground added.
 struct GroundModel {
     int ksymp = 1;  // 1 free space, 2 with the image
     bool perfect = true;
     Complex zrati{1, 0};  // 1 / sqrt(complex relative permittivity)
     Complex frati{1, 0};
+    const SommerfeldGrid* sommerfeld = nullptr;  // the grids where the ground is Sommerfeld's
+    int segmentCount = 1;  // of the structure: the most steps of the ground's integration
 };
 
 struct FieldComponents {

@@ -342,9 +342,8 @@ void DesignSession::continueStudies() {
     const auto* request = std::get_if<StudyRequest>(&studies);
     const std::optional<analysis::Placement> asked =
         request != nullptr ? request->placement : std::nullopt;
-    const std::optional<analysis::Placement> known =
-        overGround_ ? std::optional(overGround_->placement) : std::nullopt;
-    if (asked != known) {
+    const analysis::Placement* known = overGround_ ? &overGround_->placement : nullptr;
+    if (asked.has_value() != (known != nullptr) || (asked && *asked != *known)) {
         startGround();
         if (stage_ != Stage::Idle) return;  // it runs, or it ended at once and chained on
     }

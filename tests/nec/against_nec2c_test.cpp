@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The engine in process against Debian's nec2c, the reference, on the same decks at the same
 // segmentation: the designs of the window from 7 to 1296 MHz, tapered ones, the six Yagis
-// measured by the NBS, a dipole and the hairpin's transmission line. nec2c prints the
+// measured by the NBS, a dipole, the hairpin's transmission line, and beams over real
+// ground in both of NEC-2's models. nec2c prints the
 // impedance to five digits and the gains to hundredths of a dB: the engine must land within
 // 0.01 ohm of the one, and within 0.001 dB of the other's rounding (0.006 dB of its text).
 // nec2c's outputs for these decks are kept in tests/data/nec2c, so that the engine is held
@@ -122,6 +123,20 @@ std::vector<Case> cases() {
     for (const auto& p : placed) {
         all.push_back({p.name, analysis::overGroundDeck(
                                    p.antenna, {50}, {p.height, *analysis::groundNamed(p.ground)})});
+    }
+
+    // Real ground by Sommerfeld's integrals, the reflection-coefficient model's weak place:
+    // three grounds from near the earth to half a wavelength up (10.5 m at 28.5 MHz).
+    const analysis::Antenna four = design(ElementMode::FourElement, "28.5", 10);
+    for (const char* ground : {"poor", "average", "good"}) {
+        for (const double height : {0.6, 1.2, 2.6, 5.3}) {
+            nec::Deck deck =
+                analysis::overGroundDeck(four, {50}, {height, *analysis::groundNamed(ground)});
+            deck.ground->sommerfeld = true;
+            all.push_back({"four_elements_" + std::to_string(static_cast<int>(height * 10)) +
+                               "_dm_over_" + ground + "_ground_sommerfeld",
+                           deck});
+        }
     }
 
     // The hairpin: a shorted transmission line across the feed, to a wire far away.
