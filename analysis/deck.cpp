@@ -81,7 +81,7 @@ nec::Deck patternDeck(const Antenna& antenna, const Segmentation& segmentation) 
     return deck;
 }
 
-nec::PatternCut sphereOf(const Antenna& antenna) {
+nec::PatternCut sphereOf(const Antenna& antenna, double height) {
     double first = std::numeric_limits<double>::infinity();
     double last = -first, widest = 0;
     for (const Element& e : antenna.elements) {
@@ -89,7 +89,7 @@ nec::PatternCut sphereOf(const Antenna& antenna) {
         last = std::max(last, e.position);
         widest = std::max(widest, e.length);
     }
-    const double across = std::hypot(last - first, widest) / antenna.wavelength();
+    const double across = std::hypot(last - first, widest, 2 * height) / antenna.wavelength();
     int degree = std::max(12, static_cast<int>(std::ceil(2 * std::numbers::pi * across)) + 8);
     degree += degree % 2;  // Clenshaw-Curtis weights for an even count of intervals
     // The upper half of theta and of phi: the antenna lies in the plane z = 0, symmetric

@@ -59,7 +59,9 @@ inline const nec::PatternCut kHPlaneCut{361, 1, 0, 0, 1, 0};
 // Curtis) and N + 2 phi steps around integrates up to degree N exactly. N is that degree with
 // a margin, even, at least 12. The antenna lies in the plane z = 0, symmetric about y = 0 (as
 // every antenna the analysis builds does), so only theta 0 to 90 and phi 0 to 180 are taken.
-[[nodiscard]] nec::PatternCut sphereOf(const Antenna& antenna);
+// Over a ground at a height its image makes the antenna 2 h taller, and the same grid covers
+// the upper half space, where all the power goes.
+[[nodiscard]] nec::PatternCut sphereOf(const Antenna& antenna, double height = 0);
 // A level of the refinement: the pattern deck with the sphere as its third cut.
 [[nodiscard]] nec::Deck levelDeck(const Antenna& antenna, const Segmentation& segmentation);
 

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/deck.h"
+#include "analysis/figures.h"
+
 namespace zeva::analysis {
 namespace {
 
@@ -48,6 +51,21 @@ double halfPowerElevation(const std::vector<ElevationPoint>& profile, std::size_
     return kNaN;
 }
 
+// The grid of directions the points were computed on: theta inner, phi outer.
+nec::PatternCut gridOf(const std::vector<PatternPoint>& points) {
+    nec::PatternCut grid;
+    if (points.size() < 2) return grid;
+    std::size_t thetas = 1;
+    while (thetas < points.size() && points[thetas].phi == points[0].phi) ++thetas;
+    grid.thetaCount = static_cast<int>(thetas);
+    grid.phiCount = static_cast<int>(points.size() / thetas);
+    grid.theta0 = points[0].theta;
+    grid.phi0 = points[0].phi;
+    grid.thetaStep = thetas > 1 ? points[1].theta - points[0].theta : 0;
+    grid.phiStep = thetas < points.size() ? points[thetas].phi - points[0].phi : 0;
+    return grid;
+}
+
 }  // namespace
 
 std::optional<nec::Ground> groundNamed(std::string_view text) {
@@ -64,6 +82,15 @@ std::optional<nec::Ground> groundNamed(std::string_view text) {
         return std::nullopt;
     }
     return nec::Ground{false, *permittivity, *conductivity};
+}
+
+double sommerfeldLimit(const nec::Ground& ground) {
+    const GroundPreset* preset = presetOf(ground);
+    return preset != nullptr ? preset->sommerfeldBelow : kSommerfeldBelow;
+}
+
+bool sommerfeldAt(const nec::Ground& ground, double heightWavelengths) {
+    return !ground.perfect && heightWavelengths < sommerfeldLimit(ground);
 }
 
 std::string groundName(const nec::Ground& ground, Language language) {
@@ -95,10 +122,9 @@ std::optional<Failure> checkPlacement(const Antenna& antenna, const Placement& p
                    ? refuse(say(language, "the height must be at least %1 wavelength (%2 m)",
                                 {fixed(lowest, 2), metres}))
                    : refuse(say(language,
-                                "the reflection-coefficient model of real ground needs a height "
-                                "of at least %1 wavelength (%2 m); lower down only a Sommerfeld "
-                                "solution is right",
-                                {fixed(lowest, 1), metres}));
+                                "over real ground the height must be at least %1 wavelength "
+                                "(%2 m): lower down NEC-2's ground models do not hold",
+                                {fixed(lowest, 2), metres}));
     }
     if (height > kMaxHeight) {
         return refuse(say(language,
@@ -117,8 +143,13 @@ nec::Deck overGroundDeck(const Antenna& antenna, const Segmentation& segmentatio
         wire.end2.z = placement.height;
     }
     deck.ground = placement.ground;
-    // Towards the directors (phi 0) and behind (phi 180), from the zenith to the horizon.
-    deck.steps = {{antenna.frequency, {{kThetaCount, 2, 0, 0, kElevationStep, 180}}}};
+    deck.ground->sommerfeld =
+        sommerfeldAt(placement.ground, placement.height / antenna.wavelength());
+    // Towards the directors (phi 0) and behind (phi 180), from the zenith to the horizon; then
+    // the upper half space for the power radiated.
+    deck.steps = {
+        {antenna.frequency,
+         {{kThetaCount, 2, 0, 0, kElevationStep, 180}, sphereOf(antenna, placement.height)}}};
     return deck;
 }
 
@@ -126,14 +157,25 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
                                                     const Placement& placement, double wavelength,
                                                     Language language) {
     const auto count = static_cast<std::size_t>(kThetaCount);
-    if (!result.hasFeed || result.patterns.size() != 1 || result.patterns[0].size() != 2 * count) {
+    if (!result.hasFeed || result.patterns.size() != 2 || result.patterns[0].size() != 2 * count) {
         return Failure{say(language, "incomplete NEC-2 results over the ground")};
     }
     const std::vector<PatternPoint>& cut = result.patterns[0];
     OverGround over;
     over.placement = placement;
     over.heightWavelengths = placement.height / wavelength;
-    over.nearTheGround = !placement.ground.perfect && over.heightWavelengths < kCautionHeight;
+    over.nearTheGround = sommerfeldAt(placement.ground, over.heightWavelengths);
+    // The mirrored grid's average counts the upper half space twice.
+    over.radiated = averageGain(result.patterns[1], gridOf(result.patterns[1])) / 2;
+    if (!(over.radiated <= 1 + kRadiatedTolerance) || !(result.feed.resistance > 0)) {
+        return Failure{
+            say(language,
+                "NEC-2's model of the ground fails this near it: the antenna would radiate %1 "
+                "times the input power, with a feed of %2 ohm; place it higher",
+                {fixed(over.radiated, 2), fixed(result.feed.resistance, 2) +
+                                              (result.feed.reactance < 0 ? " - j" : " + j") +
+                                              fixed(std::fabs(result.feed.reactance), 2)})};
+    }
     over.feed = result.feed;
     over.swr = swrAgainst50(result.feed);
     // Forward from the horizon up to the zenith, then behind down to the horizon.

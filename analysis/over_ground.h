@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The antenna in its place: the elements horizontal at a height above the ground, perfectly
-// conducting or real ground in NEC-2's reflection-coefficient approximation, solved at the
-// converged segmentation: the feed there and the pattern in the vertical plane of the boom.
+// conducting or real ground (by Sommerfeld's integrals near it, by reflection coefficients
+// higher up), solved at the converged segmentation: the feed there, the pattern in the
+// vertical plane of the boom, and the power radiated over the ground.
 #pragma once
 
 #include <optional>
@@ -15,41 +16,53 @@
 
 namespace zeva::analysis {
 
-// Real ground as the reflection coefficient sees it.
+// Real ground by its permittivity and conductivity, and where NEC-2's two models of it part:
+// below `sommerfeldBelow` wavelengths the reflection-coefficient model differs from the
+// Sommerfeld-Norton one by more than 0.5 ohm or 0.1 dB for some beam (measured with nec2c on
+// beams of 2 to 23 elements, heights 0.05 to 1 wavelength: scripts/ground_models.py), so the
+// ground is solved by Sommerfeld's integrals there and by reflection coefficients above.
 struct GroundPreset {
     const char* name;     // as the command line takes it
     const char* title;    // as the reports say it, for the catalogue
     double permittivity;  // relative
     double conductivity;  // S/m
+    double sommerfeldBelow;
 };
+// A ground that was not measured takes the highest of the measured limits.
+inline constexpr double kSommerfeldBelow = 1.0;
 inline constexpr GroundPreset kGroundPresets[] = {
-    {"poor", N_("poor ground"), 5, 0.001},
-    {"average", N_("average ground"), 13, 0.005},
-    {"good", N_("good ground"), 20, 0.03},
-    {"sea", N_("sea water"), 80, 5},
+    {"poor", N_("poor ground"), 5, 0.001, 0.75},
+    {"average", N_("average ground"), 13, 0.005, 0.75},
+    {"good", N_("good ground"), 20, 0.03, 0.75},
+    {"sea", N_("sea water"), 80, 5, kSommerfeldBelow},
 };
 
-// The reflection-coefficient ground holds from about this many wavelengths up; nearer the
-// ground the currents feel the soil, which only a Sommerfeld solution models.
-inline constexpr double kMinHeightOverRealGround = 0.1;
+// Sommerfeld's integrals hold down to heights where the elements' images nearly touch the
+// ground's surface wave; the balance of power (below) catches where they do not.
+inline constexpr double kMinHeightOverRealGround = 0.05;
 // Over a perfect ground the images are exact, down to heights where the elements nearly
 // touch their images.
 inline constexpr double kMinHeightOverPerfectGround = 0.01;
-// Between the lowest height and this many wavelengths the reflection coefficient still
-// holds, but it differs from a Sommerfeld solution by up to 10 ohms and 0.7 dB at 0.1
-// wavelength (a dipole over average ground): the figures carry a caution.
-inline constexpr double kCautionHeight = 0.25;
+// The power radiated into the upper half space may exceed the input power by no more than
+// the pattern's integration error; beyond, the model has failed (NEC-2's Sommerfeld ground
+// was seen to radiate eight times the input power under a long boom at 0.12 wavelength).
+inline constexpr double kRadiatedTolerance = 0.02;
 // Higher up the elevation pattern's lobes crowd below the resolution of its cut.
 inline constexpr double kMaxHeight = 10;
 // The elevation cut's step, degrees.
 inline constexpr double kElevationStep = 0.25;
 
 struct Placement {
-    double height = 0;  // metres, of the boom above the ground
-    nec::Ground ground;
+    double height = 0;   // metres, of the boom above the ground
+    nec::Ground ground;  // its `sommerfeld` is chosen by the height, not by the caller
 
     friend bool operator==(const Placement&, const Placement&) = default;
 };
+
+// The height (wavelengths) below which real ground is solved by Sommerfeld's integrals.
+[[nodiscard]] double sommerfeldLimit(const nec::Ground& ground);
+// Whether real ground at this height (wavelengths) is solved by Sommerfeld's integrals.
+[[nodiscard]] bool sommerfeldAt(const nec::Ground& ground, double heightWavelengths);
 
 // The least conductivity of a ground, S/m: dry ice conducts about this much, and below it
 // a permittivity of 1 would be no ground at all, which the reflection of the far field cannot
@@ -72,7 +85,8 @@ struct ElevationPoint {
 struct OverGround {
     Placement placement;
     double heightWavelengths = 0;
-    bool nearTheGround = false;  // real ground below kCautionHeight: figures to take roughly
+    bool nearTheGround = false;  // real ground solved by Sommerfeld's integrals (sommerfeldAt)
+    double radiated = 0;         // power radiated into the upper half space over the input
     double takeoff = 0;          // degrees: elevation of the strongest radiation forward
     double gain = 0;             // dBi there
     double beamwidth = 0;        // degrees between the -3 dB points; NaN where one is missing
@@ -90,7 +104,8 @@ struct OverGround {
 [[nodiscard]] nec::Deck overGroundDeck(const Antenna& antenna, const Segmentation& segmentation,
                                        const Placement& placement);
 
-// The figures of the elevation cut over phi 0 then phi 180, theta 0 to 90 each.
+// The figures of the elevation cut over phi 0 then phi 180, theta 0 to 90 each, and of the
+// upper half space's grid (sphereOf with the height); refused where the power balance fails.
 [[nodiscard]] std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& result,
                                                                   const Placement& placement,
                                                                   double wavelength,

@@ -23,18 +23,18 @@ inline constexpr std::size_t kMaxPatternPoints = 200000;
 
 enum class Fault {
     NoWires,
-    BadWire,       // a wire with no segments, no length, no radius or a figure not finite
-    BadSource,     // the source on no segment of the deck, or of no voltage
-    BadGround,     // a real ground of no permittivity or a negative conductivity
+    BadWire,          // a wire with no segments, no length, no radius or a figure not finite
+    BadSource,        // the source on no segment of the deck, or of no voltage
+    BadGround,        // a real ground of no permittivity or a negative conductivity
     GroundIntegrals,  // Sommerfeld's integrals of the ground do not converge
-    BadLine,       // a line on no segment, or of no positive impedance (a crossed line)
-    BadFrequency,  // a step without a finite frequency above zero
-    BadCut,        // a pattern cut with no points or a figure not finite
-    TooLarge,      // beyond the limits above
-    Singular,      // the matrix cannot be solved
-    Stopped,       // the stop flag was raised
-    NoBlas,        // OpenBLAS could not be loaded
-    NoMemory,      // an allocation failed
+    BadLine,          // a line on no segment, or of no positive impedance (a crossed line)
+    BadFrequency,     // a step without a finite frequency above zero
+    BadCut,           // a pattern cut with no points or a figure not finite
+    TooLarge,         // beyond the limits above
+    Singular,         // the matrix cannot be solved
+    Stopped,          // the stop flag was raised
+    NoBlas,           // OpenBLAS could not be loaded
+    NoMemory,         // an allocation failed
 };
 
 struct Error {

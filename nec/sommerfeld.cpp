@@ -361,8 +361,8 @@ void Integrals::rom1(int n, Six& sum, int nx) {
             t01[i] = (t00 + dz * g3[i]) * .5;
             t10[i] = (4. * t01[i] - t00) / 3.;
             // Has the three-point result converged?
-            relativeDifference(t01[i].real(), t10[i].real(), tr, t01[i].imag(), t10[i].imag(),
-                               ti, 0.);
+            relativeDifference(t01[i].real(), t10[i].real(), tr, t01[i].imag(), t10[i].imag(), ti,
+                               0.);
             if (tr > kCrit || ti > kCrit) nogo = true;
         }
         if (!nogo) {
@@ -386,8 +386,7 @@ void Integrals::rom1(int n, Six& sum, int nx) {
             const Complex t11 = (4. * t02 - t01[i]) / 3.;
             t20[i] = (16. * t11 - t10[i]) / 15.;
             // Has the five-point result converged?
-            relativeDifference(t11.real(), t20[i].real(), tr, t11.imag(), t20[i].imag(), ti,
-                               0.);
+            relativeDifference(t11.real(), t20[i].real(), tr, t11.imag(), t20[i].imag(), ti, 0.);
             if (tr > kCrit || ti > kCrit) nogo = true;
         }
         if (!nogo) {

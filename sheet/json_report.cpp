@@ -230,6 +230,10 @@ Json overGroundOf(const analysis::OverGround& over) {
         {"height_m", number(over.placement.height, 3)},
         {"height_wavelengths", number(over.heightWavelengths, 4)},
         {"near_the_ground", over.nearTheGround},
+        {"ground_model", ground.perfect       ? "perfect"
+                         : over.nearTheGround ? "sommerfeld"
+                                              : "reflection coefficient"},
+        {"radiated_fraction", number(over.radiated, 4)},
         {"ground", analysis::groundKey(ground)},
         {"permittivity", ground.perfect ? Json(nullptr) : number(ground.permittivity, 3)},
         {"conductivity_s_per_m", ground.perfect ? Json(nullptr) : number(ground.conductivity, 6)},

@@ -90,15 +90,20 @@ std::vector<StudyLine> overGroundLines(const analysis::OverGround& over, Languag
         {say(language, "feed-point impedance over ground"),
          say(language, "%1 ohm, SWR %2", {impedanceText(over.feed), fixed(over.swr, 2)})},
     };
-    if (over.nearTheGround) {
-        lines.push_back(
-            {say(language, "caution"),
-             say(language,
-                 "below %1 wavelength NEC-2's reflection-coefficient ground differs from a "
-                 "Sommerfeld solution by up to 10 ohms and 0.7 dB: take these figures as "
-                 "approximate",
-                 {fixed(analysis::kCautionHeight, 2)})});
-    }
+    lines.push_back(
+        {say(language, "ground model"),
+         p.ground.perfect ? say(language, "perfect ground: the elements' images")
+         : over.nearTheGround
+             ? say(language,
+                   "Sommerfeld-Norton (NEC-2 GN 2): below %1 wavelength over this ground the "
+                   "reflection coefficients would be more than 0.5 ohm or 0.1 dB off",
+                   {analysis::shortest(analysis::sommerfeldLimit(p.ground))})
+             : say(language,
+                   "reflection coefficients (NEC-2 GN 0), within 0.5 ohm and 0.1 dB of "
+                   "Sommerfeld-Norton from %1 wavelength up",
+                   {analysis::shortest(analysis::sommerfeldLimit(p.ground))})});
+    lines.push_back({say(language, "power radiated above the ground"),
+                     say(language, "%1 % of the input power", {fixed(100 * over.radiated, 1)})});
     return lines;
 }
 

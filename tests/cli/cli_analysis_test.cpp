@@ -126,6 +126,10 @@ TEST_F(Cli, the_studies_in_every_format) {
     const auto& over = parsed.at("over_ground");
     EXPECT_EQ(over.at("height_m"), 10.0);
     EXPECT_EQ(over.at("ground"), "good");
+    // 0.47 wavelength over good ground: Sommerfeld's integrals, and the ground takes some power.
+    EXPECT_EQ(over.at("ground_model"), "sommerfeld");
+    EXPECT_GT(over.at("radiated_fraction"), 0.5);
+    EXPECT_LT(over.at("radiated_fraction"), 1);
     for (const char* key :
          {"takeoff_elevation_deg", "gain_dbi", "elevation_beamwidth_deg", "front_to_back_db"}) {
         EXPECT_TRUE(over.at(key).is_number()) << key;
@@ -143,7 +147,7 @@ TEST_F(Cli, the_studies_in_every_format) {
     // Beyond what the model holds: refused with a message, nothing printed as if it held.
     const Outcome low = run("-e 3 -f 14.2 -d 1in -a --height 1 --ground poor --lang en");
     EXPECT_EQ(low.status, 1);
-    EXPECT_NE(low.err.find("at least 0.1 wavelength"), std::string::npos) << low.err;
+    EXPECT_NE(low.err.find("at least 0.05 wavelength"), std::string::npos) << low.err;
     EXPECT_TRUE(low.out.empty());
     const Outcome wide = run("-e 3 -f 14.2 -d 1in -a --sweep 10:20 --lang en");
     EXPECT_EQ(wide.status, 1);

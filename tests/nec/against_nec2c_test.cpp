@@ -105,7 +105,7 @@ std::vector<Case> cases() {
     }
 
     // Over the ground: perfect, and real in the reflection-coefficient approximation, at a
-    // few heights; the elevation cut from the zenith to the horizon.
+    // few heights; the elevation cut from the zenith to the horizon and the upper half space.
     const analysis::Antenna three = design(ElementMode::ThreeElement, "14.2", 14);
     const analysis::Antenna longBoom = design(ElementMode::MultiElement, "144", 10);
     const struct {
@@ -121,8 +121,10 @@ std::vector<Case> cases() {
         {"long_boom_1_m_over_good_ground", longBoom, 1, "good"},
     };
     for (const auto& p : placed) {
-        all.push_back({p.name, analysis::overGroundDeck(
-                                   p.antenna, {50}, {p.height, *analysis::groundNamed(p.ground)})});
+        nec::Deck deck =
+            analysis::overGroundDeck(p.antenna, {50}, {p.height, *analysis::groundNamed(p.ground)});
+        deck.ground->sommerfeld = false;  // the reflection coefficients, whatever the height
+        all.push_back({p.name, deck});
     }
 
     // Real ground by Sommerfeld's integrals, the reflection-coefficient model's weak place:
