@@ -8,6 +8,7 @@
 
 #include "analysis/deck.h"
 #include "analysis/figures.h"
+#include "nec/engine.h"
 
 namespace zeva::analysis {
 namespace {
@@ -89,6 +90,11 @@ double sommerfeldLimit(const nec::Ground& ground) {
     return preset != nullptr ? preset->sommerfeldBelow : kSommerfeldBelow;
 }
 
+bool sommerfeldLimitMeasured(const nec::Ground& ground) {
+    const GroundPreset* preset = presetOf(ground);
+    return preset != nullptr && preset->measured;
+}
+
 bool sommerfeldAt(const nec::Ground& ground, double heightWavelengths) {
     return !ground.perfect && heightWavelengths < sommerfeldLimit(ground);
 }
@@ -146,10 +152,14 @@ nec::Deck overGroundDeck(const Antenna& antenna, const Segmentation& segmentatio
     deck.ground->sommerfeld =
         sommerfeldAt(placement.ground, placement.height / antenna.wavelength());
     // Towards the directors (phi 0) and behind (phi 180), from the zenith to the horizon; then
-    // the upper half space for the power radiated.
-    deck.steps = {
-        {antenna.frequency,
-         {{kThetaCount, 2, 0, 0, kElevationStep, 180}, sphereOf(antenna, placement.height)}}};
+    // the upper half space for the power radiated, unless it needs more directions than the
+    // engine takes in one cut (a boom of some 140 wavelengths).
+    deck.steps = {{antenna.frequency, {{kThetaCount, 2, 0, 0, kElevationStep, 180}}}};
+    const nec::PatternCut above = sphereOf(antenna, placement.height);
+    if (static_cast<std::size_t>(above.thetaCount) * static_cast<std::size_t>(above.phiCount) <=
+        nec::kMaxPatternPoints) {
+        deck.steps[0].cuts.push_back(above);
+    }
     return deck;
 }
 
@@ -157,7 +167,8 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
                                                     const Placement& placement, double wavelength,
                                                     Language language) {
     const auto count = static_cast<std::size_t>(kThetaCount);
-    if (!result.hasFeed || result.patterns.size() != 2 || result.patterns[0].size() != 2 * count) {
+    if (!result.hasFeed || result.patterns.empty() || result.patterns.size() > 2 ||
+        result.patterns[0].size() != 2 * count) {
         return Failure{say(language, "incomplete NEC-2 results over the ground")};
     }
     const std::vector<PatternPoint>& cut = result.patterns[0];
@@ -166,15 +177,24 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
     over.heightWavelengths = placement.height / wavelength;
     over.nearTheGround = sommerfeldAt(placement.ground, over.heightWavelengths);
     // The mirrored grid's average counts the upper half space twice.
-    over.radiated = averageGain(result.patterns[1], gridOf(result.patterns[1])) / 2;
-    if (!(over.radiated <= 1 + kRadiatedTolerance) || !(result.feed.resistance > 0)) {
+    over.radiated = result.patterns.size() == 2
+                        ? averageGain(result.patterns[1], gridOf(result.patterns[1])) / 2
+                        : kNaN;
+    const std::string feed = fixed(result.feed.resistance, 2) +
+                             (result.feed.reactance < 0 ? " - j" : " + j") +
+                             fixed(std::fabs(result.feed.reactance), 2);
+    if (!(result.feed.resistance > 0)) {
+        return Failure{say(language,
+                           "NEC-2's model of the ground fails this near it: the feed would be %1 "
+                           "ohm, a resistance of no power; place the antenna higher",
+                           {feed})};
+    }
+    if (over.radiated > 1 + kRadiatedTolerance) {
         return Failure{
             say(language,
                 "NEC-2's model of the ground fails this near it: the antenna would radiate %1 "
                 "times the input power, with a feed of %2 ohm; place it higher",
-                {fixed(over.radiated, 2), fixed(result.feed.resistance, 2) +
-                                              (result.feed.reactance < 0 ? " - j" : " + j") +
-                                              fixed(std::fabs(result.feed.reactance), 2)})};
+                {fixed(over.radiated, 2), feed})};
     }
     over.feed = result.feed;
     over.swr = swrAgainst50(result.feed);

@@ -27,14 +27,15 @@ struct GroundPreset {
     double permittivity;  // relative
     double conductivity;  // S/m
     double sommerfeldBelow;
+    bool measured;  // whether that limit was measured over this ground, or is a margin
 };
-// A ground that was not measured takes the highest of the measured limits.
+// A ground that was not measured takes a limit above the measured ones, as a margin.
 inline constexpr double kSommerfeldBelow = 1.0;
 inline constexpr GroundPreset kGroundPresets[] = {
-    {"poor", N_("poor ground"), 5, 0.001, 0.75},
-    {"average", N_("average ground"), 13, 0.005, 0.75},
-    {"good", N_("good ground"), 20, 0.03, 0.75},
-    {"sea", N_("sea water"), 80, 5, kSommerfeldBelow},
+    {"poor", N_("poor ground"), 5, 0.001, 0.75, true},
+    {"average", N_("average ground"), 13, 0.005, 0.75, true},
+    {"good", N_("good ground"), 20, 0.03, 0.75, true},
+    {"sea", N_("sea water"), 80, 5, kSommerfeldBelow, false},
 };
 
 // Sommerfeld's integrals hold down to heights where the elements' images nearly touch the
@@ -44,8 +45,7 @@ inline constexpr double kMinHeightOverRealGround = 0.05;
 // touch their images.
 inline constexpr double kMinHeightOverPerfectGround = 0.01;
 // The power radiated into the upper half space may exceed the input power by no more than
-// the pattern's integration error; beyond, the model has failed (NEC-2's Sommerfeld ground
-// was seen to radiate eight times the input power under a long boom at 0.12 wavelength).
+// the pattern's integration error; beyond, the model has failed.
 inline constexpr double kRadiatedTolerance = 0.02;
 // Higher up the elevation pattern's lobes crowd below the resolution of its cut.
 inline constexpr double kMaxHeight = 10;
@@ -59,8 +59,10 @@ struct Placement {
     friend bool operator==(const Placement&, const Placement&) = default;
 };
 
-// The height (wavelengths) below which real ground is solved by Sommerfeld's integrals.
+// The height (wavelengths) below which real ground is solved by Sommerfeld's integrals, and
+// whether it was measured over that ground (a preset) or is the margin of one that was not.
 [[nodiscard]] double sommerfeldLimit(const nec::Ground& ground);
+[[nodiscard]] bool sommerfeldLimitMeasured(const nec::Ground& ground);
 // Whether real ground at this height (wavelengths) is solved by Sommerfeld's integrals.
 [[nodiscard]] bool sommerfeldAt(const nec::Ground& ground, double heightWavelengths);
 
@@ -86,7 +88,8 @@ struct OverGround {
     Placement placement;
     double heightWavelengths = 0;
     bool nearTheGround = false;  // real ground solved by Sommerfeld's integrals (sommerfeldAt)
-    double radiated = 0;         // power radiated into the upper half space over the input
+    double radiated = 0;         // power radiated into the upper half space over the input; NaN
+                                 // where the antenna is too large for the grid of directions
     double takeoff = 0;          // degrees: elevation of the strongest radiation forward
     double gain = 0;             // dBi there
     double beamwidth = 0;        // degrees between the -3 dB points; NaN where one is missing

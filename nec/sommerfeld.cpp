@@ -237,6 +237,7 @@ private:
 };
 
 bool Integrals::evaluate(double rhoIn, double zphIn, std::array<Complex, 4>& e) {
+    failed = false;
     rho = rhoIn;
     zph = zphIn;
     Six sum{}, ans{};
@@ -654,41 +655,12 @@ void groundWave(const GroundModel& gnd, double zph, double r2, Complex xx2, Comp
     const Complex omr = 1. - rv;
     Complex w = 1. / omr;
     w = 4.0 * p1 * w * w;
-    // Sommerfeld's attenuation function of the numerical distance p (fbar()).
-    const auto attenuation = [](Complex p) {
-        Complex z = kJ * std::sqrt(p);
-        if (std::abs(z) <= 3.) {
-            const Complex zs = z * z;
-            Complex sum = z;
-            Complex pow = z;
-            for (int i = 1; i <= 100; ++i) {
-                pow = -pow * zs / static_cast<double>(i);
-                const Complex term = pow / (2. * i + 1.);
-                sum = sum + term;
-                const double tms = (term * std::conj(term)).real();
-                const double sms = (sum * std::conj(sum)).real();
-                if (tms / sms < kAccs) break;
-            }
-            return 1. - (1. - sum * kTosp) * z * std::exp(zs) * kSp;
-        }
-        const bool minus = z.real() < 0.;
-        if (minus) z = -z;
-        const Complex zs = .5 / (z * z);
-        Complex sum = 0.;
-        Complex term = 1.;
-        for (int i = 1; i <= 6; ++i) {
-            term = -term * (2. * i - 1.) * zs;
-            sum += term;
-        }
-        if (minus) sum -= 2. * kSp * z * std::exp(z * z);
-        return -sum;
-    };
-    const Complex f = attenuation(w);
+    const Complex f = sommerfeldAttenuation(w);
     const Complex q1 = rk2 * t1 / (2. * u2 * cpp2);
     const Complex rh = (t2 - u * spp) / (t2 + u * spp);
     Complex v = 1. / (1. + rh);
     v = 4.0 * q1 * v * v;
-    const Complex g = attenuation(v);
+    const Complex g = sommerfeldAttenuation(v);
     const Complex xr1 = xx1 / r1;
     const Complex xr2 = xx2 / r2;
     Complex x1 = cppp2 * xr1;
@@ -907,6 +879,37 @@ Nine integrated(const Observation& o, double a, double b, double dmin) {
 }
 
 }  // namespace
+
+Complex sommerfeldAttenuation(Complex p) {
+    Complex z = kJ * std::sqrt(p);
+    if (std::abs(z) <= 3.) {
+        // The series; Debian's nec2c 1.3 falls through from here to the asymptotic form
+        // below, which NEC-2 does not.
+        const Complex zs = z * z;
+        Complex sum = z;
+        Complex pow = z;
+        for (int i = 1; i <= 100; ++i) {
+            pow = -pow * zs / static_cast<double>(i);
+            const Complex term = pow / (2. * i + 1.);
+            sum = sum + term;
+            const double tms = (term * std::conj(term)).real();
+            const double sms = (sum * std::conj(sum)).real();
+            if (tms / sms < kAccs) break;
+        }
+        return 1. - (1. - sum * kTosp) * z * std::exp(zs) * kSp;
+    }
+    const bool minus = z.real() < 0.;
+    if (minus) z = -z;
+    const Complex zs = .5 / (z * z);
+    Complex sum = 0.;
+    Complex term = 1.;
+    for (int i = 1; i <= 6; ++i) {
+        term = -term * (2. * i - 1.) * zs;
+        sum += term;
+    }
+    if (minus) sum -= 2. * kSp * z * std::exp(z * z);
+    return -sum;
+}
 
 std::optional<SommerfeldGrid> sommerfeldGrid(Complex epsc) {
     SommerfeldGrid g;

@@ -33,6 +33,10 @@ struct SommerfeldGrid {
 // part -60 sigma lambda); nothing where an integral does not converge.
 [[nodiscard]] std::optional<SommerfeldGrid> sommerfeldGrid(Complex epsc);
 
+// Sommerfeld's attenuation function of the numerical distance p, in Norton's ground wave
+// (nec2c's fbar()): 1 - j sqrt(pi p) exp(-p) erfc(j sqrt(p)).
+[[nodiscard]] Complex sommerfeldAttenuation(Complex p);
+
 // The four interpolated components at a distance r from the image and an angle theta
 // (radians), before the free-space wave is put back.
 [[nodiscard]] std::array<Complex, 4> interpolate(const SommerfeldGrid& grid, double r,

@@ -7,9 +7,13 @@ Run by hand (it takes a few minutes): for a few designs, three grounds and heigh
 (GN 0, reflection coefficients; GN 2, Sommerfeld-Norton) at the same segmentation, and prints
 the differences in the feed and in the gain at the takeoff angle, then, for each ground, the
 lowest height from which every design and every height above it stays within 0.5 ohm and
-0.1 dB. Needs zeva-sheet (built) and Debian's nec2c.
+0.1 dB. Needs zeva-sheet (built) and nec2c: NEC2C names the program. Debian's nec2c 1.3
+lets the series branch of Sommerfeld's attenuation function (fbar) fall through to the
+asymptotic one, which upsets GN 2 for some pairs of segments at low angles (the 23-element
+boom near the ground); build nec2c from a source that returns from that branch, as NEC-2
+does and as the engine does, and point NEC2C at it.
 
-    scripts/ground_models.py build/dev/cli/zeva-sheet
+    NEC2C=/path/to/fixed/nec2c scripts/ground_models.py build/dev/cli/zeva-sheet
 """
 import os
 import re
@@ -28,6 +32,7 @@ HEIGHTS = [0.05, 0.075, 0.1, 0.125, 0.15, 0.2, 0.25, 0.3, 0.4, 0.5, 0.75, 1.0]
 PER_WAVELENGTH = 100
 OHMS, DB = 0.5, 0.1
 SPEED = 299.8  # nec2c's, metres per microsecond
+NEC2C = os.environ.get("NEC2C", "nec2c")
 
 
 def free_space_deck(zeva, design):
@@ -81,7 +86,7 @@ def solve(deck):
         src, dst = os.path.join(folder, "d.nec"), os.path.join(folder, "d.out")
         with open(src, "w") as f:
             f.write(deck)
-        subprocess.run(["nec2c", "-i", src, "-o", dst], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([NEC2C, "-i", src, "-o", dst], check=True, stdout=subprocess.DEVNULL)
         text = open(dst).read()
     feed = re.search(r"ANTENNA INPUT PARAMETERS.*?\n.*?\n.*?\n\s*\d+\s+\d+(.*)", text, re.S)
     values = feed.group(1).split()

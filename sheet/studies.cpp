@@ -90,20 +90,35 @@ std::vector<StudyLine> overGroundLines(const analysis::OverGround& over, Languag
         {say(language, "feed-point impedance over ground"),
          say(language, "%1 ohm, SWR %2", {impedanceText(over.feed), fixed(over.swr, 2)})},
     };
-    lines.push_back(
-        {say(language, "ground model"),
-         p.ground.perfect ? say(language, "perfect ground: the elements' images")
-         : over.nearTheGround
-             ? say(language,
-                   "Sommerfeld-Norton (NEC-2 GN 2): below %1 wavelength over this ground the "
-                   "reflection coefficients would be more than 0.5 ohm or 0.1 dB off",
-                   {analysis::shortest(analysis::sommerfeldLimit(p.ground))})
-             : say(language,
-                   "reflection coefficients (NEC-2 GN 0), within 0.5 ohm and 0.1 dB of "
-                   "Sommerfeld-Norton from %1 wavelength up",
-                   {analysis::shortest(analysis::sommerfeldLimit(p.ground))})});
-    lines.push_back({say(language, "power radiated above the ground"),
-                     say(language, "%1 % of the input power", {fixed(100 * over.radiated, 1)})});
+    const std::string limit = analysis::shortest(analysis::sommerfeldLimit(p.ground));
+    std::string model;
+    if (p.ground.perfect) {
+        model = say(language, "perfect ground: the elements' images");
+    } else if (!analysis::sommerfeldLimitMeasured(p.ground)) {
+        model = say(language,
+                    over.nearTheGround
+                        ? N_("Sommerfeld-Norton (NEC-2 GN 2), as below %1 wavelength over any "
+                             "ground whose figures were not measured")
+                        : N_("reflection coefficients (NEC-2 GN 0), as from %1 wavelength up over "
+                             "any ground whose figures were not measured"),
+                    {limit});
+    } else if (over.nearTheGround) {
+        model = say(language,
+                    "Sommerfeld-Norton (NEC-2 GN 2): below %1 wavelength over this ground the "
+                    "reflection coefficients would be more than 0.5 ohm or 0.1 dB off",
+                    {limit});
+    } else {
+        model = say(language,
+                    "reflection coefficients (NEC-2 GN 0), within 0.5 ohm and 0.1 dB of "
+                    "Sommerfeld-Norton from %1 wavelength up",
+                    {limit});
+    }
+    lines.push_back({say(language, "ground model"), model});
+    if (std::isfinite(over.radiated)) {
+        lines.push_back(
+            {say(language, "power radiated above the ground"),
+             say(language, "%1 % of the input power", {fixed(100 * over.radiated, 1)})});
+    }
     return lines;
 }
 

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QStyle>
@@ -227,13 +228,21 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
         if (session_->sheet() == nullptr || session_->analysis() == nullptr) {
             return uiText("The optimiser starts from the analysed design: wait for the analysis.");
         }
+        const MatchChoice match = build_->match();
+        if (match == MatchChoice::Gamma || match == MatchChoice::Tee200 ||
+            match == MatchChoice::Tee50) {
+            return uiText(
+                "The optimiser judges the SWR straight into the line, through a hairpin or "
+                "through a coaxial transformer, not through a gamma or T match: optimise with no "
+                "match or one of those, then match the optimised antenna.");
+        }
         const auto studies = studies_->read();
         if (const auto* wrong = std::get_if<QString>(&studies)) return *wrong;
         const analysis::SweepRange& sweep = std::get<StudyRequest>(studies).sweep;
         OptimiseBox::Start start{sheet::antennaOf(*session_->sheet()), *session_->analysis(), {}};
         start.band = sweep.given() ? analysis::Band{sweep.low, sweep.high}
                                    : analysis::defaultBand(start.antenna.frequency);
-        start.feed = feedOf(build_->match());
+        start.feed = feedOf(match);
         return start;
     };
     optimise_->use = [this](const analysis::Antenna& antenna, const analysis::Analysis& a) {
@@ -242,6 +251,15 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     optimise_->original = [this] { session_->useOriginal(); };
     design_->setText(session_->designText());
     updateCommands();
+}
+
+void DesignWindow::restoreKeptLayout() {
+    // The tab and the split between the sheet and the analysis as they were left; the split
+    // once the window has its size, which would otherwise share it out anew.
+    const QSettings kept = windowSettings();
+    const int tab = kept.value(QStringLiteral("window/tab"), 0).toInt();
+    if (tab >= 0 && tab < plots_->count()) plots_->setCurrentIndex(tab);
+    splitter_->restoreState(kept.value(QStringLiteral("window/splitter")).toByteArray());
 }
 
 DesignWindow::~DesignWindow() { cancelAnalysis(); }
@@ -459,6 +477,10 @@ void DesignWindow::resizeEvent(QResizeEvent* event) {
 void DesignWindow::closeEvent(QCloseEvent* event) {
     optimise_->cancel();
     session_->cancel();
+    QSettings kept = windowSettings();
+    kept.setValue(QStringLiteral("window/size"), size());
+    kept.setValue(QStringLiteral("window/tab"), plots_->currentIndex());
+    kept.setValue(QStringLiteral("window/splitter"), splitter_->saveState());
     event->accept();
 }
 
@@ -486,12 +508,17 @@ void showDesignWindow(const std::optional<sheet::Design>& design) {
         // On a small screen (1024×600) the window opens within it, smaller than it asks for,
         // rather than with its buttons off the screen. The frame is not known before the
         // window is shown: room is left for a usual title bar and borders.
+        // The size it was closed at, where there is one.
+        const QSize kept = windowSettings().value(QStringLiteral("window/size")).toSize();
+        const QSize wanted = kept.isValid() && !kept.isEmpty() ? kept : window->size();
         if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr) {
             const QSize frame(2 * 4, 32 + 4);
-            const QRect fitted = fittedGeometry(window->size(), frame, screen->availableGeometry());
+            const QRect fitted = fittedGeometry(wanted, frame, screen->availableGeometry());
             window->resize(fitted.size().expandedTo(window->minimumSizeHint()));
             window->move(fitted.topLeft());
         }
+        window->show();
+        window->restoreKeptLayout();
     }
     window->show();
     window->raise();

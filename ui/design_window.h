@@ -49,6 +49,8 @@ public:
     bool exportTo(Export kind, const QString& path);
     void printReport();
     [[nodiscard]] ReportContent reportContent(const QPageSize& page) const;
+    // The tab and the split kept from the window closed last; once the window has its size.
+    void restoreKeptLayout();
     void cancelAnalysis();
 
     [[nodiscard]] bool analysing() const;

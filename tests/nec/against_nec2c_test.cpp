@@ -7,7 +7,7 @@
 // 0.01 ohm of the one, and within 0.001 dB of the other's rounding (0.006 dB of its text).
 // nec2c's outputs for these decks are kept in tests/data/nec2c, so that the engine is held
 // to them where nec2c is not installed; with nec2c, each deck is run live as well.
-// ZEVA_REFRESH_NEC2C_OUTPUTS=1 writes them anew from the installed nec2c.
+// ZEVA_REFRESH_NEC2C_OUTPUTS=1 writes them anew from the installed nec2c (or ZEVA_NEC2C).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -34,6 +34,10 @@ using analysis::Language;
 struct Case {
     std::string name;
     nec::Deck deck;
+    // Debian's nec2c 1.3 lets the series of Sommerfeld's attenuation function fall through to
+    // its asymptotic form; decks that reach it are held to the output of a nec2c that returns
+    // there, as NEC-2 does (kept in tests/data/nec2c), not to the installed one.
+    bool fbarFallsThrough = false;
 };
 // The case by its name in test listings, not by its bytes.
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -141,6 +145,12 @@ std::vector<Case> cases() {
         }
     }
 
+    // The long boom at 0.48 wavelength over good ground, where Norton's formulas reach the
+    // attenuation function's series.
+    nec::Deck boom = analysis::overGroundDeck(longBoom, {50}, {1, *analysis::groundNamed("good")});
+    boom.ground->sommerfeld = true;
+    all.push_back({"long_boom_1_m_over_good_ground_sommerfeld", boom, true});
+
     // The hairpin: a shorted transmission line across the feed, to a wire far away.
     nec::Deck stub = analysis::sweepDeck(design(ElementMode::ThreeElement, "14.2", 14), {50},
                                          {14.0, 14.2, 14.4});
@@ -197,7 +207,9 @@ std::string nec2cOutput(const nec::Deck& deck) {
     const std::filesystem::path in = std::filesystem::path(folder) / "d.nec";
     const std::filesystem::path out = std::filesystem::path(folder) / "d.out";
     std::ofstream(in) << nec::toCards(deck);
-    const std::string command = "nec2c -i " + in.string() + " -o " + out.string();
+    const char* program = std::getenv("ZEVA_NEC2C");  // another nec2c, for a refresh
+    const std::string command = std::string(program != nullptr ? program : "nec2c") + " -i " +
+                                in.string() + " -o " + out.string();
     std::string text;
     if (std::system(command.c_str()) == 0) {
         std::ifstream read(out);
@@ -221,6 +233,7 @@ class AgainstNec2c : public testing::TestWithParam<Case> {};
 
 TEST_P(AgainstNec2c, impedance_and_every_gain_agree_to_the_printed_digits) {
     if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
+    if (GetParam().fbarFallsThrough) GTEST_SKIP() << "held to a corrected nec2c's output";
     const nec::Deck& deck = GetParam().deck;
     analysis::ProcessRunner reference(Language::English, 300, nullptr, 2);
     const analysis::Outputs expected = reference.run({deck});

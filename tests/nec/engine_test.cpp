@@ -7,10 +7,13 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <numbers>
+#include <optional>
 #include <thread>
 
 #include "nec/engine.h"
 #include "nec/matrix.h"
+#include "nec/sommerfeld.h"
 
 namespace zeva::nec {
 namespace {
@@ -98,9 +101,17 @@ TEST(Fill, offsets_along_a_wire_computed_once_give_every_pair_s_figures) {
         w.end2.z += 0.5;
     }
     over.perfect = false;
-    over.zrati = 1. / std::sqrt(Complex(13, -60 * 0.005 * 2.08));
+    const Complex epsc(13, -60 * 0.005 * 2.08);
+    over.zrati = 1. / std::sqrt(epsc);
     const Segments s = scaledTo(buildSegments(deck.wires), 144);
-    for (const GroundModel& ground : {GroundModel{}, over}) {
+    // And by Sommerfeld's integrals, whose field is integrated along each source segment.
+    const std::optional<SommerfeldGrid> grid = sommerfeldGrid(epsc);
+    ASSERT_TRUE(grid);
+    GroundModel sommerfeld = over;
+    sommerfeld.sommerfeld = &*grid;
+    sommerfeld.frati = (epsc - 1.) / (epsc + 1.);
+    sommerfeld.segmentCount = s.n;
+    for (const GroundModel& ground : {GroundModel{}, over, sommerfeld}) {
         for (const bool extended : {false, true}) {
             const Unknowns u = everySegment(s);
             Matrix once, every;
@@ -118,6 +129,33 @@ TEST(Fill, offsets_along_a_wire_computed_once_give_every_pair_s_figures) {
             EXPECT_LT(worst, 1e-9) << ground.ksymp << extended;
             EXPECT_EQ(sloping, ground.ksymp == 2);
         }
+    }
+}
+
+// Sommerfeld's attenuation function against its closed form 1 - j sqrt(pi p) exp(-p)
+// erfc(j sqrt(p)), erfc integrated numerically from its argument out along the real axis;
+// numerical distances on both sides of the switch from the series to the asymptotic form.
+TEST(Sommerfeld, the_attenuation_function_is_its_closed_form) {
+    const auto erfc = [](Complex zeta) {
+        const double span = std::abs(zeta.real()) + 10;
+        const int steps = 20000;  // Simpson's rule, even
+        const double h = span / steps;
+        Complex sum;
+        for (int k = 0; k <= steps; ++k) {
+            const Complex t = zeta + h * k;
+            const double weight = k == 0 || k == steps ? 1 : (k % 2 == 1 ? 4 : 2);
+            sum += weight * std::exp(-t * t);
+        }
+        return sum * h / 3. * 2. / std::sqrt(std::numbers::pi);
+    };
+    const Complex j(0, 1);
+    for (const Complex p : {Complex(0.01, 0.02), Complex(0.5, 0.3), Complex(2, 2), Complex(0, 6),
+                            Complex(8.5, 1), Complex(20, 5), Complex(3, 40)}) {
+        const Complex root = std::sqrt(p);
+        const Complex want =
+            1. - j * std::sqrt(std::numbers::pi) * root * std::exp(-p) * erfc(j * root);
+        EXPECT_LT(std::abs(sommerfeldAttenuation(p) - want), 1e-4 * std::max(1., std::abs(want)))
+            << p << ": " << sommerfeldAttenuation(p) << " against " << want;
     }
 }
 

@@ -83,7 +83,12 @@ with tempfile.TemporaryDirectory() as folder:
             path = os.path.join(folder, "out.json")
             with open(path, "w", encoding="utf-8") as f:
                 json.dump(document, f, ensure_ascii=False)
-            again = run("-g", path, "-a")
+            # The same sweep: its ends decide whether the figures move to the finer level.
+            sweep = []
+            if "--sweep" in arguments:
+                at = arguments.index("--sweep")
+                sweep = list(arguments[at:at + 2])
+            again = run("-g", path, "-a", *sweep)
             if again is not None:
                 check(again, ("-g", path), ["geometry", "analysis"])
                 if again["analysis"]["impedance_ohm"] != document["analysis"]["impedance_ohm"]:

@@ -41,6 +41,34 @@ TEST(DesignWindowGeometry, opens_within_the_screen) {
     }
 }
 
+// Closed and opened again, the window is as it was left: its size (fitted to the screen
+// as at its first opening), the tab shown, and the split between the sheet and the analysis.
+TEST_F(Design, the_window_opens_again_as_it_was_left) {
+    calculate("Option1", 14, "14.2");
+    DesignWindow* window = open();
+    ASSERT_NE(window, nullptr);
+    const QSize left = (window->size() - QSize(60, 40)).expandedTo(window->minimumSizeHint());
+    window->resize(left);
+    auto* tabs = find<QTabWidget>("plots", window);
+    const int last = tabs->count() - 1;
+    tabs->setCurrentIndex(last);
+    auto* splitter = window->findChild<QSplitter*>();
+    ASSERT_NE(splitter, nullptr);
+    const QList<int> before = splitter->sizes();
+    splitter->setSizes({before[0] + 40, before[1] - 40});
+    const QList<int> split = splitter->sizes();
+    ASSERT_NE(split, before);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(designWindow().isNull());
+
+    DesignWindow* again = open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->size(), left);
+    EXPECT_EQ(find<QTabWidget>("plots", again)->currentIndex(), last);
+    EXPECT_EQ(again->findChild<QSplitter*>()->sizes(), split);
+}
+
 TEST_F(Design, the_sheet_is_zeva_sheets_and_copies_as_tab_separated_text) {
     qputenv("PATH", "/nonexistent");  // neither the sheet nor the analysis needs a program
     calculate("Option3", 10, "144");
@@ -188,6 +216,13 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
             purple += chart.pixelColor(x, y) == QColor(150, 0, 150);
     }
     EXPECT_GT(purple, 50);
+    // The optimiser judges a direct feed, a hairpin or a coaxial transformer, not a gamma: it
+    // says so rather than search for the wrong antenna.
+    auto* optimise = find<QPushButton>("startOptimise", window);
+    QTest::mouseClick(optimise, Qt::LeftButton);
+    EXPECT_TRUE(optimise->isEnabled());
+    EXPECT_TRUE(
+        find<QLabel>("optimiseStatus", window)->text().contains(QString::fromUtf8("伽马或 T")));
     find<QComboBox>("match", window)->setCurrentIndex(1);
     EXPECT_TRUE(find<QLabel>("buildNote", window)->text().contains(QString::fromUtf8("伽马或 T")));
 }
