@@ -15,6 +15,7 @@
 #include "analysis/build.h"
 #include "analysis/deck.h"
 #include "analysis/figures.h"
+#include "analysis/tolerance.h"
 #include "nec/engine.h"
 
 namespace zeva::analysis {
@@ -249,9 +250,14 @@ struct Search {
             nlopt_force_stop(current);
             return bestCost;
         }
+        const std::atomic<bool>* stop = current != nullptr ? request->stop : nullptr;
+        const Antenna antenna = space->antennaAt(t);
         const auto figures =
-            bandFigures(space->antennaAt(t), segments, request->band, points, request->feed,
-                        request->threads, current != nullptr ? request->stop : nullptr);
+            request->goals.asBuilt
+                ? builtBandFigures(antenna, segments, request->band, points, request->feed,
+                                   request->asBuilt, request->seed, request->threads, stop)
+                : bandFigures(antenna, segments, request->band, points, request->feed,
+                              request->threads, stop);
         ++evaluations;
         const double value = figures ? cost(*figures, request->goals) : 1e6;
         if (figures) keepAmongLeaders(value, t);
@@ -338,6 +344,9 @@ std::variant<Goals, Failure> parseGoals(std::string_view text, Language language
                 return bad(part);
             }
             first = false;
+        } else if (part == "asbuilt") {
+            if (goals.asBuilt) return Failure{say(language, "asbuilt is given twice")};
+            goals.asBuilt = true;
         } else {
             const std::size_t op = part.find_first_of("<>");
             if (op == std::string_view::npos || op + 1 >= part.size() || part[op + 1] != '=') {
@@ -389,6 +398,7 @@ std::string goalsText(const Goals& goals) {
                        : goals.aim == Aim::FrontToBack ? "fb"
                                                        : "swr";
     for (const Limit& limit : goals.limits) text += "," + limitText(limit);
+    if (goals.asBuilt) text += ",asbuilt";
     return text;
 }
 
@@ -453,9 +463,16 @@ double cost(const BandFigures& figures, const Goals& goals) {
     return std::isfinite(total) ? total : 1e6;
 }
 
-std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector<int>& segments,
-                                       const Band& band, int points, Feed feed, int threads,
-                                       const std::atomic<bool>* stop) {
+namespace {
+
+// The band's figures of an antenna, the match designed at the band's centre for the feed
+// `matchedFor` sees there (the antenna's own where none is given); the centre's feed in
+// `centre`.
+std::optional<BandFigures> judged(const Antenna& antenna, const std::vector<int>& segments,
+                                  const Band& band, int points, Feed feed, int threads,
+                                  const std::atomic<bool>* stop,
+                                  const std::complex<double>* matchedFor,
+                                  std::complex<double>* centre = nullptr) {
     // An odd count, so that the centre, which the match is designed at, is among them.
     points = std::max(1, points | 1);
     nec::Deck deck = structureWith(antenna, segments);
@@ -468,7 +485,9 @@ std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector
     if (std::holds_alternative<nec::Error>(solved)) return std::nullopt;
     const auto& results = std::get<std::vector<nec::FrequencyResult>>(solved);
     const nec::FrequencyResult& middle = results[static_cast<std::size_t>(points / 2)];
-    const std::complex<double> centre(middle.feed.resistance, middle.feed.reactance);
+    const std::complex<double> own(middle.feed.resistance, middle.feed.reactance);
+    if (centre != nullptr) *centre = own;
+    const std::complex<double> matched = matchedFor != nullptr ? *matchedFor : own;
     BandFigures figures{kInfinity, kInfinity, kInfinity, 0, kInfinity, 0};
     for (const nec::FrequencyResult& r : results) {
         if (!r.hasFeed || r.patterns.size() != 2) return std::nullopt;
@@ -478,12 +497,59 @@ std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector
         figures.frontToRear = std::min(figures.frontToRear, pattern.frontToRear);
         figures.sidelobe = std::min(figures.sidelobe, pattern.sidelobe);
         figures.swr =
-            std::max(figures.swr, matchedSwr({r.feed.resistance, r.feed.reactance}, centre,
+            std::max(figures.swr, matchedSwr({r.feed.resistance, r.feed.reactance}, matched,
                                              r.frequency, middle.frequency, feed));
     }
     const auto [front, back] = boomEnds(antenna);
     figures.boom = back - front;
     return figures;
+}
+
+// A uniform draw in [-1, 1] from the generator's 53 high bits: the same on every platform.
+double symmetricDraw(std::mt19937_64& generator) {
+    return static_cast<double>(generator() >> 11) * 0x1.0p-52 - 1;
+}
+
+}  // namespace
+
+std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector<int>& segments,
+                                       const Band& band, int points, Feed feed, int threads,
+                                       const std::atomic<bool>* stop) {
+    return judged(antenna, segments, band, points, feed, threads, stop, nullptr);
+}
+
+std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
+                                            const std::vector<int>& segments, const Band& band,
+                                            int points, Feed feed, const AsBuilt& asBuilt,
+                                            std::uint64_t seed, int threads,
+                                            const std::atomic<bool>* stop) {
+    // The match is the exact antenna's: solved for it only where there is a match.
+    std::complex<double> centre;
+    if (feed != Feed::Direct &&
+        !judged(antenna, segments, band, points, feed, threads, stop, nullptr, &centre)) {
+        return std::nullopt;
+    }
+    std::mt19937_64 generator(seed);
+    std::vector<double> gain, frontToBack, frontToRear, swr, sidelobe;
+    for (int k = 0; k < asBuilt.samples; ++k) {
+        Antenna cut = antenna;
+        for (Element& e : cut.elements) {
+            e.length += asBuilt.length * symmetricDraw(generator);
+            e.position += asBuilt.position * symmetricDraw(generator);
+        }
+        const auto figures = judged(cut, segments, band, points, feed, threads, stop, &centre);
+        if (!figures) return std::nullopt;
+        gain.push_back(figures->gain);
+        frontToBack.push_back(figures->frontToBack);
+        frontToRear.push_back(figures->frontToRear);
+        swr.push_back(figures->swr);
+        sidelobe.push_back(figures->sidelobe);
+    }
+    if (gain.empty()) return judged(antenna, segments, band, points, feed, threads, stop, nullptr);
+    const auto [front, back] = boomEnds(antenna);
+    return BandFigures{percentile(gain, 0.5),        percentile(frontToBack, 0.5),
+                       percentile(frontToRear, 0.5), percentile(swr, 0.9),
+                       percentile(sidelobe, 0.5),    back - front};
 }
 
 std::optional<BandFigures> convergedBandFigures(const Antenna& antenna, const Analysis& analysis,
@@ -570,6 +636,7 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     result.goals = request.goals;
     result.band = request.band;
     result.feed = request.feed;
+    result.asBuilt = request.asBuilt;
     result.seed = request.seed;
     result.evaluations = search.evaluations;
     result.seconds = search.elapsed();
@@ -595,15 +662,30 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     }
     result.before = startFigures;
     result.after = search.bestFigures;
+    result.builtBefore = startFigures;
+    result.builtAfter = search.bestFigures;
     return result;
 }
 
 namespace {
 
-// The start's band figures at its converged segmentation, as `before`.
+// The band figures as built at the analysis' converged segmentation.
+std::optional<BandFigures> convergedBuiltFigures(const Optimisation& o, const Antenna& antenna,
+                                                 const Analysis& analysis, int threads) {
+    return builtBandFigures(antenna, segmentCounts(antenna, analysis.segmentation), o.band,
+                            kReportPoints, o.feed, o.asBuilt, o.seed, threads);
+}
+
+// The start's band figures at its converged segmentation, as `before` (and as built).
 void judgeStart(Optimisation& o, const Antenna& start, const Analysis& startAnalysis, int threads) {
     if (const auto before = convergedBandFigures(start, startAnalysis, o.band, o.feed, threads)) {
         o.before = *before;
+    }
+    o.builtBefore = o.before;
+    if (o.goals.asBuilt) {
+        if (const auto built = convergedBuiltFigures(o, start, startAnalysis, threads)) {
+            o.builtBefore = *built;
+        }
     }
 }
 
@@ -612,6 +694,7 @@ void keepStart(Optimisation& o, const Antenna& start) {
     o.improved = false;
     o.antenna = start;
     o.after = o.before;
+    o.builtAfter = o.builtBefore;
 }
 
 }  // namespace
@@ -619,15 +702,20 @@ void keepStart(Optimisation& o, const Antenna& start) {
 bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis,
             const std::variant<Analysis, Failure>& again, int threads, Language language) {
     judgeStart(o, start, startAnalysis, threads);
-    std::optional<BandFigures> after;
+    std::optional<BandFigures> after, builtAfter;
     if (const auto* failure = std::get_if<Failure>(&again)) {
         o.note =
             say(language, "the analysis refuses the optimised antenna: %1", {failure->message});
     } else {
-        after = convergedBandFigures(o.antenna, std::get<Analysis>(again), o.band, o.feed, threads);
+        const Analysis& analysis = std::get<Analysis>(again);
+        after = convergedBandFigures(o.antenna, analysis, o.band, o.feed, threads);
+        builtAfter =
+            o.goals.asBuilt ? convergedBuiltFigures(o, o.antenna, analysis, threads) : after;
     }
-    if (after && cost(*after, o.goals) <= cost(o.before, o.goals)) {
+    // Judged as the goals ask: as built where they say so.
+    if (after && builtAfter && cost(*builtAfter, o.goals) <= cost(o.builtBefore, o.goals)) {
         o.after = *after;
+        o.builtAfter = *builtAfter;
         return true;
     }
     keepStart(o, start);

@@ -41,14 +41,27 @@ struct Limit {
 struct Goals {
     Aim aim = Aim::Gain;
     std::vector<Limit> limits;  // as given, each figure at most once either way
+    bool asBuilt = false;       // "asbuilt": judged over antennas cut within a tolerance
+};
+
+// As built: each try judged over antennas cut off by up to a workshop's tolerance rather than
+// over the exact one, the same draws for every try so that tries compare fairly: the SWR by
+// its 90th percentile over them, every other figure by its median; the match, where there is
+// one, designed for the exact antenna, as the builder cuts it before measuring.
+inline constexpr int kAsBuiltSamples = 6;
+struct AsBuilt {
+    double length = 0.001;    // metres: each cut length off by up to this much
+    double position = 0.002;  // metres: each position along the boom
+    int samples = kAsBuiltSamples;
 };
 
 // The gain aim keeps the strongest sidelobe at least this far down unless a limit says
 // otherwise: the most gain with a clean pattern.
 inline constexpr double kCleanSidelobe = 15;  // dB
 
-// "gain", "fb" or "swr", then limits, comma-separated: "gain,fb>=20,swr<=1.3". A limit outside
-// what a Yagi can be (an SWR limit below 1, a gain above 30 dBi, ...) is refused.
+// "gain", "fb" or "swr", then limits and "asbuilt", comma-separated: "gain,fb>=20,swr<=1.3".
+// A limit outside what a Yagi can be (an SWR limit below 1, a gain above 30 dBi, ...) is
+// refused.
 [[nodiscard]] std::variant<Goals, Failure> parseGoals(std::string_view text, Language language);
 // A limit as it is written: "fb>=20".
 [[nodiscard]] std::string limitText(const Limit& limit);
@@ -87,6 +100,15 @@ inline constexpr double kDefaultBandSpan = 0.01;
                                                      int threads,
                                                      const std::atomic<bool>* stop = nullptr);
 
+// The same as built: over `asBuilt.samples` antennas cut off by up to the tolerance, drawn
+// from the seed, the SWR's 90th percentile and the other figures' medians; the boom exact.
+[[nodiscard]] std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
+                                                          const std::vector<int>& segments,
+                                                          const Band& band, int points, Feed feed,
+                                                          const AsBuilt& asBuilt,
+                                                          std::uint64_t seed, int threads,
+                                                          const std::atomic<bool>* stop = nullptr);
+
 // The figure to minimise: the aim, and each limit missed at a cost that grows with the miss.
 [[nodiscard]] double cost(const BandFigures& figures, const Goals& goals);
 // Whether a limit holds for these figures, and the figure it is about.
@@ -103,6 +125,7 @@ struct OptimiseRequest {
     Goals goals;
     Band band;
     Feed feed = Feed::Direct;  // the SWR through it, the match designed at the band's centre
+    AsBuilt asBuilt;           // the tolerance, where the goals are as built
     std::uint64_t seed = 1;
     double seconds = 120;  // the search's time cap
     int evaluations = 0;   // a cap on the antennas tried; 0 for one fitting the variables
@@ -145,6 +168,14 @@ struct Optimisation {
     // turn, until it holds for one.
     std::vector<Antenna> candidates;
     BandFigures before, after;  // both at the converged segmentation of each
+    // Where the goals are as built: the tolerance, and the same figures as built.
+    AsBuilt asBuilt;
+    BandFigures builtBefore, builtAfter;
+
+    // The figures the goals were judged by: as built where they ask for it.
+    [[nodiscard]] const BandFigures& judgedAfter() const {
+        return goals.asBuilt ? builtAfter : after;
+    }
 };
 
 // Moves the analysed start antenna towards the goals and returns the best antenna found (the

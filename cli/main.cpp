@@ -318,6 +318,10 @@ int runSheet(int argc, char* argv[]) {
                                : analysis::defaultBand(antenna.frequency);
             request.feed = feed;
             request.seed = options.seed;
+            if (options.tolerance) {  // the tolerance the antennas are judged within as built
+                request.asBuilt.length = options.tolerance->length;
+                request.asBuilt.position = options.tolerance->position;
+            }
             request.seconds = options.optimiseSeconds;
             request.threads = processors();
             request.stop = &stopRequested;

@@ -171,7 +171,9 @@ why it is not worth building (R of %2 ohms or more, or an SWR of %3 or more).
                          gain (the most forward gain, the strongest sidelobe at least %3 dB
                          down), fb (the best F/B) or swr (the flattest SWR), then limits
                          across the band, comma-separated: fb>=20, fr>=18, swr<=1.3,
-                         gain>=17, sidelobe>=18
+                         gain>=17, sidelobe>=18; and asbuilt: each antenna judged over six
+                         cut within --tolerance (default 1mm,2mm), the SWR's 90th
+                         percentile and the others' medians
       --optimise-time S  the search's time cap in seconds (default 120)
 The band is --sweep's F1:F2 where given, else the design frequency +/-%4 %; the SWR is
 taken through the match given with --match (a hairpin where both are), designed at the

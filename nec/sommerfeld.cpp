@@ -345,6 +345,21 @@ void Integrals::rom1(int n, Six& sum, int nx) {
     int nt = 0;
     saoa(z, g1);
     bool jump = false;
+    // Adds a step's result and moves on, widening the step again after a few that converged;
+    // true at the end of the contour.
+    const auto take = [&](const Six& result, int counted, bool mayWiden) {
+        for (int i = 0; i < n; ++i) sum[i] += result[i];
+        nt += counted;
+        z += dz;
+        if (z > zend) return true;
+        for (int i = 0; i < n; ++i) g1[i] = g5[i];
+        if (mayWiden && nt >= kSteps && ns > nx) {
+            ns = ns / 2;
+            nt = 1;
+        }
+        jump = false;
+        return false;
+    };
     while (true) {
         if (!jump) {
             dz = s / ns;
@@ -367,16 +382,7 @@ void Integrals::rom1(int n, Six& sum, int nx) {
             if (tr > kCrit || ti > kCrit) nogo = true;
         }
         if (!nogo) {
-            for (int i = 0; i < n; ++i) sum[i] += t10[i];
-            nt += 2;
-            z += dz;
-            if (z > zend) return;
-            for (int i = 0; i < n; ++i) g1[i] = g5[i];
-            if (nt >= kSteps && ns > nx) {
-                ns = ns / 2;
-                nt = 1;
-            }
-            jump = false;
+            if (take(t10, 2, true)) return;
             continue;
         }
         saoa(z + dz * .25, g2);
@@ -391,16 +397,7 @@ void Integrals::rom1(int n, Six& sum, int nx) {
             if (tr > kCrit || ti > kCrit) nogo = true;
         }
         if (!nogo) {
-            for (int i = 0; i < n; ++i) sum[i] += t20[i];
-            nt++;
-            z += dz;
-            if (z > zend) return;
-            for (int i = 0; i < n; ++i) g1[i] = g5[i];
-            if (nt >= kSteps && ns > nx) {
-                ns = ns / 2;
-                nt = 1;
-            }
-            jump = false;
+            if (take(t20, 1, true)) return;
             continue;
         }
         nt = 0;
@@ -416,12 +413,7 @@ void Integrals::rom1(int n, Six& sum, int nx) {
             continue;
         }
         // The step is as small as it may be: take the five-point result as it stands.
-        for (int i = 0; i < n; ++i) sum[i] += t20[i];
-        nt++;
-        z += dz;
-        if (z > zend) return;
-        for (int i = 0; i < n; ++i) g1[i] = g5[i];
-        jump = false;
+        if (take(t20, 1, false)) return;
     }
 }
 
@@ -500,17 +492,21 @@ bool Integrals::gshank(Complex start, Complex dela, Six& sum, int nans, const Si
     int ibx = ibk == 0 ? 1 : 0;
     for (int i = 0; i < nans; ++i) ans2[i] = seed[i];
     b = start;
+    // The break point reached: the piece up to it added to `base`, the steps start again from
+    // there at delb.
+    const auto restartAtBreak = [&](const Six& base, int mark) {
+        ibx = mark;
+        b = bk;
+        del = delb;
+        rom1(nans, sum, 2);
+        for (int i = 0; i < nans; ++i) ans2[i] = base[i] + sum[i];
+    };
     for (int intx = 1; intx <= kMaxShanks; ++intx) {
         const int inx = intx - 1;
         a = b;
         b += del;
         if (ibx == 0 && b.real() >= rbk) {
-            // The break point: start again from there.
-            ibx = 1;
-            b = bk;
-            del = delb;
-            rom1(nans, sum, 2);
-            for (int i = 0; i < nans; ++i) ans2[i] += sum[i];
+            restartAtBreak(Six(ans2), 1);
             intx = 0;
             continue;
         }
@@ -519,11 +515,7 @@ bool Integrals::gshank(Complex start, Complex dela, Six& sum, int nans, const Si
         a = b;
         b += del;
         if (ibx == 0 && b.real() >= rbk) {
-            ibx = 2;
-            b = bk;
-            del = delb;
-            rom1(nans, sum, 2);
-            for (int i = 0; i < nans; ++i) ans2[i] = ans1[i] + sum[i];
+            restartAtBreak(ans1, 2);
             intx = 0;
             continue;
         }
@@ -804,6 +796,21 @@ Nine integrated(const Observation& o, double a, double b, double dmin) {
     int nt = 0;
     g1 = elementField(o, z);
     bool fresh = true;
+    // Adds a step's result and moves on, widening the step again after a few that converged;
+    // true at the end of the segment.
+    const auto take = [&](const Nine& result, int counted) {
+        for (int i = 0; i < n; ++i) sum[i] += result[i];
+        nt += counted;
+        z += dz;
+        if (z > zend) return true;
+        g1 = g5;
+        if (nt >= nts && ns > nx) {
+            ns = ns / 2;
+            nt = 1;
+        }
+        fresh = true;
+        return false;
+    };
     while (true) {
         if (fresh) {
             dz = s / ns;
@@ -827,16 +834,7 @@ Nine integrated(const Observation& o, double a, double b, double dmin) {
         }
         relativeDifference(std::sqrt(tmag1), std::sqrt(tmag2), tr, 0., 0., ti, dmin);
         if (tr <= rx) {
-            for (int i = 0; i < n; ++i) sum[i] += t10[i];
-            nt += 2;
-            z += dz;
-            if (z > zend) return sum;
-            g1 = g5;
-            if (nt >= nts && ns > nx) {
-                ns = ns / 2;
-                nt = 1;
-            }
-            fresh = true;
+            if (take(t10, 2)) return sum;
             continue;
         }
         g2 = elementField(o, z + dz * .25);
@@ -866,15 +864,7 @@ Nine integrated(const Observation& o, double a, double b, double dmin) {
             }
             // The step is as small as it may be: nec2c says so and goes on.
         }
-        for (int i = 0; i < n; ++i) sum[i] = sum[i] + t20[i];
-        nt = nt + 1;
-        z = z + dz;
-        if (z > zend) return sum;
-        g1 = g5;
-        fresh = true;
-        if (nt < nts || ns <= nx) continue;
-        ns = ns / 2;
-        nt = 1;
+        if (take(t20, 1)) return sum;
     }
 }
 

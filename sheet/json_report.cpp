@@ -318,10 +318,19 @@ Json bandOf(const analysis::BandFigures& b) {
 
 Json optimisationOf(const analysis::Optimisation& o) {
     Json limits = Json::array();
+    const analysis::BandFigures& judged = o.judgedAfter();
     for (const analysis::Limit& limit : o.goals.limits) {
         limits.push_back({{"limit", analysis::limitText(limit)},
-                          {"kept", analysis::holds(limit, o.after)},
-                          {"reached", number(analysis::figureOf(o.after, limit.figure), 3)}});
+                          {"kept", analysis::holds(limit, judged)},
+                          {"reached", number(analysis::figureOf(judged, limit.figure), 3)}});
+    }
+    Json built = nullptr;
+    if (o.goals.asBuilt) {
+        built = {{"length_mm", number(o.asBuilt.length * 1000, 3)},
+                 {"position_mm", number(o.asBuilt.position * 1000, 3)},
+                 {"samples", o.asBuilt.samples},
+                 {"before", bandOf(o.builtBefore)},
+                 {"after", bandOf(o.builtAfter)}};
     }
     return {{"goals", analysis::goalsText(o.goals)},
             {"band_mhz", {number(o.band.low, 4), number(o.band.high, 4)}},
@@ -336,7 +345,8 @@ Json optimisationOf(const analysis::Optimisation& o) {
             {"search_segments_per_wavelength", o.searchPerWavelength},
             {"limits", limits},
             {"before", bandOf(o.before)},
-            {"after", bandOf(o.after)}};
+            {"after", bandOf(o.after)},
+            {"as_built", built}};
 }
 
 Json tubesOf(const TubeList& list) {

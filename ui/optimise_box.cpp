@@ -44,6 +44,11 @@ OptimiseBox::OptimiseBox(QWidget* parent) : QWidget(parent) {
     limit("optimiseFb", N_("F/B at least (dB)"), 0, 60, 20, 1, true, fbLimit_, fb_);
     limit("optimiseSwr", N_("SWR at most"), 1, 20, 1.5, 2, true, swrLimit_, swr_);
     limit("optimiseGain", N_("Gain at least (dBi)"), -10, 30, 10, 1, false, gainLimit_, gain_);
+    asBuilt_ = new QCheckBox(uiText("As built (±1 mm, ±2 mm)"));
+    asBuilt_->setObjectName(QStringLiteral("optimiseAsBuilt"));
+    asBuilt_->setToolTip(
+        uiText("Judges each antenna over six cut within ±1 mm in length and ±2 mm in position: "
+               "the SWR by its 90th percentile, the rest by their medians. Slower."));
     seed_ = new QSpinBox;
     seed_->setObjectName(QStringLiteral("optimiseSeed"));
     seed_->setRange(0, 1000000);
@@ -100,6 +105,7 @@ OptimiseBox::OptimiseBox(QWidget* parent) : QWidget(parent) {
     timeLabel->setBuddy(seconds_);
     grid->addWidget(timeLabel, 3, 0);
     grid->addWidget(seconds_, 3, 1);
+    grid->addWidget(asBuilt_, 3, 2, 1, 2);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {start_, stop_, use_, original_}) buttons->addWidget(button);
     buttons->addStretch();
@@ -133,6 +139,7 @@ analysis::Goals OptimiseBox::goals() const {
     goals.aim = aim_->currentIndex() == 1   ? analysis::Aim::FrontToBack
                 : aim_->currentIndex() == 2 ? analysis::Aim::Swr
                                             : analysis::Aim::Gain;
+    goals.asBuilt = asBuilt_->isChecked();
     if (fbLimit_->isChecked())
         goals.limits.push_back({analysis::Figure::FrontToBack, true, fb_->value()});
     if (swrLimit_->isChecked())

@@ -63,6 +63,7 @@ private:
     QCheckBox* swrLimit_;
     QDoubleSpinBox* swr_;
     QCheckBox* gainLimit_;
+    QCheckBox* asBuilt_;
     QDoubleSpinBox* gain_;
     QSpinBox* seed_;
     QSpinBox* seconds_;

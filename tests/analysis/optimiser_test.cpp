@@ -24,6 +24,11 @@ TEST(Goals, read_as_written_and_refused_with_the_part_at_fault) {
     EXPECT_DOUBLE_EQ(goals.limits[1].value, 1.3);
     EXPECT_EQ(goalsText(goals), "gain,fb>=20,swr<=1.3,sidelobe>=18");
     EXPECT_EQ(goalsText(std::get<Goals>(parseGoals("swr", Language::English))), "swr");
+    const auto built = parseGoals("fb,asbuilt,swr<=1.5", Language::English);
+    ASSERT_TRUE(std::holds_alternative<Goals>(built));
+    EXPECT_TRUE(std::get<Goals>(built).asBuilt);
+    EXPECT_EQ(goalsText(std::get<Goals>(built)), "fb,swr<=1.5,asbuilt");
+    EXPECT_FALSE(goals.asBuilt);
 
     struct Bad {
         const char* text;
@@ -35,7 +40,8 @@ TEST(Goals, read_as_written_and_refused_with_the_part_at_fault) {
           Bad{"gain,fb>=", "fb>="}, Bad{"gain,,fb>=20", "unknown goal"},
           Bad{"gain,swr<=0.9", "swr<=0.9"}, Bad{"gain,gain>=40", "gain>=40"},
           Bad{"gain,fb>=nan", "fb>=nan"}, Bad{"fb,fb>=20,fb>=25", "given twice"},
-          Bad{"fb,swr>=1.5,swr<=1.2", "no room"}}) {
+          Bad{"fb,swr>=1.5,swr<=1.2", "no room"}, Bad{"asbuilt", "asbuilt"},
+          Bad{"gain,asbuilt,asbuilt", "given twice"}}) {
         const auto refused = parseGoals(bad.text, Language::English);
         ASSERT_TRUE(std::holds_alternative<Failure>(refused)) << bad.text;
         EXPECT_NE(std::get<Failure>(refused).message.find(bad.named), std::string::npos)
@@ -179,6 +185,48 @@ TEST(Optimiser, the_matches_are_designed_at_the_centre_of_the_band) {
     ASSERT_TRUE(across);
     EXPECT_GE(across->swr, coax->swr);
     EXPECT_NEAR(across->boom, 0.35, 1e-12);
+}
+
+// As built: the antennas cut off by up to the tolerance. No tolerance is the exact antenna
+// itself; the same seed, the same figures, another seed others; the search judges by them.
+TEST(Optimiser, as_built_the_figures_spread_over_antennas_cut_within_the_tolerance) {
+    const Antenna start = beam();
+    const std::vector<int> segments = segmentCounts(start, {50});
+    const Band band = defaultBand(start.frequency);
+    const auto exact = bandFigures(start, segments, band, 3, Feed::Hairpin, 2);
+    ASSERT_TRUE(exact);
+    const auto none = builtBandFigures(start, segments, band, 3, Feed::Hairpin, {0, 0, 4}, 1, 2);
+    ASSERT_TRUE(none);
+    EXPECT_DOUBLE_EQ(none->gain, exact->gain);
+    EXPECT_DOUBLE_EQ(none->swr, exact->swr);
+    EXPECT_DOUBLE_EQ(none->frontToBack, exact->frontToBack);
+
+    const AsBuilt loose{0.01, 0.01, 6};  // a centimetre at 300 MHz
+    const auto centre = bandFigures(start, segments, band, 1, Feed::Hairpin, 2);
+    const auto built = builtBandFigures(start, segments, band, 1, Feed::Hairpin, loose, 5, 2);
+    const auto again = builtBandFigures(start, segments, band, 1, Feed::Hairpin, loose, 5, 2);
+    const auto other = builtBandFigures(start, segments, band, 1, Feed::Hairpin, loose, 6, 2);
+    ASSERT_TRUE(centre && built && again && other);
+    EXPECT_EQ(built->swr, again->swr);
+    EXPECT_EQ(built->gain, again->gain);
+    EXPECT_NE(built->swr, other->swr);
+    // A centimetre (1 % of a wavelength) moves the figures, though not far.
+    EXPECT_NE(built->swr, centre->swr);
+    EXPECT_NE(built->gain, centre->gain);
+    EXPECT_NEAR(built->gain, centre->gain, 1);
+    EXPECT_EQ(built->boom, exact->boom);
+
+    // The search judges as built where the goals say so, and says what it judged by.
+    OptimiseRequest request = smallSearch(7);
+    request.goals.asBuilt = true;
+    request.asBuilt = loose;
+    request.evaluations = 40;
+    const auto searched = optimise(start, convergedAt(25, 50), request, Language::English);
+    ASSERT_TRUE(std::holds_alternative<Optimisation>(searched));
+    const Optimisation& o = std::get<Optimisation>(searched);
+    EXPECT_EQ(o.asBuilt.length, 0.01);
+    EXPECT_EQ(&o.judgedAfter(), &o.builtAfter);
+    EXPECT_LE(cost(o.builtAfter, o.goals), cost(o.builtBefore, o.goals));
 }
 
 // The search's antenna against the start at the converged level: kept where it holds and does
