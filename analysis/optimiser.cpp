@@ -518,6 +518,22 @@ std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector
     return judged(antenna, segments, band, points, feed, threads, stop, nullptr);
 }
 
+std::vector<Antenna> builtAntennas(const Antenna& antenna, const AsBuilt& asBuilt,
+                                   std::uint64_t seed) {
+    // "asbuilt" in ASCII marks the stream apart from the plain seed's.
+    std::seed_seq stream{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
+                         0x61736275U, 0x696c74U};
+    std::mt19937_64 generator(stream);
+    std::vector<Antenna> cut(static_cast<std::size_t>(std::max(0, asBuilt.samples)), antenna);
+    for (Antenna& one : cut) {
+        for (Element& e : one.elements) {
+            e.length += asBuilt.length * symmetricDraw(generator);
+            e.position += asBuilt.position * symmetricDraw(generator);
+        }
+    }
+    return cut;
+}
+
 std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
                                             const std::vector<int>& segments, const Band& band,
                                             int points, Feed feed, const AsBuilt& asBuilt,
@@ -529,14 +545,8 @@ std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
         !judged(antenna, segments, band, points, feed, threads, stop, nullptr, &centre)) {
         return std::nullopt;
     }
-    std::mt19937_64 generator(seed);
     std::vector<double> gain, frontToBack, frontToRear, swr, sidelobe;
-    for (int k = 0; k < asBuilt.samples; ++k) {
-        Antenna cut = antenna;
-        for (Element& e : cut.elements) {
-            e.length += asBuilt.length * symmetricDraw(generator);
-            e.position += asBuilt.position * symmetricDraw(generator);
-        }
+    for (const Antenna& cut : builtAntennas(antenna, asBuilt, seed)) {
         const auto figures = judged(cut, segments, band, points, feed, threads, stop, &centre);
         if (!figures) return std::nullopt;
         gain.push_back(figures->gain);
@@ -552,6 +562,31 @@ std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
                        percentile(sidelobe, 0.5),    back - front};
 }
 
+std::optional<Failure> checkAsBuilt(const Antenna& start, const AsBuilt& asBuilt,
+                                    Language language) {
+    // The search keeps neighbours at least this far apart; a position off by half of it
+    // from each side would let two elements meet.
+    double closest = kLeastSpacing * start.wavelength();
+    double shortest = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < start.elements.size(); ++i) {
+        shortest = std::min(shortest, start.elements[i].length);
+        if (i > 0) {
+            const double gap = start.elements[i].position - start.elements[i - 1].position;
+            closest = std::min(closest, gap / 2);
+        }
+    }
+    const bool sized = asBuilt.length >= 0 && asBuilt.position >= 0 && asBuilt.samples >= 1;
+    if (!sized || !(asBuilt.position < closest / 4) || !(asBuilt.length < shortest / 4)) {
+        return Failure{say(language,
+                           "cannot judge as built within ±%1 mm in length and ±%2 mm in "
+                           "position: the elements could meet; give a tolerance below %3 mm "
+                           "in position and %4 mm in length",
+                           {fixed(asBuilt.length * 1000, 1), fixed(asBuilt.position * 1000, 1),
+                            fixed(closest / 4 * 1000, 1), fixed(shortest / 4 * 1000, 1)})};
+    }
+    return std::nullopt;
+}
+
 std::optional<BandFigures> convergedBandFigures(const Antenna& antenna, const Analysis& analysis,
                                                 const Band& band, Feed feed, int threads) {
     return bandFigures(antenna, segmentCounts(antenna, analysis.segmentation), band, kReportPoints,
@@ -562,6 +597,9 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
                                              const OptimiseRequest& request, Language language,
                                              const ProgressReport& progress) {
     if (auto wrong = checkBand(request.band, start.frequency, language)) return *wrong;
+    if (request.goals.asBuilt) {
+        if (auto wrong = checkAsBuilt(start, request.asBuilt, language)) return *wrong;
+    }
     const Space space(start);
     if (space.size() == 0) return Failure{say(language, "there is nothing to optimise")};
 
@@ -671,19 +709,21 @@ namespace {
 
 // The band figures as built at the analysis' converged segmentation.
 std::optional<BandFigures> convergedBuiltFigures(const Optimisation& o, const Antenna& antenna,
-                                                 const Analysis& analysis, int threads) {
+                                                 const Analysis& analysis, int threads,
+                                                 const std::atomic<bool>* cancel) {
     return builtBandFigures(antenna, segmentCounts(antenna, analysis.segmentation), o.band,
-                            kReportPoints, o.feed, o.asBuilt, o.seed, threads);
+                            kReportPoints, o.feed, o.asBuilt, reportSeed(o.seed), threads, cancel);
 }
 
 // The start's band figures at its converged segmentation, as `before` (and as built).
-void judgeStart(Optimisation& o, const Antenna& start, const Analysis& startAnalysis, int threads) {
+void judgeStart(Optimisation& o, const Antenna& start, const Analysis& startAnalysis, int threads,
+                const std::atomic<bool>* cancel = nullptr) {
     if (const auto before = convergedBandFigures(start, startAnalysis, o.band, o.feed, threads)) {
         o.before = *before;
     }
     o.builtBefore = o.before;
     if (o.goals.asBuilt) {
-        if (const auto built = convergedBuiltFigures(o, start, startAnalysis, threads)) {
+        if (const auto built = convergedBuiltFigures(o, start, startAnalysis, threads, cancel)) {
             o.builtBefore = *built;
         }
     }
@@ -700,8 +740,9 @@ void keepStart(Optimisation& o, const Antenna& start) {
 }  // namespace
 
 bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis,
-            const std::variant<Analysis, Failure>& again, int threads, Language language) {
-    judgeStart(o, start, startAnalysis, threads);
+            const std::variant<Analysis, Failure>& again, int threads, Language language,
+            const std::atomic<bool>* cancel) {
+    judgeStart(o, start, startAnalysis, threads, cancel);
     std::optional<BandFigures> after, builtAfter;
     if (const auto* failure = std::get_if<Failure>(&again)) {
         o.note =
@@ -709,8 +750,9 @@ bool settle(Optimisation& o, const Antenna& start, const Analysis& startAnalysis
     } else {
         const Analysis& analysis = std::get<Analysis>(again);
         after = convergedBandFigures(o.antenna, analysis, o.band, o.feed, threads);
-        builtAfter =
-            o.goals.asBuilt ? convergedBuiltFigures(o, o.antenna, analysis, threads) : after;
+        builtAfter = o.goals.asBuilt
+                         ? convergedBuiltFigures(o, o.antenna, analysis, threads, cancel)
+                         : after;
     }
     // Judged as the goals ask: as built where they say so.
     if (after && builtAfter && cost(*builtAfter, o.goals) <= cost(o.builtBefore, o.goals)) {
@@ -726,7 +768,7 @@ std::optional<Analysis> conclude(Optimisation& o, const Antenna& start,
                                  const Analysis& startAnalysis, Runner& runner, int processes,
                                  Language language, const std::atomic<bool>* cancel) {
     if (o.candidates.empty()) {  // the search found nothing better than the start
-        judgeStart(o, start, startAnalysis, processes);
+        judgeStart(o, start, startAnalysis, processes, cancel);
         keepStart(o, start);
         return std::nullopt;
     }
@@ -737,7 +779,7 @@ std::optional<Analysis> conclude(Optimisation& o, const Antenna& start,
         if (cancel != nullptr && cancel->load()) return std::nullopt;
         if (std::holds_alternative<Analysis>(again)) break;
     }
-    if (!settle(o, start, startAnalysis, again, processes, language)) return std::nullopt;
+    if (!settle(o, start, startAnalysis, again, processes, language, cancel)) return std::nullopt;
     return std::get<Analysis>(std::move(again));
 }
 

@@ -100,14 +100,27 @@ inline constexpr double kDefaultBandSpan = 0.01;
                                                      int threads,
                                                      const std::atomic<bool>* stop = nullptr);
 
-// The same as built: over `asBuilt.samples` antennas cut off by up to the tolerance, drawn
-// from the seed, the SWR's 90th percentile and the other figures' medians; the boom exact.
+// The antennas as built: `asBuilt.samples` of them, each length and position off by up to
+// the tolerance, drawn from the seed in a stream of their own (not the tolerance study's,
+// nor the search's).
+[[nodiscard]] std::vector<Antenna> builtAntennas(const Antenna& antenna, const AsBuilt& asBuilt,
+                                                 std::uint64_t seed);
+// The report judges the optimised antenna on other draws than the search tuned it against.
+[[nodiscard]] inline std::uint64_t reportSeed(std::uint64_t seed) { return seed + 1; }
+
+// The band's figures as built: over builtAntennas(), the SWR's 90th percentile and the other
+// figures' medians, the match designed for the exact antenna; the boom exact.
 [[nodiscard]] std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
                                                           const std::vector<int>& segments,
                                                           const Band& band, int points, Feed feed,
                                                           const AsBuilt& asBuilt,
                                                           std::uint64_t seed, int threads,
                                                           const std::atomic<bool>* stop = nullptr);
+
+// Why the antenna cannot be judged as built within that tolerance (its elements could meet,
+// or a length vanish); nothing where it can.
+[[nodiscard]] std::optional<Failure> checkAsBuilt(const Antenna& start, const AsBuilt& asBuilt,
+                                                  Language language);
 
 // The figure to minimise: the aim, and each limit missed at a cost that grows with the miss.
 [[nodiscard]] double cost(const BandFigures& figures, const Goals& goals);
@@ -168,7 +181,8 @@ struct Optimisation {
     // turn, until it holds for one.
     std::vector<Antenna> candidates;
     BandFigures before, after;  // both at the converged segmentation of each
-    // Where the goals are as built: the tolerance, and the same figures as built.
+    // Where the goals are as built: the tolerance, and the same figures as built, on other
+    // draws than the search's (reportSeed).
     AsBuilt asBuilt;
     BandFigures builtBefore, builtAfter;
 
@@ -203,7 +217,7 @@ inline constexpr int kReportPoints = 7;
 [[nodiscard]] bool settle(Optimisation& optimisation, const Antenna& start,
                           const Analysis& startAnalysis,
                           const std::variant<Analysis, Failure>& again, int threads,
-                          Language language);
+                          Language language, const std::atomic<bool>* cancel = nullptr);
 
 // Analyses the search's candidates, best first, at their converged segmentations until the
 // analysis holds for one, and settles between it and the start: its analysis where the

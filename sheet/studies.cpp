@@ -199,15 +199,16 @@ std::vector<StudyLine> optimisationLines(const analysis::Optimisation& o, Langua
             {say(language, "as built"),
              say(language,
                  "each antenna judged over %1 cut within ±%2 mm in length and ±%3 mm in "
-                 "position (the same draws for all): the SWR by its 90th percentile, the other "
-                 "figures by their medians",
+                 "position (the same draws for all; the figures below on %1 other draws): the "
+                 "SWR by its 90th percentile, the other figures by their medians",
                  {std::to_string(o.asBuilt.samples), fixed(o.asBuilt.length * 1000, 1),
                   fixed(o.asBuilt.position * 1000, 1)})});
     }
     const analysis::BandFigures& judged = o.judgedAfter();
     for (const analysis::Limit& limit : o.goals.limits) {
         lines.push_back(
-            {say(language, "limit %1", {analysis::limitText(limit)}),
+            {say(language, o.goals.asBuilt ? N_("limit %1, as built") : N_("limit %1"),
+                 {analysis::limitText(limit)}),
              analysis::holds(limit, judged)
                  ? say(language, "kept (%1)", {limitFigure(limit, judged)})
                  : say(language, "missed: the best reached is %1", {limitFigure(limit, judged)})});

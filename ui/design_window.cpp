@@ -163,7 +163,8 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     splitter->addWidget(analysisSide);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({520, 600});  // the sheet's eight columns whole at the first size
+    splitter->setSizes({520, 600});           // the sheet's eight columns whole at the first size
+    splitter->setChildrenCollapsible(false);  // neither side can be lost from view
 
     // Bottom: the exports and the printer.
     auto* commands = new QHBoxLayout;
@@ -259,7 +260,11 @@ void DesignWindow::restoreKeptLayout() {
     const QSettings kept = windowSettings();
     const int tab = kept.value(QStringLiteral("window/tab"), 0).toInt();
     if (tab >= 0 && tab < plots_->count()) plots_->setCurrentIndex(tab);
+    const QList<int> before = splitter_->sizes();
     splitter_->restoreState(kept.value(QStringLiteral("window/splitter")).toByteArray());
+    const QList<int> sizes = splitter_->sizes();
+    if (sizes.size() != 2 || sizes[0] <= 0 || sizes[1] <= 0) splitter_->setSizes(before);
+    fitSheetSide();
 }
 
 DesignWindow::~DesignWindow() { cancelAnalysis(); }
@@ -478,7 +483,8 @@ void DesignWindow::closeEvent(QCloseEvent* event) {
     optimise_->cancel();
     session_->cancel();
     QSettings kept = windowSettings();
-    kept.setValue(QStringLiteral("window/size"), size());
+    // Maximised, the size to come back to is the one before.
+    kept.setValue(QStringLiteral("window/size"), isMaximized() ? normalGeometry().size() : size());
     kept.setValue(QStringLiteral("window/tab"), plots_->currentIndex());
     kept.setValue(QStringLiteral("window/splitter"), splitter_->saveState());
     event->accept();
