@@ -18,8 +18,9 @@ namespace zeva::analysis {
 
 // Real ground by its permittivity and conductivity, and where NEC-2's two models of it part:
 // below `sommerfeldBelow` wavelengths the reflection-coefficient model differs from the
-// Sommerfeld-Norton one by more than 0.5 ohm or 0.1 dB for some beam (measured with nec2c on
-// beams of 2 to 23 elements, heights 0.05 to 1 wavelength: scripts/ground_models.py), so the
+// Sommerfeld-Norton one by more than 0.5 ohm or 0.1 dB for some beam (measured with a nec2c
+// whose attenuation function is right, on beams of 2 to 23 elements, heights 0.05 to 1
+// wavelength: scripts/ground_models.py), so the
 // ground is solved by Sommerfeld's integrals there and by reflection coefficients above.
 struct GroundPreset {
     const char* name;     // as the command line takes it
@@ -38,8 +39,8 @@ inline constexpr GroundPreset kGroundPresets[] = {
     {"sea", N_("sea water"), 80, 5, kSommerfeldBelow, false},
 };
 
-// Sommerfeld's integrals hold down to heights where the elements' images nearly touch the
-// ground's surface wave; the balance of power (below) catches where they do not.
+// The lowest height measured against nec2c over real ground; the balance of power (below)
+// catches a model that fails above it.
 inline constexpr double kMinHeightOverRealGround = 0.05;
 // Over a perfect ground the images are exact, down to heights where the elements nearly
 // touch their images.
