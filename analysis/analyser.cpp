@@ -319,16 +319,12 @@ Failure Analyser::notConverging() const {
     const auto& steps = analysis_.convergence;
     const ConvergenceStep& a = steps[steps.size() - 2];
     const ConvergenceStep& b = steps.back();
-    const auto impedance = [](const Impedance& z) {
-        return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
-               fixed(std::fabs(z.reactance), 2);
-    };
     const std::string evidence =
         say(language_,
             "at %1 and %2 segments a wavelength the feed is %3 and %4 ohms, the gain "
             "%5 and %6 dBi",
-            {std::to_string(a.perWavelength), std::to_string(b.perWavelength), impedance(a.feed),
-             impedance(b.feed), fixed(a.gain, 2), fixed(b.gain, 2)});
+            {std::to_string(a.perWavelength), std::to_string(b.perWavelength),
+             impedanceText(a.feed), impedanceText(b.feed), fixed(a.gain, 2), fixed(b.gain, 2)});
     const std::string last = std::to_string(b.perWavelength);
     if (levels_.endBySize) {
         return refused(

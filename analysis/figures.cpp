@@ -124,6 +124,11 @@ double stackingDistance(double wavelength, double beamwidthDegrees) {
     return wavelength / (2 * std::sin(beamwidthDegrees / 2 * std::numbers::pi / 180));
 }
 
+std::string impedanceText(const Impedance& z) {
+    return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
+           fixed(std::fabs(z.reactance), 2);
+}
+
 double swrAgainst50(const Impedance& z) { return swrAgainst(z, kFeedlineOhms); }
 
 double swrAgainst(const Impedance& z, double z0) {

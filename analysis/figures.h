@@ -2,6 +2,7 @@
 // The figures a builder compares, from the two pattern cuts at the design frequency.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "analysis/nec_output.h"
@@ -35,6 +36,9 @@ inline constexpr double kAverageGainTolerance = 0.05;
 
 // DL6WU's stacking distance for a -3 dB beamwidth in that plane: λ / (2 sin(θ / 2)).
 [[nodiscard]] double stackingDistance(double wavelength, double beamwidthDegrees);
+
+// An impedance as the reports write it: "47.09 + j11.51".
+[[nodiscard]] std::string impedanceText(const Impedance& z);
 
 // The coaxial feed line's impedance, which the SWR is against and the matches aim at.
 inline constexpr double kFeedlineOhms = 50.0;

@@ -505,11 +505,6 @@ std::optional<BandFigures> judged(const Antenna& antenna, const std::vector<int>
     return figures;
 }
 
-// A uniform draw in [-1, 1] from the generator's 53 high bits: the same on every platform.
-double symmetricDraw(std::mt19937_64& generator) {
-    return static_cast<double>(generator() >> 11) * 0x1.0p-52 - 1;
-}
-
 }  // namespace
 
 std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector<int>& segments,
@@ -524,12 +519,9 @@ std::vector<Antenna> builtAntennas(const Antenna& antenna, const AsBuilt& asBuil
     std::seed_seq stream{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
                          0x61736275U, 0x696c74U};
     std::mt19937_64 generator(stream);
-    std::vector<Antenna> cut(static_cast<std::size_t>(std::max(0, asBuilt.samples)), antenna);
-    for (Antenna& one : cut) {
-        for (Element& e : one.elements) {
-            e.length += asBuilt.length * symmetricDraw(generator);
-            e.position += asBuilt.position * symmetricDraw(generator);
-        }
+    std::vector<Antenna> cut;
+    for (int k = 0; k < asBuilt.samples; ++k) {
+        cut.push_back(cutWithin(antenna, asBuilt.length, asBuilt.position, generator));
     }
     return cut;
 }

@@ -180,9 +180,7 @@ std::variant<OverGround, Failure> overGroundFigures(const FrequencyResult& resul
     over.radiated = result.patterns.size() == 2
                         ? averageGain(result.patterns[1], gridOf(result.patterns[1])) / 2
                         : kNaN;
-    const std::string feed = fixed(result.feed.resistance, 2) +
-                             (result.feed.reactance < 0 ? " - j" : " + j") +
-                             fixed(std::fabs(result.feed.reactance), 2);
+    const std::string feed = impedanceText(result.feed);
     if (!(result.feed.resistance > 0)) {
         return Failure{say(language,
                            "NEC-2's model of the ground fails this near it: the feed would be %1 "

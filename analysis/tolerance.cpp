@@ -44,6 +44,16 @@ Spread spreadOf(const std::vector<double>& values, bool higherIsWorse) {
 
 }  // namespace
 
+Antenna cutWithin(const Antenna& antenna, double length, double position,
+                  std::mt19937_64& generator) {
+    Antenna cut = antenna;
+    for (Element& e : cut.elements) {
+        e.length += length * symmetricDraw(generator);
+        e.position += position * symmetricDraw(generator);
+    }
+    return cut;
+}
+
 double percentile(std::vector<double> values, double p) {
     if (values.empty()) return kNaN;
     std::sort(values.begin(), values.end());
@@ -115,12 +125,8 @@ ToleranceStudy::ToleranceStudy(Antenna antenna, const Analysis& analysis, Tolera
     decks_.push_back(std::move(design));
     std::mt19937_64 generator(request_.seed);
     for (int sample = 0; sample < request_.samples; ++sample) {
-        Antenna a = antenna_;
-        for (Element& e : a.elements) {
-            e.length += request_.length * symmetricDraw(generator);
-            e.position += request_.position * symmetricDraw(generator);
-        }
-        decks_.push_back(atDesign(a));
+        decks_.push_back(
+            atDesign(cutWithin(antenna_, request_.length, request_.position, generator)));
     }
     const double step = request_.length > 0 ? request_.length : kSensitivityStep;
     for (std::size_t i = 0; i < antenna_.elements.size(); ++i) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <variant>
 #include <vector>
@@ -66,6 +67,11 @@ struct Tolerance {
 [[nodiscard]] std::optional<Failure> checkTolerance(const Antenna& antenna,
                                                     const ToleranceRequest& request,
                                                     Language language);
+
+// One antenna as cut: each element's length and position off by up to these, drawn from the
+// generator (uniformly, the same on every platform).
+[[nodiscard]] Antenna cutWithin(const Antenna& antenna, double length, double position,
+                                std::mt19937_64& generator);
 
 // The percentile p (0 to 1) of the values, linear between the sorted samples.
 [[nodiscard]] double percentile(std::vector<double> values, double p);

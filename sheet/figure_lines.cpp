@@ -16,10 +16,7 @@ namespace {
 
 using analysis::fixed;
 
-std::string impedanceText(const analysis::Impedance& z) {
-    return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
-           fixed(std::fabs(z.reactance), 2);
-}
+using analysis::impedanceText;
 
 // The model's own check: 1 where the power it radiates is the power fed in; further off than
 // the tolerance, its gains are off by as much.

@@ -16,10 +16,7 @@ using analysis::fixed;
 // How many elements the sensitivities name, the strongest first.
 constexpr std::size_t kNamedSensitivities = 3;
 
-std::string impedanceText(const analysis::Impedance& z) {
-    return fixed(z.resistance, 2) + (z.reactance < 0 ? " - j" : " + j") +
-           fixed(std::fabs(z.reactance), 2);
-}
+using analysis::impedanceText;
 
 std::string spreadText(const analysis::Spread& s, int decimals, const std::string& unit,
                        Language language) {
