@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "nec/basis.h"
@@ -253,7 +255,7 @@ struct Blas {
     decltype(&cblas_zgemm) gemm = nullptr;
 };
 
-// The size of that buffer in Debian's builds (128 MiB and its header).
+// The size of the buffer OpenBLAS takes for a call, in Debian's builds (128 MiB and a header).
 constexpr std::size_t kBlasBuffer = 134221824;
 
 template <typename Function>
@@ -287,6 +289,68 @@ const Blas* blas() {
     return loaded.getrf != nullptr ? &loaded : nullptr;
 }
 
+// OpenBLAS takes a buffer of its own for every call running at the same time as others, keeps
+// it for the calls after, and where that allocation fails tries again for ever. So no more calls
+// run at once than there are buffers whose room has been seen: a caller beyond them first tries
+// the room for one more and, where there is none, waits for a buffer to come free. Only where not
+// even one buffer fits is the caller refused.
+class BlasGate {
+public:
+    [[nodiscard]] bool enter(const Blas& lapack) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (inside_ < buffers_) {
+                ++inside_;
+                return true;
+            }
+            if (void* probe = std::malloc(kBlasBuffer); probe != nullptr) {
+                std::free(probe);
+                // A call of one row, while the room is still there, makes OpenBLAS take it.
+                Complex one{1, 0};
+                int size = 1, pivot = 0, info = 0;
+                lapack.getrf(&size, &size, &one, &size, &pivot, &info);
+                ++buffers_;
+                ++inside_;
+                return true;
+            }
+            if (buffers_ == 0) return false;
+            freed_.wait(lock);
+        }
+    }
+    void leave() {
+        {
+            const std::lock_guard lock(mutex_);
+            --inside_;
+        }
+        freed_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable freed_;
+    int inside_ = 0, buffers_ = 0;
+};
+
+BlasGate& blasGate() {
+    static BlasGate gate;
+    return gate;
+}
+
+// Holds a place at the gate for the calls of one factoring or one solve.
+class InsideBlas {
+public:
+    explicit InsideBlas(const Blas& lapack) : entered_(blasGate().enter(lapack)) {}
+    ~InsideBlas() {
+        if (entered_) blasGate().leave();
+    }
+    InsideBlas(const InsideBlas&) = delete;
+    InsideBlas& operator=(const InsideBlas&) = delete;
+    [[nodiscard]] bool entered() const { return entered_; }
+
+private:
+    bool entered_;
+};
+
 }  // namespace
 
 void keepBlasToOneThread() { setenv("OPENBLAS_NUM_THREADS", "1", 0); }
@@ -296,16 +360,8 @@ bool haveBlas() { return blas() != nullptr; }
 FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
     if (blas() == nullptr) return FactorStatus::NoBlas;
     const Blas& lapack = *blas();
-    // OpenBLAS takes a buffer of its own for a thread that calls it, and where that allocation
-    // fails it tries again for ever. Whether it can is seen until once it could; afterwards
-    // OpenBLAS hands its freed buffers on to the threads after.
-    static std::atomic<bool> buffered{false};
-    if (!buffered.load()) {
-        void* probe = std::malloc(kBlasBuffer);
-        if (probe == nullptr) return FactorStatus::NoMemory;
-        std::free(probe);
-        buffered = true;
-    }
+    const InsideBlas inside(lapack);
+    if (!inside.entered()) return FactorStatus::NoMemory;
     const int n = static_cast<int>(m.n);
     out.pivots.assign(m.n, 0);
     // Right-looking blocked LU: the panel by LAPACK, the trailing update by BLAS in column
@@ -348,6 +404,9 @@ void solve(const LuFactors& f, std::vector<Complex>& b) {
     const int n = static_cast<int>(f.lu.n), nrhs = 1;
     int info = 0;
     const char trans = 'N';
+    // Only a factoring that has entered comes here, so the gate has a buffer to wait for.
+    const InsideBlas inside(*blas());
+    if (!inside.entered()) throw std::bad_alloc();
     blas()->getrs(&trans, &n, &nrhs, f.lu.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
 }
 
