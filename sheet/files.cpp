@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -58,7 +59,11 @@ bool writeWhole(int descriptor, const std::string& content) {
     std::size_t done = 0;
     while (done < content.size()) {
         const ssize_t wrote = ::write(descriptor, content.data() + done, content.size() - done);
-        if (wrote <= 0) return false;
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            if (wrote == 0) errno = EIO;  // nothing taken, and no reason given
+            return false;
+        }
         done += static_cast<std::size_t>(wrote);
     }
     return true;
@@ -115,6 +120,30 @@ private:
     struct sigaction before_ {};
 };
 
+// Why a file could not be written, from the system's error number, in the user's language
+// for the reasons a user can mend; the system's own words for the rest.
+std::string reasonOf(int error, Language language) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return translate(language, "the disk is full");
+        case EACCES:
+        case EPERM:
+            return translate(language, "permission denied");
+        case EROFS:
+            return translate(language, "the file system is read-only");
+        case ENOENT:
+        case ENOTDIR:
+            return translate(language, "its folder does not exist");
+        case ENAMETOOLONG:
+            return translate(language, "the name is too long");
+        case EPIPE:
+            return translate(language, "the reader went away");
+        default:
+            return std::strerror(error);
+    }
+}
+
 }  // namespace
 
 std::optional<Failure> checkOutputs(const std::vector<std::string>& outputs,
@@ -133,13 +162,16 @@ std::optional<Failure> checkOutputs(const std::vector<std::string>& outputs,
             return refuse(N_("cannot write %1: it is read-only"), path);
         }
         if (path != "-" && place.regular() && !replaceable(path)) {
-            return refuse(N_("cannot write %1"), path);
+            return refuse(N_("cannot write %1: its folder may not be written"), path);
         }
         if (path != "-" && !place.exists) {
             const std::string folder = folderOf(path);
             std::error_code ignored;
-            if (!fs::is_directory(folder, ignored) || ::access(folder.c_str(), W_OK | X_OK) != 0) {
-                return refuse(N_("cannot write %1"), path);
+            if (!fs::is_directory(folder, ignored)) {
+                return refuse(N_("cannot write %1: its folder does not exist"), path);
+            }
+            if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+                return refuse(N_("cannot write %1: its folder may not be written"), path);
             }
         }
         // Two texts on one regular file would leave one of them, or both mixed; a stream (a
@@ -169,8 +201,10 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
     std::vector<std::string> paths;
     for (const OutputFile& file : files) paths.push_back(file.path);
     if (auto refused = checkOutputs(paths, {}, language)) return refused;
-    const auto cannot = [language](const std::string& path) {
-        return Failure{say(language, "cannot write %1", {path})};
+    // Said with the system's reason: the error number of the call that failed, taken before
+    // the temporaries are removed.
+    const auto cannot = [language](const std::string& path, int error) {
+        return Failure{say(language, "cannot write %1: %2", {path, reasonOf(error, language)})};
     };
 
     // A regular file is replaced by renaming a new one over it, made beside it under a name
@@ -209,8 +243,9 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
         std::string name = (fs::path(folderOf(target.path)) / ".zeva-XXXXXX").string();
         const int descriptor = ::mkostemp(name.data(), O_CLOEXEC);
         if (descriptor < 0) {
+            const int error = errno;
             removeTemporaries();
-            return cannot(files[i].path);
+            return cannot(files[i].path, error);
         }
         target.temporary = name;
         // The owner and group of the file replaced, where the user may give them.
@@ -220,9 +255,12 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
         }
         const bool written =
             ::fchmod(descriptor, modeFor(place)) == 0 && writeWhole(descriptor, files[i].content);
-        if (::close(descriptor) != 0 || !written) {
+        const int writeError = written ? 0 : errno;
+        const bool closed = ::close(descriptor) == 0;
+        if (!written || !closed) {
+            const int error = written ? errno : writeError;
             removeTemporaries();
-            return cannot(files[i].path);
+            return cannot(files[i].path, error);
         }
     }
     // What is written in place cannot be taken back, so it goes before anything is replaced:
@@ -231,17 +269,21 @@ std::optional<Failure> writeAll(const std::vector<OutputFile>& files, Language l
         if (!targets[i].inPlace) continue;
         const int descriptor = ::open(targets[i].path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         const bool written = descriptor >= 0 && writeWhole(descriptor, files[i].content);
-        if ((descriptor >= 0 && ::close(descriptor) != 0) || !written) {
+        const int writeError = written ? 0 : errno;
+        const bool closed = descriptor < 0 || ::close(descriptor) == 0;
+        if (!written || !closed) {
+            const int error = written ? errno : writeError;
             removeTemporaries();
-            return cannot(files[i].path);
+            return cannot(files[i].path, error);
         }
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         Target& target = targets[i];
         if (target.inPlace) continue;
         if (::rename(target.temporary.c_str(), target.path.c_str()) != 0) {
+            const int error = errno;
             removeTemporaries();
-            return cannot(files[i].path);
+            return cannot(files[i].path, error);
         }
         target.temporary.clear();
     }

@@ -24,7 +24,8 @@ TEST_F(Cli, writes_the_deck_whole) {
 
     const Outcome nowhere = run("-e 3 -f 14.2 -d 14 --nec no/such/folder/design.nec --lang en");
     EXPECT_EQ(nowhere.status, 1);
-    EXPECT_EQ(nowhere.err, "zeva-sheet: cannot write no/such/folder/design.nec\n");
+    EXPECT_EQ(nowhere.err,
+              "zeva-sheet: cannot write no/such/folder/design.nec: its folder does not exist\n");
 }
 
 TEST_F(Cli, the_analysis_needs_no_nec2c_unless_it_is_asked_for) {
@@ -162,7 +163,8 @@ TEST_F(Cli, the_files_of_a_run_are_written_together_or_not_at_all) {
     const Outcome result =
         run("-e 3 -f 14.2 -d 14 --analyse --nec design.nec --plot no/such/folder/p.svg --lang en");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "zeva-sheet: cannot write no/such/folder/p.svg\n");
+    EXPECT_EQ(result.err,
+              "zeva-sheet: cannot write no/such/folder/p.svg: its folder does not exist\n");
     EXPECT_FALSE(fs::exists(folder / "design.nec"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 2)
         << "only out.txt and err.txt: no temporary file left behind";
@@ -208,7 +210,7 @@ TEST_F(Cli, an_output_leaves_inputs_and_protected_files_alone) {
     // A device that fails is written before any file is replaced.
     Outcome result = run("-e 3 -f 14.2 -d 14 --analyse --nec a.nec --plot /dev/full --lang en");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "zeva-sheet: cannot write /dev/full\n");
+    EXPECT_EQ(result.err, "zeva-sheet: cannot write /dev/full: the disk is full\n");
     EXPECT_EQ(slurp(folder / "a.nec"), "OLD\n");
 
     // An input is no output, under any of its names; said before the analysis.
@@ -348,7 +350,8 @@ TEST_F(Cli, an_interrupt_while_a_fifo_waits_ends_the_run) {
     std::ofstream(folder / "gone.sh") << gone << "\n";
     ASSERT_EQ(std::system(("bash '" + (folder / "gone.sh").string() + "'").c_str()), 0);
     EXPECT_EQ(slurp(folder / "status"), "1\n");
-    EXPECT_EQ(slurp(folder / "err.txt"), "zeva-sheet: cannot write /dev/stdout\n");
+    EXPECT_EQ(slurp(folder / "err.txt"),
+              "zeva-sheet: cannot write /dev/stdout: the reader went away\n");
     EXPECT_FALSE(fs::exists(folder / "d.nec"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 5)
         << "the FIFO, the scripts, the status and the message: no temporary";
