@@ -140,15 +140,20 @@ std::optional<Failure> applyBoomCorrection(CutSheet& sheet) {
     if (const auto* failure = std::get_if<Failure>(&correction)) return *failure;
     sheet.boomCorrection = std::get<double>(correction);
     sheet.boomWavelengths = construction.boomDiameter / wavelength;
-    // In the sheet's own units, to the millionth: the design figure plus the lengthening.
+    // In the sheet's own units, to the millionth: the design figure plus the lengthening,
+    // written to the design figure's digits.
     const Micro feet = std::llround(sheet.boomCorrection / kMetresPerFoot * 1e6);
     const Micro centimetres = std::llround(sheet.boomCorrection * 100 * 1e6);
     for (std::size_t i = 0; i < sheet.elements.size(); ++i) {
         SheetElement& element = sheet.elements[i];
         const bool through = i != kDrivenIndex || construction.drivenThroughBoom;
-        element.cutFeet = figureOf(rounded(microOf(element.feet) + (through ? feet : 0), 4), 4);
-        element.cutCentimetres =
-            figureOf(rounded(microOf(element.centimetres) + (through ? centimetres : 0), 2), 2);
+        const int footDigits = decimalsOf(element.feet);
+        const int centimetreDigits = decimalsOf(element.centimetres);
+        element.cutFeet =
+            figureOf(rounded(microOf(element.feet) + (through ? feet : 0), footDigits), footDigits);
+        element.cutCentimetres = figureOf(
+            rounded(microOf(element.centimetres) + (through ? centimetres : 0), centimetreDigits),
+            centimetreDigits);
         element.cutTape = tapeOf(element.cutFeet);
     }
     return std::nullopt;

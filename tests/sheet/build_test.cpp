@@ -93,6 +93,21 @@ TEST(BoomCorrection, lengthens_the_cut_figures_of_the_elements_through_the_boom)
     s = makeCutSheet(request, Language::Chinese).value();
     ASSERT_FALSE(applyBoomCorrection(s).has_value());
     EXPECT_EQ(s.elements[1].cutFeet, "3.2754");
+
+    // At 14.2 MHz the calculator writes 34.047 ft and 1037.7 cm: the cut figures keep those
+    // digits (34.0569 ft rounds to 34.057).
+    request.design.mode = ElementMode::ThreeElement;
+    request.design.frequency = "14.2";
+    request.design.diameterIndex = 14;
+    request.construction.boomDiameter = 0.0508;
+    s = makeCutSheet(request, Language::Chinese).value();
+    ASSERT_FALSE(applyBoomCorrection(s).has_value());
+    EXPECT_EQ(s.elements[0].feet, "34.047");
+    EXPECT_EQ(s.elements[0].cutFeet, "34.057");
+    EXPECT_EQ(s.elements[0].centimetres, "1037.7");
+    EXPECT_EQ(s.elements[0].cutCentimetres, "1038.0");
+    EXPECT_EQ(s.elements[0].cutTape, "34' 0 11/16\"");
+    EXPECT_EQ(s.elements[2].cutCentimetres, "935.68");
 }
 
 analysis::Antenna designAntenna(ElementMode mode, const char* frequency, int diameterIndex) {
