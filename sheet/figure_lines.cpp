@@ -73,7 +73,7 @@ std::vector<FigureLine> figuresOf(const analysis::Analysis& a, const Labels& say
         {say.stacking, zeva::say(l, "side by side %1 m, one above the other %2 m",
                                  {fixed(a.stackingSideBySide, 3), fixed(a.stackingAbove, 3)})},
         {say.segments,
-         zeva::say(l, "%1, a wavelength %2 (extended thin-wire kernel)",
+         zeva::say(l, "%1 in all, %2 to a wavelength (extended thin-wire kernel)",
                    {std::to_string(a.segments), std::to_string(a.segmentation.perWavelength)})},
     };
     if (!a.beam) {

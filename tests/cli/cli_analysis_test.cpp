@@ -252,7 +252,7 @@ TEST_F(Cli, the_analysis_and_its_plot) {
     for (const char* line :
          {"forward gain: 7.65 dBi (5.50 dBd)\n", "feed-point impedance: 47.09 + j11.51 ohm\n",
           // The sweep's ends want the finer level of the converged pair, and it is small.
-          "segments: 285, a wavelength 200 (extended thin-wire kernel)\n",
+          "segments: 285 in all, 200 to a wavelength (extended thin-wire kernel)\n",
           "the sweep's ends: converged too: at 400 segments a wavelength",
           "  14.200  47.09  11.51  1.28      7.65"}) {
         EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
