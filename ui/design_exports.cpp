@@ -2,6 +2,7 @@
 #include "ui/design_exports.h"
 #include "ui/language.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include "sheet/csv_report.h"
 #include "sheet/render.h"
 #include "ui/errors.h"
+#include "ui/optimise_box.h"
 #include "ui/report.h"
 
 namespace zeva::ui {
@@ -123,6 +125,7 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
         reportError(this, QString::fromStdString(failure->message));
         return false;
     }
+    status_->setText(uiText("Saved %1.").arg(QDir::toNativeSeparators(path)));
     return true;
 }
 
@@ -134,6 +137,7 @@ ReportContent DesignWindow::reportContent(const QPageSize& page) const {
     content.tolerance = session_->tolerance();
     content.measurement = session_->measurement();
     content.advice = session_->advice();
+    content.optimisation = optimise_->result();
     return content;
 }
 

@@ -9,6 +9,7 @@
 #include <QPdfWriter>
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "sheet/render.h"
 #include "sheet/studies.h"
@@ -44,124 +45,146 @@ double writeLine(QPainter& painter, double top, const QString& line, double size
     return top + height;
 }
 
-double sheetTable(QPainter& painter, double top, const sheet::CutSheet& sheet) {
-    // Columns: element, length ft, cm, tape, [cut ft, cm, tape,] spacing ft, cm, position ft,
-    // cm. Each column as wide as its heading or its widest cell, in the largest face up to
-    // 8.5 points at which the whole row fits the page.
-    const std::vector<std::string> headings = sheet::sheetHeadings(sheet);
-    // The tape readings, text among the figures, read from the left.
-    std::vector<bool> tape;
-    for (const sheet::SheetColumn* column : sheet::sheetColumns(sheet)) {
-        tape.push_back(column->text && column->value != &sheet::SheetElement::name);
-    }
-    const auto widthsAt = [&](double points) {
-        std::vector<double> widths(headings.size(), 0);
-        const QFontMetricsF bold(fontOf(points, true));
-        const QFontMetricsF plain(fontOf(points));
-        for (std::size_t i = 0; i < headings.size(); ++i) {
-            widths[i] = bold.horizontalAdvance(text(headings[i]));
-            for (const sheet::SheetElement& element : sheet.elements) {
-                widths[i] = std::max(widths[i],
-                                     plain.horizontalAdvance(text(sheet::sheetCells(element)[i])));
-            }
-            widths[i] += tape[i] ? 12 : 6;
+// Rows of text, headings first. Text columns (names, tape readings) read from the left, figures
+// from the right; a tape reading keeps clear of the figure before it.
+struct Table {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<bool> text;  // by column
+    std::vector<bool> tape;  // by column
+};
+
+// The tables' faces: the largest up to 10 points at which a row fits the page, and never
+// below 9 points where a row fits at 9.
+constexpr double kLargestFace = 10;
+constexpr double kSmallestFace = 9;
+
+std::vector<double> columnWidths(const Table& table, double points) {
+    std::vector<double> widths(table.rows.front().size(), 0);
+    const QFontMetricsF bold(fontOf(points, true));
+    const QFontMetricsF plain(fontOf(points));
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        for (std::size_t i = 0; i < widths.size() && i < table.rows[r].size(); ++i) {
+            const QFontMetricsF& metrics = r == 0 ? bold : plain;
+            widths[i] = std::max(widths[i], metrics.horizontalAdvance(text(table.rows[r][i])));
         }
-        return widths;
-    };
-    double size = 8.5;
-    std::vector<double> widths = widthsAt(size);
-    const auto total = [](const std::vector<double>& w) {
-        return std::accumulate(w.begin(), w.end(), 0.0);
-    };
-    while (total(widths) > kPageWidth && size > 5) {
-        size -= 0.25;
-        widths = widthsAt(size);
     }
-    // What is left of the page goes to the columns evenly.
-    const double spare =
-        std::max(0.0, kPageWidth - total(widths)) / static_cast<double>(widths.size());
-    for (double& w : widths) w += spare;
-    const double kRow = std::max(11.0, size * 1.65);
-    painter.setFont(fontOf(size, true));
-    const auto row = [&](const std::vector<std::string>& cells, double y) {
-        double x = 0;
-        for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) {
-            // A tape reading, left-aligned, keeps clear of the figure before it.
-            const double inset = tape[i] ? 8 : 2;
-            const QRectF cell(x + inset, y, widths[i] - inset - 2, kRow);
-            painter.drawText(
-                cell,
-                textFlags((i == 0 || tape[i] ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),
-                text(cells[i]));
-            x += widths[i];
-        }
-    };
-    row(headings, top);
-    painter.drawLine(QPointF(0, top + kRow), QPointF(kPageWidth, top + kRow));
-    painter.setFont(fontOf(size));
-    double y = top + kRow + 2;
-    for (const sheet::SheetElement& element : sheet.elements) {
-        row(sheet::sheetCells(element), y);
-        y += kRow;
-    }
-    painter.drawLine(QPointF(0, y + 1), QPointF(kPageWidth, y + 1));
-    return y + 6;
+    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] += table.tape[i] ? 12 : 8;
+    return widths;
 }
 
-// Rows of text, headings first, in the largest face up to 8.5 points at which a row fits the
-// page; a new page (headings again) where the rows run past its foot. The next top.
-double rowsTable(QPagedPaintDevice& device, QPainter& painter, double top, double pageHeight,
-                 const std::vector<std::vector<std::string>>& rows) {
-    if (rows.empty()) return top;
-    const std::size_t columns = rows.front().size();
-    const auto widthsAt = [&](double points) {
-        std::vector<double> widths(columns, 0);
-        const QFontMetricsF bold(fontOf(points, true));
-        const QFontMetricsF plain(fontOf(points));
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            for (std::size_t i = 0; i < columns && i < rows[r].size(); ++i) {
-                const QFontMetricsF& metrics = r == 0 ? bold : plain;
-                widths[i] = std::max(widths[i], metrics.horizontalAdvance(text(rows[r][i])) + 8);
-            }
-        }
-        return widths;
-    };
-    const auto total = [](const std::vector<double>& w) {
-        return std::accumulate(w.begin(), w.end(), 0.0);
-    };
-    double size = 8.5;
-    std::vector<double> widths = widthsAt(size);
-    while (total(widths) > kPageWidth && size > 5) {
-        size -= 0.25;
-        widths = widthsAt(size);
+double sum(const std::vector<double>& widths) {
+    return std::accumulate(widths.begin(), widths.end(), 0.0);
+}
+
+// The largest face from 10 points down, by quarters, at which a row fits the page; below
+// `floor` the table does not fit (none).
+std::optional<double> faceThatFits(const Table& table, double floor) {
+    for (double size = kLargestFace; size >= floor; size -= 0.25) {
+        if (sum(columnWidths(table, size)) <= kPageWidth) return size;
     }
+    return std::nullopt;
+}
+
+// Draws the table at that face, across the page's width; a new page (headings again) where
+// the rows run past its foot. The next top.
+double drawTable(QPagedPaintDevice& device, QPainter& painter, double top, double pageHeight,
+                 const Table& table, double size) {
+    std::vector<double> widths = columnWidths(table, size);
+    // What is left of the page goes to the columns evenly.
+    const double spare =
+        std::max(0.0, kPageWidth - sum(widths)) / static_cast<double>(widths.size());
+    for (double& w : widths) w += spare;
     const double rowHeight = std::max(11.0, size * 1.65);
     const auto row = [&](const std::vector<std::string>& cells, double y, bool bold) {
         painter.setFont(fontOf(size, bold));
         double x = 0;
         for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) {
-            painter.drawText(
-                QRectF(x + 2, y, widths[i] - 6, rowHeight),
-                textFlags((i == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),
-                text(cells[i]));
+            const double inset = table.tape[i] ? 8 : 2;
+            const bool left = i == 0 || table.text[i];
+            painter.drawText(QRectF(x + inset, y, widths[i] - inset - 4, rowHeight),
+                             textFlags((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter),
+                             text(cells[i]));
             x += widths[i];
         }
     };
     const auto headings = [&](double y) {
-        row(rows.front(), y, true);
-        painter.drawLine(QPointF(0, y + rowHeight), QPointF(total(widths), y + rowHeight));
+        row(table.rows.front(), y, true);
+        painter.drawLine(QPointF(0, y + rowHeight), QPointF(kPageWidth, y + rowHeight));
         return y + rowHeight + 2;
     };
+    if (top + 2 * rowHeight > pageHeight) {
+        device.newPage();
+        top = 0;
+    }
     double y = headings(top);
-    for (std::size_t r = 1; r < rows.size(); ++r) {
+    for (std::size_t r = 1; r < table.rows.size(); ++r) {
         if (y + rowHeight > pageHeight) {
             device.newPage();
             y = headings(0);
         }
-        row(rows[r], y, false);
+        row(table.rows[r], y, false);
         y += rowHeight;
     }
+    painter.drawLine(QPointF(0, y + 1), QPointF(kPageWidth, y + 1));
     return y + 6;
+}
+
+// A table of rows at the largest face that fits, at least 9 points where it can be; a table too
+// wide for 9 points shrinks rather than losing its right-hand columns.
+double rowsTable(QPagedPaintDevice& device, QPainter& painter, double top, double pageHeight,
+                 const std::vector<std::vector<std::string>>& rows) {
+    if (rows.empty()) return top;
+    const Table table{rows, std::vector<bool>(rows.front().size(), false),
+                      std::vector<bool>(rows.front().size(), false)};
+    const double size =
+        faceThatFits(table, kSmallestFace).value_or(faceThatFits(table, 5).value_or(5));
+    return drawTable(device, painter, top, pageHeight, table, size);
+}
+
+// The cut sheet's table: one across the page where it fits at 9 points, else the lengths to
+// cut and the places on the boom as two tables, each element named in both.
+double sheetTable(QPagedPaintDevice& device, QPainter& painter, double top, double pageHeight,
+                  const sheet::CutSheet& sheet) {
+    const std::vector<const sheet::SheetColumn*> columns = sheet::sheetColumns(sheet);
+    const auto tableOf = [&](const std::vector<std::size_t>& shown) {
+        Table table;
+        table.rows.emplace_back();
+        const std::vector<std::string> headings = sheet::sheetHeadings(sheet);
+        for (const std::size_t i : shown) {
+            table.rows.back().push_back(headings[i]);
+            table.text.push_back(columns[i]->text);
+            table.tape.push_back(columns[i]->text &&
+                                 columns[i]->value != &sheet::SheetElement::name);
+        }
+        for (const sheet::SheetElement& element : sheet.elements) {
+            const std::vector<std::string> cells = sheet::sheetCells(element);
+            table.rows.emplace_back();
+            for (const std::size_t i : shown) table.rows.back().push_back(cells[i]);
+        }
+        return table;
+    };
+    std::vector<std::size_t> every(columns.size());
+    std::iota(every.begin(), every.end(), 0);
+    const Table whole = tableOf(every);
+    if (const auto size = faceThatFits(whole, kSmallestFace)) {
+        return drawTable(device, painter, top, pageHeight, whole, *size);
+    }
+    // The element's name, its lengths and tape readings; then its name, spacing and position.
+    std::vector<std::size_t> lengths{0};
+    std::vector<std::size_t> places{0};
+    for (std::size_t i = 1; i < columns.size(); ++i) {
+        const bool place = columns[i]->value == &sheet::SheetElement::spacingFeet ||
+                           columns[i]->value == &sheet::SheetElement::spacingCentimetres ||
+                           columns[i]->value == &sheet::SheetElement::positionFeet ||
+                           columns[i]->value == &sheet::SheetElement::positionCentimetres;
+        (place ? places : lengths).push_back(i);
+    }
+    for (const auto& shown : {lengths, places}) {
+        const Table part = tableOf(shown);
+        const double size = faceThatFits(part, kSmallestFace).value_or(kSmallestFace);
+        top = drawTable(device, painter, top, pageHeight, part, size) + 6;
+    }
+    return top;
 }
 
 }  // namespace
@@ -199,7 +222,7 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
 
     double y = writeLine(painter, 0, uiText("Yagi-Uda cut sheet"), 16, true);
     y = writeLine(painter, y, text(sheet::designLine(content.sheet)), 9);
-    y = sheetTable(painter, y + 6, content.sheet);
+    y = sheetTable(device, painter, y + 6, pageHeight, content.sheet);
     y = writeLine(painter, y, boomLengthText(content.sheet), 9, true);
     if (const std::string note = sheet::boomNote(content.sheet); !note.empty()) {
         y = writeLine(painter, y, text(note), 8);
@@ -244,6 +267,19 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
                content.tuning, content.measurement);
     paintPatterns(painter, QRectF(0, y + 20 + plotHeight, kPageWidth, plotHeight),
                   *content.analysis);
+
+    // The optimiser's search on a page of its own: what it was asked, the limits it keeps, and
+    // the band's figures before and after.
+    if (content.optimisation != nullptr) {
+        device.newPage();
+        y = writeLine(painter, 0, uiText("Optimisation"), 16, true);
+        for (const sheet::StudyLine& line :
+             sheet::optimisationLines(*content.optimisation, content.sheet.language)) {
+            y = writeLine(painter, y, uiText("%1: %2").arg(text(line.label), text(line.text)), 9);
+        }
+        rowsTable(device, painter, y + 6, pageHeight,
+                  sheet::optimisationRows(*content.optimisation, content.sheet.language));
+    }
 
     // The studies on a page of their own: their figures, then the elevation pattern and the
     // spread of the SWR where they were made.

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "analysis/analyser.h"
+#include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
@@ -31,6 +32,8 @@ struct ReportContent {
     const analysis::Tolerance* tolerance = nullptr;
     const analysis::Measurement* measurement = nullptr;
     const analysis::TrimAdvice* advice = nullptr;
+    // The optimiser's search for this design, where one was made.
+    const analysis::Optimisation* optimisation = nullptr;
 };
 
 // The studies' figures, one "label: text" a line, as the window and the report give them:

@@ -198,6 +198,8 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     EXPECT_TRUE(window->exportTo(Export::Deck, file("s.nec")));
     EXPECT_TRUE(window->exportTo(Export::Pattern, file("s.svg")));
     EXPECT_TRUE(window->exportTo(Export::Pdf, file("s.pdf")));
+    EXPECT_EQ(find<QLabel>("analysisStatus", window)->text(),
+              QString::fromUtf8("已保存 %1。").arg(QDir::toNativeSeparators(file("s.pdf"))));
     // scripts/screenshots keeps this report as the example in docs/.
     if (const QString keep = qEnvironmentVariable("ZEVA_KEEP_REPORT"); !keep.isEmpty()) {
         QFile::remove(keep);
