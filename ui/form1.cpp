@@ -13,6 +13,7 @@
 #include "ui/design_window.h"
 #include "ui/errors.h"
 #include "ui/form1_layout.h"
+#include "ui/language.h"
 #include "ui/side_windows.h"
 
 namespace zeva::ui {
@@ -96,7 +97,7 @@ void Form1::calculate() {
     const bool multiElement = findChild<QRadioButton*>(QStringLiteral("Option3"))->isChecked();
     const Result<DesignFigures> figures =
         zeva::calculate(state_, {frequency, largest, smallest, multiElement}, localNumberFormat());
-    if (!figures.ok()) return reportError(this, errorMessage(figures.error()));
+    if (!figures.ok()) return reportError(this, errorMessage(figures.error(), windowLanguage()));
     showFigures(figures.value(), "英尺");
 
     lastDesign_ = designOf(frequency, largest, smallest);
@@ -134,7 +135,7 @@ sheet::Design Form1::designOf(const std::string& frequency, const std::string& l
 
 void Form1::convertToMetric() {
     const Result<DesignFigures> figures = zeva::convertToMetric(state_, localNumberFormat());
-    if (!figures.ok()) return reportError(this, errorMessage(figures.error()));
+    if (!figures.ok()) return reportError(this, errorMessage(figures.error(), windowLanguage()));
     showFigures(figures.value(), "厘米");
 }
 
@@ -153,14 +154,14 @@ void Form1::showFigures(const DesignFigures& figures, const char* unit) {
 void Form1::print() {
     const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
     if (destination.isNull()) {
-        return reportError(this, QStringLiteral("无法打印：没有默认打印机"));
+        return reportError(this, uiText("cannot print: there is no default printer"));
     }
     const QPixmap image = grab();
     QPrinter printer(destination, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("ZEVA"));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        return reportError(this, QStringLiteral("无法打印：打印机没有响应"));
+        return reportError(this, uiText("cannot print: the printer does not answer"));
     }
     const QRect page = painter.viewport();
     QSize size = image.size();
@@ -168,7 +169,7 @@ void Form1::print() {
     painter.setViewport(page.x(), page.y(), size.width(), size.height());
     painter.setWindow(image.rect());
     painter.drawPixmap(0, 0, image);
-    if (!painter.end()) reportError(this, QStringLiteral("无法打印：打印作业失败"));
+    if (!painter.end()) reportError(this, uiText("cannot print: the print job failed"));
 }
 
 QLineEdit* Form1::box(const char* name) const { return findChild<QLineEdit*>(QLatin1String(name)); }

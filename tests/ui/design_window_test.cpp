@@ -434,8 +434,13 @@ TEST_F(Design, in_english_every_text_of_the_design_window_and_the_converter_is_e
     EXPECT_EQ(find<QLineEdit>("Text7", converter)->text(), QStringLiteral("nearest fraction"));
     noChinese(converter);
     delete converter;
-    // The main window's captions stay as they are measured.
+    // The main window's captions stay as they are measured; its messages follow the language.
     EXPECT_EQ(find<QAbstractButton>("Command6", form.get())->text(), QStringLiteral("下料与分析"));
+    type("Text3", QStringLiteral("0"));
+    click("Command1");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_FALSE(chinese.match(errors[0]).hasMatch()) << errors[0].toStdString();
+    errors.clear();
 }
 
 // The optimiser's tab: a search that leaves the event loop free, its before/after table, the
