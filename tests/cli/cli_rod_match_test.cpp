@@ -4,6 +4,7 @@
 // of our own length) and solved by nec2c, give the feed they were designed to.
 #include <cmath>
 #include <complex>
+#include <initializer_list>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -169,9 +170,10 @@ TEST_F(Cli, gamma_and_t_matches_give_their_feed_in_a_deck_of_their_own_parts) {
 // both back and says to undo them.
 TEST_F(Cli, a_sweep_of_a_match_set_off_gives_the_strap_and_capacitor_back) {
     if (!testing_support::haveNec2c()) GTEST_SKIP() << "nec2c not installed";
-    for (const Case& c : {Case{"-e 3 -f 14.2 -d 1in", "gamma", "gamma", 50},
-                          Case{"-e 4 -f 28.5 -d 1in", "gamma", "gamma", 50},
-                          Case{"-e 4 -f 28.5 -d 1in", "t", "t_match", 200}}) {
+    const std::initializer_list<Case> cases = {Case{"-e 3 -f 14.2 -d 1in", "gamma", "gamma", 50},
+                                               Case{"-e 4 -f 28.5 -d 1in", "gamma", "gamma", 50},
+                                               Case{"-e 4 -f 28.5 -d 1in", "t", "t_match", 200}};
+    for (const Case& c : cases) {
         const std::string arguments = std::string(c.design) + kBonded + " --match " + c.match;
         const Outcome designed = run(arguments + " --format json");
         ASSERT_EQ(designed.status, 0) << designed.err;
@@ -206,6 +208,7 @@ TEST_F(Cli, a_sweep_of_a_match_set_off_gives_the_strap_and_capacitor_back) {
         const double change = -0.1 * match.at("capacitance_pf").get<double>();
         EXPECT_NEAR(advice.at("capacitance_change_pf"), change, std::fabs(change) * 0.15)
             << c.design << ' ' << c.match;
+        if (&c != cases.begin()) continue;  // the text's wording once is enough
         const Outcome text = run(arguments + " --measured sweep.s1p --lang en");
         EXPECT_NE(text.out.find("inwards"), std::string::npos) << text.out;
     }
