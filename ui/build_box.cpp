@@ -28,9 +28,11 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
         field->setMaximumWidth(90);
         return field;
     };
+    // A short caption says in its field's tip what it stands for.
     const auto label = [](const QString& text, QWidget* buddy) {
         auto* caption = new QLabel(text);
         caption->setBuddy(buddy);
+        caption->setToolTip(buddy->toolTip());
         return caption;
     };
     mounting_ = new QComboBox;
@@ -54,6 +56,17 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     rodDiameter_ = edit("rodDiameter", "");
     rodSpacing_ = edit("rodSpacing", "");
     for (QLineEdit* field : {rodDiameter_, rodSpacing_}) field->setPlaceholderText(uiText("usual"));
+    boomDiameter_->setToolTip(uiText("the metal boom's outer diameter in millimetres"));
+    hairpinWire_->setToolTip(uiText("the diameter of the hairpin's wires in millimetres"));
+    hairpinSpacing_->setToolTip(
+        uiText("the spacing of the hairpin's wires, centre to centre, in millimetres"));
+    velocity_->setToolTip(uiText("the velocity factor of the coaxial transformer's cable"));
+    rodDiameter_->setToolTip(
+        uiText("the diameter of the gamma or T match's rod in millimetres; empty for 0.4 of "
+               "the driven element's"));
+    rodSpacing_->setToolTip(
+        uiText("the spacing of the rod from the element, centre to centre, in millimetres; "
+               "empty for 5 of the element's diameters"));
     tubes_ = new QLineEdit(this);
     tubes_->setObjectName(QStringLiteral("tubes"));
     tubes_->setPlaceholderText(
@@ -68,6 +81,7 @@ BuildBox::BuildBox(QWidget* parent) : QGroupBox(uiText("From design to antenna")
     series_->addItems({uiText("inch tube, 0.058 in wall, 6 and 12 ft lengths"),
                        uiText("metric tube, 1 mm wall, 2 and 6 m lengths")});
     overlap_ = edit("overlap", "76.2");
+    overlap_->setToolTip(uiText("how far each tube slides into the one before it, in millimetres"));
     note_ = wrappingLabel(this, "buildNote");
     QPalette red = note_->palette();
     red.setColor(QPalette::WindowText, QColor(200, 0, 0));
