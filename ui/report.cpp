@@ -129,16 +129,18 @@ double drawTable(QPagedPaintDevice& device, QPainter& painter, double top, doubl
     return y + 6;
 }
 
-// A table of rows at the largest face that fits, at least 9 points where it can be; a table too
-// wide for 9 points shrinks rather than losing its right-hand columns.
+// The largest face that fits, at least 9 points where it can be; a table too wide for 9 points
+// shrinks rather than losing its right-hand columns.
+double faceFor(const Table& table) {
+    return faceThatFits(table, kSmallestFace).value_or(faceThatFits(table, 5).value_or(5));
+}
+
 double rowsTable(QPagedPaintDevice& device, QPainter& painter, double top, double pageHeight,
                  const std::vector<std::vector<std::string>>& rows) {
     if (rows.empty()) return top;
     const Table table{rows, std::vector<bool>(rows.front().size(), false),
                       std::vector<bool>(rows.front().size(), false)};
-    const double size =
-        faceThatFits(table, kSmallestFace).value_or(faceThatFits(table, 5).value_or(5));
-    return drawTable(device, painter, top, pageHeight, table, size);
+    return drawTable(device, painter, top, pageHeight, table, faceFor(table));
 }
 
 // The cut sheet's table: one across the page where it fits at 9 points, else the lengths to
@@ -181,8 +183,7 @@ double sheetTable(QPagedPaintDevice& device, QPainter& painter, double top, doub
     }
     for (const auto& shown : {lengths, places}) {
         const Table part = tableOf(shown);
-        const double size = faceThatFits(part, kSmallestFace).value_or(kSmallestFace);
-        top = drawTable(device, painter, top, pageHeight, part, size) + 6;
+        top = drawTable(device, painter, top, pageHeight, part, faceFor(part)) + 6;
     }
     return top;
 }

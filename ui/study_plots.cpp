@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 namespace zeva::ui {
 namespace {
@@ -92,6 +93,31 @@ void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverG
     painter.restore();
 }
 
+SwrBands swrBands(const std::vector<double>& samples) {
+    SwrBands bands;
+    if (samples.empty()) return bands;
+    const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+    constexpr int kMostBands = 20;
+    // A sample on a band's edge belongs to the band above it, whatever the rounding of the
+    // division: the margin is far below the printed step.
+    const auto band = [&bands](double swr) {
+        return static_cast<long>(std::floor(swr / bands.width + 1e-9));
+    };
+    for (const double width : {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0}) {
+        bands.width = width;
+        if (band(*high) - band(*low) < kMostBands) break;
+    }
+    const long first = band(*low);
+    bands.start = static_cast<double>(first) * bands.width;
+    bands.counts.assign(static_cast<std::size_t>(std::min<long>(band(*high) - first + 1, 1000)), 0);
+    for (const double swr : samples) {
+        const long index =
+            std::clamp<long>(band(swr) - first, 0, static_cast<long>(bands.counts.size()) - 1);
+        ++bands.counts[static_cast<std::size_t>(index)];
+    }
+    return bands;
+}
+
 void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::Tolerance& t) {
     const std::vector<double>& samples = t.swrSamples;
     if (samples.empty()) return;
@@ -103,26 +129,21 @@ void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::To
     painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.3), Qt::AlignCenter,
                      uiText("SWR at the design frequency within the tolerance (%1 samples)")
                          .arg(samples.size()));
+    // Below the title, two lines for the marks' labels, which keep clear of it.
     const QRectF plot = area.adjusted(metrics.horizontalAdvance(QStringLiteral("000")) + 10,
-                                      line * 2, -10, -line * 2.6);
-    const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
-    // The bands: twenty across the spread, or one where every sample is alike.
-    const double span = std::max(*high - *low, 1e-6);
-    constexpr int kBands = 20;
-    std::vector<int> counts(kBands, 0);
-    for (const double swr : samples) {
-        const int band = std::min(kBands - 1, static_cast<int>((swr - *low) / span * kBands));
-        ++counts[static_cast<std::size_t>(band)];
-    }
-    const int most = *std::max_element(counts.begin(), counts.end());
-    const double width = plot.width() / kBands;
+                                      line * 3.6, -10, -line * 2.6);
+    const SwrBands bands = swrBands(samples);
+    const auto count = static_cast<int>(bands.counts.size());
+    const double end = bands.start + count * bands.width;
+    const int most = *std::max_element(bands.counts.begin(), bands.counts.end());
+    const double width = plot.width() / count;
     painter.setPen(kGrid);
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
     painter.drawLine(plot.bottomLeft(), plot.topLeft());
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 200, 120));
-    for (int band = 0; band < kBands; ++band) {
-        const double h = plot.height() * counts[static_cast<std::size_t>(band)] / most;
+    for (int band = 0; band < count; ++band) {
+        const double h = plot.height() * bands.counts[static_cast<std::size_t>(band)] / most;
         painter.drawRect(QRectF(plot.left() + band * width + 1, plot.bottom() - h, width - 2, h));
     }
     painter.setPen(kText);
@@ -132,19 +153,23 @@ void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::To
     painter.drawText(
         QRectF(area.left(), plot.bottom() - line / 2, plot.left() - area.left() - 4, line),
         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
-    const double least = *low;  // a copy: older compilers capture no structured binding
-    const auto x = [&](double swr) { return plot.left() + (swr - least) / span * plot.width(); };
+    const auto x = [&](double swr) {
+        return plot.left() + (swr - bands.start) / (end - bands.start) * plot.width();
+    };
     painter.drawText(QRectF(plot.left() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
-                     number(*low, 2));
+                     number(bands.start, 2));
     painter.drawText(QRectF(plot.right() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
-                     number(*high, 2));
-    for (const auto& [value, name] : {std::pair{t.swr.median, uiText("median")},
-                                      std::pair{t.swr.p90, QStringLiteral("90 %")}}) {
+                     number(end, 2));
+    // The 90th percentile's label a line above the median's where the two would meet.
+    const bool close = std::abs(x(t.swr.p90) - x(t.swr.median)) < 120;
+    for (const auto& [value, name, raised] :
+         {std::tuple{t.swr.median, uiText("median"), false},
+          std::tuple{t.swr.p90, QStringLiteral("90 %"), close}}) {
         painter.setPen(QPen(kMark, 1, Qt::DashLine));
         painter.drawLine(QPointF(x(value), plot.top()), QPointF(x(value), plot.bottom()));
         painter.setPen(kMark);
-        painter.drawText(QRectF(x(value) - 60, plot.top() - line * 1.1, 120, line), Qt::AlignCenter,
-                         name + ' ' + number(value, 2));
+        painter.drawText(QRectF(x(value) - 60, plot.top() - line * (raised ? 2.2 : 1.1), 120, line),
+                         Qt::AlignCenter, name + ' ' + number(value, 2));
     }
     painter.setPen(kText);
     painter.drawText(QRectF(area.left(), plot.bottom() + line * 1.2, area.width(), line),

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
@@ -16,6 +17,15 @@ namespace zeva::ui {
 // The vertical plane along the boom, the horizon ahead (towards the directors) to the right,
 // the zenith up, 10 dB a ring from the scale's top; the takeoff angle marked.
 void paintElevation(QPainter& painter, const QRectF& area, const analysis::OverGround& over);
+
+// The histogram's bands: as wide as the SWR's printed step (0.01) or a round multiple of it,
+// at most twenty across the samples' spread, from a multiple of that width.
+struct SwrBands {
+    double start = 0;  // the first band's lower edge
+    double width = 0.01;
+    std::vector<int> counts;  // samples in each band
+};
+SwrBands swrBands(const std::vector<double>& samples);
 
 // How many samples fall in each band of SWR, with the median and the 90th percentile marked.
 void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::Tolerance& tolerance);

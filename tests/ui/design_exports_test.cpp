@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The design window at the bench: its settings, its size, cancelling, the exports, the printed
 // report and the plots.
+#include <numeric>
+
 #include "tests/ui/design_fixture.h"
+#include "ui/study_plots.h"
 
 namespace zeva::ui {
 namespace {
@@ -252,10 +255,13 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     EXPECT_TRUE(errors[0].contains(QStringLiteral("/nonexistent/folder/s.csv")));
 }
 
-// A PDF's text as pdftotext reads it; empty, with a failure, where it cannot.
-QString textOfPdf(const QByteArray& pdf) {
+// A PDF's text as pdftotext reads it (with each word's box, where asked); empty, with a
+// failure, where it cannot.
+QString textOfPdf(const QByteArray& pdf, bool boxes = false) {
     QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-"), QStringLiteral("-")});
+    QStringList arguments{QStringLiteral("-"), QStringLiteral("-")};
+    if (boxes) arguments.prepend(QStringLiteral("-bbox"));
+    text.start(QStringLiteral("pdftotext"), arguments);
     text.write(pdf);
     text.closeWriteChannel();
     if (!text.waitForFinished(20000)) {
@@ -292,6 +298,22 @@ TEST(Report, every_heading_prints_whole_on_a4_and_letter) {
                     << (paper == QPageSize::A4 ? "A4" : "Letter") << "\n"
                     << read.toStdString();
             }
+            // The table's words no smaller than the design line's 9 points: its first word, the
+            // reflector's name, against the line's first word.
+            const QString boxes = textOfPdf(pdf, true);
+            const auto height = [&boxes](const QString& word) {
+                const QRegularExpression box(
+                    QStringLiteral("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">") +
+                    QRegularExpression::escape(word));
+                const QRegularExpressionMatch found = box.match(boxes);
+                return found.hasMatch()
+                           ? found.captured(2).toDouble() - found.captured(1).toDouble()
+                           : 0.0;
+            };
+            const double line = height(QString::fromUtf8("多元件,"));
+            ASSERT_GT(line, 0) << boxes.toStdString();
+            EXPECT_GE(height(QString::fromUtf8("反射器")), 0.99 * line)
+                << (corrected ? "with" : "without") << " the cut columns";
         }
     }
 }
@@ -319,6 +341,30 @@ TEST(Report, prints_the_cut_list_and_the_tubes_to_buy) {
                                                                      << read.toStdString();
         }
     }
+}
+
+// The tolerance histogram's bands follow the spread in steps the SWR is printed to: a spread of
+// hundredths is not drawn as twenty bars, and a wide one is not cut finer than twenty.
+TEST(Plots, the_swr_bands_follow_the_spread_in_printed_steps) {
+    const auto total = [](const SwrBands& b) {
+        return std::accumulate(b.counts.begin(), b.counts.end(), 0);
+    };
+    const SwrBands narrow = swrBands({1.261, 1.263, 1.265, 1.268, 1.2701, 1.269});
+    EXPECT_DOUBLE_EQ(narrow.width, 0.01);
+    EXPECT_NEAR(narrow.start, 1.26, 1e-12);
+    EXPECT_EQ(narrow.counts, (std::vector<int>{5, 1}));
+
+    const SwrBands alike = swrBands({1.5, 1.5, 1.5});
+    EXPECT_EQ(alike.counts, (std::vector<int>{3}));
+    EXPECT_NEAR(alike.start, 1.5, 1e-12) << "a sample on an edge is in the band above it";
+
+    std::vector<double> wide;
+    for (int i = 0; i <= 140; ++i) wide.push_back(1.1 + 0.01 * i);  // 1.10 to 2.50
+    const SwrBands spread = swrBands(wide);
+    EXPECT_DOUBLE_EQ(spread.width, 0.1);
+    EXPECT_EQ(spread.counts.size(), 15u);
+    EXPECT_EQ(total(spread), 141);
+    EXPECT_TRUE(swrBands({}).counts.empty());
 }
 
 // The stretches where the SWR runs off its scale, their ends where the curve crosses the top.
