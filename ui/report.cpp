@@ -269,6 +269,15 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
     paintPatterns(painter, QRectF(0, y + 20 + plotHeight, kPageWidth, plotHeight),
                   *content.analysis);
 
+    // The feed on a Smith chart, on a page of its own: the element's, each match's as the line
+    // sees it, and the measured one.
+    device.newPage();
+    y = writeLine(painter, 0, uiText("Smith chart"), 16, true);
+    painter.setFont(fontOf(8));
+    paintSmith(painter,
+               QRectF(0, y + 10, kPageWidth, std::min(kPageWidth * 0.75, pageHeight - y - 10)),
+               *content.analysis, content.tuning, content.measurement);
+
     // The optimiser's search on a page of its own: what it was asked, the limits it keeps, and
     // the band's figures before and after.
     if (content.optimisation != nullptr) {

@@ -212,12 +212,13 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     ASSERT_TRUE(deck.open(QIODevice::ReadOnly));
     EXPECT_TRUE(deck.readAll().contains("EN"));
 
-    // The PDF read back: three A4 pages, the sheet, the workshop drawing and the figures.
+    // The PDF read back: four A4 pages, the sheet, the workshop drawing, the figures and the
+    // Smith chart.
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {file("s.pdf")});
     ASSERT_TRUE(info.waitForFinished(20000)) << "pdfinfo (poppler-utils) is needed";
     const QString pages = QString::fromUtf8(info.readAllStandardOutput());
-    EXPECT_TRUE(pages.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n"))))
+    EXPECT_TRUE(pages.contains(QRegularExpression(QStringLiteral("Pages:\\s+4\\n"))))
         << pages.toStdString();
     EXPECT_TRUE(pages.contains(QStringLiteral("595.276 x 841.89 pts (A4)")) ||
                 pages.contains(QStringLiteral("595 x 842 pts (A4)")))
@@ -227,7 +228,7 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     ASSERT_TRUE(text.waitForFinished(20000));
     const QString read = QString::fromUtf8(text.readAllStandardOutput());
     for (const char* expected :
-         {"八木天线下料表", "反射器", "3.3118", "37.4851", "加工图", "前向增益"}) {
+         {"八木天线下料表", "反射器", "3.3118", "37.4851", "加工图", "前向增益", "史密斯圆图"}) {
         EXPECT_TRUE(read.contains(QString::fromUtf8(expected))) << expected;
     }
 
@@ -238,7 +239,7 @@ TEST_F(Design, exports_are_whole_and_a_failure_names_its_file) {
     info.start(QStringLiteral("pdfinfo"), {file("ground.pdf")});
     ASSERT_TRUE(info.waitForFinished(20000));
     EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
-                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+4\\n"))));
+                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+5\\n"))));
     text.start(QStringLiteral("pdftotext"), {file("ground.pdf"), QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(20000));
     const QString withGround = QString::fromUtf8(text.readAllStandardOutput());
