@@ -5,9 +5,11 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -253,6 +255,7 @@ struct Blas {
     decltype(&zlaswp_) laswp = nullptr;
     decltype(&cblas_ztrsm) trsm = nullptr;
     decltype(&cblas_zgemm) gemm = nullptr;
+    bool outOfMemory = false;
 };
 
 // The size of the buffer OpenBLAS takes for a call, in Debian's builds (128 MiB and a header).
@@ -263,11 +266,20 @@ void lookUp(void* library, const char* name, Function& function) {
     function = reinterpret_cast<Function>(dlsym(library, name));
 }
 
-const Blas* blas() {
+// OpenBLAS as loaded at the first call; where it could not be, whether for want of memory.
+const Blas& loadedBlas() {
     static const Blas loaded = [] {
         Blas b;
         void* library = dlopen("libopenblas.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr) return b;
+        if (library == nullptr) {
+            // Installed, but no room to map it (or a library it needs): the loader says so in
+            // its own words, with the system's reason or without.
+            const char* why = dlerror();
+            b.outOfMemory =
+                why != nullptr && (std::strstr(why, std::strerror(ENOMEM)) != nullptr ||
+                                   std::strstr(why, "failed to map segment") != nullptr);
+            return b;
+        }
         lookUp(library, "zgetrf_", b.getrf);
         lookUp(library, "zgetrs_", b.getrs);
         lookUp(library, "zlaswp_", b.laswp);
@@ -286,8 +298,10 @@ const Blas* blas() {
         if (!b.getrf || !b.getrs || !b.laswp || !b.trsm || !b.gemm) return Blas{};
         return b;
     }();
-    return loaded.getrf != nullptr ? &loaded : nullptr;
+    return loaded;
 }
+
+const Blas* blas() { return loadedBlas().getrf != nullptr ? &loadedBlas() : nullptr; }
 
 // OpenBLAS takes a buffer of its own for every call running at the same time as others, keeps
 // it for the calls after, and where that allocation fails tries again for ever. So no more calls
@@ -358,7 +372,9 @@ void keepBlasToOneThread() { setenv("OPENBLAS_NUM_THREADS", "1", 0); }
 bool haveBlas() { return blas() != nullptr; }
 
 FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
-    if (blas() == nullptr) return FactorStatus::NoBlas;
+    if (blas() == nullptr) {
+        return loadedBlas().outOfMemory ? FactorStatus::NoMemory : FactorStatus::NoBlas;
+    }
     const Blas& lapack = *blas();
     const InsideBlas inside(lapack);
     if (!inside.entered()) return FactorStatus::NoMemory;
