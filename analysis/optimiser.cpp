@@ -206,6 +206,7 @@ struct Search {
     double bestCost = kInfinity;
     std::vector<double> best;
     BandFigures bestFigures;
+    BandCurves startCurves, bestCurves;  // where the request asks for them
     bool stopped = false;
     std::exception_ptr failure;  // thrown while NLopt ran, thrown again after it
     const ProgressReport* progress = nullptr;
@@ -252,12 +253,14 @@ struct Search {
         }
         const std::atomic<bool>* stop = current != nullptr ? request->stop : nullptr;
         const Antenna antenna = space->antennaAt(t);
+        BandCurves curves;
+        BandCurves* wanted = request->curves ? &curves : nullptr;
         const auto figures =
             request->goals.asBuilt
                 ? builtBandFigures(antenna, segments, request->band, points, request->feed,
-                                   request->asBuilt, request->seed, request->threads, stop)
+                                   request->asBuilt, request->seed, request->threads, stop, wanted)
                 : bandFigures(antenna, segments, request->band, points, request->feed,
-                              request->threads, stop);
+                              request->threads, stop, wanted);
         ++evaluations;
         const double value = figures ? cost(*figures, request->goals) : 1e6;
         if (figures) keepAmongLeaders(value, t);
@@ -266,12 +269,16 @@ struct Search {
             path.push_back(best);
         }
         if (figures && value < bestCost) {
+            // The first antenna judged is the start.
+            if (!std::isfinite(bestCost)) startCurves = curves;
             bestCost = value;
             best.assign(t, t + space->size());
             bestFigures = *figures;
+            bestCurves = std::move(curves);
         }
         if (progress != nullptr && *progress) {
-            (*progress)({evaluations, elapsed(), request->seconds, bestFigures});
+            (*progress)(
+                {evaluations, elapsed(), request->seconds, bestFigures, startCurves, bestCurves});
         }
         return value;
     }
@@ -472,7 +479,8 @@ std::optional<BandFigures> judged(const Antenna& antenna, const std::vector<int>
                                   const Band& band, int points, Feed feed, int threads,
                                   const std::atomic<bool>* stop,
                                   const std::complex<double>* matchedFor,
-                                  std::complex<double>* centre = nullptr) {
+                                  std::complex<double>* centre = nullptr,
+                                  BandCurves* curves = nullptr) {
     // An odd count, so that the centre, which the match is designed at, is among them.
     points = std::max(1, points | 1);
     nec::Deck deck = structureWith(antenna, segments);
@@ -489,16 +497,25 @@ std::optional<BandFigures> judged(const Antenna& antenna, const std::vector<int>
     if (centre != nullptr) *centre = own;
     const std::complex<double> matched = matchedFor != nullptr ? *matchedFor : own;
     BandFigures figures{kInfinity, kInfinity, kInfinity, 0, kInfinity, 0};
+    if (curves != nullptr) *curves = {};
     for (const nec::FrequencyResult& r : results) {
         if (!r.hasFeed || r.patterns.size() != 2) return std::nullopt;
         const PatternFigures pattern = patternFigures(r.patterns[0], r.patterns[1]);
+        const double swr = matchedSwr({r.feed.resistance, r.feed.reactance}, matched, r.frequency,
+                                      middle.frequency, feed);
         figures.gain = std::min(figures.gain, pattern.forwardGain);
         figures.frontToBack = std::min(figures.frontToBack, pattern.frontToBack);
         figures.frontToRear = std::min(figures.frontToRear, pattern.frontToRear);
         figures.sidelobe = std::min(figures.sidelobe, pattern.sidelobe);
-        figures.swr =
-            std::max(figures.swr, matchedSwr({r.feed.resistance, r.feed.reactance}, matched,
-                                             r.frequency, middle.frequency, feed));
+        figures.swr = std::max(figures.swr, swr);
+        if (curves != nullptr) {
+            curves->mhz.push_back(r.frequency);
+            curves->swr.push_back(swr);
+            curves->gain.push_back(pattern.forwardGain);
+        }
+    }
+    if (curves != nullptr) {
+        for (const nec::PatternPoint& p : middle.patterns[0]) curves->ePlane.push_back(p.gain);
     }
     const auto [front, back] = boomEnds(antenna);
     figures.boom = back - front;
@@ -509,8 +526,8 @@ std::optional<BandFigures> judged(const Antenna& antenna, const std::vector<int>
 
 std::optional<BandFigures> bandFigures(const Antenna& antenna, const std::vector<int>& segments,
                                        const Band& band, int points, Feed feed, int threads,
-                                       const std::atomic<bool>* stop) {
-    return judged(antenna, segments, band, points, feed, threads, stop, nullptr);
+                                       const std::atomic<bool>* stop, BandCurves* curves) {
+    return judged(antenna, segments, band, points, feed, threads, stop, nullptr, nullptr, curves);
 }
 
 std::vector<Antenna> builtAntennas(const Antenna& antenna, const AsBuilt& asBuilt,
@@ -530,11 +547,12 @@ std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
                                             const std::vector<int>& segments, const Band& band,
                                             int points, Feed feed, const AsBuilt& asBuilt,
                                             std::uint64_t seed, int threads,
-                                            const std::atomic<bool>* stop) {
-    // The match is the exact antenna's: solved for it only where there is a match.
+                                            const std::atomic<bool>* stop, BandCurves* curves) {
+    // The match is the exact antenna's: solved for it only where there is a match, or where
+    // its curves are asked for.
     std::complex<double> centre;
-    if (feed != Feed::Direct &&
-        !judged(antenna, segments, band, points, feed, threads, stop, nullptr, &centre)) {
+    if ((feed != Feed::Direct || curves != nullptr) &&
+        !judged(antenna, segments, band, points, feed, threads, stop, nullptr, &centre, curves)) {
         return std::nullopt;
     }
     std::vector<double> gain, frontToBack, frontToRear, swr, sidelobe;

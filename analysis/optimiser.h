@@ -78,6 +78,15 @@ struct BandFigures {
     double boom = 0;         // metres, first element to last
 };
 
+// An antenna across the band as the search judges it, for a window that shows the search
+// live: at each point the SWR through the feed's match and the forward gain, and the E-plane
+// cut (the plane of the elements) at the band's centre, dBi a degree apart from the forward
+// direction round.
+struct BandCurves {
+    std::vector<double> mhz, swr, gain;
+    std::vector<double> ePlane;
+};
+
 // The band the search judges by: its edges, MHz.
 struct Band {
     double low = 0, high = 0;
@@ -94,11 +103,10 @@ inline constexpr double kDefaultBandSpan = 0.01;
 // The band's worst figures of an antenna cut into these segments, solved at `points`
 // frequencies spread evenly across it (the centre among them when odd); none where the
 // engine cannot solve it.
-[[nodiscard]] std::optional<BandFigures> bandFigures(const Antenna& antenna,
-                                                     const std::vector<int>& segments,
-                                                     const Band& band, int points, Feed feed,
-                                                     int threads,
-                                                     const std::atomic<bool>* stop = nullptr);
+// With `curves`, its curves too.
+[[nodiscard]] std::optional<BandFigures> bandFigures(
+    const Antenna& antenna, const std::vector<int>& segments, const Band& band, int points,
+    Feed feed, int threads, const std::atomic<bool>* stop = nullptr, BandCurves* curves = nullptr);
 
 // The antennas as built: `asBuilt.samples` of them, each length and position off by up to
 // the tolerance, drawn from the seed in a stream of their own (not the tolerance study's,
@@ -109,13 +117,12 @@ inline constexpr double kDefaultBandSpan = 0.01;
 [[nodiscard]] inline std::uint64_t reportSeed(std::uint64_t seed) { return seed + 1; }
 
 // The band's figures as built: over builtAntennas(), the SWR's 90th percentile and the other
-// figures' medians, the match designed for the exact antenna; the boom exact.
-[[nodiscard]] std::optional<BandFigures> builtBandFigures(const Antenna& antenna,
-                                                          const std::vector<int>& segments,
-                                                          const Band& band, int points, Feed feed,
-                                                          const AsBuilt& asBuilt,
-                                                          std::uint64_t seed, int threads,
-                                                          const std::atomic<bool>* stop = nullptr);
+// figures' medians, the match designed for the exact antenna; the boom exact. With `curves`,
+// the exact antenna's.
+[[nodiscard]] std::optional<BandFigures> builtBandFigures(
+    const Antenna& antenna, const std::vector<int>& segments, const Band& band, int points,
+    Feed feed, const AsBuilt& asBuilt, std::uint64_t seed, int threads,
+    const std::atomic<bool>* stop = nullptr, BandCurves* curves = nullptr);
 
 // Why the antenna cannot be judged as built within that tolerance (its elements could meet,
 // or a length vanish); nothing where it can.
@@ -144,13 +151,15 @@ struct OptimiseRequest {
     int evaluations = 0;   // a cap on the antennas tried; 0 for one fitting the variables
     int threads = 1;
     const std::atomic<bool>* stop = nullptr;
+    bool curves = false;  // the progress carries the start's and the best's curves
 };
 
 struct OptimiseProgress {
     int evaluations = 0;
-    double seconds = 0;     // since the search began
-    double secondsCap = 0;  // the search's time cap
-    BandFigures best;       // of the best antenna so far, at the search's segmentation
+    double seconds = 0;                  // since the search began
+    double secondsCap = 0;               // the search's time cap
+    BandFigures best;                    // of the best antenna so far, at the search's segmentation
+    BandCurves startCurves, bestCurves;  // where asked for, at the same segmentation
 };
 using ProgressReport = std::function<void(const OptimiseProgress&)>;
 

@@ -137,7 +137,15 @@ DesignWindow::DesignWindow(QWidget* parent) : QWidget(parent) {
     sweepTable_ = textTable(sweepModel_, "sweepTable");
     plots_->addTab(sweepTable_, uiText("Sweep table"));
     optimise_ = new OptimiseBox;
-    plots_->addTab(optimise_, uiText("Optimise"));
+    // Its controls, table and live plot scroll within the tab where the window is short, so
+    // that they never hold the window above a small screen's height.
+    auto* optimiseScroll = new QScrollArea;
+    optimiseScroll->setObjectName(QStringLiteral("optimiseScroll"));
+    optimiseScroll->setWidget(optimise_);
+    optimiseScroll->setWidgetResizable(true);
+    optimiseScroll->setFrameShape(QFrame::NoFrame);
+    optimiseScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    plots_->addTab(optimiseScroll, uiText("Optimise"));
     // The cut list and the tubes to buy, with a tube schedule in the build box.
     tubesModel_ = new QStandardItemModel(this);
     tubesTable_ = textTable(tubesModel_, "tubesTable");

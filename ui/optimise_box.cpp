@@ -18,6 +18,7 @@
 
 #include "sheet/studies.h"
 #include "ui/errors.h"
+#include "ui/study_plots.h"
 
 namespace zeva::ui {
 
@@ -87,6 +88,15 @@ OptimiseBox::OptimiseBox(QWidget* parent) : QWidget(parent) {
         {uiText("across the band"), uiText("before"), uiText("after")});
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tall enough for its six rows and no taller: the live plot takes the rest.
+    table_->setMaximumHeight(table_->horizontalHeader()->sizeHint().height() +
+                             7 * (fontMetrics().height() + 6) + 2 * table_->frameWidth());
+
+    live_ =
+        new StudyPlot(uiText("The start's and the best antenna's SWR and pattern appear here "
+                             "while the search runs."));
+    live_->setObjectName(QStringLiteral("optimiseLive"));
+    live_->setMinimumSize(200, 200);
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(uiText("Aim")), 0, 0);
@@ -114,7 +124,8 @@ OptimiseBox::OptimiseBox(QWidget* parent) : QWidget(parent) {
     layout->addLayout(buttons);
     layout->addWidget(progress_);
     layout->addWidget(status_);
-    layout->addWidget(table_, 1);
+    layout->addWidget(table_);
+    layout->addWidget(live_, 1);
 
     connect(start_, &QPushButton::clicked, this, &OptimiseBox::startSearch);
     connect(stop_, &QPushButton::clicked, this, [this] {
@@ -167,7 +178,9 @@ void OptimiseBox::startSearch() {
     request.feed = s.feed;
     request.seed = static_cast<std::uint64_t>(seed_->value());
     request.seconds = seconds_->value();
+    request.curves = true;
     outcome_.reset();
+    live_->setPainter({});
     table_->setRowCount(0);
     progress_->setValue(0);
     status_->setText(uiText("Optimising…"));
@@ -184,6 +197,10 @@ void OptimiseBox::startSearch() {
 
 void OptimiseBox::showProgress(const analysis::OptimiseProgress& p) {
     if (stopping_) return;
+    live_->setPainter(
+        [start = p.startCurves, best = p.bestCurves](QPainter& painter, const QRectF& area) {
+            paintSearchCurves(painter, area, start, best);
+        });
     progress_->setValue(
         static_cast<int>(std::lround(1000 * std::min(1.0, p.seconds / p.secondsCap))));
     status_->setText(uiText("%1 antennas tried; the best so far: %2 dBi, F/B %3 dB, SWR %4 "
@@ -235,6 +252,7 @@ void OptimiseBox::designChanged() {
     outcome_.reset();
     table_->setRowCount(0);
     progress_->setValue(0);
+    live_->setPainter({});
     updateButtons();
 }
 

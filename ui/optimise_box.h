@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The design window's 优化 tab: the goals and limits, start and stop, the progress with the
-// best figures so far and the time left, the before/after table, and the choice between the
-// optimised antenna and the design's own.
+// best figures so far, the time left and the start's and the best's SWR and pattern drawn
+// live, the before/after table, and the choice between the optimised antenna and the design's
+// own.
 #pragma once
 
 #include <QWidget>
@@ -23,6 +24,8 @@ class QSpinBox;
 class QTableWidget;
 
 namespace zeva::ui {
+
+class StudyPlot;
 
 class OptimiseBox final : public QWidget {
 public:
@@ -74,6 +77,7 @@ private:
     QProgressBar* progress_;
     QLabel* status_;
     QTableWidget* table_;
+    StudyPlot* live_;  // the start's and the best's curves while the search runs
     std::unique_ptr<OptimiseRun> run_;
     std::optional<OptimiseOutcome> outcome_;
     bool usingOptimised_ = false;

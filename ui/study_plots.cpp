@@ -179,6 +179,133 @@ void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::To
     painter.restore();
 }
 
+void paintSearchCurves(QPainter& painter, const QRectF& area, const analysis::BandCurves& start,
+                       const analysis::BandCurves& best) {
+    if (best.mhz.empty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(painter.font());
+    const double line = metrics.height();
+    const QPen startPen(QColor(140, 140, 140), 1.5, Qt::DashLine);
+    const QColor swrColour(200, 0, 0);
+
+    // The key along the bottom.
+    const double keyY = area.bottom() - line;
+    painter.setPen(startPen);
+    painter.drawLine(QPointF(area.left() + 4, keyY + line / 2),
+                     QPointF(area.left() + 28, keyY + line / 2));
+    painter.setPen(kText);
+    const QString startKey = uiText("start");
+    painter.drawText(QPointF(area.left() + 34, keyY + metrics.ascent()), startKey);
+    const double bestX = area.left() + 34 + metrics.horizontalAdvance(startKey) + 20;
+    painter.setPen(QPen(swrColour, 2));
+    painter.drawLine(QPointF(bestX, keyY + line / 2), QPointF(bestX + 12, keyY + line / 2));
+    painter.setPen(QPen(kCurve, 2));
+    painter.drawLine(QPointF(bestX + 12, keyY + line / 2), QPointF(bestX + 24, keyY + line / 2));
+    painter.setPen(kText);
+    painter.drawText(QPointF(bestX + 30, keyY + metrics.ascent()),
+                     uiText("best so far (at the search's segmentation)"));
+
+    // SWR against frequency.
+    const QRectF left(area.left(), area.top(), area.width() * 0.55, area.height() - line * 1.5);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(left.left(), left.top(), left.width(), line * 1.3), Qt::AlignCenter,
+                     uiText("SWR across the band"));
+    double highest = 1.5;
+    for (const auto* curves : {&start, &best}) {
+        for (const double swr : curves->swr) {
+            if (std::isfinite(swr)) highest = std::max(highest, swr);
+        }
+    }
+    const double top = std::min(10.0, std::ceil(highest * 2) / 2);
+    const double step = top <= 3 ? 0.5 : top <= 6 ? 1 : 2;
+    const double scaleWidth = metrics.horizontalAdvance(QStringLiteral("10.0")) + 6;
+    const QRectF plot(left.left() + scaleWidth, left.top() + line * 1.6,
+                      std::max(10.0, left.width() - scaleWidth - 10),
+                      std::max(10.0, left.height() - line * 3.2));
+    const double low = best.mhz.front(), high = best.mhz.back();
+    const auto x = [&](double mhz) {
+        return high > low ? plot.left() + (mhz - low) / (high - low) * plot.width()
+                          : plot.center().x();
+    };
+    const auto y = [&](double swr) {
+        return plot.bottom() - (std::clamp(swr, 1.0, top) - 1) / (top - 1) * plot.height();
+    };
+    for (double v = 1; v <= top + 1e-9; v += step) {
+        painter.setPen(kGrid);
+        painter.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
+        painter.setPen(kText);
+        painter.drawText(QRectF(left.left(), y(v) - line / 2, scaleWidth - 4, line),
+                         Qt::AlignRight | Qt::AlignVCenter, number(v, 1));
+    }
+    painter.setPen(kGrid);
+    painter.drawRect(plot);
+    painter.setPen(kText);
+    painter.drawText(QRectF(plot.left() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
+                     number(low, 3));
+    painter.drawText(QRectF(plot.right() - 40, plot.bottom() + 2, 80, line), Qt::AlignCenter,
+                     number(high, 3));
+    painter.drawText(QRectF(plot.left(), plot.bottom() + 2, plot.width(), line), Qt::AlignCenter,
+                     uiText("MHz"));
+    const auto swrCurve = [&](const analysis::BandCurves& curves, const QPen& pen) {
+        if (curves.mhz.size() != curves.swr.size() || curves.mhz.empty()) return;
+        QPainterPath path(QPointF(x(curves.mhz[0]), y(curves.swr[0])));
+        for (std::size_t i = 1; i < curves.mhz.size(); ++i) {
+            path.lineTo(x(curves.mhz[i]), y(curves.swr[i]));
+        }
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+        for (std::size_t i = 0; i < curves.mhz.size(); ++i) {
+            painter.drawEllipse(QPointF(x(curves.mhz[i]), y(curves.swr[i])), 2.5, 2.5);
+        }
+    };
+    painter.save();
+    painter.setClipRect(plot.adjusted(-4, -4, 4, 4));
+    swrCurve(start, startPen);
+    swrCurve(best, QPen(swrColour, 2));
+    painter.restore();
+
+    // The E-plane pattern at the centre, forward to the right.
+    const QRectF right(left.right(), area.top(), area.width() - left.width(), left.height());
+    const double centreMhz = best.mhz[best.mhz.size() / 2];
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(right.left(), right.top(), right.width(), line * 1.3), Qt::AlignCenter,
+                     uiText("E-plane at %1 MHz").arg(number(centreMhz, 3)));
+    double peak = -999;
+    for (const auto* curves : {&start, &best}) {
+        for (const double gain : curves->ePlane) peak = std::max(peak, gain);
+    }
+    const double radius =
+        std::max(10.0, std::min(right.width() / 2 - 8, (right.height() - line * 2.5) / 2));
+    const QPointF centre(right.center().x(), right.top() + line * 1.8 + radius);
+    const sheet::PolarScale scale{peak, radius};
+    painter.setBrush(Qt::NoBrush);
+    for (const double below : sheet::kPolarRings) {
+        painter.setPen(below == -3 ? QPen(kGrid, 1, Qt::DashLine) : QPen(kGrid));
+        const double r = scale.at(peak + below);
+        painter.drawEllipse(centre, r, r);
+    }
+    const auto polar = [&](const analysis::BandCurves& curves, const QPen& pen) {
+        if (curves.ePlane.empty() || peak < -900) return;
+        const auto pointAt = [&](std::size_t k) {
+            const double a = static_cast<double>(k) * std::numbers::pi / 180;
+            return centre + QPointF(std::cos(a), -std::sin(a)) * scale.at(curves.ePlane[k]);
+        };
+        QPainterPath path(pointAt(0));
+        for (std::size_t k = 1; k < curves.ePlane.size(); ++k) path.lineTo(pointAt(k));
+        path.closeSubpath();
+        painter.setPen(pen);
+        painter.drawPath(path);
+    };
+    polar(start, startPen);
+    polar(best, QPen(kCurve, 2));
+    painter.setPen(kText);
+    painter.drawText(QRectF(right.left(), centre.y() + radius + 2, right.width(), line),
+                     Qt::AlignCenter, uiText("outer ring %1 dBi").arg(number(peak, 2)));
+    painter.restore();
+}
+
 StudyPlot::StudyPlot(QString hint, QWidget* parent) : QWidget(parent), hint_(std::move(hint)) {
     setMinimumSize(300, 200);
     setAutoFillBackground(true);

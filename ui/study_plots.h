@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
 #include "analysis/tolerance.h"
 
@@ -29,6 +30,12 @@ SwrBands swrBands(const std::vector<double>& samples);
 
 // How many samples fall in each band of SWR, with the median and the 90th percentile marked.
 void paintSwrHistogram(QPainter& painter, const QRectF& area, const analysis::Tolerance& tolerance);
+
+// The optimiser's search as it runs: the SWR across the band on the left, the E-plane pattern
+// at the band's centre on the right, the start's dashed in grey and the best so far's in
+// colour, both at the search's segmentation and on one scale.
+void paintSearchCurves(QPainter& painter, const QRectF& area, const analysis::BandCurves& start,
+                       const analysis::BandCurves& best);
 
 // Paints with the function it is given, or a grey hint where it has none.
 class StudyPlot final : public QWidget {

@@ -188,6 +188,32 @@ TEST(Optimiser, the_matches_are_designed_at_the_centre_of_the_band) {
     EXPECT_NEAR(across->boom, 0.35, 1e-12);
 }
 
+// The curves a window draws while the search runs are the band figures' own.
+TEST(Optimiser, the_curves_are_those_the_band_figures_are_taken_from) {
+    const Antenna start = beam();
+    const std::vector<int> segments = segmentCounts(start, {50});
+    const Band band = defaultBand(start.frequency);
+    BandCurves curves;
+    const auto figures = bandFigures(start, segments, band, 4, Feed::Hairpin, 2, nullptr, &curves);
+    ASSERT_TRUE(figures);
+    ASSERT_EQ(curves.mhz.size(), 5U);  // an odd count, the centre among them
+    ASSERT_EQ(curves.swr.size(), 5U);
+    ASSERT_EQ(curves.gain.size(), 5U);
+    EXPECT_DOUBLE_EQ(curves.mhz[2], band.centre());
+    EXPECT_DOUBLE_EQ(*std::max_element(curves.swr.begin(), curves.swr.end()), figures->swr);
+    EXPECT_DOUBLE_EQ(*std::min_element(curves.gain.begin(), curves.gain.end()), figures->gain);
+    ASSERT_EQ(curves.ePlane.size(), 361U);                // a degree apart, all round
+    EXPECT_NEAR(curves.ePlane[0], curves.gain[2], 1e-9);  // forward, at the centre
+    EXPECT_LT(curves.ePlane[180], curves.ePlane[0] - 3);  // the back
+
+    BandCurves built;
+    const auto asBuilt =
+        builtBandFigures(start, segments, band, 4, Feed::Direct, AsBuilt{}, 1, 2, nullptr, &built);
+    ASSERT_TRUE(asBuilt);
+    EXPECT_EQ(built.mhz, curves.mhz);  // the exact antenna's
+    EXPECT_EQ(built.ePlane, curves.ePlane);
+}
+
 // As built: antennas cut off by up to the tolerance, drawn from the seed (the report's from
 // another); the SWR's 90th percentile over them and the other figures' medians; the match
 // the exact antenna's; a tolerance that lets elements meet refused.
