@@ -167,7 +167,8 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
     if (unknowns.count() > kMaxUnknowns) return Error{Fault::TooLarge};
 
     Matrix m;
-    if (!fillMatrix(s, unknowns, ground, deck.extendedKernel, options.threads, options.stop, m)) {
+    if (!fillMatrix(s, unknowns, ground, deck.extendedKernel, options.threads, options.stop, m,
+                    true, options.sampleAcrossWires)) {
         return Error{Fault::Stopped};
     }
     LuFactors factors;

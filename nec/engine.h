@@ -46,6 +46,9 @@ struct Options {
     int threads = 1;  // for the matrix fill of one frequency
     const std::atomic<bool>* stop = nullptr;
     bool mirrorSymmetry = true;  // fold the matrix where the structure allows
+    // Sample the field between parallel wires and interpolate it (fillMatrix's acrossWires):
+    // figures within about a part in 10^8 of the pair-by-pair fill's.
+    bool sampleAcrossWires = true;
 };
 
 // The deck's faults that need no solving; nothing if it can be solved.

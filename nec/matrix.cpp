@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <condition_variable>
@@ -119,10 +120,121 @@ AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources
     return w;
 }
 
+// Between two parallel straight wires in free space, each evenly cut, the field of an inner
+// source segment of one at a match point of the other depends only on how far along the
+// wires the point lies from the segment, the distance across them being the same for every
+// pair. Where the wires lie several segments apart that is a smooth function of the offset:
+// it is sampled once at a fine step and read between the samples by the polynomial through
+// the eight around the offset (within about a part in 10^8 of the direct figure, below the
+// adaptive integration's own noise). Pairs near the distance where the field becomes a lumped
+// element's, and the wire's end segments, are computed directly.
+constexpr int kStencil = 8;
+// Samples a wavelength at most, and a step no longer than this share of the distance across.
+constexpr double kSamplesPerWavelength = 64;
+constexpr double kStepsAcross = 24;
+// The wires at least this many source segments apart.
+constexpr double kLeastSegmentsApart = 4;
+
+struct AcrossWires {
+    double t0 = 0, step = 0;  // the first sample's offset along the wires, the step
+    double lumpedFrom = -1;   // |offset| from which the field is a lumped element's; -1 never
+    std::vector<std::array<Complex, 3>> samples;  // the constant, sine and cosine parts
+
+    [[nodiscard]] bool usable() const { return !samples.empty(); }
+    // The parts at this offset, or false where the pair is to be computed directly.
+    [[nodiscard]] bool at(double t, Complex& etk, Complex& ets, Complex& etc) const {
+        const double position = (t - t0) / step;
+        if (lumpedFrom >= 0 && std::fabs(std::fabs(t) - lumpedFrom) < (kStencil / 2 + 1) * step) {
+            return false;
+        }
+        const double below = std::floor(position);
+        const auto first = static_cast<std::ptrdiff_t>(below) - (kStencil / 2 - 1);
+        if (first < 0 || first + kStencil > static_cast<std::ptrdiff_t>(samples.size())) {
+            return false;
+        }
+        // Lagrange's weights at x among the nodes 0 .. 7, from the products of (x - m) on
+        // either side of each node.
+        static constexpr double kInverseDenominators[kStencil] = {
+            -1. / 5040, 1. / 720, -1. / 240, 1. / 144, -1. / 144, 1. / 240, -1. / 720, 1. / 5040};
+        const double x = position - below + (kStencil / 2 - 1);
+        double left[kStencil], right[kStencil];
+        left[0] = 1;
+        for (int m = 1; m < kStencil; ++m) left[m] = left[m - 1] * (x - (m - 1));
+        right[kStencil - 1] = 1;
+        for (int m = kStencil - 2; m >= 0; --m) right[m] = right[m + 1] * (x - (m + 1));
+        Complex k{}, sine{}, cosine{};
+        const auto* sample = samples.data() + first;
+        for (int m = 0; m < kStencil; ++m) {
+            const double w = left[m] * right[m] * kInverseDenominators[m];
+            k += w * sample[m][0];
+            sine += w * sample[m][1];
+            cosine += w * sample[m][2];
+        }
+        etk = k;
+        ets = sine;
+        etc = cosine;
+        return true;
+    }
+};
+
+// The sampled field of wire `from`'s inner sources at wire `to`'s match points, or nothing
+// where the wires are not so placed or the samples would cost more than the pairs.
+AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& sources,
+                          const GroundModel& ground, const AlongWire& to, bool toEven,
+                          const AlongWire& from, std::size_t rowsOfTo) {
+    AcrossWires a;
+    if (ground.ksymp != 1 || ground.sommerfeld != nullptr || !toEven || from.byOffset.empty() ||
+        to.count < 3) {
+        return a;
+    }
+    const std::size_t i0 = to.first, i1 = to.first + to.count - 1;
+    const std::size_t ref = from.first + 1, far = from.first + from.count - 2;
+    const SourceSegment& src = sources[ref];
+    if (std::fabs(s.cab[i0] - src.cabj) > 1e-12 || std::fabs(s.sab[i0] - src.sabj) > 1e-12 ||
+        std::fabs(s.salp[i0] - src.salpj) > 1e-12) {
+        return a;
+    }
+    const auto along = [&](std::size_t i, std::size_t j) {
+        return (s.x[i] - s.x[j]) * src.cabj + (s.y[i] - s.y[j]) * src.sabj +
+               (s.z[i] - s.z[j]) * src.salpj;
+    };
+    // The distance across, from the reference source's centre to the first match point.
+    const double t = along(i0, ref);
+    const double ax = s.x[i0] - s.x[ref] - t * src.cabj;
+    const double ay = s.y[i0] - s.y[ref] - t * src.sabj;
+    const double az = s.z[i0] - s.z[ref] - t * src.salpj;
+    const double across = std::sqrt(ax * ax + ay * ay + az * az);
+    if (!(across >= kLeastSegmentsApart * src.s)) return a;
+    const double step = std::min({src.s, across / kStepsAcross, 1. / kSamplesPerWavelength});
+    const double low = std::min(along(i0, far), along(i1, ref));
+    const double high = std::max(along(i0, far), along(i1, ref));
+    const double margin = (kStencil / 2 + 1) * step;
+    const auto count = static_cast<std::size_t>(std::ceil((high - low + 2 * margin) / step)) + 1;
+    // Sampling pays where it costs well under the pairs it serves.
+    if (2 * count > rowsOfTo * (from.count - 2)) return a;
+    a.t0 = low - margin;
+    a.step = step;
+    const double rh2 = across * across + s.bi[i0] * s.bi[i0];
+    if (src.rkh * src.rkh > rh2) a.lumpedFrom = std::sqrt(src.rkh * src.rkh - rh2);
+    a.samples.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const double offset = a.t0 + static_cast<double>(k) * step;
+        const FieldComponents f =
+            efld(src, ground, s.x[ref] + ax + offset * src.cabj, s.y[ref] + ay + offset * src.sabj,
+                 s.z[ref] + az + offset * src.salpj, s.bi[i0], 1);
+        a.samples[k] = {f.exk * s.cab[i0] + f.eyk * s.sab[i0] + f.ezk * s.salp[i0],
+                        f.exs * s.cab[i0] + f.eys * s.sab[i0] + f.ezs * s.salp[i0],
+                        f.exc * s.cab[i0] + f.eyc * s.sab[i0] + f.ezc * s.salp[i0]};
+    }
+    return a;
+}
+
 // One source segment's part of the fill: its field at every kept row, spread over the
-// basis functions that reach it (cmww() with the transposed fill of cmset()).
+// basis functions that reach it (cmww() with the transposed fill of cmset()). acrossTo[w]:
+// the source's wire sampled at wire w's match points, where it is.
 void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& ground,
                     const SourceSegment& src, const BasisTerms& terms, const AlongWire& wire,
+                    const AcrossWires* acrossTo, const std::vector<std::size_t>& wireOf,
                     std::size_t j, std::size_t rowBegin, std::size_t rowEnd, Matrix& out) {
     std::vector<std::size_t> columns(terms.jco.size());
     for (std::size_t k = 0; k < terms.jco.size(); ++k) {
@@ -131,13 +243,21 @@ void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& gro
     const bool reused = wire.serves(src, j);
     for (std::size_t r = rowBegin; r < rowEnd; ++r) {
         const std::size_t i = u.row[r];
-        const int ij = static_cast<int>(i) - static_cast<int>(j);
-        const FieldComponents f = reused && wire.holds(i)
-                                      ? wire.at(i, j)
-                                      : efld(src, ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
-        const Complex etk = f.exk * s.cab[i] + f.eyk * s.sab[i] + f.ezk * s.salp[i];
-        const Complex ets = f.exs * s.cab[i] + f.eys * s.sab[i] + f.ezs * s.salp[i];
-        const Complex etc = f.exc * s.cab[i] + f.eyc * s.sab[i] + f.ezc * s.salp[i];
+        Complex etk, ets, etc;
+        const AcrossWires* sampled = reused && acrossTo != nullptr && acrossTo[wireOf[i]].usable()
+                                         ? &acrossTo[wireOf[i]]
+                                         : nullptr;
+        const double t = (s.x[i] - src.xj) * src.cabj + (s.y[i] - src.yj) * src.sabj +
+                         (s.z[i] - src.zj) * src.salpj;
+        if (sampled == nullptr || !sampled->at(t, etk, ets, etc)) {
+            const int ij = static_cast<int>(i) - static_cast<int>(j);
+            const FieldComponents f = reused && wire.holds(i)
+                                          ? wire.at(i, j)
+                                          : efld(src, ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
+            etk = f.exk * s.cab[i] + f.eyk * s.sab[i] + f.ezk * s.salp[i];
+            ets = f.exs * s.cab[i] + f.eys * s.sab[i] + f.ezs * s.salp[i];
+            etc = f.exc * s.cab[i] + f.eyc * s.sab[i] + f.ezc * s.salp[i];
+        }
         for (std::size_t k = 0; k < columns.size(); ++k) {
             out(r, columns[k]) += etk * terms.ax[k] + ets * terms.bx[k] + etc * terms.cx[k];
         }
@@ -206,7 +326,7 @@ std::optional<Unknowns> mirrorFold(const Segments& s, const std::vector<int>& on
 
 bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
                 bool extendedKernel, int threads, const std::atomic<bool>* stop, Matrix& out,
-                bool alongWires) {
+                bool alongWires, bool acrossWires) {
     const std::size_t n = static_cast<std::size_t>(s.n);
     std::vector<SourceSegment> sources;
     std::vector<BasisTerms> terms(n);
@@ -226,6 +346,35 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
         std::fill(wireOf.begin() + static_cast<std::ptrdiff_t>(first),
                   wireOf.begin() + static_cast<std::ptrdiff_t>(end), w);
     }
+    // The samples between wires: across[from * wires + to].
+    const std::size_t wireCount = wires.size();
+    std::vector<AcrossWires> across;
+    if (alongWires && acrossWires && wireCount > 1) {
+        std::vector<std::size_t> rowsOf(wireCount, 0);
+        for (const std::size_t i : u.row) ++rowsOf[wireOf[i]];
+        std::vector<bool> even(wireCount);
+        for (std::size_t w = 0; w < wireCount; ++w) {
+            even[w] = evenlyCut(s, ground, wires[w].first, wires[w].count);
+        }
+        across.resize(wireCount * wireCount);
+        std::atomic<bool> failed{false};
+        inParallel(std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16),
+                   [&](std::size_t part) {
+                       const std::size_t parts =
+                           std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);
+                       for (std::size_t k = part; k < across.size(); k += parts) {
+                           const std::size_t from = k / wireCount, to = k % wireCount;
+                           if (from == to || rowsOf[to] == 0) continue;
+                           if (stopped(stop)) {
+                               failed = true;
+                               return;
+                           }
+                           across[k] = sampledAcross(s, sources, ground, wires[to], even[to],
+                                                     wires[from], rowsOf[to]);
+                       }
+                   });
+        if (failed) return false;
+    }
     if (!out.zeroed(u.count(), stop)) return false;
 
     std::atomic<bool> halted{false};
@@ -235,8 +384,9 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
                 halted = true;
                 return;
             }
-            fillFromSource(s, u, ground, sources[j], terms[j], wires[wireOf[j]], j, rowBegin,
-                           rowEnd, out);
+            fillFromSource(s, u, ground, sources[j], terms[j], wires[wireOf[j]],
+                           across.empty() ? nullptr : across.data() + wireOf[j] * wireCount, wireOf,
+                           j, rowBegin, rowEnd, out);
         }
     };
     const std::size_t parts = std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);

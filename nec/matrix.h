@@ -46,10 +46,13 @@ struct Matrix {
 
 // The matrix at the scaled segments; false if stopped. The rows are shared among threads.
 // alongWires: within an evenly cut straight wire each distinct offset between two segments
-// is computed once (the same figures to rounding); false computes every pair.
+// is computed once (the same figures to rounding); false computes every pair. acrossWires
+// (with alongWires): between parallel evenly cut wires in free space that lie several
+// segments apart, the field along the offset is sampled once and interpolated (within about
+// a part in 10^8).
 [[nodiscard]] bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
                               bool extendedKernel, int threads, const std::atomic<bool>* stop,
-                              Matrix& out, bool alongWires = true);
+                              Matrix& out, bool alongWires = true, bool acrossWires = true);
 
 struct LuFactors {
     Matrix lu;
