@@ -9,6 +9,9 @@ namespace zeva::nec {
 namespace {
 
 const Complex kConst3{0.0, -29.97922085};
+// Radians by which a segment's phase may differ from its neighbour's plus the wire's step and
+// still be turned on from it: over a thousand segments the phase drifts by a nanoradian.
+constexpr double kPhaseStepSlack = 1e-12;
 
 }  // namespace
 
@@ -46,6 +49,12 @@ FarField farField(const Segments& s, const SegmentCurrents& c, const GroundModel
         // alike segments (a wire's) computes them once.
         double a = 0, b = 0, cc = 0;
         std::size_t alike = static_cast<std::size_t>(s.n);
+        // Along an evenly cut wire the phase grows by the same step from segment to segment:
+        // the next phase factor is the last turned by that step, rather than a sine and a
+        // cosine of its own (the steps are checked, and a wire's first segment computed).
+        double lastArg = 0, stepArg = 0;
+        Complex lastTurn, stepTurn;
+        bool haveLast = false, haveStep = false;
         for (std::size_t i = 0; i < static_cast<std::size_t>(s.n); ++i) {
             if (alike >= static_cast<std::size_t>(s.n) || s.si[i] != s.si[alike] ||
                 s.cab[i] != s.cab[alike] || s.sab[i] != s.sab[alike] ||
@@ -68,7 +77,22 @@ FarField farField(const Segments& s, const SegmentCurrents& c, const GroundModel
             const double rr = a * c.a[i].real() + b * c.b[i].imag() + cc * c.c[i].real();
             const double ri = a * c.a[i].imag() - b * c.b[i].real() + cc * c.c[i].imag();
             const double arg = kTwoPi * (s.x[i] * rox + s.y[i] * roy + s.z[i] * roz);
-            const Complex exa = Complex(std::cos(arg), std::sin(arg)) * Complex(rr, ri);
+            Complex turn;
+            if (haveLast && alike != i && haveStep &&
+                std::fabs(arg - lastArg - stepArg) <= kPhaseStepSlack) {
+                turn = lastTurn * stepTurn;
+            } else {
+                turn = Complex(std::cos(arg), std::sin(arg));
+                haveStep = haveLast && alike != i;
+                if (haveStep) {
+                    stepArg = arg - lastArg;
+                    stepTurn = Complex(std::cos(stepArg), std::sin(stepArg));
+                }
+            }
+            lastArg = arg;
+            lastTurn = turn;
+            haveLast = true;
+            const Complex exa = turn * Complex(rr, ri);
             cix = cix + exa * s.cab[i];
             ciy = ciy + exa * s.sab[i];
             ciz = ciz + exa * s.salp[i];
