@@ -20,13 +20,17 @@ struct Tmi {
 void gf(const Tmi& tmi, double zk, double* co, double* si) {
     const double zdk = zk - tmi.zpk;
     const double rk = std::sqrt(tmi.rkb2 + zdk * zdk);
-    *si = std::sin(rk) / rk;
+    // Both at once: the compiler makes them one call of sincos, which gives sin's and cos's
+    // own figures.
+    const double sine = std::sin(rk);
+    const double cosine = std::cos(rk);
+    *si = sine / rk;
     if (tmi.ij != 0) {
-        *co = std::cos(rk) / rk;
+        *co = cosine / rk;
         return;
     }
     if (rk >= .2) {
-        *co = (std::cos(rk) - 1.) / rk;
+        *co = (cosine - 1.) / rk;
         return;
     }
     const double rks = rk * rk;
