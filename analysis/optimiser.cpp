@@ -86,8 +86,13 @@ double missCost(const Limit& limit, const BandFigures& figures) {
     return weightOf(limit.figure) * (miss + miss * miss);
 }
 
-// The SWR of a feed impedance through the match, which was designed at the band's centre
-// for the feed impedance there.
+// The SWR of a feed impedance through the match, designed at the band's centre for the feed
+// impedance there as the tuner designs it: the driven element trimmed, for the hairpin until
+// its feed is R - j sqrt(R (50 - R)) (a conductance of a fiftieth) and then shunted by an
+// inductance that cancels the susceptance left, for the transformer to resonance. So small a
+// trim moves the reactance alike across a narrow band and leaves R nearly as it is: every
+// frequency's feed moves by the centre's move. A feed of 50 ohms or more takes the hairpin's
+// shunt alone, where it is capacitive.
 double matchedSwr(std::complex<double> z, std::complex<double> centre, double frequency,
                   double centreFrequency, Feed feed) {
     const auto direct = [](std::complex<double> w) { return swrAgainst50({w.real(), w.imag()}); };
@@ -95,17 +100,21 @@ double matchedSwr(std::complex<double> z, std::complex<double> centre, double fr
         case Feed::Direct:
             break;
         case Feed::Hairpin: {
-            // A shunt inductance cancelling the feed's capacitive susceptance at the centre;
-            // an inductive feed takes none.
-            const double susceptance = (1. / centre).imag();
+            std::complex<double> trim(0, 0);
+            if (centre.real() > 0 && centre.real() < kFeedlineOhms) {
+                trim = {
+                    0, -std::sqrt(centre.real() * (kFeedlineOhms - centre.real())) - centre.imag()};
+            }
+            const double susceptance = (1. / (centre + trim)).imag();
             if (!(susceptance > 0)) break;
             const std::complex<double> shunt(0, -susceptance * centreFrequency / frequency);
-            return direct(1. / (1. / z + shunt));
+            return direct(1. / (1. / (z + trim) + shunt));
         }
         case Feed::Coax: {
             if (!(centre.real() > 0)) break;
+            const std::complex<double> trim(0, -centre.imag());
             const double z0 = std::sqrt(kFeedlineOhms * centre.real());
-            return direct(throughQuarterWave(z, z0, frequency, centreFrequency));
+            return direct(throughQuarterWave(z + trim, z0, frequency, centreFrequency));
         }
     }
     return direct(z);
@@ -115,7 +124,8 @@ double matchedSwr(std::complex<double> z, std::complex<double> centre, double fr
 // then the position of every element between the first and the last along the boom.
 class Space {
 public:
-    explicit Space(const Antenna& start) : start_(start) {
+    // holdDriven: the driven element keeps the start's length, which a match's trim decides.
+    Space(const Antenna& start, bool holdDriven) : start_(start), holdDriven_(holdDriven) {
         const std::size_t n = start.elements.size();
         order_.resize(n);
         std::iota(order_.begin(), order_.end(), std::size_t{0});
@@ -161,7 +171,7 @@ public:
         for (std::size_t i = 0; i < size(); ++i) {
             const double value = low_[i] + std::clamp(t[i], 0.0, 1.0) * (high_[i] - low_[i]);
             if (i < n) {
-                antenna.elements[i].length = value;
+                if (!(holdDriven_ && i == start_.driven)) antenna.elements[i].length = value;
             } else {
                 antenna.elements[order_[i - n + 1]].position = value;
             }
@@ -171,6 +181,7 @@ public:
 
 private:
     Antenna start_;
+    bool holdDriven_ = false;
     std::vector<std::size_t> order_;  // the elements by position along the boom
     std::vector<double> low_, high_;
 };
@@ -610,7 +621,9 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
     if (request.goals.asBuilt) {
         if (auto wrong = checkAsBuilt(start, request.asBuilt, language)) return *wrong;
     }
-    const Space space(start);
+    // Behind a match the tuner trims the driven element for the match: its length is the
+    // match's to set, not the search's.
+    const Space space(start, request.feed != Feed::Direct);
     if (space.size() == 0) return Failure{say(language, "there is nothing to optimise")};
 
     Search search;

@@ -177,11 +177,12 @@ why it is not worth building (R of %2 ohms or more, or an SWR of %3 or more).
       --optimise-time S  the search's time cap in seconds (default 120)
 The band is --sweep's F1:F2 where given, else the design frequency +/-%4 %; the SWR is
 taken through the match given with --match (a hairpin where both are), designed at the
-band's centre. --seed starts the search: the same seed, the same antenna, unless the time
-cap ends it. Ctrl-C ends the search and keeps the best antenna so far. The result is
-analysed again at its converged segmentation, and every figure printed, before and after,
-comes from the converged segmentation of each; the sheet, the geometry of --format json and
-the deck are the optimised antenna's.
+band's centre with the driven element trimmed for it as the tuner trims it; behind a match
+the search leaves the driven element's length as it is. --seed starts the search: the same
+seed, the same antenna, unless the time cap ends it. Ctrl-C ends the search and keeps the
+best antenna so far. The result is analysed again at its converged segmentation, and every
+figure printed, before and after, comes from the converged segmentation of each; the sheet,
+the geometry of --format json and the deck are the optimised antenna's.
 )",
                {shortest(analysis::kLengthFreedom * 100), shortest(analysis::kLeastSpacing),
                 shortest(analysis::kCleanSidelobe), shortest(analysis::kDefaultBandSpan * 100)});
