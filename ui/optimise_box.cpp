@@ -78,7 +78,8 @@ OptimiseBox::OptimiseBox(QWidget* parent) : QWidget(parent) {
     status_ = wrappingLabel(this, "optimiseStatus");
     status_->setText(
         uiText("The search moves every length and spacing, the boom held, over the "
-               "band of the sweep's F1:F2 (or ±1 %), the SWR through the match chosen."));
+               "band of the sweep's F1:F2 (or ±1 %), the SWR through the match chosen; behind "
+               "a match the driven element keeps its length, which the match's trim sets."));
     table_ = new QTableWidget(0, 3);
     table_->setObjectName(QStringLiteral("optimiseTable"));
     table_->verticalHeader()->setVisible(false);
