@@ -63,6 +63,7 @@ bool stopped(const std::atomic<bool>* stop) {
 // treated alike. The wire's own end segments, whose ends differ, are computed directly.
 struct AlongWire {
     std::size_t first = 0, count = 0;
+    bool even = false;                      // evenly cut (evenlyCut())
     int ind1 = 0, ind2 = 0;                 // the end treatment of the sources it serves
     std::vector<FieldComponents> byOffset;  // offset d = i - j at d + count - 1; empty if none
 
@@ -102,7 +103,8 @@ AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources
     AlongWire w;
     w.first = first;
     w.count = count;
-    if (!evenlyCut(s, ground, first, count)) return w;
+    w.even = evenlyCut(s, ground, first, count);
+    if (!w.even) return w;
     const std::size_t near = first + 1, far = first + count - 2;
     w.ind1 = sources[near].ind1;
     w.ind2 = sources[near].ind2;
@@ -180,11 +182,10 @@ struct AcrossWires {
 // The sampled field of wire `from`'s inner sources at wire `to`'s match points, or nothing
 // where the wires are not so placed or the samples would cost more than the pairs.
 AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& sources,
-                          const GroundModel& ground, const AlongWire& to, bool toEven,
-                          const AlongWire& from, std::size_t rowsOfTo) {
+                          const GroundModel& ground, const AlongWire& to, const AlongWire& from,
+                          std::size_t rowsOfTo) {
     AcrossWires a;
-    if (ground.ksymp != 1 || ground.sommerfeld != nullptr || !toEven || from.byOffset.empty() ||
-        to.count < 3) {
+    if (ground.ksymp != 1 || ground.sommerfeld != nullptr || !to.even || from.byOffset.empty()) {
         return a;
     }
     const std::size_t i0 = to.first, i1 = to.first + to.count - 1;
@@ -247,9 +248,10 @@ void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& gro
         const AcrossWires* sampled = reused && acrossTo != nullptr && acrossTo[wireOf[i]].usable()
                                          ? &acrossTo[wireOf[i]]
                                          : nullptr;
-        const double t = (s.x[i] - src.xj) * src.cabj + (s.y[i] - src.yj) * src.sabj +
-                         (s.z[i] - src.zj) * src.salpj;
-        if (sampled == nullptr || !sampled->at(t, etk, ets, etc)) {
+        if (sampled == nullptr ||
+            !sampled->at((s.x[i] - src.xj) * src.cabj + (s.y[i] - src.yj) * src.sabj +
+                             (s.z[i] - src.zj) * src.salpj,
+                         etk, ets, etc)) {
             const int ij = static_cast<int>(i) - static_cast<int>(j);
             const FieldComponents f = reused && wire.holds(i)
                                           ? wire.at(i, j)
@@ -342,37 +344,30 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
         const std::size_t end =
             w + 1 < s.firstOfWire.size() ? static_cast<std::size_t>(s.firstOfWire[w + 1]) : n;
         wires.push_back(alongWires ? alongWire(s, sources, ground, first, end - first)
-                                   : AlongWire{first, end - first, 0, 0, {}});
+                                   : AlongWire{first, end - first, false, 0, 0, {}});
         std::fill(wireOf.begin() + static_cast<std::ptrdiff_t>(first),
                   wireOf.begin() + static_cast<std::ptrdiff_t>(end), w);
     }
+    const std::size_t parts = std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);
     // The samples between wires: across[from * wires + to].
     const std::size_t wireCount = wires.size();
     std::vector<AcrossWires> across;
     if (alongWires && acrossWires && wireCount > 1) {
         std::vector<std::size_t> rowsOf(wireCount, 0);
         for (const std::size_t i : u.row) ++rowsOf[wireOf[i]];
-        std::vector<bool> even(wireCount);
-        for (std::size_t w = 0; w < wireCount; ++w) {
-            even[w] = evenlyCut(s, ground, wires[w].first, wires[w].count);
-        }
         across.resize(wireCount * wireCount);
         std::atomic<bool> failed{false};
-        inParallel(std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16),
-                   [&](std::size_t part) {
-                       const std::size_t parts =
-                           std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);
-                       for (std::size_t k = part; k < across.size(); k += parts) {
-                           const std::size_t from = k / wireCount, to = k % wireCount;
-                           if (from == to || rowsOf[to] == 0) continue;
-                           if (stopped(stop)) {
-                               failed = true;
-                               return;
-                           }
-                           across[k] = sampledAcross(s, sources, ground, wires[to], even[to],
-                                                     wires[from], rowsOf[to]);
-                       }
-                   });
+        inParallel(parts, [&](std::size_t part) {
+            for (std::size_t k = part; k < across.size(); k += parts) {
+                const std::size_t from = k / wireCount, to = k % wireCount;
+                if (from == to || rowsOf[to] == 0) continue;
+                if (stopped(stop)) {
+                    failed = true;
+                    return;
+                }
+                across[k] = sampledAcross(s, sources, ground, wires[to], wires[from], rowsOf[to]);
+            }
+        });
         if (failed) return false;
     }
     if (!out.zeroed(u.count(), stop)) return false;
@@ -389,7 +384,6 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
                            j, rowBegin, rowEnd, out);
         }
     };
-    const std::size_t parts = std::clamp<std::size_t>(static_cast<std::size_t>(threads), 1, 16);
     inParallel(parts, [&](std::size_t p) { work(out.n * p / parts, out.n * (p + 1) / parts); });
     return !halted;
 }
