@@ -131,6 +131,46 @@ nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
     return deck;
 }
 
+std::complex<double> lineModelPort(const RodShape& shape, double elementDiameter,
+                                   std::complex<double> element, double frequency) {
+    const double a = shape.rodDiameter / 2, b = elementDiameter / 2, d = shape.spacing;
+    const double lineOhms = 60 * std::acosh((d * d - a * a - b * b) / (2 * a * b));
+    const double share = 1 + std::log(d / a) / std::log(d / b);
+    const double k = 2 * std::numbers::pi * frequency / kSpeedOfLight;
+    const std::complex<double> stubs{0, 2 * lineOhms * std::tan(k * shape.strap)};
+    const std::complex<double> stepped = share * share * element;
+    const std::complex<double> tee = stubs * stepped / (stubs + stepped);
+    return shape.balanced ? tee : tee / 2.0;
+}
+
+std::optional<double> lineModelStrap(RodShape shape, double elementDiameter, double halfLength,
+                                     std::complex<double> element, double frequency,
+                                     double target) {
+    const double quarterWave = kSpeedOfLight / frequency / 4;
+    const double furthest = std::min(halfLength, 0.99 * quarterWave);
+    const auto miss = [&](double strap) {
+        shape.strap = strap;
+        return lineModelPort(shape, elementDiameter, element, frequency).real() - target;
+    };
+    // Out from the centre in small steps to the first crossing, then halve the step across it.
+    constexpr int kSteps = 200;
+    double low = 0;
+    for (int i = 1; i <= kSteps; ++i) {
+        const double high = furthest * i / kSteps;
+        if (miss(high) < 0) {
+            low = high;
+            continue;
+        }
+        double lo = low, hi = high;
+        for (int j = 0; j < 60; ++j) {
+            const double middle = (lo + hi) / 2;
+            (miss(middle) < 0 ? lo : hi) = middle;
+        }
+        return (lo + hi) / 2;
+    }
+    return std::nullopt;
+}
+
 double capacitorReactance(double capacitance, double frequency) {
     return 1e6 / (2 * std::numbers::pi * frequency * capacitance);
 }

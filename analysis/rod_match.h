@@ -5,6 +5,7 @@
 // the NEC-2 model beside the element's, their segments aligned with the element's.
 #pragma once
 
+#include <complex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,22 @@ struct RodSegments {
 // middle of the T's rod. The other elements keep the counts of `segments`.
 [[nodiscard]] nec::Deck rodStructure(const Antenna& antenna, const std::vector<int>& segments,
                                      const RodShape& shape, RodSegments parts);
+
+// The folded-section line model of the match, as the standard references give it: in the
+// antenna mode the rod and the element share the element's current as their charges share a
+// potential, which steps the element's centre impedance up by (1 + ln(D/a)/ln(D/b))² (a the
+// rod's radius, b the element's, D the spacing); in the line mode the rod and the element are
+// a line of 60·acosh((D² − a² − b²)/(2ab)) ohms shorted at the strap. A T's port sees the two
+// in parallel, the stub's line once on each side; a gamma is half a T. The element's centre
+// impedance is that of the element alone, cut as the match has it, at f MHz.
+[[nodiscard]] std::complex<double> lineModelPort(const RodShape& shape, double elementDiameter,
+                                                 std::complex<double> element, double frequency);
+// The strap of the line model nearest the centre where the port's resistance is `target`,
+// within the element's half length and short of the quarter wave where the stub's line turns
+// capacitive; nothing where none is.
+[[nodiscard]] std::optional<double> lineModelStrap(RodShape shape, double elementDiameter,
+                                                   double halfLength, std::complex<double> element,
+                                                   double frequency, double target);
 
 // The capacitance, pF, whose reactance at f MHz is -x ohms; and the reactance of c pF there.
 [[nodiscard]] double seriesCapacitance(double reactance, double frequency);

@@ -23,7 +23,12 @@ constexpr int kMostRuns = 12;
 // target brackets the strap's place.
 constexpr double kStrapScan[] = {0.03, 0.06, 0.09, 0.12, 0.15, 0.2, 0.25,
                                  0.3,  0.35, 0.4,  0.5,  0.6,  0.7};
-constexpr int kMostStrapRuns = 30;
+constexpr std::size_t kMostStrapRuns = 30;
+// The strap is placed where the port's resistance is the feed's within this many ohms: the
+// search converges fast, so it is tight enough that the printed resistance reads the feed's.
+constexpr double kStrapOhms = 0.005;
+// The search from the line model's strap starts this factor either side of it.
+constexpr double kLineModelBracket = 1.5;
 // A series capacitor above this many pF is no part to buy or to build.
 constexpr double kMostCapacitance = 1000;
 // The rod reaches this far beyond its strap, so that the strap can move outwards.
@@ -193,8 +198,7 @@ void Tuner::startHairpin() {
 
 double Tuner::rodTarget() const { return request_.tee ? request_.teeFeed : kFeedlineOhms; }
 
-// Every strap position of the scan at once, at the design frequency, the driven element at
-// its resonant length.
+// The match's rod and its segmentation, then the search for the strap.
 void Tuner::startRods() {
     if (!request_.rods()) return startSweeps();
     if (const std::string why = tooLowForAMatch(); !why.empty()) return fail({why});
@@ -216,6 +220,28 @@ void Tuner::startRods() {
         rodLevel_ = std::max(segmentation_.perWavelength, rodLevel_ * 9 / 10);
     }
     counts_ = segmentCounts(trimmed, Segmentation{rodLevel_});
+    // The line model places the strap in closed form; where it does, the search starts
+    // around its strap, and the scan is left for where it does not or is too far off.
+    const double step = tuning_.trim.length / counts_[antenna_.driven];
+    const std::optional<double> line =
+        lineModelStrap(shape_, driven.diameter, tuning_.trim.length / 2,
+                       complexOf(tuning_.trim.feed), antenna_.frequency, rodTarget());
+    lineStrap_ = line.value_or(std::numeric_limits<double>::quiet_NaN());
+    if (line && *line / kLineModelBracket > 2 * step &&
+        *line * kLineModelBracket < 0.9 * tuning_.trim.length / 2) {
+        fromLineModel_ = true;
+        shape_.strap = *line;
+        parts_ = rodSegments(trimmed, counts_, shape_);
+        return startSearch(*line / kLineModelBracket, *line * kLineModelBracket);
+    }
+    startScan();
+}
+
+// Every strap position of the scan at once, at the design frequency, the driven element at
+// its resonant length.
+void Tuner::startScan() {
+    fromLineModel_ = false;
+    const Antenna trimmed = withDriven(tuning_.trim.length);
     const double step = tuning_.trim.length / counts_[antenna_.driven];
     stage_ = Stage::RodScan;
     straps_.clear();
@@ -308,7 +334,7 @@ void Tuner::searchRods(const std::vector<DeckResults>& results) {
     for (std::size_t i = 0; i < misses_.size(); ++i) {
         if (std::fabs(misses_[i]) < std::fabs(misses_[best])) best = i;
     }
-    if (std::fabs(misses_[best]) < kTunedOhms) {
+    if (std::fabs(misses_[best]) < kStrapOhms) {
         shape_.strap = straps_[best];
         // Counted afresh at the strap found, the segments may differ from the bracket's: the
         // match is then found again with those, so that the printed strap and its model agree.
@@ -328,6 +354,10 @@ void Tuner::searchRods(const std::vector<DeckResults>& results) {
         if (misses_[i] > 0 && (!high || straps_[i] < straps_[*high])) high = i;
     }
     decks_.clear();
+    // The line model's strap, where it does not bracket the engine's, is too far off to
+    // start from: the scan finds the bracket instead.
+    if (fromLineModel_ && (!low || !high)) return startScan();
+    fromLineModel_ = false;
     if (!low) return runStrap(*std::min_element(straps_.begin(), straps_.end()) * 0.85);
     if (!high) {
         const double further = *std::max_element(straps_.begin(), straps_.end()) * 1.15;
@@ -371,6 +401,16 @@ void Tuner::matchedRods(const Impedance& feed) {
     match.shape = shape_;
     match.rodLength = shape_.strap * (1 + kRodSpare);
     match.elementLength = tuning_.trim.length;
+    match.designLength = antenna_.elements[antenna_.driven].length;
+    match.lineStrap = lineStrap_;
+    if (std::isfinite(lineStrap_)) {
+        RodShape line = shape_;
+        line.strap = lineStrap_;
+        const double x = lineModelPort(line, antenna_.elements[antenna_.driven].diameter,
+                                       complexOf(tuning_.trim.feed), f)
+                             .imag();
+        if (x > 0) match.lineCapacitance = seriesCapacitance(x / arms, f);
+    }
     match.feed = feed;
     match.feedOhms = target;
     match.capacitance = seriesCapacitance(feed.reactance / arms, f);

@@ -4,6 +4,7 @@
 // through a quarter-wave coaxial transformer, each with its SWR across the sweep.
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <variant>
@@ -74,6 +75,7 @@ struct RodMatch {
     RodShape shape;
     double rodLength = 0;      // metres: to the strap, and a quarter more to move it outwards
     double elementLength = 0;  // metres: the driven element, continuous, at resonance
+    double designLength = 0;   // metres: the design's driven element, which the trim moves
     Impedance feed;            // at the port, before the capacitor(s)
     double feedOhms = 0;       // what the match is designed to: 50, or 200 behind a 4:1 balun
     double capacitance = 0;    // pF; of each of a T's two capacitors
@@ -89,6 +91,10 @@ struct RodMatch {
     // How far the port's resistance moves at twice as many segments, as a fraction; NaN
     // where a finer model would cut segments too short or too many.
     double convergence = 0;
+    // The folded-section line model's strap and capacitor for the same element, where it has
+    // a strap (NaN otherwise): the search starts there, and the two are printed side by side.
+    double lineStrap = std::numeric_limits<double>::quiet_NaN();
+    double lineCapacitance = std::numeric_limits<double>::quiet_NaN();
 };
 
 // The rods and straps are solved at this many segments a wavelength at least: coarser, the
@@ -136,6 +142,7 @@ private:
     void tuned(Stage stage, double length, const Impedance& feed);
     void startHairpin();
     void startRods();
+    void startScan();
     void scannedRods(const std::vector<DeckResults>& results);
     void searchRods(const std::vector<DeckResults>& results);
     void runStrap(double strap);
@@ -174,6 +181,10 @@ private:
     std::vector<Impedance> ports_;
     int lowKept_ = 0, highKept_ = 0;  // rounds each end of the bracket has stayed, in a row
     bool recounted_ = false;          // the segments counted again at the strap found
+    // The search starts at the line model's strap, and falls back to the scan where the two
+    // straps either side of it do not bracket the engine's.
+    bool fromLineModel_ = false;
+    double lineStrap_ = std::numeric_limits<double>::quiet_NaN();
     Tuning tuning_;
 };
 

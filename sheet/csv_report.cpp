@@ -134,6 +134,8 @@ void tuningFigures(Row& row, const analysis::Tuning& t, double allowance) {
         row.add(N_("match SWR"), m->swr, 4);
         row.add(N_("match segments a wavelength"), static_cast<std::uint64_t>(m->perWavelength));
         row.add(N_("match convergence"), m->convergence, 4);
+        row.add(N_("match line model strap m"), m->lineStrap, 4);
+        row.add(N_("match line model capacitor pF"), m->lineCapacitance, 1);
     }
     if (const auto& c = t.coax) {
         row.add(N_("transformer cable ohm"), c->cable.each, 0);

@@ -245,6 +245,32 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
                              "solved at %1 segments a wavelength; the port's resistance moves "
                              "%2 % at twice as many",
                              {level, fixed(m->convergence * 100, 1)})});
+        const double change = (m->elementLength - m->designLength) * 1000;
+        lines.push_back({m->shape.balanced ? say.tee : say.gamma,
+                         zeva::say(l,
+                                   change < 0 ? N_("the match wants the driven element resonant: "
+                                                   "%1 mm shorter than the design's")
+                                              : N_("the match wants the driven element resonant: "
+                                                   "%1 mm longer than the design's"),
+                                   {fixed(std::fabs(change), 0)})});
+        lines.push_back(
+            {m->shape.balanced ? say.tee : say.gamma,
+             !std::isfinite(m->lineStrap)
+                 ? zeva::say(l,
+                             "the handbooks' folded-section line model finds no strap for this "
+                             "rod")
+             : !std::isfinite(m->lineCapacitance)
+                 ? zeva::say(l,
+                             "the handbooks' folded-section line model: strap %1 mm, with no "
+                             "reactance left for a capacitor",
+                             {mm(m->lineStrap)})
+                 : zeva::say(l,
+                             m->shape.balanced
+                                 ? N_("the handbooks' folded-section line model: straps %1 mm, "
+                                      "%2 pF in each arm")
+                                 : N_("the handbooks' folded-section line model: strap %1 mm, "
+                                      "%2 pF"),
+                             {mm(m->lineStrap), fixed(m->lineCapacitance, 1)})});
     }
     if (const auto& c = t.coax) {
         const std::string cable =
