@@ -83,7 +83,9 @@ bool DesignWindow::exportTo(Export kind, const QString& path) {
                              session_->tuning(),
                              session_->overGround(),
                              session_->tolerance(),
-                             session_->advice()};
+                             session_->advice(),
+                             nullptr,
+                             session_->rodAdvice()};
     };
     std::string content;
     switch (kind) {
@@ -137,6 +139,7 @@ ReportContent DesignWindow::reportContent(const QPageSize& page) const {
     content.tolerance = session_->tolerance();
     content.measurement = session_->measurement();
     content.advice = session_->advice();
+    content.rodAdvice = session_->rodAdvice();
     content.optimisation = optimise_->result();
     return content;
 }

@@ -191,9 +191,9 @@ void DesignSession::startTuning() {
     if (const QString wrong = controls_.build(request); !wrong.isEmpty()) {
         events_.buildNote(wrong);
         // The figures of the match before are none of this one's.
-        if (tuning_ || advice_) {
+        if (tuning_ || advice_ || rodAdvice_) {
             dropTuning();
-            advice_.reset();
+            dropAdvice();
             events_.analysisChanged();
             events_.figuresChanged();
         }
@@ -201,7 +201,7 @@ void DesignSession::startTuning() {
     }
     events_.buildNote({});
     dropTuning();
-    advice_.reset();
+    dropAdvice();
     events_.analysisChanged();
     events_.figuresChanged();
     stage_ = Stage::Tuning;
@@ -309,7 +309,7 @@ void DesignSession::groundDone(
     events_.figuresChanged();
     events_.studiesChanged();
     events_.commandsChanged();
-    if (measurement_ && !advice_ && tuning_) startAdvice();
+    if (measurement_ && !advice_ && !rodAdvice_ && tuning_) startAdvice();
 }
 
 bool DesignSession::startTolerance() {
@@ -347,12 +347,12 @@ void DesignSession::continueStudies() {
         startGround();
         if (stage_ != Stage::Idle) return;  // it runs, or it ended at once and chained on
     }
-    if (measurement_ && !advice_ && tuning_) startAdvice();
+    if (measurement_ && !advice_ && !rodAdvice_ && tuning_) startAdvice();
 }
 
 void DesignSession::setMeasurement(analysis::Measurement measurement) {
     measurement_ = std::move(measurement);
-    advice_.reset();
+    dropAdvice();
     if (stage_ == Stage::Advice) cancel();  // that advice was of the measurement before
     events_.figuresChanged();
     if (stage_ == Stage::Idle) continueStudies();
@@ -384,12 +384,11 @@ void DesignSession::startAdvice() {
                 .arg(QString::fromStdString(analysis::shortest(analysis::kFeedlineOhms))));
         return;
     }
-    if (match == MatchChoice::Gamma || match == MatchChoice::Tee200 ||
-        match == MatchChoice::Tee50) {
-        events_.buildNote(
-            uiText("The window reads a measurement through a hairpin, a coaxial "
-                   "transformer or no match; for a gamma or T match, zeva-sheet "
-                   "--measured says how to set it."));
+    if (tuning_->rods) {
+        stage_ = Stage::Advice;
+        launch(std::make_unique<analysis::RodAdvisor>(sheet::antennaOf(*sheet_), *tuning_,
+                                                      *measurement_, windowLanguage()),
+               uiText("Comparing the measurement with the model…"), &DesignSession::rodAdviceDone);
         return;
     }
     const analysis::Feed feed = feedOf(match);
@@ -404,6 +403,18 @@ void DesignSession::adviceDone(
     ended(result, advice_, Stage::Advice);
     events_.figuresChanged();
     events_.commandsChanged();
+}
+
+void DesignSession::rodAdviceDone(
+    const std::variant<analysis::RodAdvice, analysis::Failure>& result) {
+    ended(result, rodAdvice_, Stage::Advice);
+    events_.figuresChanged();
+    events_.commandsChanged();
+}
+
+void DesignSession::dropAdvice() {
+    advice_.reset();
+    rodAdvice_.reset();
 }
 
 std::optional<StudyRequest> DesignSession::readStudies() {
@@ -421,7 +432,7 @@ void DesignSession::dropStudies() {
     dropTuning();
     overGround_.reset();
     tolerance_.reset();
-    advice_.reset();
+    dropAdvice();
     events_.studiesChanged();
 }
 

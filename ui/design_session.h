@@ -17,6 +17,7 @@
 
 #include "analysis/analyser.h"
 #include "analysis/over_ground.h"
+#include "analysis/rod_advice.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
 #include "analysis/tuner.h"
@@ -115,6 +116,8 @@ public:
     [[nodiscard]] const analysis::Tolerance* tolerance() const { return opt(tolerance_); }
     [[nodiscard]] const analysis::Measurement* measurement() const { return opt(measurement_); }
     [[nodiscard]] const analysis::TrimAdvice* advice() const { return opt(advice_); }
+    // Through a gamma or T match, the measurement read as the strap's move and the capacitor's.
+    [[nodiscard]] const analysis::RodAdvice* rodAdvice() const { return opt(rodAdvice_); }
 
 private:
     template <class T>
@@ -141,6 +144,8 @@ private:
     void continueStudies();
     void startAdvice();
     void adviceDone(const std::variant<analysis::TrimAdvice, analysis::Failure>& result);
+    void rodAdviceDone(const std::variant<analysis::RodAdvice, analysis::Failure>& result);
+    void dropAdvice();
     // A study's end: the stage idle, its result kept or its failure said.
     template <class Figures>
     bool ended(const std::variant<Figures, analysis::Failure>& result, std::optional<Figures>& kept,
@@ -165,6 +170,7 @@ private:
     std::optional<analysis::Tolerance> tolerance_;
     std::optional<analysis::Measurement> measurement_;  // imported, of the antenna as built
     std::optional<analysis::TrimAdvice> advice_;
+    std::optional<analysis::RodAdvice> rodAdvice_;
     std::optional<analysis::Antenna> optimised_;          // the optimiser's, where used
     std::optional<analysis::Analysis> originalAnalysis_;  // the design's, kept meanwhile
     int designSerial_ = 0;

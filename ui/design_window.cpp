@@ -431,7 +431,10 @@ void DesignWindow::showFigures() {
                                                       session_->sheet(), windowLanguage())) {
         lines << QString::fromStdString(line);
     }
-    lines << studyLines(session_->overGround(), session_->tolerance(), session_->advice());
+    const analysis::Tuning* tuning = session_->tuning();
+    lines << studyLines(session_->overGround(), session_->tolerance(), session_->advice(),
+                        session_->rodAdvice(),
+                        tuning != nullptr && tuning->rods && tuning->rods->shape.balanced);
     figures_->setPlainText(lines.join('\n'));
 }
 

@@ -191,7 +191,8 @@ double sheetTable(QPagedPaintDevice& device, QPainter& painter, double top, doub
 }  // namespace
 
 QStringList studyLines(const analysis::OverGround* overGround, const analysis::Tolerance* tolerance,
-                       const analysis::TrimAdvice* advice) {
+                       const analysis::TrimAdvice* advice, const analysis::RodAdvice* rodAdvice,
+                       bool balanced) {
     std::vector<sheet::StudyLine> studies;
     const auto add = [&studies](std::vector<sheet::StudyLine> more) {
         for (sheet::StudyLine& line : more) studies.push_back(std::move(line));
@@ -199,6 +200,7 @@ QStringList studyLines(const analysis::OverGround* overGround, const analysis::T
     if (overGround != nullptr) add(sheet::overGroundLines(*overGround, windowLanguage()));
     if (tolerance != nullptr) add(sheet::toleranceLines(*tolerance, windowLanguage()));
     if (advice != nullptr) add(sheet::adviceLines(*advice, windowLanguage()));
+    if (rodAdvice != nullptr) add(sheet::rodAdviceLines(*rodAdvice, balanced, windowLanguage()));
     QStringList lines;
     for (const sheet::StudyLine& line : studies) {
         lines << uiText("%1: %2").arg(text(line.label), text(line.text));
@@ -293,7 +295,9 @@ bool paintReport(QPagedPaintDevice& device, const ReportContent& content) {
 
     // The studies on a page of their own: their figures, then the elevation pattern and the
     // spread of the SWR where they were made.
-    const QStringList studies = studyLines(content.overGround, content.tolerance, content.advice);
+    const QStringList studies = studyLines(
+        content.overGround, content.tolerance, content.advice, content.rodAdvice,
+        content.tuning != nullptr && content.tuning->rods && content.tuning->rods->shape.balanced);
     if (studies.isEmpty()) return painter.end();
     device.newPage();
     y = writeLine(painter, 0, uiText("Sweep, ground and tolerance"), 16, true);

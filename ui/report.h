@@ -12,6 +12,7 @@
 #include "analysis/analyser.h"
 #include "analysis/optimiser.h"
 #include "analysis/over_ground.h"
+#include "analysis/rod_advice.h"
 #include "analysis/tolerance.h"
 #include "analysis/trim_advice.h"
 #include "analysis/tuner.h"
@@ -32,14 +33,17 @@ struct ReportContent {
     const analysis::Tolerance* tolerance = nullptr;
     const analysis::Measurement* measurement = nullptr;
     const analysis::TrimAdvice* advice = nullptr;
+    const analysis::RodAdvice* rodAdvice = nullptr;  // through a gamma or T match
     // The optimiser's search for this design, where one was made.
     const analysis::Optimisation* optimisation = nullptr;
 };
 
 // The studies' figures, one "label: text" a line, as the window and the report give them:
-// over the ground, the tolerance, the measurement and its trim.
+// over the ground, the tolerance, the measurement and its trim, or through a gamma or T match
+// (`balanced` for a T) the strap's move and the capacitor's.
 QStringList studyLines(const analysis::OverGround* overGround, const analysis::Tolerance* tolerance,
-                       const analysis::TrimAdvice* advice);
+                       const analysis::TrimAdvice* advice,
+                       const analysis::RodAdvice* rodAdvice = nullptr, bool balanced = false);
 
 // "天线杆长度：37.4851 英尺，1142.570 厘米", as the window and the report give it.
 QString boomLengthText(const sheet::CutSheet& sheet);

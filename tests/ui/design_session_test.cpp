@@ -29,7 +29,7 @@ protected:
     Session() {
         DesignSession::Controls controls{[this](sheet::DesignRequest& request) {
                                              request.construction = construction;
-                                             request.match = {};
+                                             request.match = matchRequest;
                                              return buildWrong;
                                          },
                                          [this] { return studies; }, [this] { return match; }};
@@ -62,6 +62,7 @@ protected:
     QString buildWrong;
     std::variant<StudyRequest, QString> studies = StudyRequest{};
     MatchChoice match = MatchChoice::None;
+    analysis::MatchRequest matchRequest;
 
     int sheets = 0;
     QStringList statuses;
@@ -221,6 +222,38 @@ TEST_F(Session, a_measurement_needs_one_match_to_be_read_through) {
     match = MatchChoice::None;
     session->setMeasurement(std::get<analysis::Measurement>(read));
     settle();
+    EXPECT_NE(session->advice(), nullptr);
+}
+
+// Through a gamma match the measurement is read as the strap's move and the capacitor's; a
+// design without the match drops that reading.
+TEST_F(Session, a_measurement_through_a_gamma_match_is_read_as_the_strap_and_capacitor) {
+    construction.mountingGiven = true;
+    construction.mounting = analysis::Mounting::Bonded;
+    construction.boomDiameter = 0.05;
+    construction.drivenThroughBoom = true;
+    matchRequest.gamma = true;
+    match = MatchChoice::Gamma;
+    session->showDesign(design(ElementMode::ThreeElement, "14.2", 14));
+    settle();
+    ASSERT_NE(session->tuning(), nullptr);
+    ASSERT_TRUE(session->tuning()->rods.has_value());
+    QFile file(QStringLiteral(ZEVA_EXAMPLES_DIR "/measured-3-elements-14.2-mhz.s1p"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    auto read = analysis::readTouchstone(file.readAll().toStdString(), Language::Chinese);
+    ASSERT_TRUE(std::holds_alternative<analysis::Measurement>(read));
+    session->setMeasurement(std::get<analysis::Measurement>(read));
+    settle();
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+    EXPECT_EQ(session->advice(), nullptr);
+    ASSERT_NE(session->rodAdvice(), nullptr);
+    EXPECT_GT(session->rodAdvice()->measured.leastSwr, 1);
+
+    matchRequest = {};
+    match = MatchChoice::None;
+    session->startTuning();
+    settle();
+    EXPECT_EQ(session->rodAdvice(), nullptr);
     EXPECT_NE(session->advice(), nullptr);
 }
 

@@ -216,6 +216,23 @@ TEST_F(Design, boom_correction_and_match_follow_the_controls) {
             purple += chart.pixelColor(x, y) == QColor(150, 0, 150);
     }
     EXPECT_GT(purple, 50);
+    // A measurement through the gamma is read as zeva-sheet reads it: the strap's move and the
+    // capacitor's.
+    const QString example = QStringLiteral(ZEVA_EXAMPLES_DIR "/measured-3-elements-14.2-mhz.s1p");
+    setOpenFileChooser([&](QWidget*, const QString&, const QString&) { return example; });
+    QTest::mouseClick(find<QPushButton>("importMeasurement", window), Qt::LeftButton);
+    finish(window);
+    const Outcome measured = zevaSheet(
+        {"-e", "3", "-f", "14.2", "-d", "1in", "--mounting", "bonded", "--boom-diameter", "50.8",
+         "--driven-through-boom", "--analyse", "--match", "gamma", "--measured", example});
+    ASSERT_EQ(measured.status, 0);
+    const QString shown = figures(window);
+    for (const char* label : {"测量：", "调整匹配："}) {
+        const QRegularExpression line(QString::fromUtf8(label) + QStringLiteral("[^\\n]*"));
+        const QString inWindow = line.match(shown).captured();
+        ASSERT_FALSE(inWindow.isEmpty()) << label << "\n" << shown.toStdString();
+        EXPECT_TRUE(measured.out.contains(inWindow + '\n')) << inWindow.toStdString();
+    }
     // The optimiser judges a direct feed, a hairpin or a coaxial transformer, not a gamma: it
     // says so rather than search for the wrong antenna.
     auto* optimise = find<QPushButton>("startOptimise", window);
