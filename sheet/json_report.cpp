@@ -207,11 +207,10 @@ Json tuningOf(const analysis::Tuning& t, double allowance) {
         rods["sweep_swr"] = numbers(m->sweepSwr, 4);
         rods["per_wavelength"] = m->perWavelength;
         rods["convergence"] = number(m->convergence, 4);
-        rods["line_model"] =
-            std::isfinite(m->lineStrap)
-                ? Json{{"strap_m", number(m->lineStrap, 4)},
-                       {"capacitance_pf", number(m->lineCapacitance, 1)}}
-                : Json(nullptr);
+        rods["line_model"] = std::isfinite(m->lineStrap)
+                                 ? Json{{"strap_m", number(m->lineStrap, 4)},
+                                        {"capacitance_pf", number(m->lineCapacitance, 1)}}
+                                 : Json(nullptr);
         out[m->shape.balanced ? "t_match" : "gamma"] = rods;
     }
     if (const auto& c = t.coax) {
