@@ -68,10 +68,11 @@ std::vector<PatternPoint> cut(const Segments& s, const SegmentCurrents& c, const
         }
     }
     std::vector<PatternPoint> points(directions.size());
+    const std::vector<RadiatingRun> runs = radiatingRuns(s);
     const auto work = [&](std::size_t begin, std::size_t end) {
         for (std::size_t k = begin; k < end; ++k) {
             const Direction& d = directions[k];
-            const FarField f = farField(s, c, g, d.theta * kDegree, d.phi * kDegree);
+            const FarField f = farField(s, c, g, runs, d.theta * kDegree, d.phi * kDegree);
             points[k] = {d.theta, d.phi, powerGain(f, s.wlam, inputPower), f.eTheta, f.ePhi};
         }
     };

@@ -9,14 +9,70 @@ namespace zeva::nec {
 namespace {
 
 const Complex kConst3{0.0, -29.97922085};
-// Radians by which a segment's phase may differ from its neighbour's plus the wire's step and
-// still be turned on from it: over a thousand segments the phase drifts by a nanoradian.
-constexpr double kPhaseStepSlack = 1e-12;
+// Centres this close to their line, as a share of a segment, count as evenly spaced.
+constexpr double kEvenSlack = 1e-9;
+
+// The segment's integral factors towards a direction (nec2c's a, b and c of ffld()): they
+// depend on its half length el and on omega, the cosine of the angle between the direction
+// and the segment, alone. sin(el ± omega·el) from the run's sine and cosine of el.
+struct Factors {
+    double a, b, c;
+};
+Factors factorsOf(const RadiatingRun& run, double omega) {
+    const double el = run.el;
+    const double sill = omega * el;
+    double sinSill = 0, cosSill = 0;
+    sincos(sill, &sinSill, &cosSill);
+    const double top = el + sill;
+    const double bot = el - sill;
+    const double sinTop = run.sinEl * cosSill + run.cosEl * sinSill;
+    const double sinBot = run.sinEl * cosSill - run.cosEl * sinSill;
+    const double a = std::fabs(omega) >= 1.0e-7 ? 2. * sinSill / omega
+                                                : (2. - omega * omega * el * el / 3.) * el;
+    const double too = std::fabs(top) >= 1.0e-7 ? sinTop / top : 1. - top * top / 6.;
+    const double boo = std::fabs(bot) >= 1.0e-7 ? sinBot / bot : 1. - bot * bot / 6.;
+    return {a, el * (boo - too), el * (boo + too)};
+}
 
 }  // namespace
 
+std::vector<RadiatingRun> radiatingRuns(const Segments& s) {
+    std::vector<RadiatingRun> runs;
+    const std::size_t n = static_cast<std::size_t>(s.n);
+    for (std::size_t i = 0; i < n;) {
+        std::size_t end = i + 1;
+        while (end < n && s.si[end] == s.si[i] && s.cab[end] == s.cab[i] &&
+               s.sab[end] == s.sab[i] && s.salp[end] == s.salp[i]) {
+            ++end;
+        }
+        RadiatingRun run;
+        run.first = i;
+        run.count = end - i;
+        run.el = kPi * s.si[i];
+        sincos(run.el, &run.sinEl, &run.cosEl);
+        // Evenly spaced: every centre where the line from the first to the last puts it.
+        run.even = true;
+        const std::size_t last = end - 1;
+        const double slack = kEvenSlack * s.si[i];
+        for (std::size_t k = i + 1; k < last && run.even; ++k) {
+            const double t = static_cast<double>(k - i) / static_cast<double>(last - i);
+            run.even = std::fabs(s.x[k] - (s.x[i] + t * (s.x[last] - s.x[i]))) <= slack &&
+                       std::fabs(s.y[k] - (s.y[i] + t * (s.y[last] - s.y[i]))) <= slack &&
+                       std::fabs(s.z[k] - (s.z[i] + t * (s.z[last] - s.z[i]))) <= slack;
+        }
+        runs.push_back(run);
+        i = end;
+    }
+    return runs;
+}
+
 FarField farField(const Segments& s, const SegmentCurrents& c, const GroundModel& gnd, double thet,
                   double phi) {
+    return farField(s, c, gnd, radiatingRuns(s), thet, phi);
+}
+
+FarField farField(const Segments& s, const SegmentCurrents& c, const GroundModel& gnd,
+                  const std::vector<RadiatingRun>& runs, double thet, double phi) {
     const double phx = -std::sin(phi);
     const double phy = std::cos(phi);
     double roz = std::cos(thet);
@@ -45,57 +101,48 @@ FarField farField(const Segments& s, const SegmentCurrents& c, const GroundModel
         cix = 0.;
         ciy = 0.;
         ciz = 0.;
-        // The segment's integral factors depend on its length and direction alone: a run of
-        // alike segments (a wire's) computes them once.
-        double a = 0, b = 0, cc = 0;
-        std::size_t alike = static_cast<std::size_t>(s.n);
-        // Along an evenly cut wire the phase grows by the same step from segment to segment:
-        // the next phase factor is the last turned by that step, rather than a sine and a
-        // cosine of its own (the steps are checked, and a wire's first segment computed).
-        double lastArg = 0, stepArg = 0;
-        Complex lastTurn, stepTurn;
-        bool haveLast = false, haveStep = false;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(s.n); ++i) {
-            if (alike >= static_cast<std::size_t>(s.n) || s.si[i] != s.si[alike] ||
-                s.cab[i] != s.cab[alike] || s.sab[i] != s.sab[alike] ||
-                s.salp[i] != s.salp[alike]) {
-                alike = i;
-                const double omega = -(rox * s.cab[i] + roy * s.sab[i] + roz * s.salp[i]);
-                const double el = kPi * s.si[i];
-                const double sill = omega * el;
-                const double top = el + sill;
-                const double bot = el - sill;
-                a = std::fabs(omega) >= 1.0e-7 ? 2. * std::sin(sill) / omega
-                                               : (2. - omega * omega * el * el / 3.) * el;
-                const double too =
-                    std::fabs(top) >= 1.0e-7 ? std::sin(top) / top : 1. - top * top / 6.;
-                const double boo =
-                    std::fabs(bot) >= 1.0e-7 ? std::sin(bot) / bot : 1. - bot * bot / 6.;
-                b = el * (boo - too);
-                cc = el * (boo + too);
-            }
-            const double rr = a * c.a[i].real() + b * c.b[i].imag() + cc * c.c[i].real();
-            const double ri = a * c.a[i].imag() - b * c.b[i].real() + cc * c.c[i].imag();
-            const double arg = kTwoPi * (s.x[i] * rox + s.y[i] * roy + s.z[i] * roz);
-            Complex turn;
-            if (haveLast && alike != i && haveStep &&
-                std::fabs(arg - lastArg - stepArg) <= kPhaseStepSlack) {
-                turn = lastTurn * stepTurn;
-            } else {
-                turn = Complex(std::cos(arg), std::sin(arg));
-                haveStep = haveLast && alike != i;
-                if (haveStep) {
-                    stepArg = arg - lastArg;
-                    stepTurn = Complex(std::cos(stepArg), std::sin(stepArg));
+        for (const RadiatingRun& run : runs) {
+            const std::size_t i0 = run.first;
+            const double omega = -(rox * s.cab[i0] + roy * s.sab[i0] + roz * s.salp[i0]);
+            const Factors f = factorsOf(run, omega);
+            // Each segment's current weighted by the factors: a·A − j·b·B + c·C.
+            const auto weighted = [&](std::size_t i) {
+                return Complex(f.a * c.a[i].real() + f.b * c.b[i].imag() + f.c * c.c[i].real(),
+                               f.a * c.a[i].imag() - f.b * c.b[i].real() + f.c * c.c[i].imag());
+            };
+            const auto phaseAt = [&](std::size_t i) {
+                const double arg = kTwoPi * (s.x[i] * rox + s.y[i] * roy + s.z[i] * roz);
+                double sinArg = 0, cosArg = 0;
+                sincos(arg, &sinArg, &cosArg);
+                return Complex(cosArg, sinArg);
+            };
+            Complex sum;
+            if (run.even && run.count > 1) {
+                // The phase turns by the same step from segment to segment: the sum is a
+                // polynomial in that turn, summed by Horner's rule from the run's far end and
+                // turned by the first segment's phase.
+                const std::size_t last = i0 + run.count - 1;
+                const double step = kTwoPi *
+                                    ((s.x[last] - s.x[i0]) * rox + (s.y[last] - s.y[i0]) * roy +
+                                     (s.z[last] - s.z[i0]) * roz) /
+                                    static_cast<double>(run.count - 1);
+                double sinStep = 0, cosStep = 0;
+                sincos(step, &sinStep, &cosStep);
+                double re = 0, im = 0;
+                for (std::size_t i = last + 1; i-- > i0;) {
+                    const Complex w = weighted(i);
+                    const double turnedRe = re * cosStep - im * sinStep;
+                    const double turnedIm = re * sinStep + im * cosStep;
+                    re = turnedRe + w.real();
+                    im = turnedIm + w.imag();
                 }
+                sum = phaseAt(i0) * Complex(re, im);
+            } else {
+                for (std::size_t i = i0; i < i0 + run.count; ++i) sum += phaseAt(i) * weighted(i);
             }
-            lastArg = arg;
-            lastTurn = turn;
-            haveLast = true;
-            const Complex exa = turn * Complex(rr, ri);
-            cix = cix + exa * s.cab[i];
-            ciy = ciy + exa * s.sab[i];
-            ciz = ciz + exa * s.salp[i];
+            cix += sum * s.cab[i0];
+            ciy += sum * s.sab[i0];
+            ciz += sum * s.salp[i0];
         }
         if (k == 0) continue;
         // The image's contribution for an infinite ground.
