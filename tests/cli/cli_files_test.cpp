@@ -360,11 +360,13 @@ TEST_F(Cli, an_interrupt_while_a_fifo_waits_ends_the_run) {
         << "the FIFO, the scripts, the status and the message: no temporary";
 }
 
-// The engine in process stops at a signal too, and the run ends as the signal would end it.
+// The engine in process stops at a signal too, and the run ends as the signal would end it
+// (a run of seconds: an analysis alone may end before the signal comes).
 TEST_F(Cli, an_interrupt_stops_the_engine_and_writes_nothing) {
     const std::string command = "cd '" + folder.string() +
                                 "'\n'" ZEVA_SHEET_PROGRAM
-                                "' -e 4 -f 14.2 -d 1in --analyse --nec d.nec >/dev/null 2>&1 &\n"
+                                "' -e multi -f 144.2 -d 1/2 --analyse --tolerance 1 --samples "
+                                "1000 --nec d.nec >/dev/null 2>&1 &\n"
                                 "pid=$!\nsleep 0.2\nkill -INT $pid\nwait $pid\necho $? > status";
     std::ofstream(folder / "interrupt.sh") << command << "\n";
     ASSERT_EQ(std::system(("bash '" + (folder / "interrupt.sh").string() + "'").c_str()), 0);
