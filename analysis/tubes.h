@@ -73,6 +73,14 @@ inline constexpr double kMaxResonanceOffset = 0.15;
 [[nodiscard]] double substituteLength(std::span<const Tube> half, double diameter,
                                       double frequency);
 
+// The stepped element's radiation resistance at its own resonance over a uniform element's at
+// its own: the substitute matches the reactance alone, and a stepped element carries its
+// current differently. Each tube a section of line of Schelkunoff's average impedance, open at
+// the tip; the current that the sections carry at their resonance radiates, and the power it
+// radiates is referred to the current at the feed. 1 for a uniform element; above 1 where the
+// tubes thin towards the tips, below 1 where they thicken.
+[[nodiscard]] double resistanceRatio(std::span<const Tube> half);
+
 // The length, tip to tip, at which a uniform element of that diameter resonates at that
 // frequency, by Schelkunoff's average characteristic impedance and the half-wave dipole's
 // 42.5 ohms of reactance: a guide of about a per cent, for telling how far from resonance an

@@ -15,7 +15,6 @@ namespace {
 constexpr double kMetresPerCentimetre = 0.01;
 constexpr double kMetresPerInch = 0.0254;
 constexpr double kMetresPerFoot = 0.3048;
-constexpr std::size_t kDrivenIndex = 1;  // the driven element follows the reflector
 
 // What a result box of the window shows of a text: its first characters.
 std::string shown(const std::string& text) { return text.substr(0, kResultBoxLength); }

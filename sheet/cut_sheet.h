@@ -3,6 +3,7 @@
 // that the main window shows, the converter's tape reading, and positions along the boom.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,11 +38,15 @@ struct SheetElement {
     double positionMetres = 0;
 };
 
+// The driven element's place in the sheet: it follows the reflector.
+inline constexpr std::size_t kDrivenIndex = 1;
+
 // One element's tubes as they are cut, from the boom outwards.
 struct ElementTubes {
     std::string name;
     double length = 0;  // metres, tip to tip, of the uniform element it works as
     std::vector<analysis::TubeCut> tubes;
+    double resistanceRatio = 1;  // its radiation resistance over its uniform element's
 };
 
 // The tubes of every element and the stock they come from, where a schedule was given.

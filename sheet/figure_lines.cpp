@@ -311,13 +311,24 @@ std::string largeCorrectionNote(const CutSheet& sheet, const Labels& say) {
 // that the element works as the wire analysed here.
 std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
     if (sheet != nullptr && sheet->tubes) {
+        // The substitute carries the reactance; the tubes carry their current differently,
+        // which moves the resistance by a few per cent.
+        const double ratio = sheet->tubes->elements.at(kDrivenIndex).resistanceRatio;
         return FigureLine{
             zeva::say(say.language, "stepped elements"),
             zeva::say(say.language,
-                      "each element's tubes are cut to work as the uniform wire of %1 in "
-                      "analysed here (Leeson's substitute element, from Schelkunoff's average "
-                      "impedance of each tube)",
-                      {fixed(sheet->diameterInches, 3)})};
+                      ratio >= 1
+                          ? N_("each element's tubes are cut to work as the uniform wire of %1 "
+                               "in analysed here (Leeson's substitute element, from "
+                               "Schelkunoff's average impedance of each tube); the current "
+                               "along the driven element's tubes makes its feed-point "
+                               "resistance about %2 % higher than the figures here")
+                          : N_("each element's tubes are cut to work as the uniform wire of %1 "
+                               "in analysed here (Leeson's substitute element, from "
+                               "Schelkunoff's average impedance of each tube); the current "
+                               "along the driven element's tubes makes its feed-point "
+                               "resistance about %2 % lower than the figures here"),
+                      {fixed(sheet->diameterInches, 3), fixed(100 * std::abs(ratio - 1), 1)})};
     }
     if (sheet == nullptr || !sheet->tapered) return std::nullopt;
     const std::string mean = fixed(sheet->diameterInches, 3) + " in";

@@ -366,8 +366,10 @@ Json tubesOf(const TubeList& list) {
                              {"overlap_m", number(t.overlap, 4)},
                              {"reach_m", number(t.reach, 4)}});
         }
-        elements.push_back(
-            {{"name", element.name}, {"length_m", number(element.length, 4)}, {"tubes", tubes}});
+        elements.push_back({{"name", element.name},
+                            {"length_m", number(element.length, 4)},
+                            {"resistance_ratio", number(element.resistanceRatio, 4)},
+                            {"tubes", tubes}});
     }
     Json stock = Json::array();
     for (const analysis::StockUse& use : list.stock) {

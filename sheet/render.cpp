@@ -81,9 +81,10 @@ std::string substituteLines(const analysis::Antenna& antenna, Language language)
         if (e.sections.empty()) continue;
         out += say(language,
                    "%1: %2 tubes, solved as their substitute uniform element (Leeson's, from "
-                   "Schelkunoff's average impedance of each tube), %3 m of %4 mm",
+                   "Schelkunoff's average impedance of each tube), %3 m of %4 mm; its "
+                   "radiation resistance %5 times the wire's, from the current along the tubes",
                    {e.name, std::to_string(e.sections.size()), fixed(e.length, 4),
-                    fixed(e.diameter * 1000, 2)}) +
+                    fixed(e.diameter * 1000, 2), fixed(analysis::resistanceRatio(e.sections), 3)}) +
                "\n";
     }
     return out;

@@ -8,7 +8,6 @@ namespace zeva::sheet {
 namespace {
 
 constexpr double kMetresPerInch = 0.0254;
-constexpr std::size_t kDrivenIndex = 1;  // the driven element follows the reflector
 
 }  // namespace
 
@@ -42,9 +41,11 @@ std::optional<Failure> applyTubes(CutSheet& sheet, std::optional<double> drivenL
         if (auto* wrong = std::get_if<Failure>(&half)) return *wrong;
         const bool through = !driven || construction.drivenThroughBoom;
         const double correction = through ? sheet.boomCorrection : 0;
-        list.elements.push_back({element.name, length,
-                                 analysis::cutTubes(std::get<std::vector<analysis::Tube>>(half),
-                                                    schedule, correction, driven && !continuous)});
+        const auto& tubes = std::get<std::vector<analysis::Tube>>(half);
+        list.elements.push_back(
+            {element.name, length,
+             analysis::cutTubes(tubes, schedule, correction, driven && !continuous),
+             analysis::resistanceRatio(tubes)});
         cuts.push_back(list.elements.back().tubes);
     }
     auto stock = analysis::stockList(cuts, schedule.stock, sheet.language);

@@ -50,6 +50,10 @@ TEST_F(Cli, the_cut_list_makes_every_element_and_agrees_with_its_tables) {
         // Thinner tips than the design's inch on average: longer than the wire they work as.
         EXPECT_GT(builtLength(element), element.at("length_m").get<double>());
         for (const json& tube : list) pieces += tube.at("pieces").get<int>();
+        // Tubes thinning towards the tips carry their current further out than the wire:
+        // a few per cent more radiation resistance.
+        EXPECT_GT(element.at("resistance_ratio").get<double>(), 1.005);
+        EXPECT_LT(element.at("resistance_ratio").get<double>(), 1.1);
     }
     // The tables say the same: a row a tube, and as many pieces to buy as to cut.
     const std::string cuts = slurp(folder / "cuts.csv");
@@ -70,11 +74,16 @@ TEST_F(Cli, the_cut_list_makes_every_element_and_agrees_with_its_tables) {
 }
 
 TEST_F(Cli, the_driven_element_is_cut_for_its_match) {
-    const Outcome out =
-        run(std::string(kDesign) + " " + kSchedule + " -a --match hairpin --format json");
+    const std::string request = std::string(kDesign) + " " + kSchedule + " -a --match hairpin";
+    const Outcome out = run(request + " --format json");
     ASSERT_EQ(out.status, 0) << out.err;
     const json report = json::parse(out.out);
     const json& driven = report.at("tubes").at("elements")[1];
+    // The text says by how much the driven element's tubes raise its resistance.
+    char higher[64];
+    std::snprintf(higher, sizeof higher, "resistance about %.1f %% higher",
+                  100 * (driven.at("resistance_ratio").get<double>() - 1));
+    EXPECT_NE(run(request).out.find(higher), std::string::npos) << higher;
     EXPECT_NEAR(driven.at("length_m").get<double>(),
                 report.at("tuning").at("hairpin").at("driven_length_m").get<double>(), 1e-4);
     // The analysis names the model of the stepped elements, and no longer the taper's doubt.
