@@ -5,12 +5,13 @@
 //
 // A wire whose radius steps is where NEC-2's thin-wire model goes wrong: the charge at a step
 // is put in the wrong place, and stepped wires read several per cent low in frequency. The
-// stepped element is therefore replaced by the uniform element that has the same reactance at
-// its feed (Leeson's substitute element): each tube is a section of transmission line of
-// Schelkunoff's average characteristic impedance ln(h/a) − 1 (h the element's half length,
-// a the tube's radius), open at the tip, and the sections are followed from the tip inwards.
-// The substitute holds near half-wave resonance, where the element's radiation is the same
-// as its substitute's.
+// stepped element is therefore replaced by a uniform element that works as it does (Leeson's
+// substitute element): each tube is a section of transmission line of Schelkunoff's average
+// characteristic impedance ln(h/a) − 1 (h the element's half length, a the tube's radius),
+// open at the tip, and the sections are followed from the tip inwards. The substitute is taken
+// at the stepped line's own resonance, where it does not depend on the substitute's impedance,
+// and holds near half-wave resonance, where the element's radiation is nearly its
+// substitute's.
 #pragma once
 
 #include <optional>
@@ -67,9 +68,10 @@ inline constexpr double kMaxTaperRatio = 2.0;
 // How far from half-wave resonance an element may be for the substitute to hold.
 inline constexpr double kMaxResonanceOffset = 0.15;
 
-// The length, tip to tip, of the uniform element of that diameter which has the same
-// reactance at its feed as the stepped element whose half is given (every tube's length
-// set), at that frequency (MHz).
+// The length, tip to tip, of the uniform element of that diameter which resonates with the
+// stepped element whose half is given (every tube's length set), near that frequency (MHz):
+// the stepped line's half wave, shortened as much as a wire of the tubes' average diameter
+// and lengthened back as much as a wire of that diameter.
 [[nodiscard]] double substituteLength(std::span<const Tube> half, double diameter,
                                       double frequency);
 
