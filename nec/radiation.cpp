@@ -11,6 +11,8 @@ namespace {
 const Complex kConst3{0.0, -29.97922085};
 // Centres this close to their line, as a share of a segment, count as evenly spaced.
 constexpr double kEvenSlack = 1e-9;
+// Segments whose lengths (as a share) and direction cosines differ by no more are alike.
+constexpr double kAlikeSlack = 1e-12;
 
 // The segment's integral factors towards a direction (nec2c's a, b and c of ffld()): they
 // depend on its half length el and on omega, the cosine of the angle between the direction
@@ -39,10 +41,18 @@ Factors factorsOf(const RadiatingRun& run, double omega) {
 std::vector<RadiatingRun> radiatingRuns(const Segments& s) {
     std::vector<RadiatingRun> runs;
     const std::size_t n = static_cast<std::size_t>(s.n);
+    // A run ends where a wire does: the next wire may be alike, but not in line.
+    std::vector<bool> startsWire(n + 1, false);
+    for (const int first : s.firstOfWire) startsWire[static_cast<std::size_t>(first)] = true;
     for (std::size_t i = 0; i < n;) {
         std::size_t end = i + 1;
-        while (end < n && s.si[end] == s.si[i] && s.cab[end] == s.cab[i] &&
-               s.sab[end] == s.sab[i] && s.salp[end] == s.salp[i]) {
+        // A wire's segments are alike to the last bits or so: their lengths and directions
+        // come out of the same sums rounded afresh for each.
+        while (end < n && !startsWire[end] &&
+               std::fabs(s.si[end] - s.si[i]) <= kAlikeSlack * s.si[i] &&
+               std::fabs(s.cab[end] - s.cab[i]) <= kAlikeSlack &&
+               std::fabs(s.sab[end] - s.sab[i]) <= kAlikeSlack &&
+               std::fabs(s.salp[end] - s.salp[i]) <= kAlikeSlack) {
             ++end;
         }
         RadiatingRun run;
