@@ -76,7 +76,7 @@ inline constexpr double kMaxResonanceOffset = 0.15;
                                       double frequency);
 
 // The stepped element's radiation resistance at its own resonance over a uniform element's at
-// its own: the substitute matches the reactance alone, and a stepped element carries its
+// its own: the substitute matches the resonance alone, and a stepped element carries its
 // current differently. Each tube a section of line of Schelkunoff's average impedance, open at
 // the tip; the current that the sections carry at their resonance radiates, and the power it
 // radiates is referred to the current at the feed. 1 for a uniform element; above 1 where the

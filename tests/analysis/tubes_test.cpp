@@ -334,7 +334,7 @@ Resonance resonanceOf(const std::function<Element(double)>& dipoleAt, double low
 // The stepped elements measured by a full-wave model (FDTD, openEMS; the stepped and the
 // uniform element of their mean diameter on one mesh, which cancels the mesh's own offset):
 // the substitute element, solved by the engine, against the ratio of their resonances, and
-// against the change in resistance that the steps make. The substitute matches the reactance
+// against the change in resistance that the steps make. The substitute matches the resonance
 // only: the stepped element's resistance at resonance differs from the wire's by 2 to 5 ohms
 // (more where it is longer, less where it is shorter), which the substitute does not carry and
 // the current along the tubes, as a stepped line carries it, restores to within an ohm.
