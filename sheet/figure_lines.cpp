@@ -311,7 +311,7 @@ std::string largeCorrectionNote(const CutSheet& sheet, const Labels& say) {
 // that the element works as the wire analysed here.
 std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
     if (sheet != nullptr && sheet->tubes) {
-        // The substitute carries the reactance; the tubes carry their current differently,
+        // The substitute carries the resonance; the tubes carry their current differently,
         // which moves the resistance by a few per cent.
         const double ratio = sheet->tubes->elements.at(kDrivenIndex).resistanceRatio;
         return FigureLine{

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <vector>
 
+#include "analysis/tubes.h"
 #include "sheet/csv_report.h"
 #include "sheet/figure_lines.h"
 #include "sheet/json_report.h"
