@@ -132,8 +132,8 @@ AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources
 // element's, and the wire's end segments, are computed directly.
 constexpr int kStencil = 8;
 // Samples a wavelength at most, and a step no longer than this share of the distance across.
-constexpr double kSamplesPerWavelength = 64;
-constexpr double kStepsAcross = 24;
+constexpr double kSamplesPerWavelength = 32;
+constexpr double kStepsAcross = 12;
 // The wires at least this many source segments apart.
 constexpr double kLeastSegmentsApart = 4;
 
