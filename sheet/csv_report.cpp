@@ -59,6 +59,11 @@ public:
         headings_.emplace_back(translate(language_, heading));
         cells_.push_back(std::to_string(whole));
     }
+    // A word rather than a figure: a text marked for the catalogue too.
+    void say(const char* heading, const char* text) {
+        headings_.emplace_back(translate(language_, heading));
+        cells_.emplace_back(translate(language_, text));
+    }
     [[nodiscard]] Language language() const { return language_; }
     [[nodiscard]] std::string table() const { return line(headings_) + line(cells_); }
 
@@ -227,6 +232,16 @@ std::string figuresCsv(const Report& report) {
     Row row(report.language);
     if (report.analysis == nullptr) return row.table();
     analysisFigures(row, *report.analysis);
+    // How a taper is modelled: tubes by their substitute element, with the factor that the
+    // current on the driven element's tubes puts on its resistance; a taper alone by the wire
+    // of its mean diameter.
+    if (const CutSheet* sheet = report.sheet; sheet != nullptr && sheet->tubes) {
+        row.say(N_("stepped elements"), N_("substitute element"));
+        row.add(N_("driven resistance factor"),
+                sheet->tubes->elements.at(kDrivenIndex).resistanceRatio, 4);
+    } else if (sheet != nullptr && sheet->tapered) {
+        row.say(N_("tapered elements"), N_("mean diameter"));
+    }
     if (report.tuning != nullptr) {
         tuningFigures(row, *report.tuning, drivenAllowance(report.sheet));
     }

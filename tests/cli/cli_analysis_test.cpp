@@ -279,6 +279,10 @@ TEST_F(Cli, a_tapered_design_says_how_far_its_figures_hold) {
     const Outcome json =
         run("-e 3 -f 14.2 -d 14 --largest 1 --smallest 0.5 -a --format json --lang en");
     EXPECT_EQ(nlohmann::json::parse(json.out).at("tapered_elements").at("diameter_in"), 0.75);
+    const Outcome csv =
+        run("-e 3 -f 14.2 -d 14 --largest 1 --smallest 0.5 -a --figures-csv - --lang en");
+    EXPECT_NE(csv.out.find(",tapered elements,"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find(",mean diameter,"), std::string::npos) << csv.out;
     const Outcome straight = run("-e 3 -f 14.2 -d 14 -a --lang en");
     EXPECT_EQ(straight.out.find("tapered elements"), std::string::npos);
 }

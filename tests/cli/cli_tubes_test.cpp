@@ -84,6 +84,12 @@ TEST_F(Cli, the_driven_element_is_cut_for_its_match) {
     std::snprintf(higher, sizeof higher, "resistance about %.1f %% higher",
                   100 * (driven.at("resistance_ratio").get<double>() - 1));
     EXPECT_NE(run(request).out.find(higher), std::string::npos) << higher;
+    // And the figures' CSV names the model and gives the factor as the JSON does.
+    const std::string csv = run(request + " --figures-csv -").out;
+    char factor[64];
+    std::snprintf(factor, sizeof factor, ",substitute element,%.4f,",
+                  driven.at("resistance_ratio").get<double>());
+    EXPECT_NE(csv.find(factor), std::string::npos) << csv;
     EXPECT_NEAR(driven.at("length_m").get<double>(),
                 report.at("tuning").at("hairpin").at("driven_length_m").get<double>(), 1e-4);
     // The analysis names the model of the stepped elements, and no longer the taper's doubt.
