@@ -78,8 +78,8 @@ FeedState walkInwards(std::span<const Tube> half, double halfLength, double k,
 
 // The power radiated by the current along the half (and its mirror), over the square of the
 // current at the feed: the far field of each direction summed over the upper half of the
-// sphere by the midpoint rule, Simpson's rule along each tube. In units common to every
-// element (the ratio cancels them), but not to every wavenumber.
+// sphere by the midpoint rule, Simpson's rule along each tube; the wavenumber squared makes
+// it a resistance, in units common to every element (the ratio cancels them).
 double radiatedOverFeed(std::span<const Tube> half, double halfLength, double k) {
     std::vector<std::pair<double, double>> along;
     const FeedState feed = walkInwards(half, halfLength, k, &along);
@@ -106,11 +106,15 @@ double radiatedOverFeed(std::span<const Tube> half, double halfLength, double k)
 }
 
 // The wavenumber at which the stepped element resonates (no voltage at its feed), between
-// 0.6 and 1.6 of a uniform element's quarter wave; the bracket halved to a part in 1e12.
+// 0.6 and 1.6 of a uniform element's quarter wave; the bracket halved to a part in 1e12. Any
+// 2:1 taper of tubes thin enough for the thin-wire model resonates well inside; NaN where the
+// element does not.
 double resonantWavenumber(std::span<const Tube> half, double halfLength) {
     double low = 0.6 * kPi / 2 / halfLength;
     double high = 1.6 * kPi / 2 / halfLength;
     const double atLow = walkInwards(half, halfLength, low, nullptr).voltage;
+    const double atHigh = walkInwards(half, halfLength, high, nullptr).voltage;
+    if (!((atLow > 0) != (atHigh > 0))) return std::numeric_limits<double>::quiet_NaN();
     while (high - low > 1e-12 * high) {
         const double middle = (low + high) / 2;
         const double v = walkInwards(half, halfLength, middle, nullptr).voltage;

@@ -290,6 +290,10 @@ std::vector<FigureLine> tuningLines(const analysis::Tuning& t, double allowance,
     return lines;
 }
 
+// The least change in the driven element's resistance, as a share, that the tubes' line
+// mentions: it prints to a tenth of a per cent.
+constexpr double kShownResistanceChange = 0.0005;
+
 // A word of caution where the boom is near the end of the correction's fit.
 std::string largeCorrectionNote(const CutSheet& sheet, const Labels& say) {
     const double b = sheet.boomWavelengths;
@@ -313,11 +317,12 @@ std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
     if (sheet != nullptr && sheet->tubes) {
         // The substitute carries the resonance; the tubes carry their current differently,
         // which moves the resistance by a few per cent.
+        // Tubes thin outwards, so the factor is never below 1; a lone tube's is 1.
         const double ratio = sheet->tubes->elements.at(kDrivenIndex).resistanceRatio;
         return FigureLine{
             zeva::say(say.language, "stepped elements"),
             zeva::say(say.language,
-                      ratio >= 1
+                      ratio - 1 >= kShownResistanceChange
                           ? N_("each element's tubes are cut to work as the uniform wire of %1 "
                                "in analysed here (Leeson's substitute element, from "
                                "Schelkunoff's average impedance of each tube); the current "
@@ -325,10 +330,8 @@ std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
                                "resistance about %2 % higher than the figures here")
                           : N_("each element's tubes are cut to work as the uniform wire of %1 "
                                "in analysed here (Leeson's substitute element, from "
-                               "Schelkunoff's average impedance of each tube); the current "
-                               "along the driven element's tubes makes its feed-point "
-                               "resistance about %2 % lower than the figures here"),
-                      {fixed(sheet->diameterInches, 3), fixed(100 * std::abs(ratio - 1), 1)})};
+                               "Schelkunoff's average impedance of each tube)"),
+                      {fixed(sheet->diameterInches, 3), fixed(100 * (ratio - 1), 1)})};
     }
     if (sheet == nullptr || !sheet->tapered) return std::nullopt;
     const std::string mean = fixed(sheet->diameterInches, 3) + " in";

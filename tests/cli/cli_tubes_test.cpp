@@ -90,6 +90,11 @@ TEST_F(Cli, the_driven_element_is_cut_for_its_match) {
     std::snprintf(factor, sizeof factor, ",substitute element,%.4f,",
                   driven.at("resistance_ratio").get<double>());
     EXPECT_NE(csv.find(factor), std::string::npos) << csv;
+    // A lone tube is its own wire: nothing to say of its resistance.
+    const Outcome lone = run("--lang en -e 3 -f 50.1 -d 1/2 --sections 0.5in -a");
+    ASSERT_EQ(lone.status, 0) << lone.err;
+    EXPECT_NE(lone.out.find("stepped elements: "), std::string::npos) << lone.out;
+    EXPECT_EQ(lone.out.find("resistance about"), std::string::npos) << lone.out;
     EXPECT_NEAR(driven.at("length_m").get<double>(),
                 report.at("tuning").at("hairpin").at("driven_length_m").get<double>(), 1e-4);
     // The analysis names the model of the stepped elements, and no longer the taper's doubt.
