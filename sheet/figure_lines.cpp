@@ -316,8 +316,8 @@ std::string largeCorrectionNote(const CutSheet& sheet, const Labels& say) {
 std::optional<FigureLine> taperLine(const CutSheet* sheet, const Labels& say) {
     if (sheet != nullptr && sheet->tubes) {
         // The substitute carries the resonance; the tubes carry their current differently,
-        // which moves the resistance by a few per cent.
-        // Tubes thin outwards, so the factor is never below 1; a lone tube's is 1.
+        // which raises the resistance by a few per cent (tubes thin outwards, so the factor is
+        // never below 1; a lone tube's is 1).
         const double ratio = sheet->tubes->elements.at(kDrivenIndex).resistanceRatio;
         return FigureLine{
             zeva::say(say.language, "stepped elements"),
