@@ -101,7 +101,6 @@ double radiatedOverFeed(std::span<const Tube> half, double halfLength, double k)
         const double s = std::sin(theta);
         power += field * field * s * s * s;
     }
-    // The field of a current element grows with the wavenumber.
     return k * k * power / (feed.current * feed.current);
 }
 

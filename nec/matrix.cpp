@@ -84,18 +84,14 @@ bool evenlyCut(const Segments& s, const GroundModel& ground, std::size_t first, 
     const double along = 1e-9 * step;
     if (ground.ksymp != 1 && s.salp[first] != 0) return false;
     for (std::size_t k = first; k <= last; ++k) {
-        const double t = static_cast<double>(k - first) / static_cast<double>(count - 1);
         if (std::fabs(s.si[k] - step) > along || s.bi[k] != s.bi[first] ||
             std::fabs(s.cab[k] - s.cab[first]) > 1e-12 ||
             std::fabs(s.sab[k] - s.sab[first]) > 1e-12 ||
-            std::fabs(s.salp[k] - s.salp[first]) > 1e-12 ||
-            std::fabs(s.x[k] - (s.x[first] + t * (s.x[last] - s.x[first]))) > along ||
-            std::fabs(s.y[k] - (s.y[first] + t * (s.y[last] - s.y[first]))) > along ||
-            std::fabs(s.z[k] - (s.z[first] + t * (s.z[last] - s.z[first]))) > along) {
+            std::fabs(s.salp[k] - s.salp[first]) > 1e-12) {
             return false;
         }
     }
-    return true;
+    return centresInLine(s, first, last, along);
 }
 
 AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources,

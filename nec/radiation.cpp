@@ -60,16 +60,7 @@ std::vector<RadiatingRun> radiatingRuns(const Segments& s) {
         run.count = end - i;
         run.el = kPi * s.si[i];
         sincos(run.el, &run.sinEl, &run.cosEl);
-        // Evenly spaced: every centre where the line from the first to the last puts it.
-        run.even = true;
-        const std::size_t last = end - 1;
-        const double slack = kEvenSlack * s.si[i];
-        for (std::size_t k = i + 1; k < last && run.even; ++k) {
-            const double t = static_cast<double>(k - i) / static_cast<double>(last - i);
-            run.even = std::fabs(s.x[k] - (s.x[i] + t * (s.x[last] - s.x[i]))) <= slack &&
-                       std::fabs(s.y[k] - (s.y[i] + t * (s.y[last] - s.y[i]))) <= slack &&
-                       std::fabs(s.z[k] - (s.z[i] + t * (s.z[last] - s.z[i]))) <= slack;
-        }
+        run.even = centresInLine(s, i, end - 1, kEvenSlack * s.si[i]);
         runs.push_back(run);
         i = end;
     }

@@ -153,4 +153,16 @@ Segments scaledTo(const Segments& metres, double frequencyMHz) {
     return s;
 }
 
+bool centresInLine(const Segments& s, std::size_t first, std::size_t last, double slack) {
+    for (std::size_t k = first + 1; k < last; ++k) {
+        const double t = static_cast<double>(k - first) / static_cast<double>(last - first);
+        if (std::fabs(s.x[k] - (s.x[first] + t * (s.x[last] - s.x[first]))) > slack ||
+            std::fabs(s.y[k] - (s.y[first] + t * (s.y[last] - s.y[first]))) > slack ||
+            std::fabs(s.z[k] - (s.z[first] + t * (s.z[last] - s.z[first]))) > slack) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace zeva::nec

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <complex>
+#include <cstddef>
 #include <vector>
 
 #include "nec/deck.h"
@@ -49,5 +50,10 @@ struct Segments {
 
 // The segments in wavelengths at this frequency, from the unscaled ones.
 [[nodiscard]] Segments scaledTo(const Segments& metres, double frequencyMHz);
+
+// Whether the centres of segments first to last lie evenly spaced on the line between the two,
+// each within slack of where that line puts it.
+[[nodiscard]] bool centresInLine(const Segments& s, std::size_t first, std::size_t last,
+                                 double slack);
 
 }  // namespace zeva::nec
