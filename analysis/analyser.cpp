@@ -190,9 +190,7 @@ void Analyser::runLevels(std::size_t first, std::size_t count) {
 }
 
 void Analyser::step(const std::vector<DeckResults>& results) {
-    if (checkingEnds_) {
-        checkEnds(results);
-    } else if (edgeRounds_ >= 0) {
+    if (edgeRounds_ >= 0) {
         findEdges(results);
     } else if (sweeping_) {
         sweep(results);
@@ -313,6 +311,29 @@ void Analyser::sweepAt(std::size_t chosen) {
     }
     fits_ = fitSweep_ ? 0 : kFits;
     solveSteps(std::move(first));
+    // The ends at the finer level do not depend on the sweep: they are solved beside its first
+    // steps, first, since each costs several of them.
+    std::vector<nec::Deck> ends = endsDecks();
+    endsDecks_ = ends.size();
+    ends_.clear();
+    decks_.insert(decks_.begin(), std::make_move_iterator(ends.begin()),
+                  std::make_move_iterator(ends.end()));
+}
+
+// The decks that solve the sweep's ends at the finer level of the converged pair, where there
+// is one and it is small enough to check.
+std::vector<nec::Deck> Analyser::endsDecks() {
+    analysis_.ends.reset();
+    const std::vector<int>& levels = levels_.perWavelength;
+    if (chosen_ + 1 >= levels.size()) return {};
+    const int finer = levels[chosen_ + 1];
+    analysis_.ends = EndsCheck{finer};
+    if (totalSegments(antenna_, finer) > kMostEndsCheckSegments) return {};
+    const std::vector<double> ends{
+        sweepFrequency(antenna_.frequency, analysis_.range, 0),
+        sweepFrequency(antenna_.frequency, analysis_.range, kSweepSteps - 1)};
+    return sharedSweepDecks(antenna_, Segmentation{finer}, ends,
+                            static_cast<std::size_t>(processes_));
 }
 
 Failure Analyser::notConverging() const {
@@ -358,8 +379,11 @@ void Analyser::solveSteps(std::vector<int> steps) {
                               static_cast<std::size_t>(processes_));
 }
 
-void Analyser::sweep(const std::vector<DeckResults>& outputs) {
-    const std::vector<FrequencyResult> results = flattened(outputs);
+void Analyser::sweep(const std::vector<DeckResults>& round) {
+    const auto endsEnd = round.begin() + static_cast<std::ptrdiff_t>(endsDecks_);
+    if (endsDecks_ > 0) ends_.assign(round.begin(), endsEnd);
+    endsDecks_ = 0;
+    const std::vector<FrequencyResult> results = flattened({endsEnd, round.end()});
     if (results.size() != pendingSteps_.size()) {
         return fail({say(language_, "the NEC-2 results lack sweep steps")});
     }
@@ -389,27 +413,14 @@ bool EndsCheck::converged() const {
     return checked() && ohms < kConvergedOhms && db < kConvergedGain;
 }
 
-// Every step known: the sweep's ends at the finer level of the converged pair next, then the
-// band edges.
+// Every step known: the sweep's ends against the finer level of the converged pair next, then
+// the band edges.
 void Analyser::sweepKnown() {
     analysis_.sweep.clear();
     for (const auto& step : sweepSteps_) analysis_.sweep.push_back(*step);
-    const std::vector<int>& levels = levels_.perWavelength;
-    if (chosen_ + 1 >= levels.size()) {
-        edgeRounds_ = 0;
-        return findEdges({});
-    }
-    const int finer = levels[chosen_ + 1];
-    analysis_.ends = EndsCheck{finer};
-    if (totalSegments(antenna_, finer) > kMostEndsCheckSegments) {
-        edgeRounds_ = 0;
-        return findEdges({});
-    }
-    checkingEnds_ = true;
-    const std::vector<double> ends{analysis_.sweep.front().frequency,
-                                   analysis_.sweep.back().frequency};
-    decks_ =
-        sharedSweepDecks(antenna_, Segmentation{finer}, ends, static_cast<std::size_t>(processes_));
+    if (!ends_.empty()) return checkEnds(ends_);
+    edgeRounds_ = 0;
+    findEdges({});
 }
 
 // How far the ends move at the finer level. The segmentation stays the one the design
@@ -418,7 +429,6 @@ void Analyser::sweepKnown() {
 // up: X 37.25, 38.90, 38.04 ohms at 50, 100 and 161 a wavelength); the report says how far
 // they move instead.
 void Analyser::checkEnds(const std::vector<DeckResults>& outputs) {
-    checkingEnds_ = false;
     const std::vector<FrequencyResult> results = flattened(outputs);
     if (results.size() != 2 || !results[0].hasFeed || !results[1].hasFeed ||
         results[0].patterns.size() != 1 || results[1].patterns.size() != 1 ||

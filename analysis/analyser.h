@@ -164,6 +164,7 @@ private:
     void fitTheRest();
     void sweepAt(std::size_t chosen);
     void sweepKnown();
+    [[nodiscard]] std::vector<nec::Deck> endsDecks();
     void checkEnds(const std::vector<DeckResults>& results);
     void findEdges(const std::vector<DeckResults>& results);
     [[nodiscard]] double fittedCrossing(double level, double lineCrossing, bool low) const;
@@ -177,7 +178,8 @@ private:
     std::size_t nextLevel_ = 0;        // the first level not run yet
     bool sweeping_ = false;            // converged: the sweep has begun
     std::size_t chosen_ = 0;           // the level every figure comes from, once converged
-    bool checkingEnds_ = false;        // the sweep's ends at the finer level are being solved
+    std::size_t endsDecks_ = 0;        // decks of the round that solve the ends at the finer level
+    std::vector<DeckResults> ends_;    // the sweep's ends at the finer level, once solved
     int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
     std::vector<double> edgeGuesses_;  // the frequencies of the round being solved
     std::optional<SweepFit> fit_;      // the sweep's fit, where it was tried
