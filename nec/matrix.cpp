@@ -127,7 +127,7 @@ AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources
 // adaptive integration's own noise). Pairs near the distance where the field becomes a lumped
 // element's, and the wire's end segments, are computed directly.
 constexpr int kStencil = 8;
-// Samples a wavelength at most, and a step no longer than this share of the distance across.
+// Samples a wavelength at least, and a step no longer than this share of the distance across.
 constexpr double kSamplesPerWavelength = 32;
 constexpr double kStepsAcross = 12;
 // The wires at least this many source segments apart.
@@ -135,56 +135,70 @@ constexpr double kLeastSegmentsApart = 4;
 
 struct AcrossWires {
     double t0 = 0, step = 0;  // the first sample's offset along the wires, the step
-    double lumpedFrom = -1;   // |offset| from which the field is a lumped element's; -1 never
+    // The match points lie `perRow` steps apart: the step divides their spacing, so one set
+    // of weights serves every row of the wire.
+    std::size_t perRow = 0;
+    double lumpedFrom = -1;  // |offset| from which the field is a lumped element's; -1 never
     std::vector<std::array<Complex, 3>> samples;  // the constant, sine and cosine parts
 
     [[nodiscard]] bool usable() const { return !samples.empty(); }
-    // The parts at this offset, or false where the pair is to be computed directly.
-    [[nodiscard]] bool at(double t, Complex& etk, Complex& ets, Complex& etc) const {
-        const double position = (t - t0) / step;
-        if (lumpedFrom >= 0 && std::fabs(std::fabs(t) - lumpedFrom) < (kStencil / 2 + 1) * step) {
-            return false;
-        }
-        const double below = std::floor(position);
-        const auto first = static_cast<std::ptrdiff_t>(below) - (kStencil / 2 - 1);
-        if (first < 0 || first + kStencil > static_cast<std::ptrdiff_t>(samples.size())) {
-            return false;
-        }
-        // Lagrange's weights at x among the nodes 0 .. 7, from the products of (x - m) on
-        // either side of each node.
-        static constexpr double kInverseDenominators[kStencil] = {
-            -1. / 5040, 1. / 720, -1. / 240, 1. / 144, -1. / 144, 1. / 240, -1. / 720, 1. / 5040};
-        const double x = position - below + (kStencil / 2 - 1);
-        double left[kStencil], right[kStencil];
-        left[0] = 1;
-        for (int m = 1; m < kStencil; ++m) left[m] = left[m - 1] * (x - (m - 1));
-        right[kStencil - 1] = 1;
-        for (int m = kStencil - 2; m >= 0; --m) right[m] = right[m + 1] * (x - (m + 1));
-        Complex k{}, sine{}, cosine{};
-        const auto* sample = samples.data() + first;
-        for (int m = 0; m < kStencil; ++m) {
-            const double w = left[m] * right[m] * kInverseDenominators[m];
-            k += w * sample[m][0];
-            sine += w * sample[m][1];
-            cosine += w * sample[m][2];
-        }
-        etk = k;
-        ets = sine;
-        etc = cosine;
-        return true;
+    // Whether the pair at this offset is to be computed directly rather than read.
+    [[nodiscard]] bool direct(double t) const {
+        return lumpedFrom >= 0 && std::fabs(std::fabs(t) - lumpedFrom) < (kStencil / 2 + 1) * step;
     }
 };
 
-// The sampled field of wire `from`'s inner sources at wire `to`'s match points, or nothing
-// where the wires are not so placed or the samples would cost more than the pairs.
+// Lagrange's weights at the offset t among the eight samples around it, and the first of
+// those samples; false where the samples do not reach.
+bool weightsAt(const AcrossWires& a, double t, std::ptrdiff_t& first, double (&weight)[kStencil]) {
+    const double position = (t - a.t0) / a.step;
+    const double below = std::floor(position);
+    first = static_cast<std::ptrdiff_t>(below) - (kStencil / 2 - 1);
+    if (first < 0 || first + kStencil > static_cast<std::ptrdiff_t>(a.samples.size())) {
+        return false;
+    }
+    // From the products of (x - m) on either side of each node.
+    static constexpr double kInverseDenominators[kStencil] = {
+        -1. / 5040, 1. / 720, -1. / 240, 1. / 144, -1. / 144, 1. / 240, -1. / 720, 1. / 5040};
+    const double x = position - below + (kStencil / 2 - 1);
+    double left[kStencil], right[kStencil];
+    left[0] = 1;
+    for (int m = 1; m < kStencil; ++m) left[m] = left[m - 1] * (x - (m - 1));
+    right[kStencil - 1] = 1;
+    for (int m = kStencil - 2; m >= 0; --m) right[m] = right[m + 1] * (x - (m + 1));
+    for (int m = 0; m < kStencil; ++m) weight[m] = left[m] * right[m] * kInverseDenominators[m];
+    return true;
+}
+
+// The three parts read with the weights from the samples starting at `first`.
+void readSamples(const AcrossWires& a, std::size_t first, const double (&weight)[kStencil],
+                 Complex& etk, Complex& ets, Complex& etc) {
+    // The samples as plain numbers, six to a sample, so that the sums run side by side.
+    const double* sample = reinterpret_cast<const double*>(a.samples.data() + first);
+    double sum[6] = {};
+    for (int m = 0; m < kStencil; ++m) {
+        for (int c = 0; c < 6; ++c) sum[c] += weight[m] * sample[6 * m + c];
+    }
+    etk = {sum[0], sum[1]};
+    ets = {sum[2], sum[3]};
+    etc = {sum[4], sum[5]};
+}
+
+// The kept rows of one wire: how many, and the first and last of their segments.
+struct RowsOfWire {
+    std::size_t count = 0, lowest = 0, highest = 0;
+};
+
+// The sampled field of wire `from`'s inner sources at wire `to`'s kept match points, or
+// nothing where the wires are not so placed or the samples would cost more than the pairs.
 AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& sources,
                           const GroundModel& ground, const AlongWire& to, const AlongWire& from,
-                          std::size_t rowsOfTo) {
+                          const RowsOfWire& rows) {
     AcrossWires a;
     if (ground.ksymp != 1 || ground.sommerfeld != nullptr || !to.even || from.byOffset.empty()) {
         return a;
     }
-    const std::size_t i0 = to.first, i1 = to.first + to.count - 1;
+    const std::size_t i0 = to.first;
     const std::size_t ref = from.first + 1, far = from.first + from.count - 2;
     const SourceSegment& src = sources[ref];
     if (std::fabs(s.cab[i0] - src.cabj) > 1e-12 || std::fabs(s.sab[i0] - src.sabj) > 1e-12 ||
@@ -202,15 +216,22 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
     const double az = s.z[i0] - s.z[ref] - t * src.salpj;
     const double across = std::sqrt(ax * ax + ay * ay + az * az);
     if (!(across >= kLeastSegmentsApart * src.s)) return a;
-    const double step = std::min({src.s, across / kStepsAcross, 1. / kSamplesPerWavelength});
-    const double low = std::min(along(i0, far), along(i1, ref));
-    const double high = std::max(along(i0, far), along(i1, ref));
+    // The spacing of the match points along the wires, cut into whole steps of at most a
+    // share of the distance across and of the wavelength.
+    const double spacing = along(i0 + 1, ref) - t;
+    const double longest = std::min(across / kStepsAcross, 1. / kSamplesPerWavelength);
+    if (!(spacing > 0)) return a;
+    const double perRow = std::ceil(spacing / longest * (1 - 1e-12));
+    const double step = spacing / perRow;
+    const double low = std::min(along(rows.lowest, far), along(rows.highest, ref));
+    const double high = std::max(along(rows.lowest, far), along(rows.highest, ref));
     const double margin = (kStencil / 2 + 1) * step;
     const auto count = static_cast<std::size_t>(std::ceil((high - low + 2 * margin) / step)) + 1;
     // Sampling pays where it costs well under the pairs it serves.
-    if (2 * count > rowsOfTo * (from.count - 2)) return a;
+    if (2 * count > rows.count * (from.count - 2)) return a;
     a.t0 = low - margin;
     a.step = step;
+    a.perRow = static_cast<std::size_t>(perRow);
     const double rh2 = across * across + s.bi[i0] * s.bi[i0];
     if (src.rkh * src.rkh > rh2) a.lumpedFrom = std::sqrt(src.rkh * src.rkh - rh2);
     a.samples.resize(count);
@@ -228,36 +249,62 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
 
 // One source segment's part of the fill: its field at every kept row, spread over the
 // basis functions that reach it (cmww() with the transposed fill of cmset()). acrossTo[w]:
-// the source's wire sampled at wire w's match points, where it is.
+// the source's wire sampled at wire w's match points, where it is; runEnd[r]: one past the
+// last row of the run of consecutive segments of one wire that row r belongs to.
 void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& ground,
-                    const SourceSegment& src, const BasisTerms& terms, const AlongWire& wire,
+                    const SourceSegment& src, const BasisTerms& basis, const AlongWire& wire,
                     const AcrossWires* acrossTo, const std::vector<std::size_t>& wireOf,
-                    std::size_t j, std::size_t rowBegin, std::size_t rowEnd, Matrix& out) {
-    std::vector<std::size_t> columns(terms.jco.size());
-    for (std::size_t k = 0; k < terms.jco.size(); ++k) {
-        columns[k] = static_cast<std::size_t>(u.of[static_cast<std::size_t>(terms.jco[k] - 1)]);
+                    const std::vector<std::size_t>& runEnd, std::size_t j, std::size_t rowBegin,
+                    std::size_t rowEnd, Matrix& out) {
+    const std::size_t terms = basis.jco.size();
+    std::vector<std::size_t> columns(terms);
+    for (std::size_t k = 0; k < terms; ++k) {
+        columns[k] = static_cast<std::size_t>(u.of[static_cast<std::size_t>(basis.jco[k] - 1)]);
     }
     const bool reused = wire.serves(src, j);
-    for (std::size_t r = rowBegin; r < rowEnd; ++r) {
+    const auto spread = [&](std::size_t r, const Complex& etk, const Complex& ets,
+                            const Complex& etc) {
+        for (std::size_t k = 0; k < terms; ++k) {
+            out(r, columns[k]) += etk * basis.ax[k] + ets * basis.bx[k] + etc * basis.cx[k];
+        }
+    };
+    const auto directly = [&](std::size_t r) {
         const std::size_t i = u.row[r];
-        Complex etk, ets, etc;
+        const int ij = static_cast<int>(i) - static_cast<int>(j);
+        const FieldComponents f = reused && wire.holds(i)
+                                      ? wire.at(i, j)
+                                      : efld(src, ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
+        spread(r, f.exk * s.cab[i] + f.eyk * s.sab[i] + f.ezk * s.salp[i],
+               f.exs * s.cab[i] + f.eys * s.sab[i] + f.ezs * s.salp[i],
+               f.exc * s.cab[i] + f.eyc * s.sab[i] + f.ezc * s.salp[i]);
+    };
+    for (std::size_t r = rowBegin; r < rowEnd;) {
+        const std::size_t i = u.row[r];
         const AcrossWires* sampled = reused && acrossTo != nullptr && acrossTo[wireOf[i]].usable()
                                          ? &acrossTo[wireOf[i]]
                                          : nullptr;
-        if (sampled == nullptr ||
-            !sampled->at((s.x[i] - src.xj) * src.cabj + (s.y[i] - src.yj) * src.sabj +
-                             (s.z[i] - src.zj) * src.salpj,
-                         etk, ets, etc)) {
-            const int ij = static_cast<int>(i) - static_cast<int>(j);
-            const FieldComponents f = reused && wire.holds(i)
-                                          ? wire.at(i, j)
-                                          : efld(src, ground, s.x[i], s.y[i], s.z[i], s.bi[i], ij);
-            etk = f.exk * s.cab[i] + f.eyk * s.sab[i] + f.ezk * s.salp[i];
-            ets = f.exs * s.cab[i] + f.eys * s.sab[i] + f.ezs * s.salp[i];
-            etc = f.exc * s.cab[i] + f.eyc * s.sab[i] + f.ezc * s.salp[i];
+        const std::size_t end = std::min(runEnd[r], rowEnd);
+        if (sampled == nullptr) {
+            for (; r < end; ++r) directly(r);
+            continue;
         }
-        for (std::size_t k = 0; k < columns.size(); ++k) {
-            out(r, columns[k]) += etk * terms.ax[k] + ets * terms.bx[k] + etc * terms.cx[k];
+        // The run's match points lie a whole number of steps apart: one set of weights.
+        const double t = (s.x[i] - src.xj) * src.cabj + (s.y[i] - src.yj) * src.sabj +
+                         (s.z[i] - src.zj) * src.salpj;
+        const double spacing = sampled->step * static_cast<double>(sampled->perRow);
+        std::ptrdiff_t first = 0;
+        double weight[kStencil];
+        const bool readable = weightsAt(*sampled, t, first, weight);
+        for (std::size_t k = 0; r < end; ++r, ++k) {
+            const auto at = first + static_cast<std::ptrdiff_t>(k * sampled->perRow);
+            if (!readable || sampled->direct(t + static_cast<double>(k) * spacing) ||
+                at + kStencil > static_cast<std::ptrdiff_t>(sampled->samples.size())) {
+                directly(r);
+                continue;
+            }
+            Complex etk, ets, etc;
+            readSamples(*sampled, static_cast<std::size_t>(at), weight, etk, ets, etc);
+            spread(r, etk, ets, etc);
         }
     }
 }
@@ -349,14 +396,19 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
     const std::size_t wireCount = wires.size();
     std::vector<AcrossWires> across;
     if (alongWires && acrossWires && wireCount > 1) {
-        std::vector<std::size_t> rowsOf(wireCount, 0);
-        for (const std::size_t i : u.row) ++rowsOf[wireOf[i]];
+        std::vector<RowsOfWire> rowsOf(wireCount);
+        for (const std::size_t i : u.row) {
+            RowsOfWire& rows = rowsOf[wireOf[i]];
+            rows.lowest = rows.count == 0 ? i : std::min(rows.lowest, i);
+            rows.highest = rows.count == 0 ? i : std::max(rows.highest, i);
+            ++rows.count;
+        }
         across.resize(wireCount * wireCount);
         std::atomic<bool> failed{false};
         inParallel(parts, [&](std::size_t part) {
             for (std::size_t k = part; k < across.size(); k += parts) {
                 const std::size_t from = k / wireCount, to = k % wireCount;
-                if (from == to || rowsOf[to] == 0) continue;
+                if (from == to || rowsOf[to].count == 0) continue;
                 if (stopped(stop)) {
                     failed = true;
                     return;
@@ -367,6 +419,12 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
         if (failed) return false;
     }
     if (!out.zeroed(u.count(), stop)) return false;
+    std::vector<std::size_t> runEnd(u.count());
+    for (std::size_t r = u.count(); r-- > 0;) {
+        const bool runsOn = r + 1 < u.count() && u.row[r + 1] == u.row[r] + 1 &&
+                            wireOf[u.row[r + 1]] == wireOf[u.row[r]];
+        runEnd[r] = runsOn ? runEnd[r + 1] : r + 1;
+    }
 
     std::atomic<bool> halted{false};
     const auto work = [&](std::size_t rowBegin, std::size_t rowEnd) {
@@ -377,7 +435,7 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
             }
             fillFromSource(s, u, ground, sources[j], terms[j], wires[wireOf[j]],
                            across.empty() ? nullptr : across.data() + wireOf[j] * wireCount, wireOf,
-                           j, rowBegin, rowEnd, out);
+                           runEnd, j, rowBegin, rowEnd, out);
         }
     };
     inParallel(parts, [&](std::size_t p) { work(out.n * p / parts, out.n * (p + 1) / parts); });
