@@ -174,6 +174,7 @@ bool weightsAt(const AcrossWires& a, double t, std::ptrdiff_t& first, double (&w
 void readSamples(const AcrossWires& a, std::size_t first, const double (&weight)[kStencil],
                  Complex& etk, Complex& ets, Complex& etc) {
     // The samples as plain numbers, six to a sample, so that the sums run side by side.
+    static_assert(sizeof(std::array<Complex, 3>) == 6 * sizeof(double));
     const double* sample = reinterpret_cast<const double*>(a.samples.data() + first);
     double sum[6] = {};
     for (int m = 0; m < kStencil; ++m) {
