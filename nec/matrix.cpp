@@ -185,6 +185,12 @@ void readSamples(const AcrossWires& a, std::size_t first, const double (&weight)
     etc = {sum[4], sum[5]};
 }
 
+// The runs of rows that are consecutive segments of one wire: for each row the first of its
+// run and one past the last.
+struct RowRuns {
+    std::vector<std::size_t> start, end;
+};
+
 // The kept rows of one wire: how many, and the first and last of their segments.
 struct RowsOfWire {
     std::size_t count = 0, lowest = 0, highest = 0;
@@ -250,13 +256,12 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
 
 // One source segment's part of the fill: its field at every kept row, spread over the
 // basis functions that reach it (cmww() with the transposed fill of cmset()). acrossTo[w]:
-// the source's wire sampled at wire w's match points, where it is; runEnd[r]: one past the
-// last row of the run of consecutive segments of one wire that row r belongs to.
+// the source's wire sampled at wire w's match points, where it is.
 void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& ground,
                     const SourceSegment& src, const BasisTerms& basis, const AlongWire& wire,
                     const AcrossWires* acrossTo, const std::vector<std::size_t>& wireOf,
-                    const std::vector<std::size_t>& runEnd, std::size_t j, std::size_t rowBegin,
-                    std::size_t rowEnd, Matrix& out) {
+                    const RowRuns& runs, std::size_t j, std::size_t rowBegin, std::size_t rowEnd,
+                    Matrix& out) {
     const std::size_t terms = basis.jco.size();
     std::vector<std::size_t> columns(terms);
     for (std::size_t k = 0; k < terms; ++k) {
@@ -284,19 +289,22 @@ void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& gro
         const AcrossWires* sampled = reused && acrossTo != nullptr && acrossTo[wireOf[i]].usable()
                                          ? &acrossTo[wireOf[i]]
                                          : nullptr;
-        const std::size_t end = std::min(runEnd[r], rowEnd);
+        const std::size_t end = std::min(runs.end[r], rowEnd);
         if (sampled == nullptr) {
             for (; r < end; ++r) directly(r);
             continue;
         }
-        // The run's match points lie a whole number of steps apart: one set of weights.
-        const double t = (s.x[i] - src.xj) * src.cabj + (s.y[i] - src.yj) * src.sabj +
-                         (s.z[i] - src.zj) * src.salpj;
+        // The run's match points lie a whole number of steps apart: one set of weights, taken
+        // at the run's first row wherever the rows are shared among threads, so that the
+        // figures do not depend on how many there are.
+        const std::size_t i0 = u.row[runs.start[r]];
+        const double t = (s.x[i0] - src.xj) * src.cabj + (s.y[i0] - src.yj) * src.sabj +
+                         (s.z[i0] - src.zj) * src.salpj;
         const double spacing = sampled->step * static_cast<double>(sampled->perRow);
         std::ptrdiff_t first = 0;
         double weight[kStencil];
         const bool readable = weightsAt(*sampled, t, first, weight);
-        for (std::size_t k = 0; r < end; ++r, ++k) {
+        for (std::size_t k = r - runs.start[r]; r < end; ++r, ++k) {
             const auto at = first + static_cast<std::ptrdiff_t>(k * sampled->perRow);
             if (!readable || sampled->direct(t + static_cast<double>(k) * spacing) ||
                 at + kStencil > static_cast<std::ptrdiff_t>(sampled->samples.size())) {
@@ -420,12 +428,17 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
         if (failed) return false;
     }
     if (!out.zeroed(u.count(), stop)) return false;
-    std::vector<std::size_t> runEnd(u.count());
-    for (std::size_t r = u.count(); r-- > 0;) {
-        const bool runsOn = r + 1 < u.count() && u.row[r + 1] == u.row[r] + 1 &&
-                            wireOf[u.row[r + 1]] == wireOf[u.row[r]];
-        runEnd[r] = runsOn ? runEnd[r + 1] : r + 1;
+    RowRuns runs;
+    runs.start.resize(u.count());
+    runs.end.resize(u.count());
+    const auto runsOn = [&](std::size_t r) {  // row r + 1 the next segment of row r's wire
+        return r + 1 < u.count() && u.row[r + 1] == u.row[r] + 1 &&
+               wireOf[u.row[r + 1]] == wireOf[u.row[r]];
+    };
+    for (std::size_t r = 0; r < u.count(); ++r) {
+        runs.start[r] = r > 0 && runsOn(r - 1) ? runs.start[r - 1] : r;
     }
+    for (std::size_t r = u.count(); r-- > 0;) runs.end[r] = runsOn(r) ? runs.end[r + 1] : r + 1;
 
     std::atomic<bool> halted{false};
     const auto work = [&](std::size_t rowBegin, std::size_t rowEnd) {
@@ -436,7 +449,7 @@ bool fillMatrix(const Segments& s, const Unknowns& u, const GroundModel& ground,
             }
             fillFromSource(s, u, ground, sources[j], terms[j], wires[wireOf[j]],
                            across.empty() ? nullptr : across.data() + wireOf[j] * wireCount, wireOf,
-                           runEnd, j, rowBegin, rowEnd, out);
+                           runs, j, rowBegin, rowEnd, out);
         }
     };
     inParallel(parts, [&](std::size_t p) { work(out.n * p / parts, out.n * (p + 1) / parts); });
