@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 namespace zeva::analysis {
 namespace {
@@ -418,7 +419,7 @@ bool EndsCheck::converged() const {
 void Analyser::sweepKnown() {
     analysis_.sweep.clear();
     for (const auto& step : sweepSteps_) analysis_.sweep.push_back(*step);
-    if (!ends_.empty()) return checkEnds(ends_);
+    if (!ends_.empty()) return checkEnds(std::exchange(ends_, {}));
     edgeRounds_ = 0;
     findEdges({});
 }
