@@ -70,8 +70,9 @@ inline constexpr double kMaxResonanceOffset = 0.15;
 
 // The length, tip to tip, of the uniform element of that diameter which resonates with the
 // stepped element whose half is given (every tube's length set), near that frequency (MHz):
-// the stepped line's half wave, shortened as much as a wire of the tubes' average diameter
-// and lengthened back as much as a wire of that diameter.
+// the stepped line's half wave, shortened as much as a wire of the tubes' diameter averaged
+// by the square of the line's voltage (the tips count most) and lengthened back as much as a
+// wire of that diameter.
 [[nodiscard]] double substituteLength(std::span<const Tube> half, double diameter,
                                       double frequency);
 
