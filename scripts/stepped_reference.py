@@ -386,9 +386,10 @@ def main():
             out["uncertainty_ratio"] = round(max(change, 0.003), 4)
             out["uncertainty_note"] = (
                 "relative uncertainty of each ratio: the change of the %s "
-                "ratio between 4 and 3 cells per smallest radius (%.2f %%), "
+                "ratio between %g and 3 cells per smallest radius (%.2f %%), "
                 "but not less than 0.3 %%; absolute resonances read about 1 %% "
-                "low against thin-wire theory" % (el["name"], 100 * change))
+                "low against thin-wire theory"
+                % (el["name"], args.cells_per_radius, 100 * change))
         out["convergence_check"] = res
         write()
 
