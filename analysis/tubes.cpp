@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
-#include <utility>
 
 #include "analysis/analyser.h"
 #include "analysis/geometry.h"
@@ -50,8 +49,8 @@ constexpr int kIntervals = 64;
 
 // The voltage and the current (over j) at the feed of a stepped element whose half is given,
 // at wavenumber k, for 1 volt at the open tip; with the current and the voltage at every point
-// along the half where 'along' asks for them, tube after tube from the tip inwards, each tube's
-// kIntervals + 1 points from its outer end.
+// along the half where 'along' asks for them, kIntervals + 1 points a tube, each with its
+// tube's diameter and its weight in Simpson's rule (1 4 2 … 4 1 over the tube's intervals).
 struct FeedState {
     double voltage = 1;
     double current = 0;
@@ -59,6 +58,7 @@ struct FeedState {
 struct LinePoint {
     double z;  // distance from the centre
     double current, voltage;
+    double diameter, weight;
 };
 FeedState walkInwards(std::span<const Tube> half, double halfLength, double k,
                       std::vector<LinePoint>* along) {
@@ -67,11 +67,14 @@ FeedState walkInwards(std::span<const Tube> half, double halfLength, double k,
     for (auto tube = half.rbegin(); tube != half.rend(); ++tube) {
         const double z = impedance(halfLength, tube->diameter);
         if (along != nullptr) {
+            const double h = tube->length / kIntervals;
             for (int i = 0; i <= kIntervals; ++i) {
                 const double d = tube->length * i / kIntervals;
+                const double simpson = i == 0 || i == kIntervals ? 1 : (i % 2 == 1 ? 4 : 2);
                 along->push_back({outer - d,
                                   s.current * std::cos(k * d) + s.voltage / z * std::sin(k * d),
-                                  s.voltage * std::cos(k * d) - z * s.current * std::sin(k * d)});
+                                  s.voltage * std::cos(k * d) - z * s.current * std::sin(k * d),
+                                  tube->diameter, simpson * h / 3});
             }
         }
         const double c = std::cos(k * tube->length);
@@ -80,11 +83,6 @@ FeedState walkInwards(std::span<const Tube> half, double halfLength, double k,
         outer -= tube->length;
     }
     return s;
-}
-
-// Simpson's weight of point i of a tube's kIntervals + 1, for intervals of length h.
-double simpson(int i, double h) {
-    return (i == 0 || i == kIntervals ? 1 : (i % 2 == 1 ? 4 : 2)) * h / 3;
 }
 
 // The power radiated by the current along the half (and its mirror), over the square of the
@@ -100,14 +98,7 @@ double radiatedOverFeed(std::span<const Tube> half, double halfLength, double k)
         const double theta = (j + 0.5) * (kPi / 2) / kDirections;
         const double c = std::cos(theta);
         double field = 0;
-        // Each tube's points in turn, Simpson's weights 1 4 2 … 4 1 over its intervals.
-        for (std::size_t first = 0; first < along.size(); first += kIntervals + 1) {
-            const double h = (along[first].z - along[first + kIntervals].z) / kIntervals;
-            for (int i = 0; i <= kIntervals; ++i) {
-                const LinePoint& p = along[first + static_cast<std::size_t>(i)];
-                field += simpson(i, h) * p.current * std::cos(k * p.z * c);
-            }
-        }
+        for (const LinePoint& p : along) field += p.weight * p.current * std::cos(k * p.z * c);
         const double s = std::sin(theta);
         power += field * field * s * s * s;
     }
@@ -140,15 +131,9 @@ double diameterByVoltage(std::span<const Tube> half, double halfLength, double k
     std::vector<LinePoint> along;
     walkInwards(half, halfLength, k, &along);
     double weight = 0, weighted = 0;
-    for (std::size_t t = 0; t < half.size(); ++t) {
-        const std::size_t first = t * (kIntervals + 1);
-        const double diameter = half[half.size() - 1 - t].diameter;  // walked from the tip
-        const double h = (along[first].z - along[first + kIntervals].z) / kIntervals;
-        for (int i = 0; i <= kIntervals; ++i) {
-            const double v = along[first + static_cast<std::size_t>(i)].voltage;
-            weight += simpson(i, h) * v * v;
-            weighted += simpson(i, h) * v * v * diameter;
-        }
+    for (const LinePoint& p : along) {
+        weight += p.weight * p.voltage * p.voltage;
+        weighted += p.weight * p.voltage * p.voltage * p.diameter;
     }
     return weighted / weight;
 }
