@@ -124,8 +124,11 @@ AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources
 // pair. Where the wires lie several segments apart that is a smooth function of the offset:
 // it is sampled once at a fine step and read between the samples by the polynomial through
 // the eight around the offset (within about a part in 10^8 of the direct figure, below the
-// adaptive integration's own noise). Pairs near the distance where the field becomes a lumped
-// element's, and the wire's end segments, are computed directly.
+// adaptive integration's own noise). Mirrored across the plane through the segment's centre,
+// the constant and cosine parts of its current turn round and the sine part does not, so
+// along the wire the constant and cosine parts' field is even in the offset and the sine
+// part's odd: only offsets of one sign are sampled. Pairs near the distance where the field
+// becomes a lumped element's, and the wire's end segments, are computed directly.
 constexpr int kStencil = 8;
 // Samples a wavelength at least, and a step no longer than this share of the distance across.
 constexpr double kSamplesPerWavelength = 32;
@@ -134,7 +137,7 @@ constexpr double kStepsAcross = 12;
 constexpr double kLeastSegmentsApart = 4;
 
 struct AcrossWires {
-    double t0 = 0, step = 0;  // the first sample's offset along the wires, the step
+    double t0 = 0, step = 0;  // the first sample's distance along the wires, the step
     // The match points lie `perRow` steps apart: the step divides their spacing, so one set
     // of weights serves every row of the wire.
     std::size_t perRow = 0;
@@ -230,8 +233,10 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
     if (!(spacing > 0)) return a;
     const double perRow = std::ceil(spacing / longest * (1 - 1e-12));
     const double step = spacing / perRow;
-    const double low = std::min(along(rows.lowest, far), along(rows.highest, ref));
-    const double high = std::max(along(rows.lowest, far), along(rows.highest, ref));
+    // The distances along the wires that the kept rows and the inner sources take, either way.
+    const double first = along(rows.lowest, far), last = along(rows.highest, ref);
+    const double high = std::max({first, last, -first, -last});
+    const double low = first <= 0 && last >= 0 ? 0 : std::min(std::fabs(first), std::fabs(last));
     const double margin = (kStencil / 2 + 1) * step;
     const auto count = static_cast<std::size_t>(std::ceil((high - low + 2 * margin) / step)) + 1;
     // Sampling pays where it costs well under the pairs it serves.
@@ -294,26 +299,39 @@ void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& gro
             for (; r < end; ++r) directly(r);
             continue;
         }
-        // The run's match points lie a whole number of steps apart: one set of weights, taken
-        // at the run's first row wherever the rows are shared among threads, so that the
-        // figures do not depend on how many there are.
+        // The run's match points lie a whole number of steps apart, the first rows of the run
+        // perhaps behind the source's centre and the rest ahead of it: one set of weights for
+        // each side, taken at the side's first row from the run's first wherever the rows are
+        // shared among threads, so that the figures do not depend on how many there are.
         const std::size_t i0 = u.row[runs.start[r]];
         const double t = (s.x[i0] - src.xj) * src.cabj + (s.y[i0] - src.yj) * src.sabj +
                          (s.z[i0] - src.zj) * src.salpj;
         const double spacing = sampled->step * static_cast<double>(sampled->perRow);
-        std::ptrdiff_t first = 0;
-        double weight[kStencil];
-        const bool readable = weightsAt(*sampled, t, first, weight);
+        std::size_t ahead = t >= 0 ? 0 : static_cast<std::size_t>(std::ceil(-t / spacing));
+        while (t + static_cast<double>(ahead) * spacing < 0) ++ahead;
+        while (ahead > 0 && t + static_cast<double>(ahead - 1) * spacing >= 0) --ahead;
+        std::ptrdiff_t behindFirst = 0, aheadFirst = 0;
+        double behindWeight[kStencil], aheadWeight[kStencil];
+        const bool behindReadable = ahead > 0 && weightsAt(*sampled, -t, behindFirst, behindWeight);
+        const bool aheadReadable =
+            weightsAt(*sampled, t + static_cast<double>(ahead) * spacing, aheadFirst, aheadWeight);
+        const auto perRow = static_cast<std::ptrdiff_t>(sampled->perRow);
         for (std::size_t k = r - runs.start[r]; r < end; ++r, ++k) {
-            const auto at = first + static_cast<std::ptrdiff_t>(k * sampled->perRow);
-            if (!readable || sampled->direct(t + static_cast<double>(k) * spacing) ||
+            const bool behind = k < ahead;
+            const auto rowsOn = static_cast<std::ptrdiff_t>(k);
+            const auto at =
+                behind ? behindFirst - rowsOn * perRow
+                       : aheadFirst + (rowsOn - static_cast<std::ptrdiff_t>(ahead)) * perRow;
+            if (!(behind ? behindReadable : aheadReadable) ||
+                sampled->direct(t + static_cast<double>(k) * spacing) || at < 0 ||
                 at + kStencil > static_cast<std::ptrdiff_t>(sampled->samples.size())) {
                 directly(r);
                 continue;
             }
             Complex etk, ets, etc;
-            readSamples(*sampled, static_cast<std::size_t>(at), weight, etk, ets, etc);
-            spread(r, etk, ets, etc);
+            readSamples(*sampled, static_cast<std::size_t>(at), behind ? behindWeight : aheadWeight,
+                        etk, ets, etc);
+            spread(r, etk, behind ? -ets : ets, etc);
         }
     }
 }
