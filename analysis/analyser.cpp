@@ -223,7 +223,11 @@ double ohmsApart(const Impedance& a, const Impedance& b) {
 
 }  // namespace
 
-void Analyser::converge(const std::vector<DeckResults>& outputs) {
+void Analyser::converge(const std::vector<DeckResults>& round) {
+    const auto levelsEnd = round.end() - static_cast<std::ptrdiff_t>(aheadDecks_);
+    ahead_ = flattened({levelsEnd, round.end()});
+    aheadDecks_ = 0;
+    const std::vector<DeckResults> outputs(round.begin(), levelsEnd);
     const std::size_t firstLevel = nextLevel_ - outputs.size();
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const DeckResults& results = outputs[i];
@@ -246,8 +250,16 @@ void Analyser::converge(const std::vector<DeckResults>& outputs) {
     const bool converged = ohmsApart(coarser.feed, finer.feed) < kConvergedOhms &&
                            std::fabs(coarser.gain - finer.gain) < kConvergedGain;
     if (!converged) {
-        if (nextLevel_ < levels_.perWavelength.size()) return runLevels(nextLevel_, 1);
-        return fail(notConverging());
+        if (nextLevel_ >= levels_.perWavelength.size()) return fail(notConverging());
+        runLevels(nextLevel_, 1);
+        // Where the last two levels lie within a few times the limits, the next one is likely
+        // to converge with the last: some of its sweep steps are solved beside the finer level,
+        // on the cores that its one solve would leave idle for much of the round.
+        if (ohmsApart(coarser.feed, finer.feed) < kAheadMoves * kConvergedOhms &&
+            std::fabs(coarser.gain - finer.gain) < kAheadMoves * kConvergedGain) {
+            solveAhead(steps.size() - 1);
+        }
+        return;
     }
 
     // The coarser level of the converged pair: refining it changes nothing that matters at
@@ -304,13 +316,17 @@ void Analyser::sweepAt(std::size_t chosen) {
                             back.eTheta,
                             back.ePhi});
     }
-    std::vector<int> first;
-    for (int step = 0; step < kSweepSteps; ++step) {
-        const bool node =
-            std::find(std::begin(kFitSteps), std::end(kFitSteps), step) != std::end(kFitSteps);
-        if (step != design && (node || !fitSweep_)) first.push_back(step);
-    }
+    std::vector<int> first = firstSweepSteps();
     fits_ = fitSweep_ ? 0 : kFits;
+    // The steps solved ahead at this level, the first of the list, are taken in the list's
+    // order, so the fit sees its samples as it would have.
+    if (!ahead_.empty() && aheadLevel_ == chosen && aheadSteps_.size() <= first.size() &&
+        std::equal(aheadSteps_.begin(), aheadSteps_.end(), first.begin())) {
+        if (!recordSteps(aheadSteps_, ahead_)) return;
+        first.erase(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(aheadSteps_.size()));
+    }
+    ahead_.clear();
+    aheadSteps_.clear();
     solveSteps(std::move(first));
     // The ends at the finer level do not depend on the sweep: they are solved beside its first
     // steps, first, since each costs several of them.
@@ -319,6 +335,44 @@ void Analyser::sweepAt(std::size_t chosen) {
     ends_.clear();
     decks_.insert(decks_.begin(), std::make_move_iterator(ends.begin()),
                   std::make_move_iterator(ends.end()));
+}
+
+// The sweep's steps to solve first, the design frequency aside: those the fit starts from, or
+// every one where the sweep is not fitted.
+std::vector<int> Analyser::firstSweepSteps() const {
+    const std::optional<int> design = designStep(analysis_.range);
+    std::vector<int> first;
+    for (int step = 0; step < kSweepSteps; ++step) {
+        const bool node =
+            std::find(std::begin(kFitSteps), std::end(kFitSteps), step) != std::end(kFitSteps);
+        if (step != design && (node || !fitSweep_)) first.push_back(step);
+    }
+    return first;
+}
+
+// Adds to the round the first sweep steps at this level, as many as cost about the finer
+// level's solve (the fill grows as the square of the segments), and never all of them.
+void Analyser::solveAhead(std::size_t level) {
+    if (!fitSweep_ || processes_ < 2 || nextLevel_ == 0) return;
+    const int coarse = totalSegments(antenna_, levels_.perWavelength[level]);
+    const int fine = totalSegments(antenna_, levels_.perWavelength[nextLevel_ - 1]);
+    std::vector<int> first = firstSweepSteps();
+    const double ratio = static_cast<double>(fine) / coarse;
+    const auto count = std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(ratio * ratio)),
+                                               1, first.size() - 1);
+    first.resize(count);
+    std::vector<double> frequencies;
+    for (const int step : first) {
+        frequencies.push_back(sweepFrequency(antenna_.frequency, analysis_.range, step));
+    }
+    std::vector<nec::Deck> decks =
+        sharedSweepDecks(antenna_, Segmentation{levels_.perWavelength[level]}, frequencies,
+                         static_cast<std::size_t>(processes_));
+    aheadDecks_ = decks.size();
+    aheadLevel_ = level;
+    aheadSteps_ = std::move(first);
+    decks_.insert(decks_.end(), std::make_move_iterator(decks.begin()),
+                  std::make_move_iterator(decks.end()));
 }
 
 // The decks that solve the sweep's ends at the finer level of the converged pair, where there
@@ -384,20 +438,29 @@ void Analyser::sweep(const std::vector<DeckResults>& round) {
     const auto endsEnd = round.begin() + static_cast<std::ptrdiff_t>(endsDecks_);
     if (endsDecks_ > 0) ends_.assign(round.begin(), endsEnd);
     endsDecks_ = 0;
-    const std::vector<FrequencyResult> results = flattened({endsEnd, round.end()});
-    if (results.size() != pendingSteps_.size()) {
-        return fail({say(language_, "the NEC-2 results lack sweep steps")});
+    if (!recordSteps(pendingSteps_, flattened({endsEnd, round.end()}))) return;
+    if (fits_ < kFits) return fitTheRest();
+    sweepKnown();
+}
+
+// The solved sweep steps, in order, with their samples for the fit; false, the analysis
+// failed, where the results do not answer the steps.
+bool Analyser::recordSteps(const std::vector<int>& steps,
+                           const std::vector<FrequencyResult>& results) {
+    if (results.size() != steps.size()) {
+        fail({say(language_, "the NEC-2 results lack sweep steps")});
+        return false;
     }
     for (std::size_t i = 0; i < results.size(); ++i) {
         const FrequencyResult& r = results[i];
         if (!r.hasFeed || r.patterns.size() != 1 || r.patterns[0].size() != 2) {
-            return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
+            fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
+            return false;
         }
-        const double frequency =
-            sweepFrequency(antenna_.frequency, analysis_.range, pendingSteps_[i]);
+        const double frequency = sweepFrequency(antenna_.frequency, analysis_.range, steps[i]);
         const PatternPoint& forward = r.patterns[0][0];
         const PatternPoint& back = r.patterns[0][1];
-        sweepSteps_[static_cast<std::size_t>(pendingSteps_[i])] = SweepPoint{
+        sweepSteps_[static_cast<std::size_t>(steps[i])] = SweepPoint{
             frequency, r.feed, swrAgainst50(r.feed), forward.gain, forward.gain - back.gain, true};
         samples_.push_back({frequency,
                             {r.feed.resistance, r.feed.reactance},
@@ -406,8 +469,7 @@ void Analyser::sweep(const std::vector<DeckResults>& round) {
                             back.eTheta,
                             back.ePhi});
     }
-    if (fits_ < kFits) return fitTheRest();
-    sweepKnown();
+    return true;
 }
 
 bool EndsCheck::converged() const {

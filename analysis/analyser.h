@@ -32,6 +32,10 @@ inline constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
 // many dB, at the design frequency.
 inline constexpr double kConvergedOhms = 0.5;
 inline constexpr double kConvergedGain = 0.02;
+// Where the last two levels lie within this many times those limits, the next level is likely
+// to converge with the last (the moves shrink to about half a doubling), and the sweep's first
+// steps at the last are solved beside it.
+inline constexpr double kAheadMoves = 4;
 // The levels tried, segments a wavelength: each doubles the one before, and where the next
 // doubling would pass the kernel's limit (or the engine's size), one last level lands on the
 // finest segmentation within it.
@@ -163,6 +167,10 @@ private:
     void solveSteps(std::vector<int> steps);
     void fitTheRest();
     void sweepAt(std::size_t chosen);
+    [[nodiscard]] std::vector<int> firstSweepSteps() const;
+    void solveAhead(std::size_t level);
+    [[nodiscard]] bool recordSteps(const std::vector<int>& steps,
+                                   const std::vector<FrequencyResult>& results);
     void sweepKnown();
     [[nodiscard]] std::vector<nec::Deck> endsDecks();
     void checkEnds(const std::vector<DeckResults>& results);
@@ -174,18 +182,24 @@ private:
     Antenna antenna_;
     int processes_;
     bool fitSweep_;
-    Levels levels_;                    // the levels the kernel and the engine allow
-    std::size_t nextLevel_ = 0;        // the first level not run yet
-    bool sweeping_ = false;            // converged: the sweep has begun
-    std::size_t chosen_ = 0;           // the level every figure comes from, once converged
-    std::size_t endsDecks_ = 0;        // decks of the round that solve the ends at the finer level
-    std::vector<DeckResults> ends_;    // the sweep's ends at the finer level, once solved
-    int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
-    std::vector<double> edgeGuesses_;  // the frequencies of the round being solved
-    std::optional<SweepFit> fit_;      // the sweep's fit, where it was tried
-    static constexpr int kFits = 2;    // the first fit, and the one with four more samples
-    int fits_ = 0;                     // how many times the fit has been tried
-    std::vector<int> pendingSteps_;    // the sweep steps being solved
+    Levels levels_;                  // the levels the kernel and the engine allow
+    std::size_t nextLevel_ = 0;      // the first level not run yet
+    bool sweeping_ = false;          // converged: the sweep has begun
+    std::size_t chosen_ = 0;         // the level every figure comes from, once converged
+    std::size_t endsDecks_ = 0;      // decks of the round that solve the ends at the finer level
+    std::vector<DeckResults> ends_;  // the sweep's ends at the finer level, once solved
+    // The sweep's first steps solved ahead at a level beside the finer one's round, in case
+    // that level is the one converged.
+    std::size_t aheadDecks_ = 0;  // decks of the round that solve them
+    std::size_t aheadLevel_ = 0;  // their level
+    std::vector<int> aheadSteps_;
+    std::vector<FrequencyResult> ahead_;  // their results, once solved
+    int edgeRounds_ = -1;                 // rounds of solves at the band edges; -1 before them
+    std::vector<double> edgeGuesses_;     // the frequencies of the round being solved
+    std::optional<SweepFit> fit_;         // the sweep's fit, where it was tried
+    static constexpr int kFits = 2;       // the first fit, and the one with four more samples
+    int fits_ = 0;                        // how many times the fit has been tried
+    std::vector<int> pendingSteps_;       // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
     std::vector<SweepSample> samples_;                   // the solved steps' fields
     // Each level run's results (the design frequency with its pattern cuts), in the order of

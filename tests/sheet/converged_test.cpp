@@ -88,6 +88,55 @@ TEST_P(FittedSweep, is_the_solved_sweep_within_the_tolerances) {
     EXPECT_GE(fromTheFit, 6) << "the fit spares most of the solving";
 }
 
+// Counts the frequencies solved.
+class CountingSolves : public analysis::EngineRunner {
+public:
+    using EngineRunner::EngineRunner;
+    analysis::Outputs run(const std::vector<nec::Deck>& decks) override {
+        for (const nec::Deck& deck : decks) solves += deck.steps.size();
+        return EngineRunner::run(decks);
+    }
+    std::size_t solves = 0;
+};
+
+// On two processes the sweep's first steps are solved beside the level that may converge with
+// the last: where it does they are taken as if solved after it, where it does not they are
+// dropped (the three elements, whose 50 and 100 a wavelength do not converge, and whose sweep
+// then moves to the finer level). Either way the analysis is the one process's to the bit, and
+// the long boom solves nothing twice.
+class SolvedAhead : public AgainstAConvergedModel {};
+
+TEST_P(SolvedAhead, the_analysis_is_the_one_solved_in_turn) {
+    const analysis::Antenna antenna = antennaOfDesign();
+    CountingSolves alone(Language::English, 1, nullptr), beside(Language::English, 2, nullptr);
+    const auto one = analysis::analyse(antenna, alone, Language::English, 1);
+    const auto two = analysis::analyse(antenna, beside, Language::English, 2);
+    ASSERT_TRUE(std::holds_alternative<analysis::Analysis>(one));
+    ASSERT_TRUE(std::holds_alternative<analysis::Analysis>(two));
+    const analysis::Analysis& a = std::get<analysis::Analysis>(one);
+    const analysis::Analysis& b = std::get<analysis::Analysis>(two);
+    EXPECT_EQ(a.segments, b.segments);
+    EXPECT_EQ(a.feed.resistance, b.feed.resistance);
+    EXPECT_EQ(a.feed.reactance, b.feed.reactance);
+    ASSERT_EQ(a.sweep.size(), b.sweep.size());
+    for (std::size_t i = 0; i < a.sweep.size(); ++i) {
+        EXPECT_EQ(a.sweep[i].solved, b.sweep[i].solved) << i;
+        EXPECT_EQ(a.sweep[i].feed.resistance, b.sweep[i].feed.resistance) << i;
+        EXPECT_EQ(a.sweep[i].feed.reactance, b.sweep[i].feed.reactance) << i;
+        EXPECT_EQ(a.sweep[i].gain, b.sweep[i].gain) << i;
+        EXPECT_EQ(a.sweep[i].frontToBack, b.sweep[i].frontToBack) << i;
+    }
+    ASSERT_EQ(a.edges.size(), b.edges.size());
+    for (std::size_t i = 0; i < a.edges.size(); ++i) {
+        EXPECT_EQ(a.edges[i].frequency, b.edges[i].frequency) << i;
+    }
+    if (GetParam().mode == ElementMode::MultiElement) {
+        EXPECT_EQ(beside.solves, alone.solves);
+    } else {
+        EXPECT_GT(beside.solves, alone.solves);  // some solved ahead were dropped
+    }
+}
+
 // Catalogue indices: 8 is 1/4 inch, 10 is 1/2 inch, 14 is 1 inch.
 INSTANTIATE_TEST_SUITE_P(
     WindowDesigns, AgainstAConvergedModel,
@@ -107,6 +156,14 @@ INSTANTIATE_TEST_SUITE_P(
         Converged{"two_elements_28_5_MHz", ElementMode::TwoElement, "28.5", 10, 0, 0, NAN},
         Converged{"long_boom_144_MHz", ElementMode::MultiElement, "144", 10, 0, 0, NAN}),
     testing_support::ByName{});
+
+INSTANTIATE_TEST_SUITE_P(WindowDesigns, SolvedAhead,
+                         testing::Values(Converged{"three_elements_14_2_MHz",
+                                                   ElementMode::ThreeElement, "14.2", 14, 0, 0,
+                                                   NAN},
+                                         Converged{"long_boom_144_MHz", ElementMode::MultiElement,
+                                                   "144", 10, 0, 0, NAN}),
+                         testing_support::ByName{});
 
 }  // namespace
 }  // namespace zeva::sheet
