@@ -71,6 +71,14 @@ struct AlongWire {
         return !byOffset.empty() && j > first && j + 1 < first + count && src.ind1 == ind1 &&
                src.ind2 == ind2;
     }
+    // Whether source j's field at another wire is the served sources' moved along the wire:
+    // a served source, or an end segment whose ends the kernel treats as theirs (a free end
+    // and an end joined to a segment alike both take the extended kernel's end terms).
+    [[nodiscard]] bool alikeAcross(const SourceSegment& src, std::size_t j) const {
+        const auto kernelEnd = [](int ind) { return ind == 2 ? 2 : 0; };
+        return !byOffset.empty() && j >= first && j < first + count &&
+               kernelEnd(src.ind1) == kernelEnd(ind1) && kernelEnd(src.ind2) == kernelEnd(ind2);
+    }
     [[nodiscard]] bool holds(std::size_t i) const { return i >= first && i < first + count; }
     [[nodiscard]] const FieldComponents& at(std::size_t i, std::size_t j) const {
         return byOffset[i + count - 1 - j];
@@ -124,11 +132,12 @@ AlongWire alongWire(const Segments& s, const std::vector<SourceSegment>& sources
 // pair. Where the wires lie several segments apart that is a smooth function of the offset:
 // it is sampled once at a fine step and read between the samples by the polynomial through
 // the eight around the offset (within about a part in 10^8 of the direct figure, below the
-// adaptive integration's own noise). Mirrored across the plane through the segment's centre,
+// adaptive integration's own noise); the wire's end segments, alike in length and kernel,
+// are read from the same samples. Mirrored across the plane through the segment's centre,
 // the constant and cosine parts of its current turn round and the sine part does not, so
 // along the wire the constant and cosine parts' field is even in the offset and the sine
 // part's odd: only offsets of one sign are sampled. Pairs near the distance where the field
-// becomes a lumped element's, and the wire's end segments, are computed directly.
+// becomes a lumped element's are computed directly.
 constexpr int kStencil = 8;
 // Samples a wavelength at least, and a step no longer than this share of the distance across.
 constexpr double kSamplesPerWavelength = 32;
@@ -199,7 +208,7 @@ struct RowsOfWire {
     std::size_t count = 0, lowest = 0, highest = 0;
 };
 
-// The sampled field of wire `from`'s inner sources at wire `to`'s kept match points, or
+// The sampled field of wire `from`'s sources at wire `to`'s kept match points, or
 // nothing where the wires are not so placed or the samples would cost more than the pairs.
 AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& sources,
                           const GroundModel& ground, const AlongWire& to, const AlongWire& from,
@@ -209,7 +218,7 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
         return a;
     }
     const std::size_t i0 = to.first;
-    const std::size_t ref = from.first + 1, far = from.first + from.count - 2;
+    const std::size_t ref = from.first + 1;
     const SourceSegment& src = sources[ref];
     if (std::fabs(s.cab[i0] - src.cabj) > 1e-12 || std::fabs(s.sab[i0] - src.sabj) > 1e-12 ||
         std::fabs(s.salp[i0] - src.salpj) > 1e-12) {
@@ -233,14 +242,15 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
     if (!(spacing > 0)) return a;
     const double perRow = std::ceil(spacing / longest * (1 - 1e-12));
     const double step = spacing / perRow;
-    // The distances along the wires that the kept rows and the inner sources take, either way.
-    const double first = along(rows.lowest, far), last = along(rows.highest, ref);
+    // The distances along the wires that the kept rows and the sources take, either way.
+    const double first = along(rows.lowest, from.first + from.count - 1);
+    const double last = along(rows.highest, from.first);
     const double high = std::max({first, last, -first, -last});
     const double low = first <= 0 && last >= 0 ? 0 : std::min(std::fabs(first), std::fabs(last));
     const double margin = (kStencil / 2 + 1) * step;
     const auto count = static_cast<std::size_t>(std::ceil((high - low + 2 * margin) / step)) + 1;
     // Sampling pays where it costs well under the pairs it serves.
-    if (2 * count > rows.count * (from.count - 2)) return a;
+    if (2 * count > rows.count * from.count) return a;
     a.t0 = low - margin;
     a.step = step;
     a.perRow = static_cast<std::size_t>(perRow);
@@ -273,6 +283,7 @@ void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& gro
         columns[k] = static_cast<std::size_t>(u.of[static_cast<std::size_t>(basis.jco[k] - 1)]);
     }
     const bool reused = wire.serves(src, j);
+    const bool alike = wire.alikeAcross(src, j);
     const auto spread = [&](std::size_t r, const Complex& etk, const Complex& ets,
                             const Complex& etc) {
         for (std::size_t k = 0; k < terms; ++k) {
@@ -291,7 +302,7 @@ void fillFromSource(const Segments& s, const Unknowns& u, const GroundModel& gro
     };
     for (std::size_t r = rowBegin; r < rowEnd;) {
         const std::size_t i = u.row[r];
-        const AcrossWires* sampled = reused && acrossTo != nullptr && acrossTo[wireOf[i]].usable()
+        const AcrossWires* sampled = alike && acrossTo != nullptr && acrossTo[wireOf[i]].usable()
                                          ? &acrossTo[wireOf[i]]
                                          : nullptr;
         const std::size_t end = std::min(runs.end[r], rowEnd);
