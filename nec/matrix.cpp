@@ -257,7 +257,11 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
     const double rh2 = across * across + s.bi[i0] * s.bi[i0];
     if (src.rkh * src.rkh > rh2) a.lumpedFrom = std::sqrt(src.rkh * src.rkh - rh2);
     a.samples.resize(count);
-    for (std::size_t k = 0; k < count; ++k) {
+    // Where the offsets reach the source's centre, the samples before it are the images of
+    // those after it.
+    constexpr std::size_t kBefore = kStencil / 2 + 1;
+    const std::size_t mirrored = low == 0 && count > 2 * kBefore ? kBefore : 0;
+    for (std::size_t k = mirrored; k < count; ++k) {
         const double offset = a.t0 + static_cast<double>(k) * step;
         const FieldComponents f =
             efld(src, ground, s.x[ref] + ax + offset * src.cabj, s.y[ref] + ay + offset * src.sabj,
@@ -265,6 +269,10 @@ AcrossWires sampledAcross(const Segments& s, const std::vector<SourceSegment>& s
         a.samples[k] = {f.exk * s.cab[i0] + f.eyk * s.sab[i0] + f.ezk * s.salp[i0],
                         f.exs * s.cab[i0] + f.eys * s.sab[i0] + f.ezs * s.salp[i0],
                         f.exc * s.cab[i0] + f.eyc * s.sab[i0] + f.ezc * s.salp[i0]};
+    }
+    for (std::size_t k = 0; k < mirrored; ++k) {
+        const auto& image = a.samples[2 * kBefore - k];
+        a.samples[k] = {image[0], -image[1], image[2]};
     }
     return a;
 }
