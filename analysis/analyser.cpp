@@ -224,13 +224,12 @@ double ohmsApart(const Impedance& a, const Impedance& b) {
 }  // namespace
 
 void Analyser::converge(const std::vector<DeckResults>& round) {
-    const auto levelsEnd = round.end() - static_cast<std::ptrdiff_t>(aheadDecks_);
-    ahead_ = flattened({levelsEnd, round.end()});
+    const std::size_t levelDecks = round.size() - aheadDecks_;
+    ahead_ = flattened({round.begin() + static_cast<std::ptrdiff_t>(levelDecks), round.end()});
     aheadDecks_ = 0;
-    const std::vector<DeckResults> outputs(round.begin(), levelsEnd);
-    const std::size_t firstLevel = nextLevel_ - outputs.size();
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        const DeckResults& results = outputs[i];
+    const std::size_t firstLevel = nextLevel_ - levelDecks;
+    for (std::size_t i = 0; i < levelDecks; ++i) {
+        const DeckResults& results = round[i];
         if (!readableLevel(results)) {
             return fail({say(language_, "the NEC-2 results lack the impedance or the patterns")});
         }
@@ -318,10 +317,10 @@ void Analyser::sweepAt(std::size_t chosen) {
     }
     std::vector<int> first = firstSweepSteps();
     fits_ = fitSweep_ ? 0 : kFits;
-    // The steps solved ahead at this level, the first of the list, are taken in the list's
-    // order, so the fit sees its samples as it would have.
-    if (!ahead_.empty() && aheadLevel_ == chosen && aheadSteps_.size() <= first.size() &&
-        std::equal(aheadSteps_.begin(), aheadSteps_.end(), first.begin())) {
+    // The steps solved ahead, the first of the list, are taken in the list's order, so the fit
+    // sees its samples as it would have. They come from the round that converged, at the level
+    // that was then the finest: this one.
+    if (!ahead_.empty()) {
         if (!recordSteps(aheadSteps_, ahead_)) return;
         first.erase(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(aheadSteps_.size()));
     }
@@ -353,8 +352,8 @@ std::vector<int> Analyser::firstSweepSteps() const {
 // Adds to the round the first sweep steps at this level, as many as cost about the finer
 // level's solve (the fill grows as the square of the segments), and never all of them.
 void Analyser::solveAhead(std::size_t level) {
-    if (!fitSweep_ || processes_ < 2 || nextLevel_ == 0) return;
-    const int coarse = totalSegments(antenna_, levels_.perWavelength[level]);
+    if (!fitSweep_ || processes_ < 2) return;
+    const int coarse = analysis_.convergence[level].segments;
     const int fine = totalSegments(antenna_, levels_.perWavelength[nextLevel_ - 1]);
     std::vector<int> first = firstSweepSteps();
     const double ratio = static_cast<double>(fine) / coarse;
@@ -369,7 +368,6 @@ void Analyser::solveAhead(std::size_t level) {
         sharedSweepDecks(antenna_, Segmentation{levels_.perWavelength[level]}, frequencies,
                          static_cast<std::size_t>(processes_));
     aheadDecks_ = decks.size();
-    aheadLevel_ = level;
     aheadSteps_ = std::move(first);
     decks_.insert(decks_.end(), std::make_move_iterator(decks.begin()),
                   std::make_move_iterator(decks.end()));

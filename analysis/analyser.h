@@ -191,7 +191,6 @@ private:
     // The sweep's first steps solved ahead at a level beside the finer one's round, in case
     // that level is the one converged.
     std::size_t aheadDecks_ = 0;  // decks of the round that solve them
-    std::size_t aheadLevel_ = 0;  // their level
     std::vector<int> aheadSteps_;
     std::vector<FrequencyResult> ahead_;  // their results, once solved
     int edgeRounds_ = -1;                 // rounds of solves at the band edges; -1 before them
