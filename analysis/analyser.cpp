@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
 #include <numbers>
 #include <utility>
@@ -21,6 +22,14 @@ std::string wavelengthsText(double value) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.1e", value);
     return buffer;
+}
+
+// The index of the first point above the frequency; the count of points if there is none.
+std::size_t pointAbove(const std::vector<SweepPoint>& points, double frequency) {
+    const auto after =
+        std::upper_bound(points.begin(), points.end(), frequency,
+                         [](double f, const SweepPoint& p) { return f < p.frequency; });
+    return static_cast<std::size_t>(after - points.begin());
 }
 
 Failure refused(Language language, const std::string& why) {
@@ -261,16 +270,17 @@ void Analyser::converge(const std::vector<DeckResults>& round) {
         return;
     }
 
-    // The coarser level of the converged pair: refining it changes nothing that matters at
-    // the design frequency.
-    sweepAt(steps.size() - 2);
+    // The figures are the finer level's; the sweep is solved at the coarser, which refining
+    // changes by less than the limits at the design frequency, and moved to the finer.
+    sweepAt(steps.size() - 2, steps.size() - 1);
 }
 
-// Every figure, the sweep included, from one level of the refinement.
-void Analyser::sweepAt(std::size_t chosen) {
+// The design frequency's figures from one level of the refinement; the sweep solved at the same
+// level or the one before it.
+void Analyser::sweepAt(std::size_t chosen, std::size_t reported) {
     chosen_ = chosen;
-    const ConvergenceStep& found = analysis_.convergence[chosen];
-    DeckResults& run = levelRuns_[chosen];
+    const ConvergenceStep& found = analysis_.convergence[reported];
+    const DeckResults& run = levelRuns_[reported];
     analysis_.segmentation = Segmentation{found.perWavelength};
     analysis_.segments = found.segments;
     analysis_.feed = found.feed;
@@ -283,8 +293,8 @@ void Analyser::sweepAt(std::size_t chosen) {
     if (run[0].patterns.size() == 3) {
         analysis_.averageGain = averageGain(run[0].patterns[2], sphereOf(antenna_));
     }
-    analysis_.ePlane = std::move(run[0].patterns[0]);
-    analysis_.hPlane = std::move(run[0].patterns[1]);
+    analysis_.ePlane = run[0].patterns[0];
+    analysis_.hPlane = run[0].patterns[1];
     if (analysis_.pattern.strongestAngle > kMaxBeamOffset) {
         return fail(refused(
             language_, say(language_,
@@ -293,23 +303,34 @@ void Analyser::sweepAt(std::size_t chosen) {
                            {fixed(analysis_.pattern.strongestAngle, 0)})));
     }
 
-    // The sweep at the segmentation found; the design frequency, where it is a step, is the
-    // converged run itself.
+    // The sweep at the level chosen; the design frequency, where it is a step, is that level's
+    // run itself. Where the figures are the finer level's, the two levels are paired there.
+    const ConvergenceStep& solved = analysis_.convergence[chosen];
+    const std::vector<PatternPoint>& ePlane = levelRuns_[chosen][0].patterns[0];
+    const PatternFigures solvedPattern = patternFigures(ePlane, levelRuns_[chosen][0].patterns[1]);
+    analysis_.solvedAt = Segmentation{solved.perWavelength};
+    analysis_.solvedFeed = solved.feed;
+    analysis_.shift = {};
+    pairs_.clear();
+    if (reported != chosen) {
+        pairs_.push_back({{antenna_.frequency, solved.feed, swrAgainst50(solved.feed),
+                           solvedPattern.forwardGain, solvedPattern.frontToBack, true},
+                          {antenna_.frequency, analysis_.feed, analysis_.swr,
+                           analysis_.pattern.forwardGain, analysis_.pattern.frontToBack, true}});
+    }
     sweeping_ = true;
     sweepSteps_.assign(kSweepSteps, std::nullopt);
     samples_.clear();
     const std::optional<int> design = designStep(analysis_.range);
     if (design) {
-        sweepSteps_[static_cast<std::size_t>(*design)] = SweepPoint{antenna_.frequency,
-                                                                    analysis_.feed,
-                                                                    analysis_.swr,
-                                                                    analysis_.pattern.forwardGain,
-                                                                    analysis_.pattern.frontToBack,
-                                                                    true};
-        const auto& forward = analysis_.ePlane[0];
-        const auto& back = analysis_.ePlane[180];
+        sweepSteps_[static_cast<std::size_t>(*design)] =
+            SweepPoint{antenna_.frequency,        solved.feed,
+                       swrAgainst50(solved.feed), solvedPattern.forwardGain,
+                       solvedPattern.frontToBack, true};
+        const auto& forward = ePlane[0];
+        const auto& back = ePlane[180];
         samples_.push_back({antenna_.frequency,
-                            {analysis_.feed.resistance, analysis_.feed.reactance},
+                            {solved.feed.resistance, solved.feed.reactance},
                             forward.eTheta,
                             forward.ePhi,
                             back.eTheta,
@@ -428,7 +449,7 @@ void Analyser::solveSteps(std::vector<int> steps) {
     for (const int step : pendingSteps_) {
         frequencies.push_back(sweepFrequency(antenna_.frequency, analysis_.range, step));
     }
-    decks_ = sharedSweepDecks(antenna_, analysis_.segmentation, frequencies,
+    decks_ = sharedSweepDecks(antenna_, analysis_.solvedAt, frequencies,
                               static_cast<std::size_t>(processes_));
 }
 
@@ -480,8 +501,117 @@ void Analyser::sweepKnown() {
     analysis_.sweep.clear();
     for (const auto& step : sweepSteps_) analysis_.sweep.push_back(*step);
     if (!ends_.empty()) return checkEnds(std::exchange(ends_, {}));
+    shiftSweep();
+}
+
+// The sweep moved to the reported level, then its band edges.
+void Analyser::shiftSweep() {
+    unshifted_ = analysis_.sweep;
+    LevelShift& shift = analysis_.shift;
+    shift = {};
+    const double low = unshifted_.front().frequency, high = unshifted_.back().frequency;
+    std::vector<std::pair<SweepPoint, SweepPoint>> pairs;
+    for (const auto& pair : pairs_) {
+        if (pair.first.frequency >= low && pair.first.frequency <= high) pairs.push_back(pair);
+    }
+    if (!pairs.empty()) {
+        if (pairs.size() >= 3) shift.scale = likeliestScale(pairs);
+        for (const auto& [solved, reported] : pairs) {
+            const SweepPoint at = unshiftedAt(solved.frequency * shift.scale);
+            shift.remainders.push_back({solved.frequency,
+                                        {reported.feed.resistance - at.feed.resistance,
+                                         reported.feed.reactance - at.feed.reactance},
+                                        reported.gain - at.gain,
+                                        reported.frontToBack - at.frontToBack});
+        }
+        std::stable_sort(shift.remainders.begin(), shift.remainders.end(),
+                         [](const LevelDifference& a, const LevelDifference& b) {
+                             return a.frequency < b.frequency;
+                         });
+        for (SweepPoint& point : analysis_.sweep) {
+            if (point.frequency == antenna_.frequency) {
+                // The design frequency is the reported level's own run.
+                point = SweepPoint{antenna_.frequency,
+                                   analysis_.feed,
+                                   analysis_.swr,
+                                   analysis_.pattern.forwardGain,
+                                   analysis_.pattern.frontToBack,
+                                   true};
+                continue;
+            }
+            const SweepPoint at = unshiftedAt(point.frequency * shift.scale);
+            const LevelDifference remainder = shift.remainderAt(point.frequency);
+            point.feed = {at.feed.resistance + remainder.feed.resistance,
+                          at.feed.reactance + remainder.feed.reactance};
+            point.swr = swrAgainst50(point.feed);
+            point.gain = at.gain + remainder.gain;
+            point.frontToBack = at.frontToBack + remainder.frontToBack;
+        }
+    }
     edgeRounds_ = 0;
     findEdges({});
+}
+
+// The scale that leaves the feed's remainders most alike where both levels were solved; the
+// nearest to 1 of several that do equally well.
+double Analyser::likeliestScale(const std::vector<std::pair<SweepPoint, SweepPoint>>& pairs) const {
+    const double step = (unshifted_.back().frequency - unshifted_.front().frequency) /
+                        (kSweepSteps - 1) / antenna_.frequency;
+    constexpr int kTries = 80;  // each way
+    double least = std::numeric_limits<double>::infinity();
+    double likeliest = 1;
+    for (int k = 0; k <= 2 * kTries; ++k) {
+        const int signedK = k % 2 == 0 ? k / 2 : -(k + 1) / 2;  // 0, -1, 1, -2, 2...
+        const double scale = 1 + kMostScaleSteps * step * signedK / kTries;
+        std::vector<std::complex<double>> remainders;
+        std::complex<double> mean;
+        for (const auto& [solved, reported] : pairs) {
+            const Impedance at = unshiftedAt(solved.frequency * scale).feed;
+            remainders.emplace_back(reported.feed.resistance - at.resistance,
+                                    reported.feed.reactance - at.reactance);
+            mean += remainders.back() / static_cast<double>(pairs.size());
+        }
+        double spread = 0;
+        for (const std::complex<double>& r : remainders) spread += std::norm(r - mean);
+        if (spread < least) {
+            least = spread;
+            likeliest = scale;
+        }
+    }
+    return likeliest;
+}
+
+// The sweep at the level solved at, before the shift, at any frequency: the cubic through
+// the four steps nearest it (at a step, the step itself).
+SweepPoint Analyser::unshiftedAt(double frequency) const {
+    const std::vector<SweepPoint>& points = unshifted_;
+    const std::size_t above = pointAbove(points, frequency);
+    const std::size_t first = std::min(points.size() - 4, above >= 2 ? above - 2 : 0);
+    SweepPoint at{frequency, {}, 0, 0, 0, false};
+    for (std::size_t i = first; i < first + 4; ++i) {
+        double weight = 1;
+        for (std::size_t j = first; j < first + 4; ++j) {
+            if (j != i) {
+                weight *=
+                    (frequency - points[j].frequency) / (points[i].frequency - points[j].frequency);
+            }
+        }
+        at.feed.resistance += weight * points[i].feed.resistance;
+        at.feed.reactance += weight * points[i].feed.reactance;
+        at.gain += weight * points[i].gain;
+        at.frontToBack += weight * points[i].frontToBack;
+    }
+    // A back lobe's null (an infinite ratio) is not read between steps: the nearest step's.
+    if (!std::isfinite(at.frontToBack)) {
+        const std::size_t nearest =
+            above > 0 && (above == points.size() || frequency - points[above - 1].frequency <
+                                                        points[above].frequency - frequency)
+                ? above - 1
+                : above;
+        at.frontToBack = points[nearest].frontToBack;
+    }
+    at.swr = swrAgainst50(at.feed);
+    return at;
 }
 
 // How far the ends move at the finer level. The segmentation stays the one the design
@@ -500,9 +630,18 @@ void Analyser::checkEnds(const std::vector<DeckResults>& outputs) {
     check.ohms = 0;
     check.db = 0;
     const SweepPoint* coarse[] = {&analysis_.sweep.front(), &analysis_.sweep.back()};
+    // The ends' level is the reported one where the sweep is solved at the level before it:
+    // the two are paired there too.
+    const bool paired = !pairs_.empty();
     for (std::size_t i = 0; i < 2; ++i) {
-        check.ohms = std::max(check.ohms, ohmsApart(coarse[i]->feed, results[i].feed));
-        check.db = std::max(check.db, std::fabs(coarse[i]->gain - results[i].patterns[0][0].gain));
+        const Impedance& feed = results[i].feed;
+        const double gain = results[i].patterns[0][0].gain;
+        check.ohms = std::max(check.ohms, ohmsApart(coarse[i]->feed, feed));
+        check.db = std::max(check.db, std::fabs(coarse[i]->gain - gain));
+        if (!paired || results[i].patterns[0].size() < 2) continue;
+        pairs_.push_back({*coarse[i],
+                          {coarse[i]->frequency, feed, swrAgainst50(feed), gain,
+                           gain - results[i].patterns[0][1].gain, true}});
     }
     // Where the ends want the finer level of the pair and it costs little, the whole sweep
     // moves to it (its design frequency is solved already); otherwise the report says how far
@@ -512,21 +651,12 @@ void Analyser::checkEnds(const std::vector<DeckResults>& outputs) {
         analysis_.ends.reset();
         analysis_.edges.clear();
         fit_.reset();
-        return sweepAt(chosen_ + 1);
+        return sweepAt(chosen_ + 1, chosen_ + 1);
     }
-    edgeRounds_ = 0;
-    findEdges({});
+    shiftSweep();
 }
 
 namespace {
-
-// The index of the first point above the frequency; the count of points if there is none.
-std::size_t pointAbove(const std::vector<SweepPoint>& points, double frequency) {
-    const auto after =
-        std::upper_bound(points.begin(), points.end(), frequency,
-                         [](double f, const SweepPoint& p) { return f < p.frequency; });
-    return static_cast<std::size_t>(after - points.begin());
-}
 
 // The crossing of the level between two points, one on each side of it.
 double linearCrossing(const SweepPoint& in, const SweepPoint& out, double level) {
@@ -626,7 +756,9 @@ void Analyser::findEdges(const std::vector<DeckResults>& outputs) {
         if (!results[i].hasFeed) {
             return fail({say(language_, "an incomplete sweep step in the NEC-2 results")});
         }
-        const Impedance feed = results[i].feed;
+        const Impedance shift = analysis_.shift.remainderAt(edgeGuesses_[i]).feed;
+        const Impedance feed{results[i].feed.resistance + shift.resistance,
+                             results[i].feed.reactance + shift.reactance};
         analysis_.edges.push_back(
             {edgeGuesses_[i], feed, swrAgainst50(feed), kNoFigure, kNoFigure, true});
     }
@@ -653,7 +785,10 @@ void Analyser::findEdges(const std::vector<DeckResults>& outputs) {
     }
     if (edgeGuesses_.empty() || edgeRounds_ == kMostEdgeRounds) return finish();
     ++edgeRounds_;
-    decks_ = sharedSweepDecks(antenna_, analysis_.segmentation, edgeGuesses_,
+    // Solved where the level solved at reads as the reported one.
+    std::vector<double> solvedAt = edgeGuesses_;
+    for (double& f : solvedAt) f *= analysis_.shift.scale;
+    decks_ = sharedSweepDecks(antenna_, analysis_.solvedAt, solvedAt,
                               static_cast<std::size_t>(processes_));
 }
 
@@ -668,9 +803,11 @@ double Analyser::fittedCrossing(double level, double lineCrossing, bool low) con
     double outside = sweep[low ? above - 1 : above].frequency;
     for (int i = 0; i < 60 && std::fabs(outside - inside) > 1e-7; ++i) {
         const double middle = (inside + outside) / 2;
-        const auto step = fit_->at(middle);
+        const auto step = fit_->at(middle * analysis_.shift.scale);
         if (!step) return lineCrossing;
-        const Impedance feed{step->impedance.real(), step->impedance.imag()};
+        const Impedance shift = analysis_.shift.remainderAt(middle).feed;
+        const Impedance feed{step->impedance.real() + shift.resistance,
+                             step->impedance.imag() + shift.reactance};
         (swrAgainst50(feed) <= level ? inside : outside) = middle;
     }
     return (inside + outside) / 2;
@@ -729,6 +866,29 @@ void Analyser::fitTheRest() {
     fits_ = kFits;
     if (!unsure.empty()) return solveSteps(std::move(unsure));
     sweepKnown();
+}
+
+LevelDifference LevelShift::remainderAt(double frequency) const {
+    LevelDifference remainder;
+    if (!remainders.empty()) {
+        const auto above =
+            std::upper_bound(remainders.begin(), remainders.end(), frequency,
+                             [](double f, const LevelDifference& r) { return f < r.frequency; });
+        if (above == remainders.begin() || above == remainders.end()) {
+            remainder = above == remainders.begin() ? remainders.front() : remainders.back();
+        } else {
+            const LevelDifference& a = *(above - 1);
+            const LevelDifference& b = *above;
+            const double t = (frequency - a.frequency) / (b.frequency - a.frequency);
+            const auto between = [t](double x, double y) { return x + t * (y - x); };
+            remainder.feed = {between(a.feed.resistance, b.feed.resistance),
+                              between(a.feed.reactance, b.feed.reactance)};
+            remainder.gain = between(a.gain, b.gain);
+            remainder.frontToBack = between(a.frontToBack, b.frontToBack);
+        }
+    }
+    remainder.frequency = frequency;
+    return remainder;
 }
 
 std::optional<SwrBand> swrBand(const std::vector<SweepPoint>& sweep, double level) {

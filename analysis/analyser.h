@@ -41,7 +41,8 @@ inline constexpr double kAheadMoves = 4;
 // finest segmentation within it.
 inline constexpr int kLevels[] = {25, 50, 100, 200, 400, 800};
 // A sweep whose ends move more than the limits at the finer level of the converged pair is
-// solved again at that level where it has at most this many segments.
+// solved again at that level where it has at most this many segments (elsewhere it is moved
+// by the shifts between the levels solved at its ends).
 inline constexpr int kMostRefinedSweepSegments = 500;
 // The ends are solved at the finer level only where it has at most this many segments: two
 // solves of a larger one cost more than the rest of the analysis.
@@ -118,6 +119,28 @@ struct EndsCheck {
     [[nodiscard]] bool converged() const;
 };
 
+// How the finer level of the converged pair differs from the coarser, learnt where both were
+// solved (the design frequency, and the sweep's ends where they were checked). Finer segments
+// act mostly as a slightly shorter antenna: every resonance moves up in proportion, so the
+// finer level at a frequency reads as the coarser at that frequency times `scale`; what
+// remains is read linearly between the frequencies where both were solved, the nearest
+// beyond them. A long boom's two levels differ by up to 1.7 ohms across its sweep, in waves
+// that a shift alone read between three frequencies misses by 1.2 ohms; scaled, by 0.4.
+struct LevelDifference {
+    double frequency = 0;    // MHz
+    Impedance feed;          // ohms added to R and X
+    double gain = 0;         // dB added to the forward gain
+    double frontToBack = 0;  // dB added to the front-to-back ratio
+};
+struct LevelShift {
+    double scale = 1;
+    std::vector<LevelDifference> remainders;  // in order of frequency; none: the levels are one
+    [[nodiscard]] bool none() const { return remainders.empty(); }
+    [[nodiscard]] LevelDifference remainderAt(double frequency) const;
+};
+// The scale is sought within this many sweep steps of 1 either way.
+inline constexpr double kMostScaleSteps = 1;
+
 struct Analysis {
     PatternFigures pattern;  // at the design frequency
     double gainDbd = 0;
@@ -131,8 +154,16 @@ struct Analysis {
     bool beam = true;
     double stackingSideBySide = 0;  // metres, from the E-plane beamwidth
     double stackingAbove = 0;       // metres, from the H-plane beamwidth
+    // The figures' segmentation: the finer level of the converged pair.
     Segmentation segmentation;
     int segments = 0;
+    // The segmentation the sweep, its band edges and the studies after the analysis are solved
+    // at: the coarser level of the pair (or the finer itself, where the sweep moved to it),
+    // with its feed at the design frequency. The sweep and the edges are moved by the shifts
+    // between the two levels; the studies keep that level's own figures.
+    Segmentation solvedAt;
+    Impedance solvedFeed;
+    LevelShift shift;
     SweepRange range;
     std::vector<ConvergenceStep> convergence;
     std::vector<SweepPoint> sweep;
@@ -166,7 +197,11 @@ private:
     void runLevels(std::size_t first, std::size_t count);
     void solveSteps(std::vector<int> steps);
     void fitTheRest();
-    void sweepAt(std::size_t chosen);
+    void sweepAt(std::size_t chosen, std::size_t reported);
+    void shiftSweep();
+    [[nodiscard]] SweepPoint unshiftedAt(double frequency) const;
+    [[nodiscard]] double likeliestScale(
+        const std::vector<std::pair<SweepPoint, SweepPoint>>& pairs) const;
     [[nodiscard]] std::vector<int> firstSweepSteps() const;
     void solveAhead(std::size_t level);
     [[nodiscard]] bool recordSteps(const std::vector<int>& steps,
@@ -185,7 +220,7 @@ private:
     Levels levels_;                  // the levels the kernel and the engine allow
     std::size_t nextLevel_ = 0;      // the first level not run yet
     bool sweeping_ = false;          // converged: the sweep has begun
-    std::size_t chosen_ = 0;         // the level every figure comes from, once converged
+    std::size_t chosen_ = 0;         // the level the sweep is solved at, once converged
     std::size_t endsDecks_ = 0;      // decks of the round that solve the ends at the finer level
     std::vector<DeckResults> ends_;  // the sweep's ends at the finer level, once solved
     // The sweep's first steps solved ahead at a level beside the finer one's round, in case
@@ -193,12 +228,16 @@ private:
     std::size_t aheadDecks_ = 0;  // decks of the round that solve them
     std::vector<int> aheadSteps_;
     std::vector<FrequencyResult> ahead_;  // their results, once solved
-    int edgeRounds_ = -1;                 // rounds of solves at the band edges; -1 before them
-    std::vector<double> edgeGuesses_;     // the frequencies of the round being solved
-    std::optional<SweepFit> fit_;         // the sweep's fit, where it was tried
-    static constexpr int kFits = 2;       // the first fit, and the one with four more samples
-    int fits_ = 0;                        // how many times the fit has been tried
-    std::vector<int> pendingSteps_;       // the sweep steps being solved
+    // The sweep's points at the level solved at, before the shift, and the reported level's
+    // figures where both were solved.
+    std::vector<SweepPoint> unshifted_;
+    std::vector<std::pair<SweepPoint, SweepPoint>> pairs_;  // the solved level's, the reported's
+    int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
+    std::vector<double> edgeGuesses_;  // the frequencies of the round being solved
+    std::optional<SweepFit> fit_;      // the sweep's fit, where it was tried
+    static constexpr int kFits = 2;    // the first fit, and the one with four more samples
+    int fits_ = 0;                     // how many times the fit has been tried
+    std::vector<int> pendingSteps_;    // the sweep steps being solved
     std::vector<std::optional<SweepPoint>> sweepSteps_;  // each step once known
     std::vector<SweepSample> samples_;                   // the solved steps' fields
     // Each level run's results (the design frequency with its pattern cuts), in the order of

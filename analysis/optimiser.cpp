@@ -610,7 +610,7 @@ std::optional<Failure> checkAsBuilt(const Antenna& start, const AsBuilt& asBuilt
 
 std::optional<BandFigures> convergedBandFigures(const Antenna& antenna, const Analysis& analysis,
                                                 const Band& band, Feed feed, int threads) {
-    return bandFigures(antenna, segmentCounts(antenna, analysis.segmentation), band, kReportPoints,
+    return bandFigures(antenna, segmentCounts(antenna, analysis.solvedAt), band, kReportPoints,
                        feed, threads);
 }
 
@@ -639,7 +639,7 @@ std::variant<Optimisation, Failure> optimise(const Antenna& start, const Analysi
 
     // The search's segmentation: the level below the converged one where it ranks a seeded
     // sample of antennas near the start as the converged one does.
-    const int converged = analysis.segmentation.perWavelength;
+    const int converged = analysis.solvedAt.perWavelength;
     int coarser = converged;
     for (const ConvergenceStep& step : analysis.convergence) {
         if (step.perWavelength < converged) coarser = step.perWavelength;
@@ -734,7 +734,7 @@ namespace {
 std::optional<BandFigures> convergedBuiltFigures(const Optimisation& o, const Antenna& antenna,
                                                  const Analysis& analysis, int threads,
                                                  const std::atomic<bool>* cancel) {
-    return builtBandFigures(antenna, segmentCounts(antenna, analysis.segmentation), o.band,
+    return builtBandFigures(antenna, segmentCounts(antenna, analysis.solvedAt), o.band,
                             kReportPoints, o.feed, o.asBuilt, reportSeed(o.seed), threads, cancel);
 }
 

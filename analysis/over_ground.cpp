@@ -238,7 +238,7 @@ GroundStudy::GroundStudy(const Antenna& antenna, const Analysis& analysis, Place
         result_ = std::move(*failure);
         return;
     }
-    decks_ = {overGroundDeck(antenna, analysis.segmentation, placement_)};
+    decks_ = {overGroundDeck(antenna, analysis.solvedAt, placement_)};
 }
 
 void GroundStudy::step(const std::vector<DeckResults>& round) {

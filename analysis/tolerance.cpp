@@ -112,7 +112,7 @@ ToleranceStudy::ToleranceStudy(Antenna antenna, const Analysis& analysis, Tolera
         return;
     }
     // Every deck keeps the segments of the converged design.
-    const std::vector<int> segments = segmentCounts(antenna_, analysis.segmentation);
+    const std::vector<int> segments = segmentCounts(antenna_, analysis.solvedAt);
     const double f0 = antenna_.frequency;
     const auto atDesign = [&](const Antenna& a) {
         nec::Deck deck = structureWith(a, segments);

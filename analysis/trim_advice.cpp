@@ -159,7 +159,7 @@ TrimAdvisor::TrimAdvisor(Antenna antenna, const Analysis& analysis, const Tuning
     }
     figures_ = std::get<MeasuredFigures>(figures);
     built_ = feed_ == Feed::Hairpin ? tuning_.hairpin->elementLength : tuning_.trim.length;
-    const std::vector<int> segments = segmentCounts(antenna_, analysis.segmentation);
+    const std::vector<int> segments = segmentCounts(antenna_, analysis.solvedAt);
     const int steps = static_cast<int>(std::lround(kTrimRange / kTrimStep));
     for (int k = -steps; k <= steps; ++k) {
         const double length = built_ * (1 + k * kTrimStep);

@@ -86,19 +86,21 @@ Tuner::Tuner(Antenna antenna, const Analysis& analysis, MatchRequest request, La
              int processes)
     : Study(language),
       antenna_(std::move(antenna)),
-      segmentation_(analysis.segmentation),
+      segmentation_(analysis.solvedAt),
       range_(analysis.range),
       request_(request),
       processes_(std::max(1, processes)) {
+    // The tuning is solved at the sweep's level, from its feed there.
+    const Impedance& feed = analysis.solvedFeed;
     const double length = antenna_.elements[antenna_.driven].length;
     lengths_ = {length};
-    errors_ = {analysis.feed.reactance};
-    tuning_.trim = {length, analysis.feed, analysis.swr};
-    if (std::fabs(analysis.feed.reactance) < kTunedOhms) {
-        tuned(Stage::Trim, length, analysis.feed);
+    errors_ = {feed.reactance};
+    tuning_.trim = {length, feed, swrAgainst50(feed)};
+    if (std::fabs(feed.reactance) < kTunedOhms) {
+        tuned(Stage::Trim, length, feed);
         return;
     }
-    runLength(length - analysis.feed.reactance / kOhmsPerWavelength * antenna_.wavelength());
+    runLength(length - feed.reactance / kOhmsPerWavelength * antenna_.wavelength());
 }
 
 Tuning Tuner::asBuilt(Tuning tuning) const {

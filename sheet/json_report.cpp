@@ -146,6 +146,7 @@ Json analysisOf(const analysis::Analysis& a) {
             {"segments",
              {{"total", a.segments},
               {"per_wavelength", a.segmentation.perWavelength},
+              {"sweep_solved_per_wavelength", a.solvedAt.perWavelength},
               {"kernel", "extended"}}},
             {"convergence", convergence},
             {"bandwidth_mhz", bandwidth(a)},

@@ -264,11 +264,20 @@ TEST(Analyser, refines_until_a_doubling_moves_less_than_half_an_ohm) {
     ASSERT_TRUE(std::holds_alternative<Analysis>(result)) << std::get<Failure>(result).message;
     const Analysis& a = std::get<Analysis>(result);
     // 300 / N ohms: 12, 6, 3, 1.5, 0.75, 0.375 at 25 to 800: 400 → 800 is the first move
-    // under half an ohm, so 400 is the segmentation found.
+    // under half an ohm, so the figures are 800's and the sweep is solved at 400.
     ASSERT_EQ(a.convergence.size(), 6u);
-    EXPECT_EQ(a.segmentation.perWavelength, 400);
-    EXPECT_EQ(a.segments, a.convergence[4].segments);
-    EXPECT_NEAR(a.feed.resistance, a.convergence[4].feed.resistance, 1e-9);
+    EXPECT_EQ(a.segmentation.perWavelength, 800);
+    EXPECT_EQ(a.segments, a.convergence[5].segments);
+    EXPECT_EQ(a.feed.resistance, a.convergence[5].feed.resistance);
+    EXPECT_EQ(a.solvedAt.perWavelength, 400);
+    EXPECT_EQ(a.solvedFeed.resistance, a.convergence[4].feed.resistance);
+    // With the ends unchecked, the whole sweep moves as the design frequency does: R by what
+    // 800 takes off 400's, which is the same at every frequency here.
+    EXPECT_EQ(a.shift.scale, 1);
+    ASSERT_EQ(a.shift.remainders.size(), 1u);
+    EXPECT_NEAR(a.shift.remainders[0].feed.resistance,
+                a.convergence[5].feed.resistance - a.convergence[4].feed.resistance, 1e-12);
+    EXPECT_EQ(a.shift.remainders[0].feed.reactance, 0);
     // The two coarsest levels together, the finer ones one by one, then the sweep in two; its
     // ends are not solved at 800, whose more than 1000 segments would cost more than the rest.
     EXPECT_EQ(runner.calls, (std::vector<std::size_t>{2, 1, 1, 1, 1, 2}));
@@ -280,6 +289,8 @@ TEST(Analyser, refines_until_a_doubling_moves_less_than_half_an_ohm) {
     EXPECT_DOUBLE_EQ(a.sweep[10].feed.resistance, a.feed.resistance);
     EXPECT_NEAR(a.sweep[0].frequency, 14.2 * 0.98, 1e-12);
     EXPECT_NEAR(a.sweep[0].feed.reactance, 5 - 0.284, 1e-3);  // its own frequency's figure
+    EXPECT_NEAR(a.sweep[0].feed.resistance, a.feed.resistance, 1e-9);
+    EXPECT_NEAR(a.sweep[20].feed.resistance, a.feed.resistance, 1e-9);
     EXPECT_NEAR(a.sweep[20].frontToBack, 20, 1e-9);
     EXPECT_NEAR(a.gainDbd, 7.5 - 2.15, 1e-9);
     EXPECT_NEAR(a.pattern.beamwidthE, 60, 0.3);

@@ -69,7 +69,8 @@ TEST(Analysed, band_edges_lie_on_the_solved_crossings) {
                 ++edges;
                 const double edge = low ? band->low : band->high;
                 const double within = edgeTolerance(edge);
-                // Solved at the analysis' own segmentation.
+                // Solved at the figures' segmentation: the edges are solved at the level
+                // before it and moved to it.
                 const Outputs around =
                     fitting.run({sweepDeck(beam, a.segmentation, {edge - within, edge + within})});
                 ASSERT_TRUE(std::holds_alternative<std::vector<DeckResults>>(around));
