@@ -109,8 +109,8 @@ else
         case $figures in *dBi*) break ;; esac
         sleep 1
     done
-    expect "forward gain line" "前向增益：16.80 dBi（14.65 dBd）" "$(head -1 <<<"$figures")"
-    expect "feed impedance line" "馈点阻抗：47.82 + j22.65 欧" "$(sed -n 4p <<<"$figures")"
+    expect "forward gain line" "前向增益：16.78 dBi（14.63 dBd）" "$(head -1 <<<"$figures")"
+    expect "feed impedance line" "馈点阻抗：48.08 + j22.93 欧" "$(sed -n 4p <<<"$figures")"
     sheet=$(read_box "$design" 100 60)
     expect "sheet heading" "$(printf '元件\t长度(英尺)\t长度(厘米)\t卷尺读数\t间距(英尺)\t间距(厘米)\t位置(英尺)\t位置(厘米)')" \
         "$(head -1 <<<"$sheet")"
