@@ -172,8 +172,16 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
                     true, options.sampleAcrossWires)) {
         return Error{Fault::Stopped};
     }
+    // The applied field of the voltage source, over the segment's length.
+    std::vector<Complex> e(static_cast<std::size_t>(s.n));
+    e[is] = -deck.source.voltage / (s.si[is] * s.wlam);
+    // One source and no lines: one solve, from a single-precision factoring refined, where its
+    // copy of the matrix stays small beside the matrix itself.
+    const bool refined = deck.lines.empty() && unknowns.count() <= kMostRefinedUnknowns;
+    std::vector<Complex> b(unknowns.count());
+    for (std::size_t r = 0; r < b.size(); ++r) b[r] = e[unknowns.row[r]];
     LuFactors factors;
-    switch (factor(m, options.stop, factors)) {
+    switch (refined ? solveRefined(m, b, options.stop) : factor(m, options.stop, factors)) {
         case FactorStatus::Stopped:
             return Error{Fault::Stopped};
         case FactorStatus::Singular:
@@ -186,16 +194,9 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
             break;
     }
 
-    // The applied field of the voltage source, over the segment's length.
-    std::vector<Complex> e(static_cast<std::size_t>(s.n));
-    e[is] = -deck.source.voltage / (s.si[is] * s.wlam);
-
     Complex current;
     SegmentCurrents currents;
-    if (deck.lines.empty()) {
-        std::vector<Complex> b(unknowns.count());
-        for (std::size_t r = 0; r < b.size(); ++r) b[r] = e[unknowns.row[r]];
-        solve(factors, b);
+    if (refined) {
         std::vector<Complex> amplitudes(static_cast<std::size_t>(s.n));
         for (std::size_t i = 0; i < amplitudes.size(); ++i) {
             amplitudes[i] = b[static_cast<std::size_t>(unknowns.of[i])];

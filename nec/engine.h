@@ -18,6 +18,9 @@ namespace zeva::nec {
 
 // The largest problems solved: the matrix of this many unknowns takes 256 MiB.
 inline constexpr std::size_t kMaxUnknowns = 4000;
+// Up to this many unknowns a matrix is factored in single precision and its solution refined
+// (a copy of 32 MiB at most); larger ones are factored in double.
+inline constexpr std::size_t kMostRefinedUnknowns = 2000;
 inline constexpr std::size_t kMaxSegments = 2 * kMaxUnknowns;
 inline constexpr std::size_t kMaxPatternPoints = 200000;
 

@@ -8,11 +8,13 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <complex>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -27,6 +29,11 @@ void zgetrf_(const int* m, const int* n, void* a, const int* lda, int* ipiv, int
 void zgetrs_(const char* trans, const int* n, const int* nrhs, const void* a, const int* lda,
              const int* ipiv, void* b, const int* ldb, int* info, std::size_t transLength);
 void zlaswp_(const int* n, void* a, const int* lda, const int* k1, const int* k2, const int* ipiv,
+             const int* incx);
+void cgetrf_(const int* m, const int* n, void* a, const int* lda, int* ipiv, int* info);
+void cgetrs_(const char* trans, const int* n, const int* nrhs, const void* a, const int* lda,
+             const int* ipiv, void* b, const int* ldb, int* info, std::size_t transLength);
+void claswp_(const int* n, void* a, const int* lda, const int* k1, const int* k2, const int* ipiv,
              const int* incx);
 }
 
@@ -505,6 +512,13 @@ struct Blas {
     decltype(&zlaswp_) laswp = nullptr;
     decltype(&cblas_ztrsm) trsm = nullptr;
     decltype(&cblas_zgemm) gemm = nullptr;
+    decltype(&cblas_zgemv) gemv = nullptr;
+    // Their single-precision twins, for the factoring that a refinement makes exact.
+    decltype(&cgetrf_) getrfSingle = nullptr;
+    decltype(&cgetrs_) getrsSingle = nullptr;
+    decltype(&claswp_) laswpSingle = nullptr;
+    decltype(&cblas_ctrsm) trsmSingle = nullptr;
+    decltype(&cblas_cgemm) gemmSingle = nullptr;
     bool outOfMemory = false;
 };
 
@@ -535,6 +549,12 @@ const Blas& loadedBlas() {
         lookUp(library, "zlaswp_", b.laswp);
         lookUp(library, "cblas_ztrsm", b.trsm);
         lookUp(library, "cblas_zgemm", b.gemm);
+        lookUp(library, "cblas_zgemv", b.gemv);
+        lookUp(library, "cgetrf_", b.getrfSingle);
+        lookUp(library, "cgetrs_", b.getrsSingle);
+        lookUp(library, "claswp_", b.laswpSingle);
+        lookUp(library, "cblas_ctrsm", b.trsmSingle);
+        lookUp(library, "cblas_cgemm", b.gemmSingle);
         // Where the user asked OpenBLAS for more threads, it keeps to the caller's all the
         // same, and its idle workers, which spin for a while, are ended.
         using SetThreads = void (*)(int);
@@ -545,7 +565,10 @@ const Blas& loadedBlas() {
         lookUp(library, "blas_thread_shutdown_", shutdown);
         if (set != nullptr) set(1);
         if (shutdown != nullptr) shutdown();
-        if (!b.getrf || !b.getrs || !b.laswp || !b.trsm || !b.gemm) return Blas{};
+        if (!b.getrf || !b.getrs || !b.laswp || !b.trsm || !b.gemm || !b.gemv || !b.getrfSingle ||
+            !b.getrsSingle || !b.laswpSingle || !b.trsmSingle || !b.gemmSingle) {
+            return Blas{};
+        }
         return b;
     }();
     return loaded;
@@ -621,6 +644,51 @@ void keepBlasToOneThread() { setenv("OPENBLAS_NUM_THREADS", "1", 0); }
 
 bool haveBlas() { return blas() != nullptr; }
 
+namespace {
+
+// Right-looking blocked LU of an n by n column-major matrix, in place: the panel by LAPACK, the
+// trailing update by BLAS in column slices, so that a stop is seen within a slice's time even
+// on the largest matrix. The routines are the double or the single ones, as a is.
+template <typename Scalar, typename Getrf, typename Laswp, typename Trsm, typename Gemm>
+FactorStatus blockedLu(Scalar* a, std::size_t size, std::vector<int>& pivots,
+                       const std::atomic<bool>* stop, Getrf getrf, Laswp laswp, Trsm trsm,
+                       Gemm gemm) {
+    const int n = static_cast<int>(size);
+    pivots.assign(size, 0);
+    constexpr int kPanel = 128;
+    constexpr int kSlice = 512;
+    const Scalar one{1, 0}, minusOne{-1, 0};
+    const auto at = [&](int row, int column) {
+        return a + static_cast<std::size_t>(column) * size + static_cast<std::size_t>(row);
+    };
+    for (int k = 0; k < n; k += kPanel) {
+        if (stopped(stop)) return FactorStatus::Stopped;
+        const int nb = std::min(kPanel, n - k);
+        const int rows = n - k;
+        int info = 0;
+        getrf(&rows, &nb, at(k, k), &n, pivots.data() + k, &info);
+        if (info > 0) return FactorStatus::Singular;
+        for (int i = k; i < k + nb; ++i) pivots[static_cast<std::size_t>(i)] += k;
+        const int k1 = k + 1, k2 = k + nb, inc = 1;
+        if (k > 0) laswp(&k, at(0, 0), &n, &k1, &k2, pivots.data(), &inc);
+        const int right = n - k - nb;
+        if (right <= 0) continue;
+        laswp(&right, at(0, k + nb), &n, &k1, &k2, pivots.data(), &inc);
+        trsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, nb, right, &one,
+             at(k, k), n, at(k, k + nb), n);
+        const int below = n - k - nb;
+        for (int c = k + nb; c < n; c += kSlice) {
+            if (stopped(stop)) return FactorStatus::Stopped;
+            const int width = std::min(kSlice, n - c);
+            gemm(CblasColMajor, CblasNoTrans, CblasNoTrans, below, width, nb, &minusOne,
+                 at(k + nb, k), n, at(k, c), n, &one, at(k + nb, c), n);
+        }
+    }
+    return FactorStatus::Done;
+}
+
+}  // namespace
+
 FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
     if (blas() == nullptr) {
         return loadedBlas().outOfMemory ? FactorStatus::NoMemory : FactorStatus::NoBlas;
@@ -628,42 +696,10 @@ FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
     const Blas& lapack = *blas();
     const InsideBlas inside(lapack);
     if (!inside.entered()) return FactorStatus::NoMemory;
-    const int n = static_cast<int>(m.n);
-    out.pivots.assign(m.n, 0);
-    // Right-looking blocked LU: the panel by LAPACK, the trailing update by BLAS in column
-    // slices, so that a stop is seen within a slice's time even on the largest matrix.
-    constexpr int kPanel = 128;
-    constexpr int kSlice = 512;
-    const Complex one{1, 0}, minusOne{-1, 0};
-    Complex* a = m.data();
-    const auto at = [&](int row, int column) {
-        return a + static_cast<std::size_t>(column) * m.n + static_cast<std::size_t>(row);
-    };
-    for (int k = 0; k < n; k += kPanel) {
-        if (stopped(stop)) return FactorStatus::Stopped;
-        const int nb = std::min(kPanel, n - k);
-        const int rows = n - k;
-        int info = 0;
-        lapack.getrf(&rows, &nb, at(k, k), &n, out.pivots.data() + k, &info);
-        if (info > 0) return FactorStatus::Singular;
-        for (int i = k; i < k + nb; ++i) out.pivots[static_cast<std::size_t>(i)] += k;
-        const int k1 = k + 1, k2 = k + nb, inc = 1;
-        if (k > 0) lapack.laswp(&k, at(0, 0), &n, &k1, &k2, out.pivots.data(), &inc);
-        const int right = n - k - nb;
-        if (right <= 0) continue;
-        lapack.laswp(&right, at(0, k + nb), &n, &k1, &k2, out.pivots.data(), &inc);
-        lapack.trsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, nb, right, &one,
-                    at(k, k), n, at(k, k + nb), n);
-        const int below = n - k - nb;
-        for (int c = k + nb; c < n; c += kSlice) {
-            if (stopped(stop)) return FactorStatus::Stopped;
-            const int width = std::min(kSlice, n - c);
-            lapack.gemm(CblasColMajor, CblasNoTrans, CblasNoTrans, below, width, nb, &minusOne,
-                        at(k + nb, k), n, at(k, c), n, &one, at(k + nb, c), n);
-        }
-    }
-    out.lu = std::move(m);
-    return FactorStatus::Done;
+    const FactorStatus status = blockedLu(m.data(), m.n, out.pivots, stop, lapack.getrf,
+                                          lapack.laswp, lapack.trsm, lapack.gemm);
+    if (status == FactorStatus::Done) out.lu = std::move(m);
+    return status;
 }
 
 void solve(const LuFactors& f, std::vector<Complex>& b) {
@@ -674,6 +710,77 @@ void solve(const LuFactors& f, std::vector<Complex>& b) {
     const InsideBlas inside(*blas());
     if (!inside.entered()) throw std::bad_alloc();
     blas()->getrs(&trans, &n, &nrhs, f.lu.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
+}
+
+namespace {
+// |re| + |im|: the size LAPACK's refinement measures with, far cheaper than the modulus.
+double absOne(Complex z) { return std::fabs(z.real()) + std::fabs(z.imag()); }
+}  // namespace
+
+FactorStatus solveRefined(Matrix& m, std::vector<Complex>& b, const std::atomic<bool>* stop) {
+    if (blas() == nullptr) {
+        return loadedBlas().outOfMemory ? FactorStatus::NoMemory : FactorStatus::NoBlas;
+    }
+    const Blas& lapack = *blas();
+    const std::size_t size = m.n;
+    const int n = static_cast<int>(size), nrhs = 1;
+    std::vector<std::complex<float>> lu(size * size);
+    double norm = 0;  // A's infinity norm, by |re| + |im|
+    {
+        std::vector<double> rows(size);
+        const Complex* a = m.data();
+        for (std::size_t c = 0; c < size; ++c) {
+            for (std::size_t r = 0; r < size; ++r) {
+                lu[c * size + r] = std::complex<float>(a[c * size + r]);
+                rows[r] += absOne(a[c * size + r]);
+            }
+        }
+        norm = *std::max_element(rows.begin(), rows.end());
+    }
+    std::vector<int> pivots;
+    std::vector<Complex> x(size), residual = b;
+    std::vector<std::complex<float>> step(size);
+    bool converged = false;
+    {
+        const InsideBlas inside(lapack);
+        if (!inside.entered()) return FactorStatus::NoMemory;
+        const FactorStatus status =
+            blockedLu(lu.data(), size, pivots, stop, lapack.getrfSingle, lapack.laswpSingle,
+                      lapack.trsmSingle, lapack.gemmSingle);
+        if (status == FactorStatus::Stopped) return status;
+        const double tolerance =
+            std::sqrt(static_cast<double>(size)) * norm * std::numeric_limits<double>::epsilon();
+        const char trans = 'N';
+        const Complex one{1, 0}, minusOne{-1, 0};
+        for (int i = 0; status == FactorStatus::Done && i < kMostRefinements && !converged; ++i) {
+            // The correction for the residual b − A x, solved in single precision.
+            for (std::size_t r = 0; r < size; ++r) step[r] = std::complex<float>(residual[r]);
+            int info = 0;
+            lapack.getrsSingle(&trans, &n, &nrhs, lu.data(), &n, pivots.data(), step.data(), &n,
+                               &info, 1);
+            double largestX = 0;
+            for (std::size_t r = 0; r < size; ++r) {
+                x[r] += Complex(step[r]);
+                largestX = std::max(largestX, absOne(x[r]));
+            }
+            residual = b;
+            lapack.gemv(CblasColMajor, CblasNoTrans, n, n, &minusOne, m.data(), n, x.data(), 1,
+                        &one, residual.data(), 1);
+            double largestResidual = 0;
+            for (const Complex& r : residual)
+                largestResidual = std::max(largestResidual, absOne(r));
+            converged = largestResidual <= tolerance * largestX;
+        }
+    }
+    if (converged) {
+        b = std::move(x);
+        return FactorStatus::Done;
+    }
+    // Too ill-conditioned for single precision (or singular there): factored in double.
+    LuFactors factors;
+    const FactorStatus status = factor(m, stop, factors);
+    if (status == FactorStatus::Done) solve(factors, b);
+    return status;
 }
 
 }  // namespace zeva::nec

@@ -75,4 +75,12 @@ enum class FactorStatus { Done, Singular, Stopped, NoBlas, NoMemory };
 // Solves A x = b in place.
 void solve(const LuFactors& f, std::vector<Complex>& b);
 
+// Solves A x = b in place for one b: A factored in single precision, whose blocked update runs
+// at twice the double's rate, and the solution refined against A until its residual is within
+// double precision's rounding of A times x (LAPACK's test for its own mixed-precision solver).
+// Where that takes more than a few refinements, A is factored in double (and overwritten).
+inline constexpr int kMostRefinements = 10;
+[[nodiscard]] FactorStatus solveRefined(Matrix& m, std::vector<Complex>& b,
+                                        const std::atomic<bool>* stop);
+
 }  // namespace zeva::nec

@@ -208,6 +208,52 @@ TEST(Fill, the_field_sampled_between_wires_gives_every_pair_s_figures) {
     }
 }
 
+// The solution refined from a single-precision factoring is the double factoring's, to the
+// rounding of either; a matrix that single precision cannot tell from a singular one is
+// factored in double and solved all the same.
+TEST(Solve, refined_from_single_precision_is_the_double_solution) {
+    const auto bothWays = [](const Matrix& m, const std::vector<Complex>& b) {
+        Matrix a{m.n, std::make_unique<Complex[]>(m.n * m.n)};
+        std::copy(m.data(), m.data() + m.n * m.n, a.data());
+        std::vector<Complex> refined = b, direct = b;
+        EXPECT_EQ(solveRefined(a, refined, nullptr), FactorStatus::Done);
+        Matrix c{m.n, std::make_unique<Complex[]>(m.n * m.n)};
+        std::copy(m.data(), m.data() + m.n * m.n, c.data());
+        LuFactors factors;
+        EXPECT_EQ(factor(c, nullptr, factors), FactorStatus::Done);
+        solve(factors, direct);
+        double largest = 0, apart = 0;
+        for (std::size_t i = 0; i < b.size(); ++i) {
+            largest = std::max(largest, std::abs(direct[i]));
+            apart = std::max(apart, std::abs(refined[i] - direct[i]));
+        }
+        return apart / largest;
+    };
+    for (const int segments : {7, 41, 161, 501}) {
+        const Deck deck = beam(segments);
+        const Segments s = scaledTo(buildSegments(deck.wires), 144);
+        const Unknowns u = everySegment(s);
+        Matrix m;
+        ASSERT_TRUE(fillMatrix(s, u, GroundModel{}, true, 2, nullptr, m));
+        std::vector<Complex> b(u.count());
+        b[static_cast<std::size_t>(segments / 2)] = {1, 0};
+        EXPECT_LT(bothWays(m, b), 1e-10) << segments;
+    }
+    // Rows one part in 10^9 apart: alike in single precision.
+    Matrix close{3, std::make_unique<Complex[]>(9)};
+    close(0, 0) = close(0, 1) = close(1, 0) = {1, 0};
+    close(1, 1) = {1 + 1e-9, 0};
+    close(2, 2) = {0, 1};
+    EXPECT_LT(bothWays(close, {{1, 0}, {2, 0}, {3, 0}}), 1e-6);
+    std::vector<Complex> x = {{1, 0}, {2, 0}, {3, 0}};
+    Matrix copy{3, std::make_unique<Complex[]>(9)};
+    std::copy(close.data(), close.data() + 9, copy.data());
+    ASSERT_EQ(solveRefined(copy, x, nullptr), FactorStatus::Done);
+    const double across = 1 / (close(1, 1).real() - 1);  // (2 - 1) over the rows' difference
+    EXPECT_NEAR(x[1].real(), across, 1e-6 * across);
+    EXPECT_NEAR(x[2].imag(), -3, 1e-12);
+}
+
 // Along an evenly cut wire the far field turns each segment's phase on from its neighbour's;
 // segments whose lengths differ by a bit start runs of their own and are computed directly:
 // the two agree to a part in 10^10, in every direction, in free space and over a ground.
