@@ -177,7 +177,8 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
     e[is] = -deck.source.voltage / (s.si[is] * s.wlam);
     // One source and no lines: one solve, from a single-precision factoring refined, where its
     // copy of the matrix stays small beside the matrix itself.
-    const bool refined = deck.lines.empty() && unknowns.count() <= kMostRefinedUnknowns;
+    const bool refined =
+        options.singlePrecision && deck.lines.empty() && unknowns.count() <= kMostRefinedUnknowns;
     std::vector<Complex> b(unknowns.count());
     for (std::size_t r = 0; r < b.size(); ++r) b[r] = e[unknowns.row[r]];
     LuFactors factors;
@@ -196,7 +197,8 @@ std::variant<FrequencyResult, Error> solveFrequency(const Deck& deck, std::size_
 
     Complex current;
     SegmentCurrents currents;
-    if (refined) {
+    if (deck.lines.empty()) {
+        if (!refined) solve(factors, b);
         std::vector<Complex> amplitudes(static_cast<std::size_t>(s.n));
         for (std::size_t i = 0; i < amplitudes.size(); ++i) {
             amplitudes[i] = b[static_cast<std::size_t>(unknowns.of[i])];

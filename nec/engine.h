@@ -52,6 +52,9 @@ struct Options {
     // Sample the field between parallel wires and interpolate it (fillMatrix's acrossWires):
     // figures within about a part in 10^8 of the pair-by-pair fill's.
     bool sampleAcrossWires = true;
+    // Factor a single source's matrix in single precision and refine its solution (solveRefined):
+    // the double factoring's solution to its rounding.
+    bool singlePrecision = true;
 };
 
 // The deck's faults that need no solving; nothing if it can be solved.

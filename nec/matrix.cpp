@@ -758,18 +758,24 @@ FactorStatus solveRefined(Matrix& m, std::vector<Complex>& b, const std::atomic<
             int info = 0;
             lapack.getrsSingle(&trans, &n, &nrhs, lu.data(), &n, pivots.data(), step.data(), &n,
                                &info, 1);
+            // A factoring that overflowed single precision gives no finite solution at all.
+            bool finite = true;
             double largestX = 0;
             for (std::size_t r = 0; r < size; ++r) {
                 x[r] += Complex(step[r]);
+                finite = finite && std::isfinite(absOne(x[r]));
                 largestX = std::max(largestX, absOne(x[r]));
             }
+            if (!finite) break;
             residual = b;
             lapack.gemv(CblasColMajor, CblasNoTrans, n, n, &minusOne, m.data(), n, x.data(), 1,
                         &one, residual.data(), 1);
             double largestResidual = 0;
-            for (const Complex& r : residual)
+            for (const Complex& r : residual) {
+                finite = finite && std::isfinite(absOne(r));
                 largestResidual = std::max(largestResidual, absOne(r));
-            converged = largestResidual <= tolerance * largestX;
+            }
+            converged = finite && largestResidual <= tolerance * largestX;
         }
     }
     if (converged) {

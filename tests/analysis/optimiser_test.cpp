@@ -94,6 +94,7 @@ Antenna beam() {
 Analysis convergedAt(int coarser, int finer) {
     Analysis a;
     a.segmentation = {finer};
+    a.solvedAt = {finer};
     a.convergence = {{coarser, 0, {}, 0}, {finer, 0, {}, 0}};
     return a;
 }

@@ -22,6 +22,7 @@ Antenna dipole() { return {kSpeedOfLight, {{"dipole", 0.48, 0, 0.002}}, 0}; }
 Analysis at(int perWavelength) {
     Analysis a;
     a.segmentation = {perWavelength};
+    a.solvedAt = {perWavelength};
     return a;
 }
 

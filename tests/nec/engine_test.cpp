@@ -252,6 +252,23 @@ TEST(Solve, refined_from_single_precision_is_the_double_solution) {
     const double across = 1 / (close(1, 1).real() - 1);  // (2 - 1) over the rows' difference
     EXPECT_NEAR(x[1].real(), across, 1e-6 * across);
     EXPECT_NEAR(x[2].imag(), -3, 1e-12);
+    // An entry beyond single precision's range: its factoring has no finite solution.
+    Matrix huge{2, std::make_unique<Complex[]>(4)};
+    huge(0, 0) = huge(1, 0) = huge(1, 1) = {1, 0};
+    huge(0, 1) = {1e39, 0};
+    std::vector<Complex> y = {{1, 0}, {2, 0}};
+    ASSERT_EQ(solveRefined(huge, y, nullptr), FactorStatus::Done);
+    EXPECT_NEAR(y[0].real(), 2, 1e-12);
+    EXPECT_NEAR(y[1].real() * 1e39, -1, 1e-12);
+
+    // Through the engine, folded about the feed, with and without it: the same figures.
+    Options doubleOnly;
+    doubleOnly.singlePrecision = false;
+    const FrequencyResult a = solved(beam(41), Options{});
+    const FrequencyResult d = solved(beam(41), doubleOnly);
+    EXPECT_NEAR(a.feed.resistance, d.feed.resistance, 1e-9 * std::abs(d.feed.resistance));
+    EXPECT_NEAR(a.feed.reactance, d.feed.reactance, 1e-9 * std::abs(d.feed.resistance));
+    EXPECT_NEAR(a.patterns[0][0].gain, d.patterns[0][0].gain, 1e-9);
 }
 
 // Along an evenly cut wire the far field turns each segment's phase on from its neighbour's;
