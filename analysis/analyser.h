@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The whole analysis of an antenna: the limits of the model, a segmentation refined until the
-// figures at the design frequency stop moving, the sweep at that segmentation, the figures.
+// figures at the design frequency stop moving, the finer of the last two levels' figures, and
+// the sweep solved at the coarser and read as the finer.
 //
 // The analyser solves nothing itself: it hands out the decks to solve next and takes their
 // results, so that any runner can serve it, in process or with nec2c, from a command line or a
@@ -135,7 +136,6 @@ struct LevelDifference {
 struct LevelShift {
     double scale = 1;
     std::vector<LevelDifference> remainders;  // in order of frequency; none: the levels are one
-    [[nodiscard]] bool none() const { return remainders.empty(); }
     [[nodiscard]] LevelDifference remainderAt(double frequency) const;
 };
 // The scale is sought within this many sweep steps of 1 either way.
