@@ -32,6 +32,70 @@ std::size_t pointAbove(const std::vector<SweepPoint>& points, double frequency) 
     return static_cast<std::size_t>(after - points.begin());
 }
 
+// A sweep at any frequency: the cubic through the four steps nearest it (at a step, the step
+// itself).
+SweepPoint readAt(const std::vector<SweepPoint>& points, double frequency) {
+    const std::size_t above = pointAbove(points, frequency);
+    const std::size_t first = std::min(points.size() - 4, above >= 2 ? above - 2 : 0);
+    SweepPoint at{frequency, {}, 0, 0, 0, false};
+    for (std::size_t i = first; i < first + 4; ++i) {
+        double weight = 1;
+        for (std::size_t j = first; j < first + 4; ++j) {
+            if (j != i) {
+                weight *=
+                    (frequency - points[j].frequency) / (points[i].frequency - points[j].frequency);
+            }
+        }
+        at.feed.resistance += weight * points[i].feed.resistance;
+        at.feed.reactance += weight * points[i].feed.reactance;
+        at.gain += weight * points[i].gain;
+        at.frontToBack += weight * points[i].frontToBack;
+    }
+    // A back lobe's null (an infinite ratio) is not read between steps: the nearest step's.
+    if (!std::isfinite(at.frontToBack)) {
+        const std::size_t nearest =
+            above > 0 && (above == points.size() || frequency - points[above - 1].frequency <
+                                                        points[above].frequency - frequency)
+                ? above - 1
+                : above;
+        at.frontToBack = points[nearest].frontToBack;
+    }
+    at.swr = swrAgainst50(at.feed);
+    return at;
+}
+
+// The scale of the frequency at which the coarser level's sweep reads as the finer level where
+// both were solved (the solved level's point, the reported level's): the one that leaves the
+// feed's remainders most alike, the nearest to 1 of several that do equally well.
+double likeliestScale(const std::vector<SweepPoint>& sweep,
+                      const std::vector<std::pair<SweepPoint, SweepPoint>>& pairs,
+                      double designFrequency) {
+    const double step =
+        (sweep.back().frequency - sweep.front().frequency) / (kSweepSteps - 1) / designFrequency;
+    constexpr int kTries = 80;  // each way
+    double least = std::numeric_limits<double>::infinity();
+    double likeliest = 1;
+    for (int k = 0; k <= 2 * kTries; ++k) {
+        const int signedK = k % 2 == 0 ? k / 2 : -(k + 1) / 2;  // 0, -1, 1, -2, 2...
+        const double scale = 1 + kMostScaleSteps * step * signedK / kTries;
+        std::vector<std::complex<double>> remainders;
+        std::complex<double> mean;
+        for (const auto& [solved, reported] : pairs) {
+            const Impedance at = readAt(sweep, solved.frequency * scale).feed;
+            remainders.emplace_back(reported.feed.resistance - at.resistance,
+                                    reported.feed.reactance - at.reactance);
+            mean += remainders.back() / static_cast<double>(pairs.size());
+        }
+        double spread = 0;
+        for (const std::complex<double>& r : remainders) spread += std::norm(r - mean);
+        if (spread < least) {
+            least = spread;
+            likeliest = scale;
+        }
+    }
+    return likeliest;
+}
+
 Failure refused(Language language, const std::string& why) {
     return {say(language, "cannot analyse: %1", {why})};
 }
@@ -310,11 +374,13 @@ void Analyser::sweepAt(std::size_t chosen, std::size_t reported) {
     const PatternFigures solvedPattern = patternFigures(ePlane, levelRuns_[chosen][0].patterns[1]);
     analysis_.solvedAt = Segmentation{solved.perWavelength};
     analysis_.solvedFeed = solved.feed;
+    const SweepPoint solvedPoint{antenna_.frequency,        solved.feed,
+                                 swrAgainst50(solved.feed), solvedPattern.forwardGain,
+                                 solvedPattern.frontToBack, true};
     analysis_.shift = {};
     pairs_.clear();
     if (reported != chosen) {
-        pairs_.push_back({{antenna_.frequency, solved.feed, swrAgainst50(solved.feed),
-                           solvedPattern.forwardGain, solvedPattern.frontToBack, true},
+        pairs_.push_back({solvedPoint,
                           {antenna_.frequency, analysis_.feed, analysis_.swr,
                            analysis_.pattern.forwardGain, analysis_.pattern.frontToBack, true}});
     }
@@ -323,10 +389,7 @@ void Analyser::sweepAt(std::size_t chosen, std::size_t reported) {
     samples_.clear();
     const std::optional<int> design = designStep(analysis_.range);
     if (design) {
-        sweepSteps_[static_cast<std::size_t>(*design)] =
-            SweepPoint{antenna_.frequency,        solved.feed,
-                       swrAgainst50(solved.feed), solvedPattern.forwardGain,
-                       solvedPattern.frontToBack, true};
+        sweepSteps_[static_cast<std::size_t>(*design)] = solvedPoint;
         const auto& forward = ePlane[0];
         const auto& back = ePlane[180];
         samples_.push_back({antenna_.frequency,
@@ -506,18 +569,18 @@ void Analyser::sweepKnown() {
 
 // The sweep moved to the reported level, then its band edges.
 void Analyser::shiftSweep() {
-    unshifted_ = analysis_.sweep;
+    const std::vector<SweepPoint> unshifted = analysis_.sweep;
     LevelShift& shift = analysis_.shift;
     shift = {};
-    const double low = unshifted_.front().frequency, high = unshifted_.back().frequency;
+    const double low = unshifted.front().frequency, high = unshifted.back().frequency;
     std::vector<std::pair<SweepPoint, SweepPoint>> pairs;
     for (const auto& pair : pairs_) {
         if (pair.first.frequency >= low && pair.first.frequency <= high) pairs.push_back(pair);
     }
     if (!pairs.empty()) {
-        if (pairs.size() >= 3) shift.scale = likeliestScale(pairs);
+        if (pairs.size() >= 3) shift.scale = likeliestScale(unshifted, pairs, antenna_.frequency);
         for (const auto& [solved, reported] : pairs) {
-            const SweepPoint at = unshiftedAt(solved.frequency * shift.scale);
+            const SweepPoint at = readAt(unshifted, solved.frequency * shift.scale);
             shift.remainders.push_back({solved.frequency,
                                         {reported.feed.resistance - at.feed.resistance,
                                          reported.feed.reactance - at.feed.reactance},
@@ -529,17 +592,15 @@ void Analyser::shiftSweep() {
                              return a.frequency < b.frequency;
                          });
         for (SweepPoint& point : analysis_.sweep) {
-            if (point.frequency == antenna_.frequency) {
-                // The design frequency is the reported level's own run.
-                point = SweepPoint{antenna_.frequency,
-                                   analysis_.feed,
-                                   analysis_.swr,
-                                   analysis_.pattern.forwardGain,
-                                   analysis_.pattern.frontToBack,
-                                   true};
+            // Where both levels were solved, the reported level's own solve.
+            const auto both = std::find_if(pairs.begin(), pairs.end(), [&](const auto& pair) {
+                return pair.first.frequency == point.frequency;
+            });
+            if (both != pairs.end()) {
+                point = both->second;
                 continue;
             }
-            const SweepPoint at = unshiftedAt(point.frequency * shift.scale);
+            const SweepPoint at = readAt(unshifted, point.frequency * shift.scale);
             const LevelDifference remainder = shift.remainderAt(point.frequency);
             point.feed = {at.feed.resistance + remainder.feed.resistance,
                           at.feed.reactance + remainder.feed.reactance};
@@ -550,68 +611,6 @@ void Analyser::shiftSweep() {
     }
     edgeRounds_ = 0;
     findEdges({});
-}
-
-// The scale that leaves the feed's remainders most alike where both levels were solved; the
-// nearest to 1 of several that do equally well.
-double Analyser::likeliestScale(const std::vector<std::pair<SweepPoint, SweepPoint>>& pairs) const {
-    const double step = (unshifted_.back().frequency - unshifted_.front().frequency) /
-                        (kSweepSteps - 1) / antenna_.frequency;
-    constexpr int kTries = 80;  // each way
-    double least = std::numeric_limits<double>::infinity();
-    double likeliest = 1;
-    for (int k = 0; k <= 2 * kTries; ++k) {
-        const int signedK = k % 2 == 0 ? k / 2 : -(k + 1) / 2;  // 0, -1, 1, -2, 2...
-        const double scale = 1 + kMostScaleSteps * step * signedK / kTries;
-        std::vector<std::complex<double>> remainders;
-        std::complex<double> mean;
-        for (const auto& [solved, reported] : pairs) {
-            const Impedance at = unshiftedAt(solved.frequency * scale).feed;
-            remainders.emplace_back(reported.feed.resistance - at.resistance,
-                                    reported.feed.reactance - at.reactance);
-            mean += remainders.back() / static_cast<double>(pairs.size());
-        }
-        double spread = 0;
-        for (const std::complex<double>& r : remainders) spread += std::norm(r - mean);
-        if (spread < least) {
-            least = spread;
-            likeliest = scale;
-        }
-    }
-    return likeliest;
-}
-
-// The sweep at the level solved at, before the shift, at any frequency: the cubic through
-// the four steps nearest it (at a step, the step itself).
-SweepPoint Analyser::unshiftedAt(double frequency) const {
-    const std::vector<SweepPoint>& points = unshifted_;
-    const std::size_t above = pointAbove(points, frequency);
-    const std::size_t first = std::min(points.size() - 4, above >= 2 ? above - 2 : 0);
-    SweepPoint at{frequency, {}, 0, 0, 0, false};
-    for (std::size_t i = first; i < first + 4; ++i) {
-        double weight = 1;
-        for (std::size_t j = first; j < first + 4; ++j) {
-            if (j != i) {
-                weight *=
-                    (frequency - points[j].frequency) / (points[i].frequency - points[j].frequency);
-            }
-        }
-        at.feed.resistance += weight * points[i].feed.resistance;
-        at.feed.reactance += weight * points[i].feed.reactance;
-        at.gain += weight * points[i].gain;
-        at.frontToBack += weight * points[i].frontToBack;
-    }
-    // A back lobe's null (an infinite ratio) is not read between steps: the nearest step's.
-    if (!std::isfinite(at.frontToBack)) {
-        const std::size_t nearest =
-            above > 0 && (above == points.size() || frequency - points[above - 1].frequency <
-                                                        points[above].frequency - frequency)
-                ? above - 1
-                : above;
-        at.frontToBack = points[nearest].frontToBack;
-    }
-    at.swr = swrAgainst50(at.feed);
-    return at;
 }
 
 // How far the ends move at the finer level. The segmentation stays the one the design

@@ -199,9 +199,6 @@ private:
     void fitTheRest();
     void sweepAt(std::size_t chosen, std::size_t reported);
     void shiftSweep();
-    [[nodiscard]] SweepPoint unshiftedAt(double frequency) const;
-    [[nodiscard]] double likeliestScale(
-        const std::vector<std::pair<SweepPoint, SweepPoint>>& pairs) const;
     [[nodiscard]] std::vector<int> firstSweepSteps() const;
     void solveAhead(std::size_t level);
     [[nodiscard]] bool recordSteps(const std::vector<int>& steps,
@@ -228,10 +225,8 @@ private:
     std::size_t aheadDecks_ = 0;  // decks of the round that solve them
     std::vector<int> aheadSteps_;
     std::vector<FrequencyResult> ahead_;  // their results, once solved
-    // The sweep's points at the level solved at, before the shift, and the reported level's
-    // figures where both were solved.
-    std::vector<SweepPoint> unshifted_;
-    std::vector<std::pair<SweepPoint, SweepPoint>> pairs_;  // the solved level's, the reported's
+    // Where both levels were solved: the solved level's point, the reported level's.
+    std::vector<std::pair<SweepPoint, SweepPoint>> pairs_;
     int edgeRounds_ = -1;              // rounds of solves at the band edges; -1 before them
     std::vector<double> edgeGuesses_;  // the frequencies of the round being solved
     std::optional<SweepFit> fit_;      // the sweep's fit, where it was tried

@@ -687,12 +687,18 @@ FactorStatus blockedLu(Scalar* a, std::size_t size, std::vector<int>& pivots,
     return FactorStatus::Done;
 }
 
+// |re| + |im|: the size LAPACK's refinement measures with, far cheaper than the modulus.
+double absOne(Complex z) { return std::fabs(z.real()) + std::fabs(z.imag()); }
+
+// Why nothing can be factored where OpenBLAS could not be loaded.
+FactorStatus withoutBlas() {
+    return loadedBlas().outOfMemory ? FactorStatus::NoMemory : FactorStatus::NoBlas;
+}
+
 }  // namespace
 
 FactorStatus factor(Matrix& m, const std::atomic<bool>* stop, LuFactors& out) {
-    if (blas() == nullptr) {
-        return loadedBlas().outOfMemory ? FactorStatus::NoMemory : FactorStatus::NoBlas;
-    }
+    if (blas() == nullptr) return withoutBlas();
     const Blas& lapack = *blas();
     const InsideBlas inside(lapack);
     if (!inside.entered()) return FactorStatus::NoMemory;
@@ -712,15 +718,8 @@ void solve(const LuFactors& f, std::vector<Complex>& b) {
     blas()->getrs(&trans, &n, &nrhs, f.lu.data(), &n, f.pivots.data(), b.data(), &n, &info, 1);
 }
 
-namespace {
-// |re| + |im|: the size LAPACK's refinement measures with, far cheaper than the modulus.
-double absOne(Complex z) { return std::fabs(z.real()) + std::fabs(z.imag()); }
-}  // namespace
-
 FactorStatus solveRefined(Matrix& m, std::vector<Complex>& b, const std::atomic<bool>* stop) {
-    if (blas() == nullptr) {
-        return loadedBlas().outOfMemory ? FactorStatus::NoMemory : FactorStatus::NoBlas;
-    }
+    if (blas() == nullptr) return withoutBlas();
     const Blas& lapack = *blas();
     const std::size_t size = m.n;
     const int n = static_cast<int>(size), nrhs = 1;
